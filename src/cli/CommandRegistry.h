@@ -1,0 +1,75 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "printer/Dialogs.h"
+#include "printer/Pause.h"
+#include "printer/PrintChannel.h"
+#include "printer/Spooler.h"
+
+namespace qvset::cli {
+
+// Exit statuses of qvctl.
+inline constexpr int kExitOk = 0;              // every document was handed to the spooler
+inline constexpr int kExitPrinterFailed = 1;   // a printer could not be opened (or a run failed)
+inline constexpr int kExitRefused = 2;         // refused input or wrong usage
+
+struct CliCommand;
+
+// What a command works with. The spooler already honours --printer.
+struct CliContext {
+    const CliCommand& command;
+    Spooler& spooler;
+    Dialogs& dialogs;
+    PrintChannel& channel;
+    Pause& pause;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+struct CliCommand {
+    std::string name;     // "hex", or "ticket apply" for a two-word command
+    std::string usage;    // arguments after the name, e.g. "HEX..."
+    std::string summary;  // one line
+    std::string help;     // further lines for --help (may be empty)
+    // Runs with the arguments after the name; returns an exit status.
+    std::function<int(CliContext&, const std::vector<std::string>&)> run;
+};
+
+class CommandRegistry {
+public:
+    void Add(CliCommand command);
+    const std::vector<CliCommand>& Commands() const { return m_commands; }
+
+private:
+    std::vector<CliCommand> m_commands;
+};
+
+// Each room adds its commands.
+void RegisterPrinterCommands(CommandRegistry& registry);
+
+// Prints a command's usage and help.
+void PrintCommandHelp(const CliCommand& command, std::ostream& out);
+
+// Reports wrong usage of a command on stderr and returns kExitRefused.
+int UsageError(CliContext& context, const std::string& problem);
+
+// Where qvctl runs: the platform's spooler, dialogs and pause, the program's folder (for "file.prn").
+struct CliEnvironment {
+    Spooler& spooler;
+    Dialogs& dialogs;
+    Pause& pause;
+    std::filesystem::path programFolder;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Runs qvctl with its arguments (without the program name) and returns its exit status.
+int RunCommandLine(const CommandRegistry& registry, const std::vector<std::string>& args,
+                   CliEnvironment& environment);
+
+}  // namespace qvset::cli

@@ -1,0 +1,20 @@
+// qvctl: the printer utility's operations from the command line.
+#include <iostream>
+
+#include "cli/CommandRegistry.h"
+#include "cli/ConsoleDialogs.h"
+#include "printer/Platform.h"
+#include "printer/SleepPause.h"
+
+int main(int argc, char** argv) {
+    using namespace qvset;
+    cli::CommandRegistry registry;
+    cli::RegisterPrinterCommands(registry);
+
+    auto spooler = CreateDefaultSpooler();
+    cli::ConsoleDialogs dialogs(std::cerr);
+    SleepPause pause;
+    cli::CliEnvironment environment{*spooler, dialogs, pause, ProgramFolder(), std::cout, std::cerr};
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return cli::RunCommandLine(registry, args, environment);
+}

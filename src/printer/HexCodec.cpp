@@ -1,0 +1,57 @@
+#include "printer/HexCodec.h"
+
+#include <cmath>
+#include <string>
+
+namespace qvset {
+namespace {
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::size_t HexByteCount(std::size_t length) {
+    if (length == 0) return 0;
+    // round-half-even of L/2 - 1, plus one
+    const double r = std::nearbyint(static_cast<double>(length) / 2.0 - 1.0);
+    return static_cast<std::size_t>(r) + 1;
+}
+
+std::optional<std::vector<std::uint8_t>> DecodeHex(std::string_view hex) {
+    const std::size_t count = HexByteCount(hex.size());
+    if (count == 0) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string_view pair = hex.substr(2 * i, 2);
+        while (!pair.empty() && pair.front() == ' ') pair.remove_prefix(1);
+        while (!pair.empty() && pair.back() == ' ') pair.remove_suffix(1);
+        if (pair.empty()) return std::nullopt;
+        int value = 0;
+        for (char c : pair) {
+            const int digit = HexDigitValue(c);
+            if (digit < 0) return std::nullopt;
+            value = value * 16 + digit;
+        }
+        bytes.push_back(static_cast<std::uint8_t>(value));
+    }
+    return bytes;
+}
+
+std::string EncodeHex(const std::vector<std::uint8_t>& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (std::uint8_t b : bytes) {
+        out.push_back(kDigits[b >> 4]);
+        out.push_back(kDigits[b & 0x0F]);
+    }
+    return out;
+}
+
+}  // namespace qvset

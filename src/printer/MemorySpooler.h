@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "printer/Spooler.h"
+
+namespace qvset {
+
+// An in-memory spooler for tests: records every document, every default-printer choice and every
+// queue inspection, and can be told that a printer cannot be opened or has documents waiting.
+class MemorySpooler final : public Spooler {
+public:
+    struct Document {
+        std::string printer;
+        std::string name;
+        std::vector<std::uint8_t> bytes;
+    };
+
+    explicit MemorySpooler(std::vector<PrinterInfo> printers = {});
+
+    std::vector<PrinterInfo> ListPrinters() override { return m_printers; }
+    std::string CurrentPrinter() override { return m_current; }
+    void ApplyPrinterChoice(const std::string& entry) override;
+    bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
+                          std::span<const std::uint8_t> payload) override;
+    int WaitingDocuments(const std::string& deviceName) override;
+
+    // Set-up for a test.
+    void SetPrinters(std::vector<PrinterInfo> printers) { m_printers = std::move(printers); }
+    void SetCurrentPrinter(std::string deviceName) { m_current = std::move(deviceName); }
+    void SetCannotOpen(const std::string& deviceName, bool cannotOpen = true);
+    void SetWaitingCount(int count) { m_waiting = count; }
+
+    // What happened.
+    const std::vector<Document>& Documents() const { return m_documents; }
+    const std::vector<std::string>& AppliedChoices() const { return m_applied; }
+    int QueueInspections() const { return m_inspections; }
+    void ClearDocuments() { m_documents.clear(); }
+
+private:
+    std::vector<PrinterInfo> m_printers;
+    std::string m_current;
+    std::set<std::string> m_cannotOpen;
+    int m_waiting = 0;
+    int m_inspections = 0;
+    std::vector<Document> m_documents;
+    std::vector<std::string> m_applied;
+};
+
+}  // namespace qvset

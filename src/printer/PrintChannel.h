@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "printer/Dialogs.h"
+#include "printer/Spooler.h"
+
+namespace qvset {
+
+inline constexpr std::string_view kDocumentName = "AAAAAA";
+inline constexpr std::string_view kMsgPrinterNotRecognized = "The Printer Name you typed wasn't recognized.";
+inline constexpr std::string_view kMsgBadHexCommand = "指令格式错误，未发送";
+inline constexpr std::string_view kPrintFileName = "file.prn";
+
+// The only way to the printer. Each send reads the current printer afresh, writes one RAW document
+// named "AAAAAA" and is finished before it returns; no printer stays open between sends. Senders never
+// report failure to their callers: a printer that cannot be opened is shown to the user once per
+// document, and the caller carries on with its next command.
+// "找不到打印文件 file.prn，或文件为空" for the default print file.
+std::string MsgPrintFileMissing(std::string_view fileName);
+
+class PrintChannel {
+public:
+    PrintChannel(Spooler& spooler, Dialogs& dialogs, std::filesystem::path programFolder);
+
+    // Byte length of a UTF-8 text in GBK: 1 per single-byte character, 2 per double-byte one.
+    std::int32_t CharacterLen(std::string_view text) const;
+
+    // Sends the bytes of a hex command string. A text that cannot be decoded sends nothing and shows
+    // kMsgBadHexCommand; the empty text sends and shows nothing.
+    void SendHex(std::string_view hex);
+
+    // Sends the first `byteCount` bytes of the text in GBK (callers pass CharacterLen of the text).
+    void SendText(std::string_view text, const std::int32_t& byteCount);
+
+    // Loads "file.prn" from the program's folder into the file buffer and sends all of it.
+    void SendPrintFile();
+
+    // The same for a print file elsewhere. A missing or empty file sends nothing and shows
+    // MsgPrintFileMissing(its name).
+    void SendPrintFileAt(const std::filesystem::path& path);
+
+    // Sends the first `byteCount` bytes of the file buffer.
+    void SendFileBuffer(std::int32_t byteCount);
+
+    // Sends bytes that are already built, as one document.
+    void SendBytes(const std::vector<std::uint8_t>& payload);
+
+    // What went wrong since the last reset; read by the command line for its exit status.
+    int OpenFailures() const { return m_openFailures; }
+    int RefusedCommands() const { return m_refused; }
+    void ResetCounters() { m_openFailures = m_refused = 0; }
+
+    Spooler& GetSpooler() { return m_spooler; }
+    Dialogs& GetDialogs() { return m_dialogs; }
+    const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
+
+private:
+    void WriteDocument(std::span<const std::uint8_t> payload);
+
+    Spooler& m_spooler;
+    Dialogs& m_dialogs;
+    std::filesystem::path m_programFolder;
+    std::vector<std::uint8_t> m_fileBuffer;
+    int m_openFailures = 0;
+    int m_refused = 0;
+};
+
+}  // namespace qvset

@@ -1,0 +1,17 @@
+#include <unistd.h>
+
+#include "printer/Platform.h"
+#include "printer/cups/CupsSpooler.h"
+
+namespace qvset {
+
+std::unique_ptr<Spooler> CreateDefaultSpooler() { return std::make_unique<CupsSpooler>(); }
+
+std::filesystem::path ProgramFolder() {
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return std::filesystem::current_path();
+    return exe.parent_path();
+}
+
+}  // namespace qvset

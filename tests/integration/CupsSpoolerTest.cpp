@@ -1,0 +1,127 @@
+// The raw channel and printer selection against a real CUPS server.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "Sandbox.h"
+#include "printer/HexCodec.h"
+#include "printer/PrintChannel.h"
+#include "printer/PrinterSelection.h"
+#include "printer/cups/CupsSpooler.h"
+#include "support/RecordingDialogs.h"
+
+namespace qvset {
+namespace {
+
+using testing::Sandbox;
+
+class CupsSpoolerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Sandbox::UseClientEnvironment();
+        spooler = std::make_unique<CupsSpooler>();
+        channel = std::make_unique<PrintChannel>(*spooler, dialogs, std::filesystem::temp_directory_path());
+    }
+
+    // Makes `queue` the per-user default through the spooler, as a pick in the printer list does.
+    void MakeDefault(const std::string& queue) {
+        for (const auto& printer : spooler->ListPrinters()) {
+            if (printer.deviceName == queue) spooler->ApplyPrinterChoice(FormatPrinterEntry(printer));
+        }
+        ASSERT_EQ(spooler->CurrentPrinter(), queue);
+    }
+
+    testing::RecordingDialogs dialogs;
+    std::unique_ptr<CupsSpooler> spooler;
+    std::unique_ptr<PrintChannel> channel;
+};
+
+TEST_F(CupsSpoolerTest, ListsTheQueuesWithMakeAndModelAndDeviceUri) {
+    const auto printers = spooler->ListPrinters();
+    std::vector<std::string> names;
+    for (const auto& printer : printers) names.push_back(printer.deviceName);
+    EXPECT_EQ(names, (std::vector<std::string>{"Office_Laser", "QV640_Virtual", "QV650_Offline"}));
+    for (const auto& printer : printers) {
+        EXPECT_EQ(printer.port.rfind("qvcapture:", 0), 0u) << printer.port;
+        EXPECT_FALSE(printer.driverName.empty());
+    }
+}
+
+TEST_F(CupsSpoolerTest, ApplyingAChoiceChangesWhatCupsResolvesAsTheDefault) {
+    MakeDefault("Office_Laser");
+    MakeDefault("QV640_Virtual");
+    // A second client reads the same per-user default.
+    EXPECT_EQ(Sandbox::Shell("lpstat -d | grep -q 'destination: QV640_Virtual'"), 0);
+}
+
+TEST_F(CupsSpoolerTest, EveryByteValueArrivesExactlyInOneDocumentNamedAAAAAA) {
+    MakeDefault("QV640_Virtual");
+    const auto before = Sandbox::CapturedJobs("QV640_Virtual").size();
+    std::vector<std::uint8_t> all;
+    for (int i = 0; i < 256; ++i) all.push_back(static_cast<std::uint8_t>(i));
+    channel->SendHex(EncodeHex(all));
+    const auto jobs = Sandbox::WaitForJobs("QV640_Virtual", before + 1);
+    ASSERT_EQ(jobs.size(), before + 1);
+    EXPECT_EQ(jobs.back().title, "AAAAAA");
+    EXPECT_EQ(jobs.back().bytes, all);
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(CupsSpoolerTest, OddLengthHexAndGbkTextArriveByteExact) {
+    MakeDefault("QV640_Virtual");
+    const auto before = Sandbox::CapturedJobs("QV640_Virtual").size();
+    channel->SendHex("1B4A1");
+    channel->SendHex("1B4A15F");
+    const std::string text = std::string("\x1B\x3A\x00\x00\x50", 5) + "打印A";
+    channel->SendText(text, channel->CharacterLen(text));
+    const auto jobs = Sandbox::WaitForJobs("QV640_Virtual", before + 3);
+    ASSERT_EQ(jobs.size(), before + 3);
+    EXPECT_EQ(EncodeHex(jobs[before].bytes), "1B4A01");
+    EXPECT_EQ(EncodeHex(jobs[before + 1].bytes), "1B4A15");
+    EXPECT_EQ(EncodeHex(jobs[before + 2].bytes), "1B3A000050B4F2D3A141");
+    for (std::size_t i = before; i < jobs.size(); ++i) EXPECT_EQ(jobs[i].title, "AAAAAA");
+}
+
+TEST_F(CupsSpoolerTest, TwoSendsGiveTwoJobs) {
+    MakeDefault("Office_Laser");
+    const auto before = Sandbox::CapturedJobs("Office_Laser").size();
+    channel->SendHex("0C");
+    channel->SendHex("0A");
+    const auto jobs = Sandbox::WaitForJobs("Office_Laser", before + 2);
+    ASSERT_EQ(jobs.size(), before + 2);
+    EXPECT_NE(jobs[before].id, jobs[before + 1].id);
+    EXPECT_EQ(EncodeHex(jobs[before].bytes), "0C");
+    EXPECT_EQ(EncodeHex(jobs[before + 1].bytes), "0A");
+}
+
+TEST_F(CupsSpoolerTest, MissingPrinterShowsTheMessageAndPrintsNothing) {
+    EXPECT_FALSE(spooler->WriteRawDocument("No_Such_Queue", "AAAAAA", std::vector<std::uint8_t>{0x0C}));
+    const auto before = Sandbox::CapturedJobs("QV640_Virtual").size() + Sandbox::CapturedJobs("Office_Laser").size();
+    std::vector<std::uint8_t> payload{0x0C};
+    for (const char* name : {"No_Such_Queue", "QV640_Virtual_"}) {
+        EXPECT_FALSE(spooler->WriteRawDocument(name, kDocumentName, payload)) << name;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto after = Sandbox::CapturedJobs("QV640_Virtual").size() + Sandbox::CapturedJobs("Office_Laser").size();
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(spooler->WaitingDocuments("No_Such_Queue"), 0);
+}
+
+TEST_F(CupsSpoolerTest, DocumentsWaitOnADisabledQueueAndDrainWhenEnabled) {
+    const std::string queue = "QV650_Offline";
+    ASSERT_EQ(Sandbox::Shell("cupsdisable " + queue), 0);
+    MakeDefault(queue);
+    channel->SendHex("1B40");
+    channel->SendHex("0A");
+    EXPECT_EQ(spooler->WaitingDocuments(queue), 2);
+    ASSERT_EQ(Sandbox::Shell("cupsenable " + queue), 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (spooler->WaitingDocuments(queue) > 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(spooler->WaitingDocuments(queue), 0);
+    EXPECT_GE(Sandbox::CapturedJobs(queue).size(), 2u);
+}
+
+}  // namespace
+}  // namespace qvset

@@ -1,0 +1,83 @@
+#include "Sandbox.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace qvset::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+}  // namespace
+
+void Sandbox::UseClientEnvironment() {
+    std::ifstream env(fs::path(QVSET_SANDBOX_DIR) / "client.env");
+    if (!env) throw std::runtime_error("the private CUPS server is not running (no client.env)");
+    std::string line;
+    while (std::getline(env, line)) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        ::setenv(line.substr(0, equals).c_str(), line.substr(equals + 1).c_str(), 1);
+    }
+    ::unsetenv("LPDEST");
+    ::unsetenv("PRINTER");
+}
+
+std::vector<Sandbox::Job> Sandbox::CapturedJobs(const std::string& queue) {
+    const fs::path folder = fs::path(QVSET_SANDBOX_DIR) / "capture" / queue;
+    std::vector<Job> jobs;
+    std::istringstream index(ReadFile(folder / "index"));
+    std::string line;
+    while (std::getline(index, line)) {
+        const auto tab = line.find('\t');
+        Job job{line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1), {}};
+        const std::string bytes = ReadFile(folder / (job.id + ".prn"));
+        job.bytes.assign(bytes.begin(), bytes.end());
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+std::vector<Sandbox::Job> Sandbox::WaitForJobs(const std::string& queue, std::size_t count,
+                                               std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto jobs = CapturedJobs(queue);
+    while (jobs.size() < count && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        jobs = CapturedJobs(queue);
+    }
+    return jobs;
+}
+
+int Sandbox::Shell(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Sandbox::Result Sandbox::RunQvctl(const std::string& arguments) {
+    const fs::path dir = fs::temp_directory_path();
+    const auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    const fs::path out = dir / ("qvctl-out-" + stamp), err = dir / ("qvctl-err-" + stamp);
+    Result result;
+    result.status = Shell(std::string(QVSET_QVCTL) + " " + arguments + " >" + out.string() + " 2>" + err.string());
+    result.out = ReadFile(out);
+    result.err = ReadFile(err);
+    fs::remove(out);
+    fs::remove(err);
+    return result;
+}
+
+}  // namespace qvset::testing

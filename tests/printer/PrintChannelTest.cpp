@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "printer/HexCodec.h"
+#include "printer/MemorySpooler.h"
+#include "printer/PrintChannel.h"
+#include "support/RecordingDialogs.h"
+
+namespace qvset {
+namespace {
+
+class PrintChannelTest : public ::testing::Test {
+protected:
+    PrintChannelTest()
+        : spooler({{"QV640", "QV6 Driver", "USB001"}, {"Other", "Generic", "LPT1:"}}),
+          folder(std::filesystem::temp_directory_path() /
+                 ("qvset-channel-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name())),
+          channel(spooler, dialogs, folder) {
+        std::filesystem::create_directories(folder);
+    }
+    ~PrintChannelTest() override { std::filesystem::remove_all(folder); }
+
+    std::string SentHex(std::size_t index) const { return EncodeHex(spooler.Documents().at(index).bytes); }
+
+    MemorySpooler spooler;
+    testing::RecordingDialogs dialogs;
+    std::filesystem::path folder;
+    PrintChannel channel;
+};
+
+TEST_F(PrintChannelTest, SendHexWritesOneDocumentNamedAAAAAAToTheCurrentPrinter) {
+    channel.SendHex("1b4a15");
+    ASSERT_EQ(spooler.Documents().size(), 1u);
+    EXPECT_EQ(spooler.Documents()[0].printer, "QV640");
+    EXPECT_EQ(spooler.Documents()[0].name, "AAAAAA");
+    EXPECT_EQ(SentHex(0), "1B4A15");
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(PrintChannelTest, CurrentPrinterIsReadAfreshForEveryDocument) {
+    channel.SendHex("0C");
+    spooler.SetCurrentPrinter("Other");
+    channel.SendHex("0A");
+    ASSERT_EQ(spooler.Documents().size(), 2u);
+    EXPECT_EQ(spooler.Documents()[0].printer, "QV640");
+    EXPECT_EQ(spooler.Documents()[1].printer, "Other");
+}
+
+TEST_F(PrintChannelTest, PrinterThatCannotBeOpenedIsReportedOncePerDocument) {
+    spooler.SetCannotOpen("QV640");
+    channel.SendHex("0C");
+    channel.SendText("AB", channel.CharacterLen("AB"));
+    channel.SendHex("0A");
+    EXPECT_TRUE(spooler.Documents().empty());
+    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>(3, "The Printer Name you typed wasn't recognized."));
+    EXPECT_EQ(dialogs.Messages()[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(channel.OpenFailures(), 3);
+}
+
+TEST_F(PrintChannelTest, NoDefaultPrinterIsAPrinterThatCannotBeOpened) {
+    spooler.SetCurrentPrinter("");
+    channel.SendHex("0C");
+    EXPECT_TRUE(spooler.Documents().empty());
+    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>{"The Printer Name you typed wasn't recognized."});
+}
+
+TEST_F(PrintChannelTest, UnconvertibleHexSendsNothingAndSaysSo) {
+    channel.SendHex("1B4G");
+    channel.SendHex("1B  ");
+    EXPECT_TRUE(spooler.Documents().empty());
+    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>(2, "指令格式错误，未发送"));
+    EXPECT_EQ(channel.RefusedCommands(), 2);
+}
+
+TEST_F(PrintChannelTest, EmptyHexSendsAndShowsNothing) {
+    channel.SendHex("");
+    EXPECT_TRUE(spooler.Documents().empty());
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(PrintChannelTest, CharacterLenCountsDoubleByteCharactersTwice) {
+    EXPECT_EQ(channel.CharacterLen("AB"), 2);
+    EXPECT_EQ(channel.CharacterLen("打印"), 4);
+    EXPECT_EQ(channel.CharacterLen("A打"), 3);
+    EXPECT_EQ(channel.CharacterLen(std::string("\x1B\x3A\x00\x00\x50", 5)), 5);
+    EXPECT_EQ(channel.CharacterLen(""), 0);
+}
+
+TEST_F(PrintChannelTest, CharacterLenOfLongTextsIsTheTrueLength) {
+    EXPECT_EQ(channel.CharacterLen(std::string(40000, 'x')), 40000);
+    std::string chinese;
+    for (int i = 0; i < 20000; ++i) chinese += "啊";
+    EXPECT_EQ(channel.CharacterLen(chinese), 40000);
+}
+
+TEST_F(PrintChannelTest, SendTextWritesTheGbkBytesIncludingNul) {
+    const std::string save("\x1B\x3A\x00\x00\x50", 5);
+    channel.SendText(save, channel.CharacterLen(save));
+    const std::string chinese = "A打印";
+    channel.SendText(chinese, channel.CharacterLen(chinese));
+    ASSERT_EQ(spooler.Documents().size(), 2u);
+    EXPECT_EQ(SentHex(0), "1B3A000050");
+    EXPECT_EQ(SentHex(1), "41B4F2D3A1");
+}
+
+TEST_F(PrintChannelTest, SendTextSendsOnlyTheCountedBytesAndNeverMoreThanTheText) {
+    channel.SendText("ABCD", 2);
+    channel.SendText("AB", 10);
+    ASSERT_EQ(spooler.Documents().size(), 2u);
+    EXPECT_EQ(SentHex(0), "4142");
+    EXPECT_EQ(SentHex(1), "4142");
+}
+
+TEST_F(PrintChannelTest, SendPrintFileSendsTheWholeFileUnchanged) {
+    std::string content;
+    for (int i = 0; i < 256; ++i) content.push_back(static_cast<char>(i));
+    std::ofstream(folder / "file.prn", std::ios::binary) << content;
+    channel.SendPrintFile();
+    ASSERT_EQ(spooler.Documents().size(), 1u);
+    EXPECT_EQ(spooler.Documents()[0].bytes, std::vector<std::uint8_t>(content.begin(), content.end()));
+    EXPECT_EQ(spooler.Documents()[0].name, "AAAAAA");
+}
+
+TEST_F(PrintChannelTest, MissingOrEmptyPrintFileSendsNothing) {
+    channel.SendPrintFile();
+    std::ofstream(folder / "file.prn", std::ios::binary).flush();
+    channel.SendPrintFile();
+    EXPECT_TRUE(spooler.Documents().empty());
+    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>(2, "找不到打印文件 file.prn，或文件为空"));
+}
+
+TEST_F(PrintChannelTest, SendFileBufferSendsThePrefixOfTheLastLoadedFile) {
+    std::ofstream(folder / "file.prn", std::ios::binary) << "HELLO";
+    channel.SendPrintFile();
+    channel.SendFileBuffer(2);
+    ASSERT_EQ(spooler.Documents().size(), 2u);
+    EXPECT_EQ(SentHex(1), "4845");
+}
+
+}  // namespace
+}  // namespace qvset

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "printer/Dialogs.h"
+#include "printer/Pause.h"
+
+namespace qvset::testing {
+
+// Dialogs for tests: records every message and file dialog, answers questions and file dialogs from
+// queues (Yes and "cancel" when a queue is empty).
+class RecordingDialogs final : public Dialogs {
+public:
+    MessageAnswer ShowMessage(const MessageRequest& request) override;
+    void ShowOpen(FileDialogState& dialog) override;
+    void ShowSave(FileDialogState& dialog) override;
+
+    void QueueAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
+    void QueueFileName(std::string fileName) { m_fileNames.push_back(std::move(fileName)); }
+
+    const std::vector<MessageRequest>& Messages() const { return m_messages; }
+    std::vector<std::string> MessageTexts() const;
+    // The dialogs as they were when shown, before the answer was filled in.
+    const std::vector<FileDialogState>& OpenDialogs() const { return m_opens; }
+    const std::vector<FileDialogState>& SaveDialogs() const { return m_saves; }
+    void Clear();
+
+private:
+    std::vector<MessageRequest> m_messages;
+    std::vector<FileDialogState> m_opens;
+    std::vector<FileDialogState> m_saves;
+    std::deque<MessageAnswer> m_answers;
+    std::deque<std::string> m_fileNames;
+};
+
+// A pause that only records what was asked of it.
+class RecordingPause final : public Pause {
+public:
+    void Wait(int milliseconds) override { m_waits.push_back(milliseconds); }
+    const std::vector<int>& Waits() const { return m_waits; }
+    void Clear() { m_waits.clear(); }
+
+private:
+    std::vector<int> m_waits;
+};
+
+}  // namespace qvset::testing

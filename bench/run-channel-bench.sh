@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs the channel benchmark against a private CUPS server of its own.
+# usage: bench/run-channel-bench.sh BUILD_DIR [N]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "$1" && pwd)
+sandbox="$build/bench-sandbox"
+trap '"$root/scripts/cups-sandbox" stop "$sandbox" >/dev/null 2>&1 || true' EXIT
+"$root/scripts/cups-sandbox" start "$sandbox" QV640_Bench >/dev/null
+eval "$("$root/scripts/cups-sandbox" env "$sandbox")"
+"$build/bench/qvset_channel_bench" QV640_Bench "${2:-100}"

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages qvset needs to build, test and run. As root it installs what is
+# missing with apt-get; otherwise it prints the exact apt-get line and fails.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake make pkg-config
+  # printer link: libcups, and a private CUPS server for tests and demos
+  libcups2-dev cups-daemon cups-client
+  # tests and benchmarks
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the window: Qt 6 Widgets, a CJK font for the Chinese captions, a virtual display
+  qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth
+  # the Windows build: MinGW-w64 cross compilers and Wine to run its tests
+  g++-mingw-w64-x86-64-posix wine wine64
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+  [ "$status" = installed ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+line="apt-get install -y --no-install-recommends ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "qvset needs these Debian packages. Install them as root, then run this again:" >&2
+  echo "  apt-get update && $line" >&2
+  exit 1
+fi
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+# shellcheck disable=SC2086
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,79 @@
+#include "tuning/SpeedQualityPanel.h"
+
+#include "ticket/NumericText.h"
+
+namespace qvset {
+namespace {
+
+constexpr std::string_view kHighestModeValue = "40";
+constexpr double kHighestModeNumber = 40;
+constexpr int kEntryCount = 50;
+constexpr std::string_view kStartHighSpeed = "16";
+constexpr std::string_view kStartStandard = "18";
+constexpr std::string_view kStartFine = "20";
+
+std::size_t IndexOf(TuningMode mode) { return static_cast<std::size_t>(mode); }
+
+}  // namespace
+
+std::string ClampModeValue(std::string_view text) {
+    return NumericValue(text) > kHighestModeNumber ? std::string(kHighestModeValue) : std::string(text);
+}
+
+std::vector<std::string> ModeValueEntries() {
+    std::vector<std::string> entries;
+    for (int i = 1; i <= kEntryCount; ++i) entries.push_back(std::to_string(i));
+    return entries;
+}
+
+SpeedQualityPanel::SpeedQualityPanel() {
+    SetCaption(TuningMode::HighSpeed, kStartHighSpeed);
+    SetCaption(TuningMode::Standard, kStartStandard);
+    SetCaption(TuningMode::Fine, kStartFine);
+    SelectMode(TuningMode::HighSpeed);
+    SetComboText(kStartHighSpeed);
+}
+
+void SpeedQualityPanel::SelectMode(TuningMode mode) {
+    m_selected = mode;
+    switch (mode) {
+        case TuningMode::HighSpeed:
+            Optgs_Click();
+            break;
+        case TuningMode::Standard:
+            Optcgs_Click();
+            break;
+        case TuningMode::Fine:
+            Optcgm_Click();
+            break;
+    }
+}
+
+void SpeedQualityPanel::SetComboText(std::string_view text) {
+    if (text == m_comboText) return;
+    m_comboText = std::string(text);
+    cmbsz_Change();
+}
+
+void SpeedQualityPanel::PickComboEntry(std::string_view entry) {
+    m_comboText = std::string(entry);
+    cmbsz_Click();
+}
+
+void SpeedQualityPanel::ShowModeValue(TuningMode mode) {
+    if (m_selected != mode) return;
+    SetComboText(Caption(mode));
+}
+
+void SpeedQualityPanel::TakeComboValue() {
+    if (NumericValue(m_comboText) > kHighestModeNumber) SetComboText(kHighestModeValue);
+    m_captions[IndexOf(m_selected)] = m_comboText;
+}
+
+const std::string& SpeedQualityPanel::Caption(TuningMode mode) const { return m_captions[IndexOf(mode)]; }
+
+void SpeedQualityPanel::SetCaption(TuningMode mode, std::string_view caption) {
+    m_captions[IndexOf(mode)] = std::string(caption);
+}
+
+}  // namespace qvset

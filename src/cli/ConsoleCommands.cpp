@@ -1,0 +1,65 @@
+// qvctl commands of the utility buttons: the hex console, the save command, paper motion and test prints.
+#include <ostream>
+
+#include "cli/CommandRegistry.h"
+#include "console/HexConsole.h"
+#include "console/TestPrints.h"
+#include "tuning/ParameterCommands.h"
+
+namespace qvset::cli {
+namespace {
+
+// A command that takes no arguments and sends fixed documents.
+CliCommand FixedCommand(std::string name, std::string summary, void (*send)(PrintChannel&)) {
+    return {std::move(name), "", std::move(summary), "", [send](CliContext& c, const std::vector<std::string>& a) {
+                if (!a.empty()) return UsageError(c, "takes no arguments");
+                send(c.channel);
+                return kExitOk;
+            }};
+}
+
+int Console(CliContext& context, const std::vector<std::string>& args) {
+    bool table = false;
+    std::string text;
+    for (const auto& arg : args) {
+        if (arg == "--table") {
+            table = true;
+            continue;
+        }
+        if (!text.empty()) text.push_back(' ');
+        text += arg;
+    }
+    // Unlike the text box, a command line does not edit what was typed: a wrong character refuses all.
+    if (FirstDisallowedCharacter(text)) {
+        context.dialogs.Message(kMsgNotHex);
+        return kExitRefused;
+    }
+    if (text.find_first_not_of(' ') == std::string::npos) return UsageError(context, "no hex digits given");
+    HexConsole console(context.channel, context.pause, context.dialogs);
+    console.SetCheck1(table);
+    console.SetText(text);
+    console.Command6_Click();
+    return kExitOk;
+}
+
+}  // namespace
+
+void RegisterConsoleCommands(CommandRegistry& registry) {
+    registry.Add({"console", "[--table] HEX...",
+                  "send hex digits as the console does (blanks ignored); --table frames them with save commands",
+                  "Only 0-9, a-f, A-F and blanks are accepted; anything else is refused and nothing is sent.\n"
+                  "--table sends the save command, waits 2.5 s, sends the digits, waits 1 s and sends the\n"
+                  "save command again (three documents), as for a parameter table.",
+                  Console});
+    registry.Add(FixedCommand("save", "send the save command 1B 3A 00 00 52", [](PrintChannel& channel) {
+        channel.SendBytes(SaveCommand());
+    }));
+    registry.Add(FixedCommand("self-test", "print the printer's self-test page", PrintSelfTest));
+    registry.Add(FixedCommand("line-feed", "feed one line (0A)", FeedLine));
+    registry.Add(FixedCommand("form-feed", "feed to the next page (0C)", FeedPage));
+    registry.Add(FixedCommand("feed-forward", "feed the paper forward by 3 units (1B 4A 03)", FeedForward));
+    registry.Add(FixedCommand("feed-back", "feed the paper back by 3 units (1B 6A 03)", FeedBack));
+    registry.Add(FixedCommand("pin-test", "print the print-head pin test (18 documents)", PrintPinTest));
+}
+
+}  // namespace qvset::cli

@@ -1,0 +1,97 @@
+// qvctl commands of the print-quality tuning: the tuning runs with their watch, the factory restore.
+#include <ostream>
+
+#include "cli/CommandRegistry.h"
+#include "printer/JobWatch.h"
+#include "tuning/ParameterCommands.h"
+#include "tuning/SpeedQualityPanel.h"
+#include "tuning/TuningRuns.h"
+
+namespace qvset::cli {
+namespace {
+
+constexpr int kTickMs = 1000;
+
+struct TuneOptions {
+    bool allModes = false;
+    ModeCaptions captions{"16", "18", "20"};
+    std::string pause{kText1Initial};
+    bool watch = true;
+};
+
+// Reads "single|all" and the options; returns the problem, or an empty text when all is well.
+std::string ParseTuneOptions(const std::vector<std::string>& args, TuneOptions& options) {
+    if (args.empty()) return "single or all is needed";
+    if (args[0] == "all") {
+        options.allModes = true;
+    } else if (args[0] != "single") {
+        return "unknown run " + args[0] + " (single or all)";
+    }
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option == "--no-watch") {
+            options.watch = false;
+            continue;
+        }
+        std::string* target = nullptr;
+        if (option == "--high") target = &options.captions.highSpeed;
+        if (option == "--standard") target = &options.captions.standard;
+        if (option == "--fine") target = &options.captions.fine;
+        if (option == "--pause") target = &options.pause;
+        if (target == nullptr) return "unknown option " + option;
+        if (i + 1 >= args.size()) return option + " needs a value";
+        *target = args[++i];
+    }
+    // The panel never lets a value above 40 reach its label.
+    for (std::string* caption : {&options.captions.highSpeed, &options.captions.standard, &options.captions.fine}) {
+        *caption = ClampModeValue(*caption);
+    }
+    return {};
+}
+
+int Tune(CliContext& context, const std::vector<std::string>& args) {
+    TuneOptions options;
+    const std::string problem = ParseTuneOptions(args, options);
+    if (!problem.empty()) return UsageError(context, problem);
+
+    JobWatch watch(context.spooler, context.dialogs);
+    watch.OnLabel8([&](const std::string& caption) { context.err << caption << '\n' << std::flush; });
+    TuningSession session{context.channel, context.pause, context.dialogs, watch};
+    const bool started = options.allModes ? AllModesRun(session, options.captions, options.pause)
+                                          : SingleModeRun(session, options.captions, options.pause);
+    if (!started) return kExitRefused;
+    // Nothing reached the spooler: there is nothing to watch.
+    if (!options.watch || context.channel.OpenFailures() > 0) return kExitOk;
+
+    WatchOutcome outcome = WatchOutcome::Watching;
+    while (outcome == WatchOutcome::Watching) {
+        context.pause.Wait(kTickMs);
+        outcome = watch.Tick();
+    }
+    return outcome == WatchOutcome::Failed ? kExitPrinterFailed : kExitOk;
+}
+
+}  // namespace
+
+void RegisterTuningCommands(CommandRegistry& registry) {
+    registry.Add({"tune", "single|all [--high N] [--standard N] [--fine N] [--pause MS] [--no-watch]",
+                  "store the three mode values and print the tuning samples (single) or test page (all)",
+                  "single  stores the values, then prints alignment samples around the high-speed value\n"
+                  "all     stores the values, then prints one test page for high speed, standard and fine\n"
+                  "--high, --standard, --fine  the mode values (start-up values 16, 18, 20); above 40\n"
+                  "        becomes 40; a value that is not a whole number from 0 to 255 sends nothing\n"
+                  "--pause MS  the extra pause before the samples (default 5000; at most 60000)\n"
+                  "--no-watch  return once the documents are queued\n"
+                  "Unless --no-watch, the spooler queue is then watched once a second (progress on\n"
+                  "stderr): \"完成...\" exits 0; \"设置失败...\" (documents still waiting at second 5 of a\n"
+                  "single run, 10 of an all run) exits 1. The run itself takes about 9.5 s plus the pause.",
+                  Tune});
+    registry.Add({"factory-restore", "", "write the factory parameter table (save, table, save; about 3.5 s)", "",
+                  [](CliContext& c, const std::vector<std::string>& a) {
+                      if (!a.empty()) return UsageError(c, "takes no arguments");
+                      RestoreFactoryParameters(c.channel, c.pause);
+                      return kExitOk;
+                  }});
+}
+
+}  // namespace qvset::cli

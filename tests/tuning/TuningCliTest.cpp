@@ -1,0 +1,103 @@
+// qvctl tune and factory-restore over the in-memory spooler.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "TuningTestSupport.h"
+#include "cli/CommandRegistry.h"
+#include "printer/MemorySpooler.h"
+#include "support/RecordingDialogs.h"
+#include "tuning/TuningJobs.h"
+
+namespace qvset {
+namespace {
+
+using testing::Hex;
+
+class TuningCliTest : public ::testing::Test {
+protected:
+    TuningCliTest() : spooler({{"QV640", "QV6", "USB001"}}) { cli::RegisterTuningCommands(registry); }
+
+    int Run(std::vector<std::string> args) {
+        out.str({});
+        err.str({});
+        cli::CliEnvironment environment{spooler, dialogs, pause, ".", out, err};
+        return cli::RunCommandLine(registry, args, environment);
+    }
+
+    // The one-second ticks the watch waited, after the run's own pauses.
+    std::size_t Ticks(std::size_t runPauses) const {
+        const auto& waits = pause.Waits();
+        for (std::size_t i = runPauses; i < waits.size(); ++i) EXPECT_EQ(waits[i], 1000);
+        return waits.size() - runPauses;
+    }
+
+    cli::CommandRegistry registry;
+    MemorySpooler spooler;
+    testing::RecordingDialogs dialogs;
+    testing::RecordingPause pause;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(TuningCliTest, SingleRunWithoutWatchQueuesTheStoreJobAndSamples) {
+    EXPECT_EQ(Run({"tune", "single", "--pause", "0", "--no-watch"}), 0) << err.str();
+    ASSERT_EQ(spooler.Documents().size(), 37u);
+    EXPECT_EQ(Hex(spooler.Documents()[0].bytes), Hex(BuildStoreJob({16, 18, 20})));
+    EXPECT_EQ(pause.Waits(), (std::vector<int>{2500, 2000, 2500, 2500}));
+    EXPECT_NE(err.str().find("正在设置...."), std::string::npos);
+}
+
+TEST_F(TuningCliTest, ValuesAboveFortyBecomeFortyAndThePauseDefaultsTo5000) {
+    EXPECT_EQ(Run({"tune", "all", "--high", "45", "--standard", "7", "--fine", "40", "--no-watch"}), 0) << err.str();
+    ASSERT_EQ(spooler.Documents().size(), 2u);
+    EXPECT_EQ(Hex(spooler.Documents()[0].bytes), Hex(BuildStoreJob({40, 7, 40})));
+    EXPECT_EQ(Hex(spooler.Documents()[1].bytes), Hex(BuildTestPage({40, 7, 40})));
+    EXPECT_EQ(pause.Waits().back(), 5000);
+}
+
+TEST_F(TuningCliTest, AWatchedRunOnAPrinterThatPrintsAtOnceEndsDoneAtSecond27) {
+    EXPECT_EQ(Run({"tune", "single", "--pause", "0"}), 0) << err.str();
+    EXPECT_EQ(Ticks(4), 27u);
+    const std::string progress = err.str();
+    EXPECT_EQ(progress.substr(progress.size() - std::string("完成...\n").size()), "完成...\n");
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(TuningCliTest, AWatchedRunOnAnOfflinePrinterFailsAtItsCheckSecond) {
+    spooler.SetWaitingCount(3);
+    EXPECT_EQ(Run({"tune", "all", "--pause", "0"}), 1);
+    EXPECT_EQ(Ticks(4), 10u);
+    EXPECT_NE(err.str().find("设置失败...\n"), std::string::npos);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].text, "请检查打印机是否脱机,请重启打印机");
+}
+
+TEST_F(TuningCliTest, RefusedValuesAndWrongUsageSendNothing) {
+    EXPECT_EQ(Run({"tune", "single", "--high", "5a"}), 2);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].text, "参数必须是整数，请重新输入");
+    EXPECT_EQ(Run({"tune"}), 2);
+    EXPECT_EQ(Run({"tune", "some"}), 2);
+    EXPECT_EQ(Run({"tune", "all", "--pause"}), 2);
+    EXPECT_EQ(Run({"tune", "all", "--speed", "3"}), 2);
+    EXPECT_TRUE(spooler.Documents().empty());
+    EXPECT_TRUE(pause.Waits().empty());
+}
+
+TEST_F(TuningCliTest, AMissingPrinterIsNotWatched) {
+    spooler.SetCannotOpen("QV640");
+    EXPECT_EQ(Run({"tune", "all", "--pause", "0"}), 1);
+    EXPECT_EQ(Ticks(4), 0u);
+}
+
+TEST_F(TuningCliTest, FactoryRestoreSendsSaveTableSave) {
+    EXPECT_EQ(Run({"factory-restore"}), 0);
+    ASSERT_EQ(spooler.Documents().size(), 3u);
+    EXPECT_EQ(Hex(spooler.Documents()[1].bytes), FactoryParameterTable());
+    EXPECT_EQ(pause.Waits(), (std::vector<int>{2500, 1000}));
+    EXPECT_EQ(Run({"factory-restore", "x"}), 2);
+}
+
+}  // namespace
+}  // namespace qvset

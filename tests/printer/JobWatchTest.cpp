@@ -1,0 +1,161 @@
+#include "printer/JobWatch.h"
+
+#include <gtest/gtest.h>
+
+#include "printer/MemorySpooler.h"
+#include "support/RecordingDialogs.h"
+
+namespace qvset {
+namespace {
+
+class JobWatchTest : public ::testing::Test {
+protected:
+    JobWatchTest() : spooler({{"QV640", "QV6", "USB001"}}), watch(spooler, dialogs) {
+        watch.OnLabel8([this](const std::string& caption) { captions.push_back(caption); });
+        watch.OnRunButtons([this](bool enabled) { buttonChanges.push_back(enabled); });
+    }
+
+    // What a tuning run does before it hands over to the watch.
+    void StartRun(std::int16_t kind) {
+        watch.SetRunKind(kind);
+        watch.ClearQueueEntry(JobWatch::kRunQueueIndex);
+        watch.LockRunButtons();
+        captions.clear();
+    }
+
+    // Ticks `count` times with the given number of documents waiting; every tick must go on watching.
+    void TickWatching(int count, int waiting) {
+        spooler.SetWaitingCount(waiting);
+        for (int i = 0; i < count; ++i) ASSERT_EQ(watch.Tick(), WatchOutcome::Watching) << "tick " << watch.RunTicks();
+    }
+
+    void ExpectEndedWith(std::string_view caption) {
+        EXPECT_EQ(watch.RunKind(), kRunNone);
+        EXPECT_EQ(watch.RunTicks(), 0);
+        EXPECT_EQ(watch.RunPhase(), 0);
+        EXPECT_EQ(watch.Label8(), caption);
+        EXPECT_TRUE(watch.RunButtonsEnabled());
+        EXPECT_EQ(buttonChanges.back(), true);
+    }
+
+    MemorySpooler spooler;
+    testing::RecordingDialogs dialogs;
+    JobWatch watch;
+    std::vector<std::string> captions;
+    std::vector<bool> buttonChanges;
+};
+
+TEST_F(JobWatchTest, AnIdleWatchCountsNothingAndLeavesLabel8Alone) {
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(watch.Tick(), WatchOutcome::Idle);
+    EXPECT_EQ(watch.RunTicks(), 0);
+    EXPECT_EQ(watch.Label8(), "完成.....");
+    EXPECT_TRUE(captions.empty());
+    EXPECT_EQ(spooler.QueueInspections(), 0);
+}
+
+TEST_F(JobWatchTest, LockingDisablesTheThirteenRunButtonsTogether) {
+    EXPECT_EQ(kRunButtonNames.size(), 13u);
+    watch.LockRunButtons();
+    for (auto name : kRunButtonNames) EXPECT_FALSE(watch.IsButtonEnabled(name)) << name;
+    EXPECT_TRUE(watch.IsButtonEnabled("Command17"));
+    EXPECT_TRUE(watch.IsButtonEnabled("Command15"));
+    watch.UnlockRunButtons();
+    for (auto name : kRunButtonNames) EXPECT_TRUE(watch.IsButtonEnabled(name)) << name;
+    EXPECT_EQ(buttonChanges, (std::vector<bool>{false, true}));
+}
+
+TEST_F(JobWatchTest, APrinterThatPrintsAtOnceEndsTheSingleRunDoneAtSecond27) {
+    StartRun(kRunSingleMode);
+    TickWatching(26, 0);
+    EXPECT_EQ(watch.Tick(), WatchOutcome::Done);
+    ExpectEndedWith("完成...");
+    EXPECT_TRUE(dialogs.Messages().empty());
+    ASSERT_EQ(captions.size(), 28u);
+    const std::vector<std::string> firstSix(captions.begin(), captions.begin() + 6);
+    EXPECT_EQ(firstSix, (std::vector<std::string>{"正在设置.", "正在设置..", "正在设置...", "正在设置....",
+                                                  "正在设置....", "正在设置."}));
+    EXPECT_EQ(captions.back(), "完成...");
+    EXPECT_EQ(watch.Tick(), WatchOutcome::Idle);
+}
+
+TEST_F(JobWatchTest, AnOfflinePrinterFailsTheRunAtItsCheckSecond) {
+    for (int waiting : {1, 3}) {
+        dialogs.Clear();
+        StartRun(kRunSingleMode);
+        TickWatching(4, waiting);
+        EXPECT_EQ(watch.QueueSeen()[1], 1);
+        EXPECT_EQ(watch.Tick(), WatchOutcome::Failed);
+        ExpectEndedWith("设置失败...");
+        ASSERT_EQ(dialogs.Messages().size(), 1u);
+        EXPECT_EQ(dialogs.Messages()[0].text, "请检查打印机是否脱机,请重启打印机");
+        EXPECT_EQ(dialogs.Messages()[0].buttons, MessageButtons::Ok);
+    }
+}
+
+TEST_F(JobWatchTest, TwoDocumentsSeenAndThenDrainedStillFailTheRun) {
+    StartRun(kRunSingleMode);
+    TickWatching(1, 2);
+    EXPECT_EQ(watch.QueueState()[1], 99);
+    TickWatching(3, 0);
+    EXPECT_EQ(watch.QueueState()[1], 99);
+    EXPECT_EQ(watch.Tick(), WatchOutcome::Failed);
+    ExpectEndedWith("设置失败...");
+}
+
+TEST_F(JobWatchTest, OneDocumentSeenAndThenDrainedEndsDone) {
+    StartRun(kRunSingleMode);
+    TickWatching(2, 1);
+    EXPECT_EQ(watch.QueueState()[1], 1);
+    TickWatching(1, 0);
+    EXPECT_EQ(watch.QueueState()[1], 0);
+    EXPECT_EQ(watch.QueueSeen()[1], 0);
+    TickWatching(23, 0);
+    EXPECT_EQ(watch.Tick(), WatchOutcome::Done);
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(JobWatchTest, DocumentsWaitingOnlyAfterTheCheckSecondDoNotFailTheRun) {
+    StartRun(kRunSingleMode);
+    TickWatching(5, 0);
+    TickWatching(21, 4);
+    EXPECT_EQ(watch.Tick(), WatchOutcome::Done);
+    ExpectEndedWith("完成...");
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(JobWatchTest, AnAllModesRunChecksAtSecond10AndEndsAt68) {
+    StartRun(kRunAllModes);
+    TickWatching(9, 2);
+    EXPECT_EQ(watch.Tick(), WatchOutcome::Failed);
+    ExpectEndedWith("设置失败...");
+
+    StartRun(kRunAllModes);
+    TickWatching(67, 0);
+    EXPECT_EQ(watch.Tick(), WatchOutcome::Done);
+    ExpectEndedWith("完成...");
+}
+
+TEST_F(JobWatchTest, RestEndsARunAtOnceAsDoneWithoutAMessage) {
+    StartRun(kRunAllModes);
+    TickWatching(3, 5);
+    watch.Command15_Click();
+    ExpectEndedWith("完成...");
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_EQ(watch.Tick(), WatchOutcome::Idle);
+}
+
+TEST_F(JobWatchTest, APrinterThatCannotBeOpenedLooksEmpty) {
+    spooler.SetCannotOpen("QV640");
+    StartRun(kRunSingleMode);
+    TickWatching(26, 3);
+    EXPECT_EQ(watch.Tick(), WatchOutcome::Done);
+}
+
+TEST_F(JobWatchTest, TheQueueOfTheCurrentPrinterIsInspectedOncePerTick) {
+    StartRun(kRunSingleMode);
+    TickWatching(3, 0);
+    EXPECT_EQ(spooler.QueueInspections(), 3);
+}
+
+}  // namespace
+}  // namespace qvset

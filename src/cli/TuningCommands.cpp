@@ -43,7 +43,8 @@ std::string ParseTuneOptions(const std::vector<std::string>& args, TuneOptions& 
         *target = args[++i];
     }
     // The panel never lets a value above 40 reach its label.
-    for (std::string* caption : {&options.captions.highSpeed, &options.captions.standard, &options.captions.fine}) {
+    for (std::string* caption :
+         {&options.captions.highSpeed, &options.captions.standard, &options.captions.fine}) {
         *caption = ClampModeValue(*caption);
     }
     return {};
@@ -86,8 +87,8 @@ void RegisterTuningCommands(CommandRegistry& registry) {
                   "stderr): \"完成...\" exits 0; \"设置失败...\" (documents still waiting at second 5 of a\n"
                   "single run, 10 of an all run) exits 1. The run itself takes about 9.5 s plus the pause.",
                   Tune});
-    registry.Add({"factory-restore", "", "write the factory parameter table (save, table, save; about 3.5 s)", "",
-                  [](CliContext& c, const std::vector<std::string>& a) {
+    registry.Add({"factory-restore", "", "write the factory parameter table (save, table, save; about 3.5 s)",
+                  "", [](CliContext& c, const std::vector<std::string>& a) {
                       if (!a.empty()) return UsageError(c, "takes no arguments");
                       RestoreFactoryParameters(c.channel, c.pause);
                       return kExitOk;

@@ -77,9 +77,13 @@ void HexConsole::Text2_Change() {
     }
 }
 
-void HexConsole::Check1_Click() { m_command9Enabled = m_check1; }
+void HexConsole::Check1_Click() {
+    m_command9Enabled = m_check1;
+}
 
-void HexConsole::Command9_Click() { SetText(FactoryConsoleText()); }
+void HexConsole::Command9_Click() {
+    SetText(FactoryConsoleText());
+}
 
 void HexConsole::Command6_Click() {
     if (m_text.empty()) return;
@@ -100,6 +104,8 @@ void HexConsole::Command6_Click() {
     SetText("");
 }
 
-void HexConsole::Command4_Click() { m_channel.SendBytes(SaveCommand()); }
+void HexConsole::Command4_Click() {
+    m_channel.SendBytes(SaveCommand());
+}
 
 }  // namespace qvset

@@ -21,7 +21,7 @@ std::optional<std::string> FirstDisallowedCharacter(std::string_view text);
 // The hex console (Frame5) as state: the text of Text2, the tick of Check1 ("选择", table mode) and
 // whether Command9 ("导入出厂值") is enabled. The window paints this state and forwards its events.
 class HexConsole {
-public:
+  public:
     HexConsole(PrintChannel& channel, Pause& pause, Dialogs& dialogs);
 
     // Text2 changes (typing, pasting or by the program); raises Text2_Change when the text differs.
@@ -49,7 +49,7 @@ public:
     bool Check1() const { return m_check1; }
     bool Command9Enabled() const { return m_command9Enabled; }
 
-private:
+  private:
     PrintChannel& m_channel;
     Pause& m_pause;
     Dialogs& m_dialogs;

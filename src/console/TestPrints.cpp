@@ -27,11 +27,21 @@ void AppendRepeated(std::string& hex, std::string_view pair, int times) {
 
 }  // namespace
 
-void PrintSelfTest(PrintChannel& channel) { channel.SendBytes(kSelfTest); }
-void FeedLine(PrintChannel& channel) { channel.SendHex(kLineFeed); }
-void FeedPage(PrintChannel& channel) { channel.SendHex(kFormFeed); }
-void FeedForward(PrintChannel& channel) { channel.SendBytes(kFeedForward); }
-void FeedBack(PrintChannel& channel) { channel.SendBytes(kFeedBack); }
+void PrintSelfTest(PrintChannel& channel) {
+    channel.SendBytes(kSelfTest);
+}
+void FeedLine(PrintChannel& channel) {
+    channel.SendHex(kLineFeed);
+}
+void FeedPage(PrintChannel& channel) {
+    channel.SendHex(kFormFeed);
+}
+void FeedForward(PrintChannel& channel) {
+    channel.SendBytes(kFeedForward);
+}
+void FeedBack(PrintChannel& channel) {
+    channel.SendBytes(kFeedBack);
+}
 
 std::string BuildPinTestLine(int pin) {
     static constexpr char kDigits[] = "0123456789ABCDEF";

@@ -46,7 +46,8 @@ void JobWatch::UnlockRunButtons() {
 }
 
 bool JobWatch::IsButtonEnabled(std::string_view name) const {
-    const bool isRunButton = std::find(kRunButtonNames.begin(), kRunButtonNames.end(), name) != kRunButtonNames.end();
+    const bool isRunButton =
+        std::find(kRunButtonNames.begin(), kRunButtonNames.end(), name) != kRunButtonNames.end();
     return !isRunButton || m_buttonsEnabled;
 }
 
@@ -101,6 +102,8 @@ WatchOutcome JobWatch::Tick() {
     return WatchOutcome::Watching;
 }
 
-void JobWatch::Command15_Click() { EndRun(kLabel8Done); }
+void JobWatch::Command15_Click() {
+    EndRun(kLabel8Done);
+}
 
 }  // namespace qvset

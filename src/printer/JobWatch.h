@@ -41,14 +41,16 @@ enum class WatchOutcome {
 // waiting or was seen and not cleared; otherwise the run is done at the end second (27 or 68). Either
 // way the buttons are unlocked. Command15 ("Rest") ends a watch at once as done.
 class JobWatch {
-public:
+  public:
     static constexpr std::size_t kQueueEntries = 11;
     static constexpr std::size_t kRunQueueIndex = 1;
 
     JobWatch(Spooler& spooler, Dialogs& dialogs);
 
     // Called whenever Label8 gets a caption, so that the window repaints it at once.
-    void OnLabel8(std::function<void(const std::string&)> listener) { m_label8Listener = std::move(listener); }
+    void OnLabel8(std::function<void(const std::string&)> listener) {
+        m_label8Listener = std::move(listener);
+    }
     // Called after the run buttons were disabled (false) or enabled (true) together.
     void OnRunButtons(std::function<void(bool enabled)> listener) { m_buttonsListener = std::move(listener); }
 
@@ -79,7 +81,7 @@ public:
     // are not run buttons are always enabled here.
     bool IsButtonEnabled(std::string_view name) const;
 
-private:
+  private:
     void EndRun(std::string_view caption);
 
     Spooler& m_spooler;

@@ -59,7 +59,9 @@ std::string FactoryConsoleText() {
     return text;
 }
 
-Bytes SaveCommand() { return Bytes(kSaveCommandCodes.begin(), kSaveCommandCodes.end()); }
+Bytes SaveCommand() {
+    return Bytes(kSaveCommandCodes.begin(), kSaveCommandCodes.end());
+}
 
 Bytes BuildModeValueCommand(std::uint8_t modeCode, std::uint8_t value, std::uint8_t flag) {
     Bytes command(kModeValuePrefix.begin(), kModeValuePrefix.end());

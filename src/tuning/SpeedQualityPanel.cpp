@@ -12,7 +12,9 @@ constexpr std::string_view kStartHighSpeed = "16";
 constexpr std::string_view kStartStandard = "18";
 constexpr std::string_view kStartFine = "20";
 
-std::size_t IndexOf(TuningMode mode) { return static_cast<std::size_t>(mode); }
+std::size_t IndexOf(TuningMode mode) {
+    return static_cast<std::size_t>(mode);
+}
 
 }  // namespace
 
@@ -70,7 +72,9 @@ void SpeedQualityPanel::TakeComboValue() {
     m_captions[IndexOf(m_selected)] = m_comboText;
 }
 
-const std::string& SpeedQualityPanel::Caption(TuningMode mode) const { return m_captions[IndexOf(mode)]; }
+const std::string& SpeedQualityPanel::Caption(TuningMode mode) const {
+    return m_captions[IndexOf(mode)];
+}
 
 void SpeedQualityPanel::SetCaption(TuningMode mode, std::string_view caption) {
     m_captions[IndexOf(mode)] = std::string(caption);

@@ -22,7 +22,7 @@ std::vector<std::string> ModeValueEntries();
 // Setting the combo text raises cmbsz_Change inside the setting call, as the control does, so a value
 // above 40 is replaced by "40" through one nested change before it reaches the label.
 class SpeedQualityPanel {
-public:
+  public:
     // The start-up state: captions "16", "18", "20", high speed on, "16" in the combo box.
     SpeedQualityPanel();
 
@@ -54,7 +54,7 @@ public:
     // Sets a caption directly, as the window's start-up does.
     void SetCaption(TuningMode mode, std::string_view caption);
 
-private:
+  private:
     TuningMode m_selected = TuningMode::HighSpeed;
     std::array<std::string, 3> m_captions;
     std::string m_comboText;

@@ -50,14 +50,18 @@ const std::vector<std::string>& SampleCharacters() {
     return characters;
 }
 
-void Append(Bytes& job, const Bytes& part) { job.insert(job.end(), part.begin(), part.end()); }
+void Append(Bytes& job, const Bytes& part) {
+    job.insert(job.end(), part.begin(), part.end());
+}
 
 void AppendText(Bytes& job, std::string_view utf8) {
     const std::string ansi = ToAnsi(utf8);
     job.insert(job.end(), ansi.begin(), ansi.end());
 }
 
-void AppendLineFeeds(Bytes& job, int count) { job.insert(job.end(), static_cast<std::size_t>(count), kLineFeed); }
+void AppendLineFeeds(Bytes& job, int count) {
+    job.insert(job.end(), static_cast<std::size_t>(count), kLineFeed);
+}
 
 }  // namespace
 

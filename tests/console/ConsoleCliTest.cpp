@@ -13,7 +13,7 @@ namespace qvset {
 namespace {
 
 class ConsoleCliTest : public ::testing::Test {
-protected:
+  protected:
     ConsoleCliTest() : spooler({{"QV640", "QV6", "USB001"}}) { cli::RegisterConsoleCommands(registry); }
 
     int Run(std::vector<std::string> args) {
@@ -59,8 +59,8 @@ TEST_F(ConsoleCliTest, FixedCommandsSendTheirButtonsDocuments) {
         const char* command;
         std::vector<std::string> documents;
     };
-    const Row rows[] = {{"save", {"1B3A000052"}},   {"self-test", {"1B3A000050"}}, {"line-feed", {"0A"}},
-                        {"form-feed", {"0C"}},       {"feed-forward", {"1B4A03"}}, {"feed-back", {"1B6A03"}}};
+    const Row rows[] = {{"save", {"1B3A000052"}}, {"self-test", {"1B3A000050"}}, {"line-feed", {"0A"}},
+                        {"form-feed", {"0C"}},    {"feed-forward", {"1B4A03"}},  {"feed-back", {"1B6A03"}}};
     for (const auto& row : rows) {
         spooler.ClearDocuments();
         EXPECT_EQ(Run({row.command}), 0) << row.command;

@@ -1,7 +1,6 @@
-#include "console/HexConsole.h"
-
 #include <gtest/gtest.h>
 
+#include "console/HexConsole.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
@@ -11,8 +10,11 @@ namespace qvset {
 namespace {
 
 class HexConsoleTest : public ::testing::Test {
-protected:
-    HexConsoleTest() : spooler({{"QV640", "QV6", "USB001"}}), channel(spooler, dialogs, "."), console(channel, pause, dialogs) {}
+  protected:
+    HexConsoleTest()
+        : spooler({{"QV640", "QV6", "USB001"}}),
+          channel(spooler, dialogs, "."),
+          console(channel, pause, dialogs) {}
 
     std::vector<std::string> SentHex() const {
         std::vector<std::string> sent;
@@ -56,7 +58,9 @@ TEST_F(HexConsoleTest, EachDistinctWrongCharacterGivesOneMessageAndGoesEverywher
 }
 
 TEST_F(HexConsoleTest, AStrayByteIsRemovedLikeAnyOtherCharacter) {
-    console.SetText(std::string("1B\xFF" "4A"));
+    console.SetText(
+        std::string("1B\xFF"
+                    "4A"));
     EXPECT_EQ(console.Text2(), "1B4A");
     EXPECT_EQ(dialogs.Messages().size(), 1u);
 }

@@ -1,7 +1,6 @@
-#include "console/TestPrints.h"
-
 #include <gtest/gtest.h>
 
+#include "console/TestPrints.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
@@ -10,7 +9,7 @@ namespace qvset {
 namespace {
 
 class TestPrintsTest : public ::testing::Test {
-protected:
+  protected:
     TestPrintsTest() : spooler({{"QV640", "QV6", "USB001"}}), channel(spooler, dialogs, ".") {}
 
     MemorySpooler spooler;
@@ -23,8 +22,11 @@ TEST_F(TestPrintsTest, EachFixedButtonSendsItsBytesAsOneDocument) {
         void (*send)(PrintChannel&);
         const char* hex;
     };
-    const Row rows[] = {{PrintSelfTest, "1B3A000050"}, {FeedLine, "0A"},     {FeedPage, "0C"},
-                        {FeedForward, "1B4A03"},        {FeedBack, "1B6A03"}};
+    const Row rows[] = {{PrintSelfTest, "1B3A000050"},
+                        {FeedLine, "0A"},
+                        {FeedPage, "0C"},
+                        {FeedForward, "1B4A03"},
+                        {FeedBack, "1B6A03"}};
     for (const auto& row : rows) {
         spooler.ClearDocuments();
         row.send(channel);

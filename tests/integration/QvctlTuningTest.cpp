@@ -13,7 +13,7 @@ using testing::Sandbox;
 constexpr const char* kQueue = "QV640_Virtual";
 
 class QvctlTuningTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Sandbox::UseClientEnvironment(); }
 };
 

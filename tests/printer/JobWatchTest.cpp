@@ -1,7 +1,6 @@
-#include "printer/JobWatch.h"
-
 #include <gtest/gtest.h>
 
+#include "printer/JobWatch.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
 
@@ -9,7 +8,7 @@ namespace qvset {
 namespace {
 
 class JobWatchTest : public ::testing::Test {
-protected:
+  protected:
     JobWatchTest() : spooler({{"QV640", "QV6", "USB001"}}), watch(spooler, dialogs) {
         watch.OnLabel8([this](const std::string& caption) { captions.push_back(caption); });
         watch.OnRunButtons([this](bool enabled) { buttonChanges.push_back(enabled); });
@@ -26,7 +25,8 @@ protected:
     // Ticks `count` times with the given number of documents waiting; every tick must go on watching.
     void TickWatching(int count, int waiting) {
         spooler.SetWaitingCount(waiting);
-        for (int i = 0; i < count; ++i) ASSERT_EQ(watch.Tick(), WatchOutcome::Watching) << "tick " << watch.RunTicks();
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(watch.Tick(), WatchOutcome::Watching) << "tick " << watch.RunTicks();
     }
 
     void ExpectEndedWith(std::string_view caption) {

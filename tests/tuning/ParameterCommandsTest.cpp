@@ -1,5 +1,3 @@
-#include "tuning/ParameterCommands.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
+#include "tuning/ParameterCommands.h"
 
 namespace qvset {
 namespace {
@@ -17,7 +16,9 @@ using testing::Hex;
 using testing::kModePrefixHex;
 
 TEST(ParameterCommandsTest, FactoryTableIsTheHeaderAndTwelvePairs) {
-    EXPECT_EQ(FactoryParameterTable(), "1B3A451A0012001FFF42002200920" "0FF008706000B48098008100014000800");
+    EXPECT_EQ(FactoryParameterTable(),
+              "1B3A451A0012001FFF42002200920"
+              "0FF008706000B48098008100014000800");
     const auto bytes = DecodeHex(FactoryParameterTable());
     ASSERT_TRUE(bytes);
     ASSERT_EQ(bytes->size(), 31u);
@@ -35,15 +36,19 @@ TEST(ParameterCommandsTest, ConsoleTextIsTheTableInBlankSeparatedPairs) {
     EXPECT_EQ(text.size(), 31u * 3 - 1);
 }
 
-TEST(ParameterCommandsTest, SaveCommandIsEscColonNulNulR) { EXPECT_EQ(Hex(SaveCommand()), "1B3A000052"); }
+TEST(ParameterCommandsTest, SaveCommandIsEscColonNulNulR) {
+    EXPECT_EQ(Hex(SaveCommand()), "1B3A000052");
+}
 
 TEST(ParameterCommandsTest, ModeValueCommandCarriesSignatureCodeValueAndFlag) {
     struct Row {
         std::uint8_t code, value, flag;
         std::string tail;
     };
-    const Row rows[] = {{0x0A, 16, kStoreFlag, "0A1000"}, {0x0C, 40, kTestFlag, "0C28FF"},
-                        {0x0B, 0, kTestFlag, "0B00FF"},    {0x0A, 255, kStoreFlag, "0AFF00"}};
+    const Row rows[] = {{0x0A, 16, kStoreFlag, "0A1000"},
+                        {0x0C, 40, kTestFlag, "0C28FF"},
+                        {0x0B, 0, kTestFlag, "0B00FF"},
+                        {0x0A, 255, kStoreFlag, "0AFF00"}};
     for (const auto& row : rows) {
         const auto command = BuildModeValueCommand(row.code, row.value, row.flag);
         EXPECT_EQ(command.size(), 11u);

@@ -1,6 +1,6 @@
-#include "tuning/SpeedQualityPanel.h"
-
 #include <gtest/gtest.h>
+
+#include "tuning/SpeedQualityPanel.h"
 
 namespace qvset {
 namespace {

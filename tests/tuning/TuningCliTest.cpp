@@ -15,7 +15,7 @@ namespace {
 using testing::Hex;
 
 class TuningCliTest : public ::testing::Test {
-protected:
+  protected:
     TuningCliTest() : spooler({{"QV640", "QV6", "USB001"}}) { cli::RegisterTuningCommands(registry); }
 
     int Run(std::vector<std::string> args) {
@@ -49,7 +49,8 @@ TEST_F(TuningCliTest, SingleRunWithoutWatchQueuesTheStoreJobAndSamples) {
 }
 
 TEST_F(TuningCliTest, ValuesAboveFortyBecomeFortyAndThePauseDefaultsTo5000) {
-    EXPECT_EQ(Run({"tune", "all", "--high", "45", "--standard", "7", "--fine", "40", "--no-watch"}), 0) << err.str();
+    EXPECT_EQ(Run({"tune", "all", "--high", "45", "--standard", "7", "--fine", "40", "--no-watch"}), 0)
+        << err.str();
     ASSERT_EQ(spooler.Documents().size(), 2u);
     EXPECT_EQ(Hex(spooler.Documents()[0].bytes), Hex(BuildStoreJob({40, 7, 40})));
     EXPECT_EQ(Hex(spooler.Documents()[1].bytes), Hex(BuildTestPage({40, 7, 40})));

@@ -1,10 +1,9 @@
-#include "tuning/TuningJobs.h"
-
 #include <gtest/gtest.h>
 
 #include "TuningTestSupport.h"
 #include "printer/AnsiText.h"
 #include "printer/HexCodec.h"
+#include "tuning/TuningJobs.h"
 
 namespace qvset {
 namespace {
@@ -38,7 +37,8 @@ std::vector<PageBlock> ParsePage(const Bytes& page) {
     const std::string prefix = kModePrefixHex;
     std::size_t p = 0;
     while (page.size() - p > 5) {
-        const Bytes command(page.begin() + static_cast<std::ptrdiff_t>(p), page.begin() + static_cast<std::ptrdiff_t>(p + 11));
+        const Bytes command(page.begin() + static_cast<std::ptrdiff_t>(p),
+                            page.begin() + static_cast<std::ptrdiff_t>(p + 11));
         EXPECT_EQ(Hex(command).substr(0, prefix.size()), prefix) << "at " << p;
         EXPECT_EQ(command[10], kTestFlag) << "at " << p;
         EXPECT_EQ(page[p + 11], 0x0A);
@@ -49,7 +49,8 @@ std::vector<PageBlock> ParsePage(const Bytes& page) {
         if (!isLine) {
             std::size_t end = p;
             while (page[end] != 0x0A) ++end;
-            blocks.push_back({command[8], command[9],
+            blocks.push_back({command[8],
+                              command[9],
                               FromAnsi(std::string(page.begin() + static_cast<std::ptrdiff_t>(p),
                                                    page.begin() + static_cast<std::ptrdiff_t>(end))),
                               {}});
@@ -90,9 +91,10 @@ TEST(TuningJobsTest, TestWindowKeepsToOneToForty) {
         int x;
         std::vector<int> window;
     };
-    const Row rows[] = {{3, Range(1, 7)},    {4, Range(1, 8)},   {5, Range(1, 9)},   {16, Range(12, 20)},
-                        {36, Range(32, 40)}, {37, Range(33, 40)}, {40, Range(36, 40)}, {44, Range(40, 40)},
-                        {45, {}},            {255, {}},          {0, Range(1, 4)}};
+    const Row rows[] = {{3, Range(1, 7)},    {4, Range(1, 8)},    {5, Range(1, 9)},
+                        {16, Range(12, 20)}, {36, Range(32, 40)}, {37, Range(33, 40)},
+                        {40, Range(36, 40)}, {44, Range(40, 40)}, {45, {}},
+                        {255, {}},           {0, Range(1, 4)}};
     for (const auto& row : rows) EXPECT_EQ(TestWindow(row.x), row.window) << "x = " << row.x;
 }
 
@@ -108,9 +110,12 @@ TEST(TuningJobsTest, ValueMarkerStarsTheCurrentValueAndPadsToTwoDigits) {
 TEST(TuningJobsTest, TestLinesCutTheSampleAroundTheMarker) {
     const std::string& sample = SampleText();
     // Each sample character is three UTF-8 bytes.
-    EXPECT_EQ(BuildTestLine(TuningMode::HighSpeed, 16, 16), sample.substr(0, 66) + "*16*" + sample.substr(66, 63));
-    EXPECT_EQ(BuildTestLine(TuningMode::Standard, 14, 18), sample.substr(0, 90) + "-14-" + sample.substr(90, 84));
-    EXPECT_EQ(BuildTestLine(TuningMode::Fine, 7, 20), sample.substr(0, 135) + "-07-" + sample.substr(135, 129));
+    EXPECT_EQ(BuildTestLine(TuningMode::HighSpeed, 16, 16),
+              sample.substr(0, 66) + "*16*" + sample.substr(66, 63));
+    EXPECT_EQ(BuildTestLine(TuningMode::Standard, 14, 18),
+              sample.substr(0, 90) + "-14-" + sample.substr(90, 84));
+    EXPECT_EQ(BuildTestLine(TuningMode::Fine, 7, 20),
+              sample.substr(0, 135) + "-07-" + sample.substr(135, 129));
     EXPECT_EQ(ToAnsi(BuildTestLine(TuningMode::HighSpeed, 1, 1)).size(), 90u);
     EXPECT_EQ(ToAnsi(BuildTestLine(TuningMode::Standard, 1, 1)).size(), 120u);
     EXPECT_EQ(ToAnsi(BuildTestLine(TuningMode::Fine, 1, 1)).size(), 180u);
@@ -161,7 +166,8 @@ TEST(TuningJobsTest, TestPageWindowsAtTheEdges) {
     EXPECT_EQ(high, (std::vector<std::string>{"-01-", "-02-", "*03*", "-04-", "-05-", "-06-", "-07-"}));
     std::vector<std::string> standard;
     for (const auto& line : blocks[1].lines) standard.push_back(line.marker);
-    EXPECT_EQ(standard, (std::vector<std::string>{"-33-", "-34-", "-35-", "-36-", "*37*", "-38-", "-39-", "-40-"}));
+    EXPECT_EQ(standard,
+              (std::vector<std::string>{"-33-", "-34-", "-35-", "-36-", "*37*", "-38-", "-39-", "-40-"}));
     EXPECT_EQ(blocks[2].headerValue, 45);
     EXPECT_TRUE(blocks[2].lines.empty());
 
@@ -185,7 +191,8 @@ TEST(TuningJobsTest, AlignmentLabelsAndTheirDocuments) {
     EXPECT_EQ(Hex(other), kModePrefixHex + "0A0CFF" + "0A0A0A" + "3132" + "0A0A");
     const Bytes current = BuildAlignmentText(16, 16);
     EXPECT_EQ(current.size(), 33u);
-    EXPECT_EQ(Hex(current), kModePrefixHex + "0A10FF" + "0A0A0A" + "2A2A2A2A2A2A2A2A2A2A2A2A2A2A2A" + "3136" + "0A0A");
+    EXPECT_EQ(Hex(current),
+              kModePrefixHex + "0A10FF" + "0A0A0A" + "2A2A2A2A2A2A2A2A2A2A2A2A2A2A2A" + "3136" + "0A0A");
 }
 
 TEST(TuningJobsTest, AlignmentBarRowIsOneBitImageOf2880Columns) {

@@ -1,10 +1,9 @@
-#include "tuning/TuningRuns.h"
-
 #include <gtest/gtest.h>
 
 #include "TuningTestSupport.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
+#include "tuning/TuningRuns.h"
 
 namespace qvset {
 namespace {
@@ -13,9 +12,11 @@ using testing::Hex;
 using testing::kModePrefixHex;
 
 class TuningRunsTest : public ::testing::Test {
-protected:
+  protected:
     TuningRunsTest()
-        : spooler({{"QV640", "QV6", "USB001"}}), channel(spooler, dialogs, "."), watch(spooler, dialogs),
+        : spooler({{"QV640", "QV6", "USB001"}}),
+          channel(spooler, dialogs, "."),
+          watch(spooler, dialogs),
           session{channel, pause, dialogs, watch} {
         watch.OnLabel8([this](const std::string& caption) { captions.push_back(caption); });
     }
@@ -62,13 +63,14 @@ TEST_F(TuningRunsTest, SingleModeRunStoresThenPrintsNineSamplesAroundTheHighSpee
     for (std::size_t sample = 0; sample < 9; ++sample) {
         const std::size_t first = 1 + sample * 4;
         const auto& text = spooler.Documents()[first].bytes;
-        EXPECT_EQ(Hex(Bytes(text.begin(), text.begin() + 11)), kModePrefixHex + "0A" + Hex({static_cast<std::uint8_t>(12 + sample)}) + "FF");
+        EXPECT_EQ(Hex(Bytes(text.begin(), text.begin() + 11)),
+                  kModePrefixHex + "0A" + Hex({static_cast<std::uint8_t>(12 + sample)}) + "FF");
         EXPECT_EQ(spooler.Documents()[first + 1].bytes.size(), 2886u);
         EXPECT_EQ(DocumentHex(first + 2), "1B4A15");
         EXPECT_EQ(DocumentHex(first + 3), AlignmentBarRow());
     }
-    EXPECT_EQ(SampleLabels(1), (std::vector<std::string>{"12", "13", "14", "15", "***************16", "17", "18",
-                                                          "19", "20"}));
+    EXPECT_EQ(SampleLabels(1), (std::vector<std::string>{"12", "13", "14", "15", "***************16", "17",
+                                                         "18", "19", "20"}));
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 
@@ -77,7 +79,8 @@ TEST_F(TuningRunsTest, SingleModeRunAtTheEdgesPrintsTheSamplesOfTheTestWindow) {
     EXPECT_EQ(SampleLabels(1), (std::vector<std::string>{"1", "2", "***************3", "4", "5", "6", "7"}));
     spooler.ClearDocuments();
     ASSERT_TRUE(SingleModeRun(session, {"38", "18", "20"}, "0"));
-    EXPECT_EQ(SampleLabels(1), (std::vector<std::string>{"34", "35", "36", "37", "***************38", "39", "40"}));
+    EXPECT_EQ(SampleLabels(1),
+              (std::vector<std::string>{"34", "35", "36", "37", "***************38", "39", "40"}));
     spooler.ClearDocuments();
     ASSERT_TRUE(SingleModeRun(session, {"45", "18", "20"}, "0"));
     ASSERT_EQ(spooler.Documents().size(), 1u);  // the store job only
@@ -125,7 +128,7 @@ TEST_F(TuningRunsTest, Text1PauseIsANonNegativeNumberCappedAtOneMinute) {
         const char* text;
         int ms;
     };
-    const Row rows[] = {{"5000", 5000}, {"1500", 1500}, {"abc", 0},     {"", 0},          {"-200", 0},
+    const Row rows[] = {{"5000", 5000}, {"1500", 1500}, {"abc", 0},       {"", 0},          {"-200", 0},
                         {"2.5", 2},     {"3.5", 4},     {"99999", 60000}, {"1E300", 60000}, {"800ms", 800}};
     for (const auto& row : rows) EXPECT_EQ(ExtraPauseOf(row.text), row.ms) << row.text;
 

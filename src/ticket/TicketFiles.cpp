@@ -4,6 +4,7 @@
 #include <iterator>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #include "printer/AnsiText.h"
 
@@ -67,7 +68,11 @@ TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection
     if (!file) return TicketFileRead::Unreadable;
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     if (file.bad()) return TicketFileRead::Unreadable;
-    switch (ApplyTicketLines(SplitTicketLines(FromAnsi(bytes)), selection)) {
+    // Lines are cut on the file's own bytes (CR and LF never occur inside a GBK character), then each
+    // line is converted, so a byte that is not GBK cannot swallow a line end.
+    std::vector<std::string> lines = SplitTicketLines(bytes);
+    for (auto& line : lines) line = FromAnsi(line);
+    switch (ApplyTicketLines(lines, selection)) {
         case TicketReadOutcome::Complete: return TicketFileRead::Complete;
         case TicketReadOutcome::Ended: return TicketFileRead::Ended;
         case TicketReadOutcome::Refused: return TicketFileRead::Refused;

@@ -51,6 +51,8 @@ private:
 
 // Each room adds its commands.
 void RegisterPrinterCommands(CommandRegistry& registry);
+void RegisterSettingsCommands(CommandRegistry& registry);
+void RegisterTicketCommands(CommandRegistry& registry);
 
 // Prints a command's usage and help.
 void PrintCommandHelp(const CliCommand& command, std::ostream& out);

@@ -28,7 +28,7 @@ std::optional<std::string> BuildBatchCommand(const std::array<std::int16_t, Tick
     return batch;
 }
 
-void Command19_Click(TicketSelection& selection, PrintChannel& channel) {
+bool Command19_Click(TicketSelection& selection, PrintChannel& channel) {
     Dialogs& dialogs = channel.GetDialogs();
     std::int16_t recorded = 0;
     for (int item = kFirstItem; item <= kLastItem; ++item) {
@@ -36,7 +36,7 @@ void Command19_Click(TicketSelection& selection, PrintChannel& channel) {
     }
     if (recorded == 0) {
         dialogs.Message(kMsgNothingToSet);
-        return;
+        return false;
     }
     for (int item = kItemTicketLength; item <= kItemBlackMarkOffset; ++item) {
         if (selection.ItemState(item) != kCodeFirst) continue;
@@ -47,17 +47,18 @@ void Command19_Click(TicketSelection& selection, PrintChannel& channel) {
         BuildBatchCommand(selection.ItemStates(), selection.Text3(), selection.Text4(), selection.Text5());
     if (!batch) {
         dialogs.Message(kMsgValueOutOfRange);
-        return;
+        return false;
     }
     if (batch->empty()) {
         // Only codes that no button records (from an edited file): there is nothing to send.
         dialogs.Message(kMsgNothingToSet);
-        return;
+        return false;
     }
     if (!BuildFlagCommand(kItemBaudRate, selection.ItemState(kItemBaudRate)).empty()) {
         dialogs.Message(kMsgBaudRateSet);
     }
     channel.SendHex(*batch);
+    return true;
 }
 
 }  // namespace qvset

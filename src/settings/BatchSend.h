@@ -26,7 +26,7 @@ std::optional<std::string> BuildBatchCommand(const std::array<std::int16_t, Tick
 // code builds nothing, shows kMsgNothingToSet and sends nothing. The texts of the recorded geometry
 // items are normalised (a negative value becomes its default) and stay so; a value out of range shows
 // kMsgValueOutOfRange and sends nothing. A recorded baud rate shows kMsgBaudRateSet before the send.
-// Lights nothing and records nothing.
-void Command19_Click(TicketSelection& selection, PrintChannel& channel);
+// Lights nothing and records nothing. True when the batch was handed to the channel.
+bool Command19_Click(TicketSelection& selection, PrintChannel& channel);
 
 }  // namespace qvset

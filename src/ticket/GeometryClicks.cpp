@@ -45,11 +45,11 @@ bool ClickGeometryButton(TicketSelection& selection, PrintChannel& channel, std:
     return true;
 }
 
-void Command16_Click(TicketSelection& selection, PrintChannel& channel) {
+bool Command16_Click(TicketSelection& selection, PrintChannel& channel) {
     const int style = selection.BlackMarkStyle();
     if (const auto problem = CheckTicketFormat(style, selection.Text3(), selection.Text4(), selection.Text5())) {
         channel.GetDialogs().Message(*problem);
-        return;
+        return false;
     }
     std::string start = NormaliseFormatSetText(selection.Text4());
     std::string blackMark = NormaliseFormatSetText(selection.Text5());
@@ -57,12 +57,13 @@ void Command16_Click(TicketSelection& selection, PrintChannel& channel) {
     const auto command = BuildTicketFormatCommand(style, length, start, blackMark);
     if (!command) {
         channel.GetDialogs().Message(kMsgValueOutOfRange);
-        return;
+        return false;
     }
     selection.SetText4(std::move(start));
     selection.SetText5(std::move(blackMark));
     selection.SetText3(std::move(length));
     channel.SendHex(*command);
+    return true;
 }
 
 }  // namespace qvset

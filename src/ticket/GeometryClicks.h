@@ -30,7 +30,8 @@ bool ClickGeometryButton(TicketSelection& selection, PrintChannel& channel, std:
 
 // The format set (Command16) with the selection's black-mark style: CheckTicketFormat, then Text4,
 // Text5 and Text3 normalised, then the three commands as one document. A failed check or a value out of
-// range shows its message and leaves the texts as they were. Records and lights nothing.
-void Command16_Click(TicketSelection& selection, PrintChannel& channel);
+// range shows its message and leaves the texts as they were. Records and lights nothing. True when the
+// commands were handed to the channel.
+bool Command16_Click(TicketSelection& selection, PrintChannel& channel);
 
 }  // namespace qvset

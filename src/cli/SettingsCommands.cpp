@@ -77,20 +77,25 @@ void RegisterSettingsCommands(CommandRegistry& registry) {
                       "A baud rate prints \"您设置了波特率，完成后需要重启打印机\" after it was sent.",
                   SetChoice});
     registry.Add({"length", "MM", "set the ticket length (geometry command fn 04)", kGeometryHelp,
-                  [](CliContext& c, const std::vector<std::string>& a) { return SendGeometryItem(c, a, "Command23"); }});
+                  [](CliContext& c, const std::vector<std::string>& a) {
+                      return SendGeometryItem(c, a, "Command23");
+                  }});
     registry.Add({"start", "MM", "set the print-start offset from the ticket top (geometry command fn 05)",
-                  kGeometryHelp,
-                  [](CliContext& c, const std::vector<std::string>& a) { return SendGeometryItem(c, a, "Command24"); }});
+                  kGeometryHelp, [](CliContext& c, const std::vector<std::string>& a) {
+                      return SendGeometryItem(c, a, "Command24");
+                  }});
     registry.Add({"mark", "MM", "set the black-mark offset from the ticket top (geometry command fn 06)",
-                  kGeometryHelp,
-                  [](CliContext& c, const std::vector<std::string>& a) { return SendGeometryItem(c, a, "Command25"); }});
-    registry.Add({"format", "[--style 1|2] L P B",
-                  "check and send the ticket format: length L, print start P, black mark B in mm (one document)",
-                  "Black-mark style 2 unless --style 1 is given. The checks, in order: L not empty, L at least\n"
-                  "10; style 1: P + B not above L, P not above B; style 2: P not above B, P and B not above L.\n"
-                  "A failed check prints its message, sends nothing and exits 2. P, B and L of 0 or below are\n"
-                  "sent as 0.",
-                  FormatSet});
+                  kGeometryHelp, [](CliContext& c, const std::vector<std::string>& a) {
+                      return SendGeometryItem(c, a, "Command25");
+                  }});
+    registry.Add(
+        {"format", "[--style 1|2] L P B",
+         "check and send the ticket format: length L, print start P, black mark B in mm (one document)",
+         "Black-mark style 2 unless --style 1 is given. The checks, in order: L not empty, L at least\n"
+         "10; style 1: P + B not above L, P not above B; style 2: P not above B, P and B not above L.\n"
+         "A failed check prints its message, sends nothing and exits 2. P, B and L of 0 or below are\n"
+         "sent as 0.",
+         FormatSet});
 }
 
 }  // namespace qvset::cli

@@ -19,9 +19,14 @@ constexpr std::string_view kUnknownCode = "无效代码";
 bool ReadDescription(CliContext& context, const std::string& fileName, TicketSelection& selection) {
     switch (ReadTicketFile(PathFromUtf8(fileName), selection)) {
         case TicketFileRead::Complete:
-        case TicketFileRead::Ended: return true;
-        case TicketFileRead::Refused: context.dialogs.Message(kMsgFileRefused); return false;
-        case TicketFileRead::Unreadable: context.dialogs.Message(kMsgCannotOpenFile); return false;
+        case TicketFileRead::Ended:
+            return true;
+        case TicketFileRead::Refused:
+            context.dialogs.Message(kMsgFileRefused);
+            return false;
+        case TicketFileRead::Unreadable:
+            context.dialogs.Message(kMsgCannotOpenFile);
+            return false;
     }
     return false;
 }
@@ -78,9 +83,9 @@ int NewTicket(CliContext& context, const std::vector<std::string>& args) {
         if (i + 1 == args.size()) return UsageError(context, arg + " needs a value");
         const std::string& value = args[++i];
         if (const GeometryButton* geometry = FindGeometryButton(option == "length"  ? "Command23"
-                                                                 : option == "start" ? "Command24"
-                                                                 : option == "mark"  ? "Command25"
-                                                                                     : "")) {
+                                                                : option == "start" ? "Command24"
+                                                                : option == "mark"  ? "Command25"
+                                                                                    : "")) {
             // As a click of the geometry button records it: a negative value takes the default.
             const std::string text = NormaliseItemText(value, geometry->defaultText);
             if (!EncodeItemValue(text)) {
@@ -96,8 +101,8 @@ int NewTicket(CliContext& context, const std::vector<std::string>& args) {
         selection.SetItemState(button->item, button->code);
     }
     if (out.empty()) return UsageError(context, "an output file");
-    const std::string text =
-        BuildTicketDescription(selection.ItemStates(), selection.Text3(), selection.Text4(), selection.Text5());
+    const std::string text = BuildTicketDescription(selection.ItemStates(), selection.Text3(),
+                                                    selection.Text4(), selection.Text5());
     if (!WriteTicketText(PathFromUtf8(out), text)) {
         context.dialogs.Message(kMsgSaveFailed);
         return kExitPrinterFailed;
@@ -115,20 +120,22 @@ void RegisterTicketCommands(CommandRegistry& registry) {
                   "\"文件不符合要求，不能打开\" (\"文件无法打开\" when it cannot be read) and exits 2.",
                   ShowTicket});
     registry.Add({"ticket apply", "FILE", "send every item a ticket description records, as one document",
-                  "The same document and messages as \"打开票样\" followed by \"设置票样\". A file that is refused or\n"
+                  "The same document and messages as \"打开票样\" followed by \"设置票样\". A file that is "
+                  "refused or\n"
                   "cannot be read sends nothing at all and exits 2; so does a file that records nothing\n"
                   "(\"您没有要设置的项目，请确认\") or a value out of range (\"数值超出范围，未发送\").",
                   ApplyTicket});
-    registry.Add({"ticket new",
-                  "OUT [--black-mark on|off] [--paper 76|58] [--head standard|quiet] [--edge high|low]\n"
-                  "    [--start-position on|off] [--end-position on|off] [--length MM] [--start MM] [--mark MM]\n"
-                  "    [--threshold] [--baud 1|2|4|12|24|30|36|42]",
-                  "write a ticket description file as \"保存票样\" would, without sending anything",
-                  "Each option records the choice of its panel button; items without an option are written\n"
-                  "as not recorded. A negative MM takes its default (152 for --length, 0 for the offsets).\n"
-                  "The file is replaced as a whole; a failed write prints \"保存失败\" and exits 1, leaving any\n"
-                  "earlier file as it was.",
-                  NewTicket});
+    registry.Add(
+        {"ticket new",
+         "OUT [--black-mark on|off] [--paper 76|58] [--head standard|quiet] [--edge high|low]\n"
+         "    [--start-position on|off] [--end-position on|off] [--length MM] [--start MM] [--mark MM]\n"
+         "    [--threshold] [--baud 1|2|4|12|24|30|36|42]",
+         "write a ticket description file as \"保存票样\" would, without sending anything",
+         "Each option records the choice of its panel button; items without an option are written\n"
+         "as not recorded. A negative MM takes its default (152 for --length, 0 for the offsets).\n"
+         "The file is replaced as a whole; a failed write prints \"保存失败\" and exits 1, leaving any\n"
+         "earlier file as it was.",
+         NewTicket});
 }
 
 }  // namespace qvset::cli

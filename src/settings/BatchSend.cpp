@@ -7,9 +7,9 @@
 
 namespace qvset {
 
-std::optional<std::string> BuildBatchCommand(const std::array<std::int16_t, TicketSelection::kSlots>& itemState,
-                                             std::string_view text3, std::string_view text4,
-                                             std::string_view text5) {
+std::optional<std::string> BuildBatchCommand(
+    const std::array<std::int16_t, TicketSelection::kSlots>& itemState, std::string_view text3,
+    std::string_view text4, std::string_view text5) {
     const std::array<std::string_view, 3> texts{text3, text4, text5};
     std::string batch;
     for (int item = kFirstItem; item <= kLastItem; ++item) {
@@ -41,7 +41,8 @@ bool Command19_Click(TicketSelection& selection, PrintChannel& channel) {
     for (int item = kItemTicketLength; item <= kItemBlackMarkOffset; ++item) {
         if (selection.ItemState(item) != kCodeFirst) continue;
         const GeometryButton* geometry = FindGeometryButtonOfItem(item);
-        selection.SetGeometryText(item, NormaliseItemText(selection.GeometryText(item), geometry->defaultText));
+        selection.SetGeometryText(item,
+                                  NormaliseItemText(selection.GeometryText(item), geometry->defaultText));
     }
     const auto batch =
         BuildBatchCommand(selection.ItemStates(), selection.Text3(), selection.Text4(), selection.Text5());

@@ -18,9 +18,9 @@ inline constexpr std::string_view kMsgNothingToSet = "您没有要设置的项�
 // (fn 04, 05, 06) of Text3, Text4, Text5, which the caller has already normalised. Codes that build
 // nothing give nothing. nullopt when a recorded geometry value is out of range: then nothing of the
 // batch may be sent.
-std::optional<std::string> BuildBatchCommand(const std::array<std::int16_t, TicketSelection::kSlots>& itemState,
-                                             std::string_view text3, std::string_view text4,
-                                             std::string_view text5);
+std::optional<std::string> BuildBatchCommand(
+    const std::array<std::int16_t, TicketSelection::kSlots>& itemState, std::string_view text3,
+    std::string_view text4, std::string_view text5);
 
 // "设置票样": sends every recorded item as one document. With no item recorded, or when every recorded
 // code builds nothing, shows kMsgNothingToSet and sends nothing. The texts of the recorded geometry

@@ -30,7 +30,9 @@ std::optional<std::size_t> IndexOf(std::string_view name) {
 
 }  // namespace
 
-const std::array<CheckBoxRow, CheckBoxPanel::kCount>& CheckBoxPanel::Rows() { return kRows; }
+const std::array<CheckBoxRow, CheckBoxPanel::kCount>& CheckBoxPanel::Rows() {
+    return kRows;
+}
 
 bool CheckBoxPanel::Click(std::string_view checkBox) {
     const auto index = IndexOf(checkBox);

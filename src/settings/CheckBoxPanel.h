@@ -18,7 +18,7 @@ struct CheckBoxRow {
 // area. Ticking a box enables its partner; removing the tick disables only ComBaudrate. Nothing else
 // reads them: they take no part in the batch or the description file.
 class CheckBoxPanel {
-public:
+  public:
     static constexpr std::size_t kCount = 11;
     static const std::array<CheckBoxRow, kCount>& Rows();
 
@@ -28,7 +28,7 @@ public:
     bool IsTicked(std::string_view checkBox) const;
     bool IsPartnerEnabled(std::string_view checkBox) const;
 
-private:
+  private:
     std::array<bool, kCount> m_ticked{};
     std::array<bool, kCount> m_enabled{true, true, true, true, true, true, true, true, true, true, true};
 };

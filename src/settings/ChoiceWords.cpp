@@ -31,7 +31,9 @@ constexpr std::array<ChoiceWords, 21> kChoiceWords{{
 
 }  // namespace
 
-std::span<const ChoiceWords> ChoiceWordTable() { return kChoiceWords; }
+std::span<const ChoiceWords> ChoiceWordTable() {
+    return kChoiceWords;
+}
 
 const PanelButton* FindButtonByWords(std::string_view item, std::string_view choice) {
     for (const auto& words : kChoiceWords) {

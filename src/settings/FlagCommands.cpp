@@ -30,13 +30,24 @@ constexpr std::array<FlagCommandRow, 21> kFlagCommands{{
     {0x15, kItemBaudRate, 8, "Command48", "42倍", "9600*42"},
 }};
 
-constexpr std::array<std::string_view, 12> kItemCaptions{
-    "",           "黑标设置",     "纸张类型设置", "打印头选择",   "撕纸口位置选择", "打印开始定位",
-    "打印结束定位", "票据格式设置", "票据格式设置", "票据格式设置", "黑标门槛",       "串口波特率 9600*n"};
+constexpr std::array<std::string_view, 12> kItemCaptions{"",
+                                                         "黑标设置",
+                                                         "纸张类型设置",
+                                                         "打印头选择",
+                                                         "撕纸口位置选择",
+                                                         "打印开始定位",
+                                                         "打印结束定位",
+                                                         "票据格式设置",
+                                                         "票据格式设置",
+                                                         "票据格式设置",
+                                                         "黑标门槛",
+                                                         "串口波特率 9600*n"};
 
 }  // namespace
 
-std::span<const FlagCommandRow> FlagCommandTable() { return kFlagCommands; }
+std::span<const FlagCommandRow> FlagCommandTable() {
+    return kFlagCommands;
+}
 
 const FlagCommandRow* FindFlagRow(int item, std::int16_t code) {
     for (const auto& row : kFlagCommands) {

@@ -36,7 +36,9 @@ constexpr std::array<PanelButton, 24> kPanelButtons{{
 
 }  // namespace
 
-std::span<const PanelButton> PanelButtons() { return kPanelButtons; }
+std::span<const PanelButton> PanelButtons() {
+    return kPanelButtons;
+}
 
 const PanelButton* FindPanelButton(std::string_view name) {
     for (const auto& button : kPanelButtons) {

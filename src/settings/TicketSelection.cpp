@@ -30,11 +30,17 @@ TicketSelection::TicketSelection()
     ResetSelection();
 }
 
-std::int16_t TicketSelection::ItemState(int item) const { return m_itemState[Slot(item)]; }
+std::int16_t TicketSelection::ItemState(int item) const {
+    return m_itemState[Slot(item)];
+}
 
-void TicketSelection::SetItemState(int item, std::int16_t code) { m_itemState[Slot(item)] = code; }
+void TicketSelection::SetItemState(int item, std::int16_t code) {
+    m_itemState[Slot(item)] = code;
+}
 
-const std::string& TicketSelection::SavedItemState(int item) const { return m_savedItemState[Slot(item)]; }
+const std::string& TicketSelection::SavedItemState(int item) const {
+    return m_savedItemState[Slot(item)];
+}
 
 void TicketSelection::TakeSnapshot() {
     for (int item = kFirstItem; item <= kLastItem; ++item) {
@@ -71,7 +77,9 @@ void TicketSelection::ShowItemStates() {
     }
 }
 
-bool TicketSelection::IsLit(std::string_view button) const { return m_lit.find(button) != m_lit.end(); }
+bool TicketSelection::IsLit(std::string_view button) const {
+    return m_lit.find(button) != m_lit.end();
+}
 
 void TicketSelection::Light(std::string_view name) {
     const PanelButton* button = FindPanelButton(name);
@@ -89,9 +97,13 @@ void TicketSelection::Unlight(std::string_view button) {
     if (it != m_lit.end()) m_lit.erase(it);
 }
 
-const std::string& TicketSelection::GeometryText(int item) const { return m_texts[GeometrySlot(item)]; }
+const std::string& TicketSelection::GeometryText(int item) const {
+    return m_texts[GeometrySlot(item)];
+}
 
-void TicketSelection::SetGeometryText(int item, std::string text) { m_texts[GeometrySlot(item)] = std::move(text); }
+void TicketSelection::SetGeometryText(int item, std::string text) {
+    m_texts[GeometrySlot(item)] = std::move(text);
+}
 
 void TicketSelection::SetBlackMarkStyle(int style) {
     if (style == 1 || style == 2) m_blackMarkStyle = style;

@@ -22,7 +22,7 @@ inline constexpr std::string_view kInitialText5 = "27";
 // A new selection is in its start-up state: nothing recorded, nothing lit, Label12 "无", the geometry
 // texts "152", "35", "27" and black-mark style 2.
 class TicketSelection {
-public:
+  public:
     static constexpr std::size_t kSlots = 21;  // slots 0 to 20; only 1 to 11 are used
 
     TicketSelection();
@@ -73,7 +73,7 @@ public:
     int BlackMarkStyle() const { return m_blackMarkStyle; }
     void SetBlackMarkStyle(int style);
 
-private:
+  private:
     std::array<std::int16_t, kSlots> m_itemState{};
     std::array<std::string, kSlots> m_savedItemState;
     std::set<std::string, std::less<>> m_lit;

@@ -33,7 +33,8 @@ const GeometryButton* FindGeometryButtonOfItem(int item) {
 bool ClickGeometryButton(TicketSelection& selection, PrintChannel& channel, std::string_view name) {
     const GeometryButton* button = FindGeometryButton(name);
     if (button == nullptr) return false;
-    selection.SetGeometryText(button->item, NormaliseItemText(selection.GeometryText(button->item), button->defaultText));
+    selection.SetGeometryText(button->item,
+                              NormaliseItemText(selection.GeometryText(button->item), button->defaultText));
     const auto command = BuildGeometryCommand(button->fn, selection.GeometryText(button->item));
     if (!command) {
         channel.GetDialogs().Message(kMsgValueOutOfRange);
@@ -47,7 +48,8 @@ bool ClickGeometryButton(TicketSelection& selection, PrintChannel& channel, std:
 
 bool Command16_Click(TicketSelection& selection, PrintChannel& channel) {
     const int style = selection.BlackMarkStyle();
-    if (const auto problem = CheckTicketFormat(style, selection.Text3(), selection.Text4(), selection.Text5())) {
+    if (const auto problem =
+            CheckTicketFormat(style, selection.Text3(), selection.Text4(), selection.Text5())) {
         channel.GetDialogs().Message(*problem);
         return false;
     }

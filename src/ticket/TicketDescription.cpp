@@ -36,7 +36,9 @@ std::string ItemLine(int item, std::int16_t code, const std::array<std::string_v
     return {};
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The state digits of an "A" line as a whole number: blanks around them allowed, an optional sign,
 // digits with at most one point; anything else is not a number.

@@ -73,9 +73,12 @@ TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection
     std::vector<std::string> lines = SplitTicketLines(bytes);
     for (auto& line : lines) line = FromAnsi(line);
     switch (ApplyTicketLines(lines, selection)) {
-        case TicketReadOutcome::Complete: return TicketFileRead::Complete;
-        case TicketReadOutcome::Ended: return TicketFileRead::Ended;
-        case TicketReadOutcome::Refused: return TicketFileRead::Refused;
+        case TicketReadOutcome::Complete:
+            return TicketFileRead::Complete;
+        case TicketReadOutcome::Ended:
+            return TicketFileRead::Ended;
+        case TicketReadOutcome::Refused:
+            return TicketFileRead::Refused;
     }
     return TicketFileRead::Refused;
 }
@@ -95,7 +98,8 @@ bool SaveTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogStat
     return true;
 }
 
-void OpenTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog, std::string& text1) {
+void OpenTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
+                    std::string& text1) {
     text1.clear();
     fileDialog.title = kOpenDialogTitle;
     fileDialog.filter = kTicketFileFilter;
@@ -114,9 +118,14 @@ void OpenTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogStat
     selection.SetLabel12(FileNameOfPath(fileDialog.fileName));
     switch (ReadTicketFile(path, selection)) {
         case TicketFileRead::Complete:
-        case TicketFileRead::Ended: break;
-        case TicketFileRead::Refused: dialogs.Message(kMsgFileRefused); break;
-        case TicketFileRead::Unreadable: dialogs.Message(kMsgCannotOpenFile); break;
+        case TicketFileRead::Ended:
+            break;
+        case TicketFileRead::Refused:
+            dialogs.Message(kMsgFileRefused);
+            break;
+        case TicketFileRead::Unreadable:
+            dialogs.Message(kMsgCannotOpenFile);
+            break;
     }
 }
 
@@ -126,7 +135,8 @@ void Command20_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogSta
                                           selection.Text5()));
 }
 
-void Command21_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog, std::string& text1) {
+void Command21_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
+                     std::string& text1) {
     selection.ResetSelection();
     OpenTicketFile(selection, dialogs, fileDialog, text1);
     selection.TakeSnapshot();

@@ -49,12 +49,14 @@ bool SaveTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogStat
 // were read. No name: "Please select file" (title "Tips"). A file that cannot be read: "文件无法打开",
 // and Label12 stays as it was. A refused marker or item line: "文件不符合要求，不能打开", with the lines
 // before it applied.
-void OpenTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog, std::string& text1);
+void OpenTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
+                    std::string& text1);
 
 // "保存票样": SaveTicketFile of BuildTicketDescription of the selection.
 void Command20_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog);
 
 // "打开票样": ResetSelection, OpenTicketFile, then the snapshot, whatever the outcome.
-void Command21_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog, std::string& text1);
+void Command21_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
+                     std::string& text1);
 
 }  // namespace qvset

@@ -82,15 +82,15 @@ std::string NormaliseFormatSetText(std::string_view text) {
     return std::string(text);
 }
 
-std::optional<std::string> BuildTicketFormatCommand(int style, std::string_view length, std::string_view start,
-                                                    std::string_view blackMark) {
+std::optional<std::string> BuildTicketFormatCommand(int style, std::string_view length,
+                                                    std::string_view start, std::string_view blackMark) {
     const auto startCount = EncodeFormatSetValue(start);
     const auto blackMarkCount = EncodeFormatSetValue(blackMark);
     const auto lengthCount = EncodeFormatSetValue(length);
     if (!startCount || !blackMarkCount || !lengthCount) return std::nullopt;
     const std::uint8_t startMode = style == 1 ? 0x01 : 0x00;
-    return Command(kFnFormatStart, startMode, *startCount) + Command(kFnFormatBlackMark, 0x00, *blackMarkCount) +
-           Command(kFnFormatLength, 0x00, *lengthCount);
+    return Command(kFnFormatStart, startMode, *startCount) +
+           Command(kFnFormatBlackMark, 0x00, *blackMarkCount) + Command(kFnFormatLength, 0x00, *lengthCount);
 }
 
 std::optional<std::string> BuildGeometryCommand(std::uint8_t fn, std::string_view millimetres) {

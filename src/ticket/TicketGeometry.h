@@ -50,8 +50,8 @@ std::string NormaliseFormatSetText(std::string_view text);
 
 // The three format-set commands fn 01 (m 01 in style 1, 00 in style 2), 02 and 03 for the normalised
 // texts, 54 hex digits; nullopt when a value is out of range.
-std::optional<std::string> BuildTicketFormatCommand(int style, std::string_view length, std::string_view start,
-                                                    std::string_view blackMark);
+std::optional<std::string> BuildTicketFormatCommand(int style, std::string_view length,
+                                                    std::string_view start, std::string_view blackMark);
 
 // One geometry command with the item encoding, 18 hex digits: 1D28460400, fn, 00, EncodeItemValue.
 // nullopt when the value is out of range.

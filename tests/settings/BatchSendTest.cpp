@@ -41,7 +41,17 @@ TEST(BuildBatchCommand, JoinsTheRecordedPartsInItemOrder) {
         {Recorded({{7, 88}, {8, 1}, {1, 5}, {11, 9}, {10, 88}}), "152", "35", "27", ""},
         // every item: black mark, paper, head, edge, start and end positioning, length, start offset,
         // black-mark offset, threshold, baud rate
-        {Recorded({{1, 99}, {2, 99}, {3, 88}, {4, 88}, {5, 99}, {6, 88}, {7, 99}, {8, 99}, {9, 99}, {10, 99}, {11, 8}}),
+        {Recorded({{1, 99},
+                   {2, 99},
+                   {3, 88},
+                   {4, 88},
+                   {5, 99},
+                   {6, 88},
+                   {7, 99},
+                   {8, 99},
+                   {9, 99},
+                   {10, 99},
+                   {11, 8}}),
          "152", "35", "27",
          "1B42021B42041B420B1B420D1B42061B4209"
          "1D2846040004006503"
@@ -67,7 +77,7 @@ TEST(BuildBatchCommand, ValueOutOfRangeRefusesTheWholeBatch) {
 
 // Dialogs that also note how many documents had been written when each message was shown.
 class OrderDialogs final : public Dialogs {
-public:
+  public:
     explicit OrderDialogs(const MemorySpooler& spooler) : m_spooler(spooler) {}
     MessageAnswer ShowMessage(const MessageRequest& request) override {
         messages.push_back(request.text);
@@ -80,12 +90,12 @@ public:
     Names messages;
     std::vector<std::size_t> documentsBefore;
 
-private:
+  private:
     const MemorySpooler& m_spooler;
 };
 
 class BatchSendTest : public ::testing::Test {
-protected:
+  protected:
     BatchSendTest() : spooler({{"QV640", "drv", "usb"}}) { spooler.SetCurrentPrinter("QV640"); }
 
     Names Sent() const {
@@ -107,7 +117,8 @@ TEST_F(BatchSendTest, NothingRecordedSendsNothing) {
 }
 
 TEST_F(BatchSendTest, WorkedExampleShowsTheBaudMessageBeforeTheOneDocument) {
-    for (const char* button : {"Command28", "Command32", "Command44"}) ClickSettingsButton(selection, channel, button);
+    for (const char* button : {"Command28", "Command32", "Command44"})
+        ClickSettingsButton(selection, channel, button);
     selection.SetItemState(7, 99);
     spooler.ClearDocuments();
     dialogs.messages.clear();

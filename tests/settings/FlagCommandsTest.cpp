@@ -24,9 +24,9 @@ TEST(BuildFlagCommand, EveryRecordedChoiceBuildsItsEscB) {
 }
 
 TEST(BuildFlagCommand, CodesWithoutAChoiceBuildNothing) {
-    const FlagCase cases[] = {{1, 0, ""},   {1, 5, ""},   {10, 88, ""}, {11, 0, ""},  {11, 9, ""}, {11, 99, ""},
-                              {7, 99, ""},  {8, 99, ""},  {9, 99, ""},  {0, 99, ""},  {12, 99, ""}, {2, 1, ""},
-                              {6, -99, ""}, {4, 100, ""}};
+    const FlagCase cases[] = {{1, 0, ""},   {1, 5, ""},  {10, 88, ""}, {11, 0, ""}, {11, 9, ""},
+                              {11, 99, ""}, {7, 99, ""}, {8, 99, ""},  {9, 99, ""}, {0, 99, ""},
+                              {12, 99, ""}, {2, 1, ""},  {6, -99, ""}, {4, 100, ""}};
     for (const auto& c : cases) EXPECT_EQ(BuildFlagCommand(c.item, c.code), "") << c.item << "/" << c.code;
 }
 

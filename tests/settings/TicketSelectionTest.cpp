@@ -14,7 +14,7 @@ namespace {
 using testing::RecordingDialogs;
 
 class SettingsPanelTest : public ::testing::Test {
-protected:
+  protected:
     SettingsPanelTest() : spooler({{"QV640", "drv", "usb"}}) { spooler.SetCurrentPrinter("QV640"); }
 
     void Click(const char* button) { ASSERT_TRUE(ClickSettingsButton(selection, channel, button)) << button; }
@@ -71,7 +71,8 @@ TEST_F(SettingsPanelTest, BaudButtonsFormOneGroupAndEachShowsTheRestartMessage) 
     EXPECT_EQ(LitButtons(), Names{"Command41"});
     EXPECT_EQ(selection.ItemState(11), 1);
     EXPECT_EQ(Sent(), (Names{"1B4211", "1B420E"}));
-    EXPECT_EQ(dialogs.MessageTexts(), (Names{"您设置了波特率，完成后需要重启打印机", "您设置了波特率，完成后需要重启打印机"}));
+    EXPECT_EQ(dialogs.MessageTexts(),
+              (Names{"您设置了波特率，完成后需要重启打印机", "您设置了波特率，完成后需要重启打印机"}));
     EXPECT_TRUE(dialogs.Messages()[0].title.empty());
 }
 
@@ -94,11 +95,12 @@ TEST_F(SettingsPanelTest, EveryButtonRecordsItsItemAndCode) {
         int item;
         std::int16_t code;
     };
-    const Case cases[] = {{"Command28", 1, 99}, {"Command29", 1, 88}, {"Command30", 10, 99}, {"Command31", 2, 99},
-                          {"Command32", 2, 88}, {"Command33", 3, 99}, {"Command34", 3, 88},  {"Command35", 4, 99},
-                          {"Command36", 4, 88}, {"Command37", 5, 99}, {"Command38", 5, 88},  {"Command39", 6, 99},
-                          {"Command40", 6, 88}, {"Command42", 11, 2}, {"Command43", 11, 3},  {"Command45", 11, 5},
-                          {"Command46", 11, 6}, {"Command47", 11, 7}, {"Command48", 11, 8}};
+    const Case cases[] = {
+        {"Command28", 1, 99}, {"Command29", 1, 88}, {"Command30", 10, 99}, {"Command31", 2, 99},
+        {"Command32", 2, 88}, {"Command33", 3, 99}, {"Command34", 3, 88},  {"Command35", 4, 99},
+        {"Command36", 4, 88}, {"Command37", 5, 99}, {"Command38", 5, 88},  {"Command39", 6, 99},
+        {"Command40", 6, 88}, {"Command42", 11, 2}, {"Command43", 11, 3},  {"Command45", 11, 5},
+        {"Command46", 11, 6}, {"Command47", 11, 7}, {"Command48", 11, 8}};
     for (const auto& c : cases) {
         Click(c.button);
         EXPECT_EQ(selection.ItemState(c.item), c.code) << c.button;

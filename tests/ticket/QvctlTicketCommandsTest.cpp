@@ -27,7 +27,7 @@ std::string ReadBytes(const fs::path& path) {
 }
 
 class QvctlTicketCommandsTest : public ::testing::Test {
-protected:
+  protected:
     QvctlTicketCommandsTest() : spooler({{"QV640", "drv", "usb"}}) {
         spooler.SetCurrentPrinter("QV640");
         cli::RegisterSettingsCommands(registry);
@@ -141,11 +141,12 @@ TEST_F(QvctlTicketCommandsTest, NewRefusesBadOptionsAndReportsAFailedWrite) {
 TEST_F(QvctlTicketCommandsTest, ShowPrintsTheRecordedItems) {
     ASSERT_EQ(Run({"ticket", "new", File("t.txt"), "--edge", "low", "--start", "35.5", "--baud", "42"}), 0);
     EXPECT_EQ(Run({"ticket", "show", File("t.txt")}), 0);
-    EXPECT_EQ(out.str(),
-              "1 黑标设置: 0 未设置\n2 纸张类型设置: 0 未设置\n3 打印头选择: 0 未设置\n"
-              "4 撕纸口位置选择: 88 QV650\n5 打印开始定位: 0 未设置\n6 打印结束定位: 0 未设置\n"
-              "7 票据长度: 0 未设置\n8 起始打印位置: 99 35.5 mm\n9 黑标位置: 0 未设置\n10 黑标门槛: 0 未设置\n"
-              "11 串口波特率 9600*n: 8 9600*42\n");
+    EXPECT_EQ(
+        out.str(),
+        "1 黑标设置: 0 未设置\n2 纸张类型设置: 0 未设置\n3 打印头选择: 0 未设置\n"
+        "4 撕纸口位置选择: 88 QV650\n5 打印开始定位: 0 未设置\n6 打印结束定位: 0 未设置\n"
+        "7 票据长度: 0 未设置\n8 起始打印位置: 99 35.5 mm\n9 黑标位置: 0 未设置\n10 黑标门槛: 0 未设置\n"
+        "11 串口波特率 9600*n: 8 9600*42\n");
     std::ofstream(folder / "bad.txt", std::ios::binary) << "KQ605USET1\r\nA99\r\nZ\r\n";
     EXPECT_EQ(Run({"ticket", "show", File("bad.txt")}), 2);
     EXPECT_EQ(err.str(), "文件不符合要求，不能打开\n");

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <csignal>
@@ -48,7 +47,7 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
 }
 
 class TicketFilesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder = fs::temp_directory_path() / ("qvset-ticket-" + std::to_string(std::random_device()()));
         fs::create_directories(folder);
@@ -184,8 +183,8 @@ TEST_F(TicketFilesTest, OpeningTheTypicalFileRestoresItAndLightsItsButtons) {
     EXPECT_EQ(selection.Label12(), "typical.txt");
     EXPECT_EQ(text1, "");
     EXPECT_FALSE(selection.HasUnsavedChanges());
-    EXPECT_EQ(LitButtons(), (Names{"Command28", "Command32", "Command35", "Command37", "Command40", "Command43",
-                                   "Command23", "Command25"}));
+    EXPECT_EQ(LitButtons(), (Names{"Command28", "Command32", "Command35", "Command37", "Command40",
+                                   "Command43", "Command23", "Command25"}));
     EXPECT_TRUE(dialogs.Messages().empty());
     ASSERT_EQ(dialogs.OpenDialogs().size(), 1u);
     EXPECT_EQ(dialogs.OpenDialogs()[0].title, "Open txt File SA");
@@ -219,7 +218,8 @@ TEST_F(TicketFilesTest, SaveThenOpenGivesBackEveryCodeOfEveryItem) {
             EXPECT_EQ(selection.Text4(), recordedText && item == 8 ? "35" : "x");
             EXPECT_EQ(selection.Text5(), recordedText && item == 9 ? "27" : "x");
             const PanelButton* button = FindPanelButton(item, code);
-            EXPECT_EQ(LitButtons(), button ? Names{std::string(button->name)} : Names{}) << item << "/" << code;
+            EXPECT_EQ(LitButtons(), button ? Names{std::string(button->name)} : Names{})
+                << item << "/" << code;
         }
     }
 }
@@ -291,8 +291,9 @@ TEST_F(TicketFilesTest, RefusedAndPartialFiles) {
 TEST_F(TicketFilesTest, ReaderDetails) {
     // item 11 reads one digit; "A99" with nothing after it empties a geometry text; lines after the
     // twelfth are never read; a lone CR ends a line
-    const std::string content = "KQ605USET1\rB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nA99\r\nA88 ignored\r\nA9935\r\n"
-                                "B0\r\nA99\r\ngarbage\r\n\r\n";
+    const std::string content =
+        "KQ605USET1\rB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nA99\r\nA88 ignored\r\nA9935\r\n"
+        "B0\r\nA99\r\ngarbage\r\n\r\n";
     const fs::path path = folder / "details.txt";
     WriteBytes(path, content);
     selection.SetText4("44");

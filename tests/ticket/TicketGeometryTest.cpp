@@ -19,12 +19,26 @@ struct EncodeCase {
 
 TEST(EncodeItemValue, CountsInUnitsOf175ThousandthsWithTheLowByteOneHigher) {
     const EncodeCase cases[] = {
-        {"152", "6503"},  {"35", "C900"},   {"27", "9B00"},     {"0", "0000"},  {"", "0000"},   {"abc", "0000"},
-        {"0.175", "0200"}, {"0.174", "0000"}, {"44.8", "0001"},  {"1E2", "3C02"},
+        {"152", "6503"},
+        {"35", "C900"},
+        {"27", "9B00"},
+        {"0", "0000"},
+        {"", "0000"},
+        {"abc", "0000"},
+        {"0.175", "0200"},
+        {"0.174", "0000"},
+        {"44.8", "0001"},
+        {"1E2", "3C02"},
         // a low byte of 255 carries into the high byte instead of becoming 256
-        {"44.625", "0001"}, {"44.7", "0001"}, {"44.799", "0001"}, {"89.425", "0002"},
+        {"44.625", "0001"},
+        {"44.7", "0001"},
+        {"44.799", "0001"},
+        {"89.425", "0002"},
         {"11468.6", "FFFF"},  // count 65534: the largest that fits
-        {"11468.625", nullptr}, {"11468.8", nullptr}, {"1E999", nullptr}, {"2147484", nullptr},
+        {"11468.625", nullptr},
+        {"11468.8", nullptr},
+        {"1E999", nullptr},
+        {"2147484", nullptr},
         {"-1", nullptr},
     };
     for (const auto& c : cases) {
@@ -40,9 +54,9 @@ TEST(EncodeItemValue, CountsInUnitsOf175ThousandthsWithTheLowByteOneHigher) {
 
 TEST(EncodeFormatSetValue, CountsInUnitsOf176Thousandths) {
     const EncodeCase cases[] = {
-        {"152", "5F03"},      {"20", "7100"},  {"27", "9900"},        {"0", "0000"}, {"0.176", "0100"},
-        {"44.8", "FE00"},     {"45.056", "0001"}, {"11534.335", "FFFF"}, {"11534.336", nullptr},
-        {"1E999", nullptr},   {"-5", nullptr},
+        {"152", "5F03"},        {"20", "7100"},     {"27", "9900"},     {"0", "0000"},
+        {"0.176", "0100"},      {"44.8", "FE00"},   {"45.056", "0001"}, {"11534.335", "FFFF"},
+        {"11534.336", nullptr}, {"1E999", nullptr}, {"-5", nullptr},
     };
     for (const auto& c : cases) {
         const auto encoded = EncodeFormatSetValue(c.text);
@@ -121,7 +135,7 @@ TEST(BuildTicketFormatCommand, ThreeCommandsWithTheStyleInTheStartMode) {
 }
 
 class GeometryButtonTest : public ::testing::Test {
-protected:
+  protected:
     GeometryButtonTest() : spooler({{"QV640", "drv", "usb"}}) { spooler.SetCurrentPrinter("QV640"); }
 
     Names Sent() const {

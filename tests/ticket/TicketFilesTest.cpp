@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -144,28 +142,6 @@ TEST_F(TicketFilesTest, SaveOverAFolderFailsAndKeepsTheSnapshot) {
     dialogs.QueueFileName((folder / "missing" / "a.txt").string());
     Command20_Click(selection, dialogs, fileDialog);
     EXPECT_EQ(dialogs.MessageTexts().back(), "保存失败");
-}
-
-TEST_F(TicketFilesTest, SaveThatCannotWriteItsBytesLeavesTheEarlierFileIntact) {
-    const fs::path path = folder / "earlier.txt";
-    const std::string earlier = ToAnsi(kTypical) + "\r\n";
-    WriteBytes(path, earlier);
-    RecordTypical();
-    selection.SetText3(std::string(4000, '1'));
-    // A file size limit makes the write fail part way, as a full disk would.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limited = old;
-    limited.rlim_cur = 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    dialogs.QueueFileName(path.string());
-    Command20_Click(selection, dialogs, fileDialog);
-    setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_EQ(dialogs.MessageTexts(), Names{"保存失败"});
-    EXPECT_EQ(ReadBytes(path), earlier);
-    EXPECT_TRUE(selection.HasUnsavedChanges());
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
 TEST_F(TicketFilesTest, OpeningTheTypicalFileRestoresItAndLightsItsButtons) {

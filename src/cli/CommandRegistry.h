@@ -51,6 +51,8 @@ private:
 
 // Each room adds its commands.
 void RegisterPrinterCommands(CommandRegistry& registry);
+void RegisterSettingsCommands(CommandRegistry& registry);
+void RegisterTicketCommands(CommandRegistry& registry);
 void RegisterTuningCommands(CommandRegistry& registry);
 void RegisterConsoleCommands(CommandRegistry& registry);
 

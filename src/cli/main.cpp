@@ -10,6 +10,8 @@ int main(int argc, char** argv) {
     using namespace qvset;
     cli::CommandRegistry registry;
     cli::RegisterPrinterCommands(registry);
+    cli::RegisterSettingsCommands(registry);
+    cli::RegisterTicketCommands(registry);
     cli::RegisterTuningCommands(registry);
     cli::RegisterConsoleCommands(registry);
 

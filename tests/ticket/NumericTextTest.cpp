@@ -12,7 +12,9 @@ struct ValueCase {
     double value;
 };
 
-void PrintTo(const ValueCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const ValueCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class NumericValueTest : public ::testing::TestWithParam<ValueCase> {};
 
@@ -31,10 +33,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"--1", 0}, ValueCase{".", 0}, ValueCase{"-", 0},
                       // exponents with E or D; an exponent without digits is not read
                       ValueCase{"1E3", 1000}, ValueCase{"1e3", 1000}, ValueCase{"2D2", 200},
-                      ValueCase{"15E-1", 1.5}, ValueCase{"3E", 3}, ValueCase{"3E+", 3}, ValueCase{"1 e 2", 100},
+                      ValueCase{"15E-1", 1.5}, ValueCase{"3E", 3}, ValueCase{"3E+", 3},
+                      ValueCase{"1 e 2", 100},
                       // hexadecimal and octal prefixes
-                      ValueCase{"&HFF", 255}, ValueCase{"&hff", 255}, ValueCase{"&H1G", 1}, ValueCase{"&O17", 15},
-                      ValueCase{"&O9", 0}, ValueCase{"&H", 0}, ValueCase{"&X1", 0}, ValueCase{" & H 1 0", 16}));
+                      ValueCase{"&HFF", 255}, ValueCase{"&hff", 255}, ValueCase{"&H1G", 1},
+                      ValueCase{"&O17", 15}, ValueCase{"&O9", 0}, ValueCase{"&H", 0}, ValueCase{"&X1", 0},
+                      ValueCase{" & H 1 0", 16}));
 
 TEST(NumericValue, HugeExponentIsInfinite) {
     EXPECT_TRUE(std::isinf(NumericValue("1E999")));
@@ -42,8 +46,8 @@ TEST(NumericValue, HugeExponentIsInfinite) {
 }
 
 TEST(RoundHalfEven, TiesGoToTheEvenNeighbour) {
-    const double cases[][2] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
-                               {2.4999, 2}, {2.5001, 3}, {7, 7}, {-7.6, -8}, {1120.0, 1120}};
+    const double cases[][2] = {{0.5, 0},   {1.5, 2},    {2.5, 2},    {3.5, 4}, {-0.5, 0},  {-1.5, -2},
+                               {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {7, 7},   {-7.6, -8}, {1120.0, 1120}};
     for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c[0]), c[1]) << c[0];
 }
 

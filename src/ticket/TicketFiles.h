@@ -1,0 +1,62 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "printer/Dialogs.h"
+#include "settings/TicketSelection.h"
+#include "ticket/TicketDescription.h"
+
+namespace qvset {
+
+inline constexpr std::string_view kTicketFileFilter = "txt(*.txt)|*.txt|AllFile(*.*)|*.*|";
+inline constexpr std::string_view kOpenDialogTitle = "Open txt File SA";
+inline constexpr std::string_view kMsgSaved = "保存成功";
+inline constexpr std::string_view kMsgSaveFailed = "保存失败";
+inline constexpr std::string_view kMsgSelectFile = "Please select file";
+inline constexpr std::string_view kTitleTips = "Tips";
+inline constexpr std::string_view kMsgFileRefused = "文件不符合要求，不能打开";
+inline constexpr std::string_view kMsgCannotOpenFile = "文件无法打开";
+
+// A path given as UTF-8 text (dialogs and the command line hand paths over as UTF-8).
+std::filesystem::path PathFromUtf8(std::string_view path);
+
+// The file name of a path: what follows its last separator ("/", and on Windows also "\"); the whole
+// text when it has none.
+std::string FileNameOfPath(std::string_view path);
+
+// Writes a description's text to a file as saving does: in GBK, followed by one more CR LF. The bytes
+// go to a temporary file beside the target, which is then renamed over it, so the target is either
+// the complete new description or left as it was. False when anything failed.
+bool WriteTicketText(const std::filesystem::path& path, std::string_view text);
+
+enum class TicketFileRead { Complete, Ended, Refused, Unreadable };
+
+// Reads a description file into the selection with ApplyTicketLines (Unreadable: nothing applied).
+TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection& selection);
+
+// Asks for a file name with the save dialog (its name emptied and its filter set first; its title left
+// as the last dialog set it) and writes the text with WriteTicketText. Cancelled: nothing written or
+// shown. Written: "保存成功" and the snapshot of the selection is taken. Failed: "保存失败", the earlier
+// file and the snapshot are kept. True when written.
+bool SaveTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
+                    std::string_view text);
+
+// Empties Text1 (the tuning pause), asks for a file with the open dialog (title "Open txt File SA", the
+// filter set, the last name kept) and reads it into the selection: Label12 takes the file name, the
+// items and geometry texts take the file's lines, and the buttons are lit once all eleven item lines
+// were read. No name: "Please select file" (title "Tips"). A file that cannot be read: "文件无法打开",
+// and Label12 stays as it was. A refused marker or item line: "文件不符合要求，不能打开", with the lines
+// before it applied.
+void OpenTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
+                    std::string& text1);
+
+// "保存票样": SaveTicketFile of BuildTicketDescription of the selection.
+void Command20_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog);
+
+// "打开票样": ResetSelection, OpenTicketFile, then the snapshot, whatever the outcome.
+void Command21_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
+                     std::string& text1);
+
+}  // namespace qvset

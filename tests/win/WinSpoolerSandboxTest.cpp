@@ -26,6 +26,8 @@ std::string EntryOf(WinSpooler& spooler, const std::string& device) {
 }
 
 // The "Device" value as this process's registry holds it (Wine rebuilds it from CUPS at every start).
+// Wine's registry supplies a missing terminating zero of a REG_SZ value itself, so the byte count
+// written is checked against the fake table (WinSpoolerTest), not here.
 std::vector<std::uint8_t> ReadDeviceValue(DWORD& type) {
     HKEY key = nullptr;
     std::vector<std::uint8_t> data(1024);

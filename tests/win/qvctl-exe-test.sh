@@ -53,6 +53,17 @@ id=$(tail -n 2 "$QVSET_SANDBOX_DIR/capture/QV640_Virtual/index" | head -n 1 | cu
 check "text: Chinese arguments arrive in GBK" b4f2d3a141 \
   "$(od -An -tx1 -v "$QVSET_SANDBOX_DIR/capture/QV640_Virtual/$id.prn" | tr -d ' \n')"
 
+# "file" with no path sends file.prn from the folder that holds qvctl.exe, whatever the working folder.
+folder=$(mktemp -d)
+cp "$qvctl" "$folder/qvctl.exe"
+printf '\x1b\x40\r\n\x00\xff' > "$folder/file.prn"
+before=$(jobs_of QV640_Virtual)
+(cd / && wine "$folder/qvctl.exe" --printer QV640_Virtual file >/dev/null 2>&1)
+check "file: exit status" 0 $?
+wait_for_jobs QV640_Virtual $((before + 1))
+check "file: file.prn beside qvctl.exe arrives unchanged" 1b400d0a00ff "$(last_job_hex QV640_Virtual)"
+rm -rf "$folder"
+
 run --printer No_Such_Printer hex 0C
 check "missing printer: exit status" 1 $?
 check "missing printer: the message on stderr" "The Printer Name you typed wasn't recognized." "$(cat "$err")"

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/CommandRegistry.h"
+#include "cli/Console.h"
 #include "cli/ConsoleDialogs.h"
 #include "printer/Platform.h"
 #include "printer/SleepPause.h"
@@ -19,6 +20,6 @@ int main(int argc, char** argv) {
     cli::ConsoleDialogs dialogs(std::cerr);
     SleepPause pause;
     cli::CliEnvironment environment{*spooler, dialogs, pause, ProgramFolder(), std::cout, std::cerr};
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = cli::PrepareConsole(argc, argv);
     return cli::RunCommandLine(registry, args, environment);
 }

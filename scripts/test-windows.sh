@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The Windows stage of ./test.sh: cross-builds the `win` preset with MinGW-w64 (qvctl.exe and the test
+# programs) and runs every test under Wine, the integration tests against a private CUPS server that
+# Wine's winspool prints to. Fails when the cross compiler, Wine or the GoogleTest sources are missing;
+# it never skips.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+missing=0
+for tool in x86_64-w64-mingw32-g++-posix wine; do
+  command -v "$tool" >/dev/null || { echo "test-windows: $tool is missing" >&2; missing=1; }
+done
+[ -f /usr/src/googletest/CMakeLists.txt ] || { echo "test-windows: /usr/src/googletest is missing" >&2; missing=1; }
+if [ "$missing" = 1 ]; then
+  echo "test-windows: install the Windows toolchain with scripts/install-deps.sh (as root)," >&2
+  echo "or run ./test.sh --no-windows to leave this stage out" >&2
+  exit 1
+fi
+wineserver_bin=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+
+cmake --preset win >/dev/null
+cmake --build --preset win
+
+# A private Wine prefix and CUPS server, both removed again however the tests end.
+work=$(mktemp -d "${TMPDIR:-/tmp}/qvset-wine.XXXXXX")
+sandbox=$PWD/build/win/cups-sandbox
+cleanup() {
+  WINEPREFIX="$work/prefix" "$wineserver_bin" -k >/dev/null 2>&1 || true
+  scripts/cups-sandbox stop "$sandbox" >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+scripts/cups-sandbox start "$sandbox" QV640_Virtual Office_Laser QV650_Offline
+# The sandbox's client environment moves HOME, so the prefix is named explicitly.
+eval "$(scripts/cups-sandbox env "$sandbox")"
+export QVSET_SANDBOX_DIR=$sandbox
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+echo "creating the Wine prefix $WINEPREFIX"
+wine wineboot --init >/dev/null 2>&1
+
+ctest --preset win

@@ -1,0 +1,25 @@
+#include <string>
+
+#include "printer/Platform.h"
+#include "printer/win/WinApi.h"
+#include "printer/win/WinSpooler.h"
+
+namespace qvset {
+
+std::unique_ptr<Spooler> CreateDefaultSpooler() { return std::make_unique<win::WinSpooler>(); }
+
+std::filesystem::path ProgramFolder() {
+    const auto& api = win::SystemWinApi();
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = api.GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::filesystem::current_path();
+        if (length < path.size()) {
+            path.resize(length);
+            return std::filesystem::path(path).parent_path();
+        }
+        path.resize(path.size() * 2);  // truncated: try a longer buffer
+    }
+}
+
+}  // namespace qvset

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -119,6 +120,8 @@ Form1::Form1(Spooler& spooler, Dialogs& dialogs, Pause& pause, Clock& clock,
 
 Form1::~Form1() = default;
 
+Form2* Form1::HelpWindow() const { return m_form2; }
+
 QWidget* Form1::FindControl(std::string_view name) const {
     const auto found = m_controls.find(name);
     if (found == m_controls.end()) throw std::logic_error("no control named " + std::string(name));
@@ -128,6 +131,7 @@ QWidget* Form1::FindControl(std::string_view name) const {
 void Form1::BuildControls() {
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
+    std::map<QWidget*, QButtonGroup*> optionGroups;
     for (int pass = 0; pass <= 2; ++pass) {
         for (const auto& spec : Form1Layout()) {
             if (CreationPass(spec.kind) != pass) continue;
@@ -136,6 +140,12 @@ void Form1::BuildControls() {
             control->setObjectName(spec.name);
             control->setGeometry(TwipsRect(spec.left, spec.top, spec.width, spec.height, dpiX, dpiY));
             m_controls.emplace(spec.name, control);
+            if (spec.kind == ControlKind::Option) {
+                // The options of one container form one group, and only those.
+                QButtonGroup*& group = optionGroups[container];
+                if (group == nullptr) group = new QButtonGroup(container);
+                group->addButton(qobject_cast<QRadioButton*>(control));
+            }
         }
     }
 }

@@ -71,7 +71,7 @@ public:
     PrintChannel& Channel() { return m_channel; }
     QTimer* Timer1() const { return m_timer1; }
     // The help window, or nullptr before the first "帮助".
-    Form2* HelpWindow() const { return m_form2; }
+    Form2* HelpWindow() const;
 
     // How the program ends at once (closing the window, Command2, Command18 without changes). The
     // default stops the process immediately; tests replace it.

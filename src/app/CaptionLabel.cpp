@@ -1,10 +1,9 @@
 #include "app/CaptionLabel.h"
 
-#include <cmath>
-
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTextLayout>
+#include <cmath>
 
 namespace qvset::app {
 
@@ -19,7 +18,8 @@ void CaptionLabel::paintEvent(QPaintEvent* event) {
         return;
     }
     // Line step: the font's pixel size; each line's box is centred on its step.
-    const double pixelSize = font().pixelSize() > 0 ? font().pixelSize() : font().pointSizeF() * logicalDpiY() / 72.0;
+    const double pixelSize =
+        font().pixelSize() > 0 ? font().pixelSize() : font().pointSizeF() * logicalDpiY() / 72.0;
     const double step = std::ceil(pixelSize);
     const double trim = (metrics.height() - step) / 2;
 
@@ -37,7 +37,8 @@ void CaptionLabel::paintEvent(QPaintEvent* event) {
     layout.endLayout();
 
     QPainter painter(this);
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     layout.draw(&painter, QPointF(0, 0));
 }
 

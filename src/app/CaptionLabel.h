@@ -11,10 +11,10 @@ namespace qvset::app {
 class CaptionLabel final : public QLabel {
     Q_OBJECT
 
-public:
+  public:
     CaptionLabel(const QString& text, QWidget* parent);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 };
 

@@ -6,7 +6,7 @@ namespace qvset::app {
 
 // The current local date and time, shown once a second by the main window's clock.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual QDateTime Now() const = 0;
 };

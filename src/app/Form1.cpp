@@ -59,16 +59,23 @@ QString ToQString(std::string_view text) {
 QWidget* CreateControl(const ControlSpec& spec, QWidget* container) {
     const QString caption = QString::fromUtf8(spec.caption);
     switch (spec.kind) {
-        case ControlKind::Frame: return new QGroupBox(caption, container);
+        case ControlKind::Frame:
+            return new QGroupBox(caption, container);
         case ControlKind::Label: {
             return new CaptionLabel(caption, container);
         }
-        case ControlKind::Button: return new QPushButton(caption, container);
-        case ControlKind::TextBox: return new QLineEdit(caption, container);
-        case ControlKind::MultiLineText: return new QPlainTextEdit(caption, container);
-        case ControlKind::CheckBox: return new QCheckBox(caption, container);
-        case ControlKind::Option: return new QRadioButton(caption, container);
-        case ControlKind::ComboList: return new QComboBox(container);
+        case ControlKind::Button:
+            return new QPushButton(caption, container);
+        case ControlKind::TextBox:
+            return new QLineEdit(caption, container);
+        case ControlKind::MultiLineText:
+            return new QPlainTextEdit(caption, container);
+        case ControlKind::CheckBox:
+            return new QCheckBox(caption, container);
+        case ControlKind::Option:
+            return new QRadioButton(caption, container);
+        case ControlKind::ComboList:
+            return new QComboBox(container);
         case ControlKind::ComboEdit: {
             auto* combo = new QComboBox(container);
             combo->setEditable(true);
@@ -107,7 +114,8 @@ Form1::Form1(Spooler& spooler, Dialogs& dialogs, Pause& pause, Clock& clock,
     setObjectName("Form1");
     setWindowTitle(QString::fromUtf8(kCaption));
     ApplyWindowFont(this);
-    setFixedSize(TwipsToPixels(kClientWidthTwips, logicalDpiX()), TwipsToPixels(kClientHeightTwips, logicalDpiY()));
+    setFixedSize(TwipsToPixels(kClientWidthTwips, logicalDpiX()),
+                 TwipsToPixels(kClientHeightTwips, logicalDpiY()));
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName("Timer1");
@@ -120,7 +128,9 @@ Form1::Form1(Spooler& spooler, Dialogs& dialogs, Pause& pause, Clock& clock,
 
 Form1::~Form1() = default;
 
-Form2* Form1::HelpWindow() const { return m_form2; }
+Form2* Form1::HelpWindow() const {
+    return m_form2;
+}
 
 QWidget* Form1::FindControl(std::string_view name) const {
     const auto found = m_controls.find(name);
@@ -234,7 +244,7 @@ void Form1::Form_Load() {
     SetText("Labcgs", "18");
     SetText("Labcgm", "20");
     Control<QRadioButton>("Optgs")->setChecked(true);  // raises Optgs_Click
-    cmbsz->setEditText("16");                           // raises cmbsz_Change
+    cmbsz->setEditText("16");                          // raises cmbsz_Change
     Control<QPushButton>("Command9")->setEnabled(false);
     FillPrinterList();
     PickMakerPrinter();  // raises Combo1_Click for every entry it selects
@@ -252,9 +262,8 @@ void Form1::FillPrinterList() {
 
 void Form1::PickMakerPrinter() {
     auto* combo = Control<QComboBox>("Combo1");
-    qvset::PickMakerPrinter(m_printerEntries, [combo](std::size_t index) {
-        combo->setCurrentIndex(static_cast<int>(index));
-    });
+    qvset::PickMakerPrinter(m_printerEntries,
+                            [combo](std::size_t index) { combo->setCurrentIndex(static_cast<int>(index)); });
 }
 
 void Form1::Combo1_Click() {
@@ -291,7 +300,9 @@ void Form1::closeEvent(QCloseEvent* event) {
     EndProgram();
 }
 
-void Form1::Command2_Click() { EndProgram(); }
+void Form1::Command2_Click() {
+    EndProgram();
+}
 
 void Form1::ExitAfterCheck(bool hasUnsavedChanges) {
     if (hasUnsavedChanges) {
@@ -314,7 +325,9 @@ void Form1::Command22_Click() {
     m_form2->activateWindow();
 }
 
-void Form1::Command14_Click() { m_channel.SendPrintFile(); }
+void Form1::Command14_Click() {
+    m_channel.SendPrintFile();
+}
 
 void Form1::Timer1_Timer() {
     SetText("Labtime", m_clock.Now().toString(QString::fromUtf8(kClockFormat)).toStdString());
@@ -328,9 +341,9 @@ void Form1::WatchTick() {
 // ---- Run buttons and progress ----
 
 const std::vector<const char*>& Form1::RunButtonNames() {
-    static const std::vector<const char*> kNames = {"Command3",  "Command8",  "Command1",  "Command14", "Command12",
-                                                    "Command5",  "Command10", "Command11", "Command13", "Command7",
-                                                    "Command4",  "Command9",  "Command6"};
+    static const std::vector<const char*> kNames = {
+        "Command3",  "Command8",  "Command1", "Command14", "Command12", "Command5", "Command10",
+        "Command11", "Command13", "Command7", "Command4",  "Command9",  "Command6"};
     return kNames;
 }
 
@@ -379,9 +392,13 @@ void Form1::SetText(std::string_view name, std::string_view text) {
     }
 }
 
-void Form1::SetLit(std::string_view name, bool lit) { app::SetLit(Control<QPushButton>(name), lit); }
+void Form1::SetLit(std::string_view name, bool lit) {
+    app::SetLit(Control<QPushButton>(name), lit);
+}
 
-bool Form1::IsLit(std::string_view name) const { return app::IsLit(Control<QPushButton>(name)); }
+bool Form1::IsLit(std::string_view name) const {
+    return app::IsLit(Control<QPushButton>(name));
+}
 
 // ---- Check-box panel ----
 
@@ -390,21 +407,45 @@ void Form1::EnablePartnerWhenTicked(const char* checkBox, const char* partner, b
     if (ticked || disableWhenUnticked) FindControl(partner)->setEnabled(ticked);
 }
 
-void Form1::PrinterBlack_Click() { EnablePartnerWhenTicked("PrinterBlack", "ComBlack", false); }
-void Form1::PrinterPaper_Click() { EnablePartnerWhenTicked("PrinterPaper", "ComPaper", false); }
-void Form1::PrinterStart_Click() { EnablePartnerWhenTicked("PrinterStart", "ComStart", false); }
-void Form1::PrinterEnd_Click() { EnablePartnerWhenTicked("PrinterEnd", "ComEnd", false); }
-void Form1::PrinterWay_Click() { EnablePartnerWhenTicked("PrinterWay", "ComWay", false); }
-void Form1::PrinterStyle_Click() { EnablePartnerWhenTicked("PrinterStyle", "ComStyle", false); }
-void Form1::PrinterDoor_Click() { EnablePartnerWhenTicked("PrinterDoor", "ComDoor", false); }
-void Form1::PrinterBaudrate_Click() { EnablePartnerWhenTicked("PrinterBaudrate", "ComBaudrate", true); }
-void Form1::PrinterLong_Click() { EnablePartnerWhenTicked("PrinterLong", "Text3", false); }
-void Form1::PrinterStartPosition_Click() { EnablePartnerWhenTicked("PrinterStartPosition", "Text4", false); }
-void Form1::PrinterBlackPosition_Click() { EnablePartnerWhenTicked("PrinterBlackPosition", "Text5", false); }
+void Form1::PrinterBlack_Click() {
+    EnablePartnerWhenTicked("PrinterBlack", "ComBlack", false);
+}
+void Form1::PrinterPaper_Click() {
+    EnablePartnerWhenTicked("PrinterPaper", "ComPaper", false);
+}
+void Form1::PrinterStart_Click() {
+    EnablePartnerWhenTicked("PrinterStart", "ComStart", false);
+}
+void Form1::PrinterEnd_Click() {
+    EnablePartnerWhenTicked("PrinterEnd", "ComEnd", false);
+}
+void Form1::PrinterWay_Click() {
+    EnablePartnerWhenTicked("PrinterWay", "ComWay", false);
+}
+void Form1::PrinterStyle_Click() {
+    EnablePartnerWhenTicked("PrinterStyle", "ComStyle", false);
+}
+void Form1::PrinterDoor_Click() {
+    EnablePartnerWhenTicked("PrinterDoor", "ComDoor", false);
+}
+void Form1::PrinterBaudrate_Click() {
+    EnablePartnerWhenTicked("PrinterBaudrate", "ComBaudrate", true);
+}
+void Form1::PrinterLong_Click() {
+    EnablePartnerWhenTicked("PrinterLong", "Text3", false);
+}
+void Form1::PrinterStartPosition_Click() {
+    EnablePartnerWhenTicked("PrinterStartPosition", "Text4", false);
+}
+void Form1::PrinterBlackPosition_Click() {
+    EnablePartnerWhenTicked("PrinterBlackPosition", "Text5", false);
+}
 
 // ---- Console ----
 
-void Form1::Check1_Click() { Control<QPushButton>("Command9")->setEnabled(Control<QCheckBox>("Check1")->isChecked()); }
+void Form1::Check1_Click() {
+    Control<QPushButton>("Command9")->setEnabled(Control<QCheckBox>("Check1")->isChecked());
+}
 
 // ---- Handlers whose bodies come with the settings and ticket core ----
 
@@ -440,13 +481,13 @@ void Form1::Command21_Click() {}  // ticket core: ResetSelection, OpenTicketFile
 
 // ---- Handlers whose bodies come with the tuning and console core ----
 
-void Form1::Optgs_Click() {}     // tuning core: ShowModeValue(high speed)
-void Form1::Optcgs_Click() {}    // tuning core: ShowModeValue(standard)
-void Form1::Optcgm_Click() {}    // tuning core: ShowModeValue(fine)
-void Form1::cmbsz_Change() {}    // tuning core: TakeComboValue (ClampModeValue to 40)
-void Form1::cmbsz_Click() {}     // tuning core: TakeComboValue
-void Form1::Command3_Click() {}  // tuning core: SingleModeRun, then the job watch (RunKind 88)
-void Form1::Command8_Click() {}  // tuning core: AllModesRun, then the job watch (RunKind 99)
+void Form1::Optgs_Click() {}      // tuning core: ShowModeValue(high speed)
+void Form1::Optcgs_Click() {}     // tuning core: ShowModeValue(standard)
+void Form1::Optcgm_Click() {}     // tuning core: ShowModeValue(fine)
+void Form1::cmbsz_Change() {}     // tuning core: TakeComboValue (ClampModeValue to 40)
+void Form1::cmbsz_Click() {}      // tuning core: TakeComboValue
+void Form1::Command3_Click() {}   // tuning core: SingleModeRun, then the job watch (RunKind 88)
+void Form1::Command8_Click() {}   // tuning core: AllModesRun, then the job watch (RunKind 99)
 void Form1::Command15_Click() {}  // job watch: Rest, ends the watch as done
 void Form1::Command7_Click() {}   // tuning core: factory parameter table restore
 void Form1::Command9_Click() {}   // tuning core: FactoryConsoleText into Text2

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -7,9 +9,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <QPointer>
-#include <QWidget>
 
 #include "printer/Dialogs.h"
 #include "printer/Pause.h"
@@ -34,9 +33,9 @@ class Form2;
 class Form1 final : public QWidget {
     Q_OBJECT
 
-public:
-    Form1(Spooler& spooler, Dialogs& dialogs, Pause& pause, Clock& clock,
-          std::filesystem::path programFolder, QWidget* parent = nullptr);
+  public:
+    Form1(Spooler& spooler, Dialogs& dialogs, Pause& pause, Clock& clock, std::filesystem::path programFolder,
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     // The control `name` as a T (QPushButton, QLabel, QLineEdit, QComboBox, QCheckBox, QRadioButton,
@@ -81,10 +80,10 @@ public:
     // when the answer is No.
     void ExitAfterCheck(bool hasUnsavedChanges);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
 
-private slots:
+  private slots:
     // Start-up, printer list, shell.
     void Combo1_Click();
     void Command2_Click();
@@ -160,7 +159,7 @@ private slots:
     void Command12_Click();
     void Command13_Click();
 
-private:
+  private:
     QWidget* FindControl(std::string_view name) const;
     void BuildControls();
     void ConnectHandlers();

@@ -9,7 +9,7 @@ namespace qvset::app {
 class Form2 final : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit Form2(QWidget* owner = nullptr);
 };
 

@@ -47,7 +47,8 @@ Form3::Form3(std::function<void()> showMainWindow, QWidget* parent)
         auto* label = new QLabel(QString::fromUtf8(spec.text), this);
         label->setObjectName(spec.name);
         label->setWordWrap(true);
-        label->setGeometry(TwipsRect(spec.twips.x(), spec.twips.y(), spec.twips.width(), spec.twips.height(), dpiX, dpiY));
+        label->setGeometry(
+            TwipsRect(spec.twips.x(), spec.twips.y(), spec.twips.width(), spec.twips.height(), dpiX, dpiY));
     }
 
     auto* button = new QPushButton(QString::fromUtf8(kEnterSettings), this);

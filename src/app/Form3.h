@@ -1,8 +1,7 @@
 #pragma once
 
-#include <functional>
-
 #include <QWidget>
+#include <functional>
 
 namespace qvset::app {
 
@@ -12,13 +11,13 @@ namespace qvset::app {
 class Form3 final : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit Form3(std::function<void()> showMainWindow, QWidget* parent = nullptr);
 
-private slots:
+  private slots:
     void Command19_Click();
 
-private:
+  private:
     std::function<void()> m_showMainWindow;
 };
 

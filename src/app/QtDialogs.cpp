@@ -9,15 +9,22 @@ namespace qvset::app {
 
 namespace {
 
-QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::None: return QMessageBox::NoIcon;
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::Question: return QMessageBox::Question;
-        case MessageIcon::Exclamation: return QMessageBox::Warning;
-        case MessageIcon::Critical: return QMessageBox::Critical;
+        case MessageIcon::None:
+            return QMessageBox::NoIcon;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
     }
     return QMessageBox::NoIcon;
 }
@@ -47,7 +54,8 @@ QWidget* QtDialogs::Parent() const {
 }
 
 MessageAnswer QtDialogs::ShowMessage(const MessageRequest& request) {
-    const QString title = request.title.empty() ? QString::fromUtf8(kApplicationTitle) : FromUtf8(request.title);
+    const QString title =
+        request.title.empty() ? QString::fromUtf8(kApplicationTitle) : FromUtf8(request.title);
     const bool question = request.buttons == MessageButtons::YesNo;
     QMessageBox box(ToQtIcon(request.icon), title, FromUtf8(request.text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Parent());
@@ -57,9 +65,13 @@ MessageAnswer QtDialogs::ShowMessage(const MessageRequest& request) {
     return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
-void QtDialogs::ShowOpen(FileDialogState& dialog) { ShowFileDialog(dialog, false); }
+void QtDialogs::ShowOpen(FileDialogState& dialog) {
+    ShowFileDialog(dialog, false);
+}
 
-void QtDialogs::ShowSave(FileDialogState& dialog) { ShowFileDialog(dialog, true); }
+void QtDialogs::ShowSave(FileDialogState& dialog) {
+    ShowFileDialog(dialog, true);
+}
 
 void QtDialogs::ShowFileDialog(FileDialogState& dialog, bool save) {
     QString title = FromUtf8(dialog.title);

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <string>
-
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <string>
 
 #include "printer/Dialogs.h"
 
@@ -21,7 +20,7 @@ QString ToQtFileFilter(const std::string& filter);
 // Message boxes and file dialogs of the window: QMessageBox and QFileDialog, modal to `parent` (or to
 // the active window when there is none).
 class QtDialogs final : public Dialogs {
-public:
+  public:
     explicit QtDialogs(QWidget* parent = nullptr) : m_parent(parent) {}
     void SetParent(QWidget* parent) { m_parent = parent; }
 
@@ -32,7 +31,7 @@ public:
     void ShowOpen(FileDialogState& dialog) override;
     void ShowSave(FileDialogState& dialog) override;
 
-private:
+  private:
     QWidget* Parent() const;
     void ShowFileDialog(FileDialogState& dialog, bool save);
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <vector>
-
 #include <QPointer>
 #include <QTimer>
+#include <vector>
 
 #include "printer/Pause.h"
 
@@ -14,11 +13,11 @@ namespace qvset::app {
 // and started afresh when it ends, so the first tick after a run comes a full interval after its
 // handler last paused.
 class QtPause final : public Pause {
-public:
+  public:
     void HoldDuringWaits(QTimer* timer) { m_held.emplace_back(timer); }
     void Wait(int milliseconds) override;
 
-private:
+  private:
     std::vector<QPointer<QTimer>> m_held;
 };
 

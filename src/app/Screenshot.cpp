@@ -11,6 +11,8 @@ QImage RenderWindow(QWidget& window) {
     return window.grab().toImage();
 }
 
-bool SaveScreenshot(QWidget& window, const QString& fileName) { return RenderWindow(window).save(fileName, "PNG"); }
+bool SaveScreenshot(QWidget& window, const QString& fileName) {
+    return RenderWindow(window).save(fileName, "PNG");
+}
 
 }  // namespace qvset::app

@@ -6,7 +6,7 @@ namespace qvset::app {
 
 // The machine's local clock.
 class SystemClock final : public Clock {
-public:
+  public:
     QDateTime Now() const override { return QDateTime::currentDateTime(); }
 };
 

@@ -1,9 +1,8 @@
 #include "app/TicketDrawing.h"
 
-#include <algorithm>
-
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace qvset::app {
 
@@ -14,7 +13,7 @@ constexpr int kCanvasWidth = 340;
 constexpr int kCanvasHeight = 440;
 constexpr double kPixelsPerMm = 4.0;
 constexpr double kTopY = 40;
-constexpr double kUpperEndMm = 65;   // the scale is drawn from 0 to here,
+constexpr double kUpperEndMm = 65;     // the scale is drawn from 0 to here,
 constexpr double kLowerStartMm = 135;  // then broken, and continues from here
 constexpr double kLowerEndMm = 160;
 constexpr double kBreakGap = 18;
@@ -41,7 +40,9 @@ double YOfMm(double mm) {
 const double kBreakTop = YOfMm(kUpperEndMm);
 const double kBreakBottom = kBreakTop + kBreakGap;
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 // A vertical line from y1 to y2 that leaves out the break of the scale.
 void VerticalBroken(QPainter& painter, double x, double y1, double y2) {
@@ -102,7 +103,8 @@ void TicketDrawing::paintEvent(QPaintEvent*) {
     }
     painter.drawText(QRectF(8, kTopY - 30, kRulerX - 10, 16), Qt::AlignRight | Qt::AlignVCenter, Text(kUnit));
     for (double offset : {4.0, 12.0}) {
-        painter.drawLine(QPointF(kRulerX - 6, kBreakTop + offset + 3), QPointF(kRulerX + 6, kBreakTop + offset - 3));
+        painter.drawLine(QPointF(kRulerX - 6, kBreakTop + offset + 3),
+                         QPointF(kRulerX + 6, kBreakTop + offset - 3));
     }
 
     // The ticket, torn across the break of the scale.
@@ -113,20 +115,23 @@ void TicketDrawing::paintEvent(QPaintEvent*) {
     for (double edge : {kBreakTop, kBreakBottom}) {
         QPainterPath tear;
         tear.moveTo(kTicketLeft, edge);
-        for (double x = kTicketLeft + 10; x <= kTicketRight; x += 10) tear.lineTo(x, edge + ((static_cast<int>(x) / 10) % 2 == 0 ? -3 : 3));
+        for (double x = kTicketLeft + 10; x <= kTicketRight; x += 10)
+            tear.lineTo(x, edge + ((static_cast<int>(x) / 10) % 2 == 0 ? -3 : 3));
         painter.drawPath(tear);
     }
     QFont headerFont = painter.font();
     headerFont.setBold(true);
     headerFont.setPointSizeF(headerFont.pointSizeF() * 1.4);
     painter.setFont(headerFont);
-    painter.drawText(QRectF(kTicketLeft, kTopY + 8, kTicketRight - kTicketLeft, 24), Qt::AlignCenter, Text(kHeader));
+    painter.drawText(QRectF(kTicketLeft, kTopY + 8, kTicketRight - kTicketLeft, 24), Qt::AlignCenter,
+                     Text(kHeader));
     painter.setFont(font());
 
     // Printed lines, suggested.
     painter.setPen(QPen(QColor(170, 170, 170), 2));
     for (double y = YOfMm(kP) + 26; y < kBreakTop - 6; y += 14) {
-        painter.drawLine(QPointF(kTicketLeft + 20, y), QPointF(kTicketRight - 20 - (static_cast<int>(y) % 3) * 15, y));
+        painter.drawLine(QPointF(kTicketLeft + 20, y),
+                         QPointF(kTicketRight - 20 - (static_cast<int>(y) % 3) * 15, y));
     }
     for (double y = kBreakBottom + 12; y < ticketBottom - 22; y += 14) {
         painter.drawLine(QPointF(kTicketLeft + 20, y), QPointF(kTicketRight - 40, y));

@@ -10,10 +10,10 @@ namespace qvset::app {
 class TicketDrawing final : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit TicketDrawing(QWidget* parent = nullptr);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 };
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <cmath>
-
 #include <QRect>
+#include <cmath>
 
 namespace qvset::app {
 

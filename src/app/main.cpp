@@ -1,7 +1,7 @@
 // qvset: the printer utility's window.
 //   qvset                                   the main window
-//   qvset --preview                         the ticket-geometry preview first; "进入设置" opens the main window
-//   qvset --screenshot FILE [--form 1|2|3]  render a window to a PNG without a display, and exit
+//   qvset --preview                         the ticket-geometry preview first; "进入设置" opens the main
+//   window qvset --screenshot FILE [--form 1|2|3]  render a window to a PNG without a display, and exit
 #include <QApplication>
 #include <iostream>
 #include <memory>

@@ -1,6 +1,7 @@
 // The window tests run on Qt's offscreen platform, inside one QApplication.
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 #include "app/QtDialogs.h"
 

@@ -27,25 +27,63 @@ using Form1Printers = WindowFixture;
 using Form1Shell = WindowFixture;
 using Form1Panels = WindowFixture;
 
-std::string Entry(const std::string& name) { return name + ",Generic,usb://" + name; }
+std::string Entry(const std::string& name) {
+    return name + ",Generic,usb://" + name;
+}
 
 TEST_F(Form1StartUp, CaptionsAndInitialTextsAreThoseOfTheSystem) {
     Form1& form = Open();
     EXPECT_EQ(form.windowTitle().toStdString(), "设置");
     const std::pair<const char*, const char*> kTexts[] = {
-        {"Label1", "Quelvane   V3.1"}, {"Label12", "无"}, {"Label13", "当前票样："}, {"Label8", "完成....."},
-        {"Text5", "27"}, {"Text3", "152"}, {"Text4", "35"}, {"Text1", "5000"}, {"Text2", ""},
-        {"Frame1", "打印机选择"}, {"Frame16", "串口波特率 9600*n"}, {"Frame7", "票据格式设置"},
-        {"Frame6", "成列度设置"}, {"Frame3", "功能选择"}, {"Frame2", "参数"}, {"Frame5", "发送指令区"},
-        {"Frame8", "票据标志位设置"}, {"Command49", "取消选定"}, {"Command17", "测试"},
-        {"Command19", "设置票样"}, {"Command20", "保存票样"}, {"Command21", "打开票样"}, {"Command22", "帮助"},
-        {"Command18", "退出"}, {"Command35", "高QV640"}, {"Command48", "42倍"}, {"Command30", "重新标定"},
-        {"Command16", "设置"}, {"Command9", "导入出厂值"}, {"Command14", "Windows"}, {"Command2", "退出"},
-        {"Command15", "Rest"}, {"Command26", "黑标打开"}, {"Command27", "Command27"}, {"Check1", "选择"},
-        {"Option1", "黑标样式1"}, {"Option2", "黑标样式2"}, {"Optgs", "高速"}, {"Optcgs", "标准"},
-        {"Optcgm", "精细"}, {"Labgs", "16"}, {"Labcgs", "18"}, {"Labcgm", "20"}, {"cmbsz", "16"},
-        {"ComStart", "打印开始进退纸到打印起始位置"}, {"ComBaudrate", "9600*1"}, {"ComPaper", "76mm"},
-        {"Label11", "黑标上边沿相对于发票顶部的距离(单位：mm)"}, {"Label16", "B"},
+        {"Label1", "Quelvane   V3.1"},
+        {"Label12", "无"},
+        {"Label13", "当前票样："},
+        {"Label8", "完成....."},
+        {"Text5", "27"},
+        {"Text3", "152"},
+        {"Text4", "35"},
+        {"Text1", "5000"},
+        {"Text2", ""},
+        {"Frame1", "打印机选择"},
+        {"Frame16", "串口波特率 9600*n"},
+        {"Frame7", "票据格式设置"},
+        {"Frame6", "成列度设置"},
+        {"Frame3", "功能选择"},
+        {"Frame2", "参数"},
+        {"Frame5", "发送指令区"},
+        {"Frame8", "票据标志位设置"},
+        {"Command49", "取消选定"},
+        {"Command17", "测试"},
+        {"Command19", "设置票样"},
+        {"Command20", "保存票样"},
+        {"Command21", "打开票样"},
+        {"Command22", "帮助"},
+        {"Command18", "退出"},
+        {"Command35", "高QV640"},
+        {"Command48", "42倍"},
+        {"Command30", "重新标定"},
+        {"Command16", "设置"},
+        {"Command9", "导入出厂值"},
+        {"Command14", "Windows"},
+        {"Command2", "退出"},
+        {"Command15", "Rest"},
+        {"Command26", "黑标打开"},
+        {"Command27", "Command27"},
+        {"Check1", "选择"},
+        {"Option1", "黑标样式1"},
+        {"Option2", "黑标样式2"},
+        {"Optgs", "高速"},
+        {"Optcgs", "标准"},
+        {"Optcgm", "精细"},
+        {"Labgs", "16"},
+        {"Labcgs", "18"},
+        {"Labcgm", "20"},
+        {"cmbsz", "16"},
+        {"ComStart", "打印开始进退纸到打印起始位置"},
+        {"ComBaudrate", "9600*1"},
+        {"ComPaper", "76mm"},
+        {"Label11", "黑标上边沿相对于发票顶部的距离(单位：mm)"},
+        {"Label16", "B"},
         {"PrinterStartPosition", "起始打印位置相对发票顶部的偏移量(单位：mm)"},
     };
     for (const auto& [name, text] : kTexts) EXPECT_EQ(form.Text(name), text) << name;
@@ -106,16 +144,34 @@ TEST_F(Form1Layouts, EveryControlExistsWithItsNameAndKind) {
         ASSERT_NE(widget, nullptr) << spec.name;
         const char* expected = nullptr;
         switch (spec.kind) {
-            case ControlKind::Frame: expected = "QGroupBox"; break;
-            case ControlKind::Label: expected = "QLabel"; break;
-            case ControlKind::Button: expected = "QPushButton"; break;
-            case ControlKind::TextBox: expected = "QLineEdit"; break;
-            case ControlKind::MultiLineText: expected = "QPlainTextEdit"; break;
-            case ControlKind::CheckBox: expected = "QCheckBox"; break;
-            case ControlKind::Option: expected = "QRadioButton"; break;
+            case ControlKind::Frame:
+                expected = "QGroupBox";
+                break;
+            case ControlKind::Label:
+                expected = "QLabel";
+                break;
+            case ControlKind::Button:
+                expected = "QPushButton";
+                break;
+            case ControlKind::TextBox:
+                expected = "QLineEdit";
+                break;
+            case ControlKind::MultiLineText:
+                expected = "QPlainTextEdit";
+                break;
+            case ControlKind::CheckBox:
+                expected = "QCheckBox";
+                break;
+            case ControlKind::Option:
+                expected = "QRadioButton";
+                break;
             case ControlKind::ComboList:
-            case ControlKind::ComboEdit: expected = "QComboBox"; break;
-            case ControlKind::Picture: expected = "QLabel"; break;
+            case ControlKind::ComboEdit:
+                expected = "QComboBox";
+                break;
+            case ControlKind::Picture:
+                expected = "QLabel";
+                break;
         }
         EXPECT_TRUE(widget->inherits(expected)) << spec.name;
         const QString container = spec.container == nullptr ? "Form1" : spec.container;
@@ -128,7 +184,8 @@ TEST_F(Form1Layouts, ClientAreaIs10425By7275TwipsAtTheScreensDpi) {
     EXPECT_EQ(TwipsToPixels(10425, 96), 695);
     EXPECT_EQ(TwipsToPixels(7275, 96), 485);
     EXPECT_EQ(TwipsToPixels(10425, 144), 1043);
-    EXPECT_EQ(form.size(), QSize(TwipsToPixels(10425, form.logicalDpiX()), TwipsToPixels(7275, form.logicalDpiY())));
+    EXPECT_EQ(form.size(),
+              QSize(TwipsToPixels(10425, form.logicalDpiX()), TwipsToPixels(7275, form.logicalDpiY())));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     if (form.logicalDpiX() == 96) {
         EXPECT_EQ(form.size(), QSize(695, 485));
@@ -152,10 +209,30 @@ QRect ShownPart(const QWidget& form, const QWidget* control) {
 TEST_F(Form1Layouts, VisibleControlsLieInsideTheClientAreaAndTheOthersOutside) {
     Form1& form = Open();
     // Laid out below the client area, or below the inner height of their frame.
-    const std::set<std::string> kHidden = {
-        "Text1", "Command16", "PrinterLong", "PrinterStartPosition", "PrinterBlackPosition", "Option1", "Option2",
-        "Frame6", "Frame8", "Frame5", "Command1", "Command4", "Command5", "Command7", "Command10", "Command11",
-        "Command12", "Command13", "Command14", "Command2", "Image1", "Image2", "Image3", "Image4"};
+    const std::set<std::string> kHidden = {"Text1",
+                                           "Command16",
+                                           "PrinterLong",
+                                           "PrinterStartPosition",
+                                           "PrinterBlackPosition",
+                                           "Option1",
+                                           "Option2",
+                                           "Frame6",
+                                           "Frame8",
+                                           "Frame5",
+                                           "Command1",
+                                           "Command4",
+                                           "Command5",
+                                           "Command7",
+                                           "Command10",
+                                           "Command11",
+                                           "Command12",
+                                           "Command13",
+                                           "Command14",
+                                           "Command2",
+                                           "Image1",
+                                           "Image2",
+                                           "Image3",
+                                           "Image4"};
     int visible = 0;
     for (const auto& spec : Form1Layout()) {
         const QWidget* control = form.findChild<QWidget*>(spec.name);
@@ -182,8 +259,8 @@ TEST_F(Form1Layouts, APointInsideAVisibleControlFindsThatControl) {
         const QRect whole(control->mapTo(&form, QPoint(0, 0)), control->size());
         if (ShownPart(form, control) != whole) continue;
         QWidget* hit = form.childAt(whole.center());
-        EXPECT_TRUE(hit == control || control->isAncestorOf(hit)) << spec.name << " hit "
-                                                                  << (hit ? hit->objectName().toStdString() : "");
+        EXPECT_TRUE(hit == control || control->isAncestorOf(hit))
+            << spec.name << " hit " << (hit ? hit->objectName().toStdString() : "");
     }
 }
 
@@ -192,7 +269,8 @@ TEST_F(Form1Layouts, ClicksWhereTheLayoutPutsAButtonReachIt) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QPushButton* help = form.Control<QPushButton>("Command22");
-    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, Qt::NoModifier, help->mapTo(&form, help->rect().center()));
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      help->mapTo(&form, help->rect().center()));
     ASSERT_NE(form.HelpWindow(), nullptr);
     EXPECT_TRUE(form.HelpWindow()->isVisible());
 
@@ -325,11 +403,11 @@ TEST_F(Form1Shell, ExitWithChangesAsksAndEndsOnlyOnNo) {
 TEST_F(Form1Panels, TickingACheckBoxEnablesItsPartnerOnlyTheBaudRateUntickDisables) {
     Form1& form = Open();
     const std::tuple<const char*, const char*, bool> kPairs[] = {
-        {"PrinterBlack", "ComBlack", false},       {"PrinterPaper", "ComPaper", false},
-        {"PrinterStart", "ComStart", false},       {"PrinterEnd", "ComEnd", false},
-        {"PrinterWay", "ComWay", false},           {"PrinterStyle", "ComStyle", false},
-        {"PrinterDoor", "ComDoor", false},         {"PrinterBaudrate", "ComBaudrate", true},
-        {"PrinterLong", "Text3", false},           {"PrinterStartPosition", "Text4", false},
+        {"PrinterBlack", "ComBlack", false},      {"PrinterPaper", "ComPaper", false},
+        {"PrinterStart", "ComStart", false},      {"PrinterEnd", "ComEnd", false},
+        {"PrinterWay", "ComWay", false},          {"PrinterStyle", "ComStyle", false},
+        {"PrinterDoor", "ComDoor", false},        {"PrinterBaudrate", "ComBaudrate", true},
+        {"PrinterLong", "Text3", false},          {"PrinterStartPosition", "Text4", false},
         {"PrinterBlackPosition", "Text5", false},
     };
     for (const auto& [box, partner, untickDisables] : kPairs) {
@@ -359,11 +437,13 @@ TEST_F(Form1Panels, RunButtonsLockAndUnlockTogether) {
     Form1& form = Open();
     ASSERT_EQ(Form1::RunButtonNames().size(), 13u);
     form.LockRunButtons();
-    for (const char* name : Form1::RunButtonNames()) EXPECT_FALSE(form.Control<QPushButton>(name)->isEnabled()) << name;
+    for (const char* name : Form1::RunButtonNames())
+        EXPECT_FALSE(form.Control<QPushButton>(name)->isEnabled()) << name;
     EXPECT_TRUE(form.Control<QPushButton>("Command17")->isEnabled());
     EXPECT_TRUE(form.Control<QPushButton>("Command15")->isEnabled());
     form.UnlockRunButtons();
-    for (const char* name : Form1::RunButtonNames()) EXPECT_TRUE(form.Control<QPushButton>(name)->isEnabled()) << name;
+    for (const char* name : Form1::RunButtonNames())
+        EXPECT_TRUE(form.Control<QPushButton>(name)->isEnabled()) << name;
 }
 
 TEST_F(Form1Panels, ProgressTextIsShownAtOnce) {

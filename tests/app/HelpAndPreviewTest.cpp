@@ -1,7 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "app/Form2.h"
 #include "app/Form3.h"

@@ -1,3 +1,5 @@
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -7,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <gtest/gtest.h>
 
 #include "app/QtDialogs.h"
 #include "app/QtPause.h"
@@ -48,8 +49,9 @@ TEST(QtMessages, QuestionShowsItsTitleIconAndYesNo) {
         buttons = box->standardButtons();
         box->button(QMessageBox::No)->click();
     });
-    const MessageAnswer answer = dialogs.ShowMessage(
-        {"你更改了票样，请确认是否保存，选择是请点击保存票样按钮,否则退出", "退出", MessageButtons::YesNo, MessageIcon::Question});
+    const MessageAnswer answer =
+        dialogs.ShowMessage({"你更改了票样，请确认是否保存，选择是请点击保存票样按钮,否则退出", "退出",
+                             MessageButtons::YesNo, MessageIcon::Question});
     EXPECT_EQ(answer, MessageAnswer::No);
     EXPECT_EQ(text.toStdString(), "你更改了票样，请确认是否保存，选择是请点击保存票样按钮,否则退出");
     EXPECT_EQ(title.toStdString(), "退出");
@@ -74,7 +76,7 @@ TEST(QtMessages, PlainMessageHasTheApplicationsNameAndOk) {
 }
 
 class QtFileDialogs : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_folder = std::filesystem::temp_directory_path() / "qvset-qtdialogs";
         std::filesystem::create_directories(m_folder);
@@ -86,7 +88,8 @@ protected:
 
 TEST_F(QtFileDialogs, OpenStartsAtTheLastNameAndReturnsTheChosenFile) {
     QtDialogs dialogs;
-    FileDialogState state{"Open txt File SA", "txt(*.txt)|*.txt|AllFile(*.*)|*.*|", (m_folder / "ticket.txt").string()};
+    FileDialogState state{"Open txt File SA", "txt(*.txt)|*.txt|AllFile(*.*)|*.*|",
+                          (m_folder / "ticket.txt").string()};
     QString title;
     QStringList filters;
     QStringList startedWith;
@@ -158,7 +161,8 @@ TEST(QtPauses, HeldTimerDoesNotTickDuringAWaitAndRunsAgainAfter) {
     // Once the handler has returned, the timer ticks again.
     QElapsedTimer again;
     again.start();
-    while (ticks == 0 && again.elapsed() < 5000) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (ticks == 0 && again.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     EXPECT_GT(ticks, 0);
 }
 

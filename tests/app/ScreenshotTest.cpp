@@ -39,8 +39,8 @@ TEST_F(Screenshots, MainWindowIsNotBlankAndShowsItsCaptions) {
     }
     EXPECT_GT(colours.size(), 20);
 
-    const char* kCaptioned[] = {"Command17", "Command19", "Command20", "Command21", "Command22", "Command18",
-                                "Command49", "Command30", "Label13"};
+    const char* kCaptioned[] = {"Command17", "Command19", "Command20", "Command21", "Command22",
+                                "Command18", "Command49", "Command30", "Label13"};
     std::vector<int> before;
     for (const char* name : kCaptioned) {
         before.push_back(DarkPixels(image, AreaOf(form, form.findChild<QWidget*>(name))));
@@ -56,7 +56,8 @@ TEST_F(Screenshots, MainWindowIsNotBlankAndShowsItsCaptions) {
 
 TEST_F(Screenshots, ChineseCaptionsHaveGlyphsInTheWindowsFont) {
     Form1& form = Open();
-    for (const char* text : {"设置票样", "串口波特率 9600*n", "黑标上边沿相对于发票顶部的距离(单位：mm)", "说明"}) {
+    for (const char* text :
+         {"设置票样", "串口波特率 9600*n", "黑标上边沿相对于发票顶部的距离(单位：mm)", "说明"}) {
         QTextLayout layout(QString::fromUtf8(text), form.font());
         layout.beginLayout();
         layout.createLine();

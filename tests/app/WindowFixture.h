@@ -1,12 +1,12 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QDateTime>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <QDateTime>
-#include <gtest/gtest.h>
 
 #include "app/Clock.h"
 #include "app/Form1.h"
@@ -17,18 +17,18 @@ namespace qvset::app::testing {
 
 // A clock that shows what the test sets.
 class FixedClock final : public Clock {
-public:
+  public:
     QDateTime Now() const override { return m_now; }
     void Set(QDateTime now) { m_now = std::move(now); }
 
-private:
+  private:
     QDateTime m_now{QDate(2024, 5, 3), QTime(14, 7, 9)};
 };
 
 // A main window over a MemorySpooler, recorded dialogs and pauses and a fixed clock, in a program
 // folder of its own. Ending the program is counted instead of done.
 class WindowFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_folder = std::filesystem::temp_directory_path() /
                    ("qvset-app-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +

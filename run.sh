@@ -1,23 +1,48 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the utility.
-# Until the window exists this shows qvctl working against a private CUPS server with two capture
-# queues: the printer list, the start-up pick of the maker's printer, and the command overview.
+# Installs what is missing, builds, and starts the window, qvset.
+# With a printer whose name begins with "QV6" in this machine's CUPS, qvset works against that CUPS.
+# Otherwise a private CUPS server is started with the capture queue QV640_Virtual and a second queue,
+# Office_Laser, and qvset is pointed at it: every document it sends lands in a file there.
+# Without a display the window cannot open: this says so, lists the printers and exits.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target qvctl
+cmake --build --preset release --target qvctl qvset
 
-sandbox="$PWD/build/run-sandbox"
-scripts/cups-sandbox start "$sandbox" QV640_Virtual Office_Laser
-eval "$(scripts/cups-sandbox env "$sandbox")"
 qvctl=build/release/src/cli/qvctl
+qvset=build/release/src/app/qvset
+sandbox=""
+if command -v lpstat >/dev/null && lpstat -e 2>/dev/null | grep -q '^QV6'; then
+  echo "This machine's CUPS has a QV6 printer: qvset works against it."
+else
+  sandbox="$PWD/build/run-sandbox"
+  # The private server gives its clients their own HOME; keep the X authority cookie reachable.
+  [ -n "${XAUTHORITY:-}" ] || { [ -f "$HOME/.Xauthority" ] && export XAUTHORITY="$HOME/.Xauthority"; } || true
+  scripts/cups-sandbox start "$sandbox" QV640_Virtual Office_Laser
+  eval "$(scripts/cups-sandbox env "$sandbox")"
+  echo "No printer whose name begins with QV6 here: qvset works against a private CUPS server."
+  echo "Captured documents land in $sandbox/capture/<queue>/<job-id>.prn (index: $sandbox/capture/<queue>/index)."
+fi
 echo
 echo "\$ qvctl printers"; "$qvctl" printers
-echo "\$ qvctl pick";     "$qvctl" pick
-echo "\$ qvctl printers"; "$qvctl" printers
-echo "\$ qvctl --help";   "$qvctl" --help
 echo
-echo "The private CUPS server keeps running. To use it from this shell:"
-echo "  eval \"\$(scripts/cups-sandbox env $sandbox)\"; $qvctl hex 1B 40"
-echo "Captured documents land in $sandbox/capture/<queue>/. Stop it with: scripts/cups-sandbox stop $sandbox"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display (DISPLAY and WAYLAND_DISPLAY are empty), so the window cannot open here."
+  echo "Run it on a virtual display instead:"
+  [ -n "$sandbox" ] && echo "  eval \"\$(scripts/cups-sandbox env $sandbox)\""
+  echo "  xvfb-run -a $qvset"
+  echo "or render the window to a picture: $qvset --screenshot qvset.png [--form 1|2|3]"
+  [ -n "$sandbox" ] && echo "Stop the private CUPS server with: scripts/cups-sandbox stop $sandbox"
+  exit 0
+fi
+
+echo "\$ qvset"
+status=0
+"$qvset" || status=$?
+if [ -n "$sandbox" ]; then
+  echo "The private CUPS server keeps running; the documents qvset sent are in $sandbox/capture/."
+  echo "Stop it with: scripts/cups-sandbox stop $sandbox"
+fi
+exit "$status"

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class QWidget;
+
+namespace qvset::app {
+
+// The window's client area as an image (shown first, so that it is laid out and polished).
+QImage RenderWindow(QWidget& window);
+
+// The same, written as PNG; false when the file cannot be written.
+bool SaveScreenshot(QWidget& window, const QString& fileName);
+
+}  // namespace qvset::app

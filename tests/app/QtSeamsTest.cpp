@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "app/QtDialogs.h"
+#include "app/QtPause.h"
+
+namespace qvset::app {
+namespace {
+
+TEST(QtFileFilter, WindowsFiltersBecomeQtFilters) {
+    const std::pair<std::string, QString> kCases[] = {
+        {"txt(*.txt)|*.txt|AllFile(*.*)|*.*|", "txt(*.txt) (*.txt);;AllFile(*.*) (*)"},
+        {"Text files|*.txt;*.log", "Text files (*.txt *.log)"},
+        {"Everything", "Everything (*)"},
+        {"", ""},
+    };
+    for (const auto& [windows, qt] : kCases) EXPECT_EQ(ToQtFileFilter(windows), qt) << windows;
+}
+
+// Runs `inspect` on the modal dialog that the next exec() opens.
+void WhenModalOpens(std::function<void(QWidget*)> inspect) {
+    QTimer::singleShot(0, [inspect] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        inspect(modal);
+    });
+}
+
+TEST(QtMessages, QuestionShowsItsTitleIconAndYesNo) {
+    QtDialogs dialogs;
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    WhenModalOpens([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        title = box->windowTitle();
+        icon = box->icon();
+        buttons = box->standardButtons();
+        box->button(QMessageBox::No)->click();
+    });
+    const MessageAnswer answer =
+        dialogs.ShowMessage({"你更改了票样，请确认是否保存，选择是请点击保存票样按钮,否则退出", "退出",
+                             MessageButtons::YesNo, MessageIcon::Question});
+    EXPECT_EQ(answer, MessageAnswer::No);
+    EXPECT_EQ(text.toStdString(), "你更改了票样，请确认是否保存，选择是请点击保存票样按钮,否则退出");
+    EXPECT_EQ(title.toStdString(), "退出");
+    EXPECT_EQ(icon, QMessageBox::Question);
+    EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No);
+}
+
+TEST(QtMessages, PlainMessageHasTheApplicationsNameAndOk) {
+    QtDialogs dialogs;
+    QString title;
+    QMessageBox::StandardButtons buttons;
+    WhenModalOpens([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        buttons = box->standardButtons();
+        box->button(QMessageBox::Ok)->click();
+    });
+    dialogs.Message("保存成功");
+    EXPECT_EQ(title, "qvset");
+    EXPECT_EQ(buttons, QMessageBox::Ok);
+}
+
+class QtFileDialogs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_folder = std::filesystem::temp_directory_path() / "qvset-qtdialogs";
+        std::filesystem::create_directories(m_folder);
+        std::ofstream(m_folder / "ticket.txt") << "KQ605USET1\r\n";
+    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
+    std::filesystem::path m_folder;
+};
+
+TEST_F(QtFileDialogs, OpenStartsAtTheLastNameAndReturnsTheChosenFile) {
+    QtDialogs dialogs;
+    FileDialogState state{"Open txt File SA", "txt(*.txt)|*.txt|AllFile(*.*)|*.*|",
+                          (m_folder / "ticket.txt").string()};
+    QString title;
+    QStringList filters;
+    QStringList startedWith;
+    WhenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        startedWith = dialog->selectedFiles();
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    dialogs.ShowOpen(state);
+    EXPECT_EQ(title, "Open txt File SA");
+    EXPECT_EQ(filters, (QStringList{"txt(*.txt) (*.txt)", "AllFile(*.*) (*)"}));
+    ASSERT_EQ(startedWith.size(), 1);
+    EXPECT_EQ(startedWith.front().toStdString(), (m_folder / "ticket.txt").string());
+    EXPECT_EQ(state.fileName, (m_folder / "ticket.txt").string());
+    EXPECT_EQ(state.title, "Open txt File SA");
+}
+
+TEST_F(QtFileDialogs, CancelledSaveEmptiesTheFileName) {
+    QtDialogs dialogs;
+    FileDialogState state{"", "txt(*.txt)|*.txt|AllFile(*.*)|*.*|", "old.txt"};
+    bool confirmsOverwrite = true;
+    QString title;
+    WhenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->windowTitle();
+        confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        dialog->reject();
+    });
+    dialogs.ShowSave(state);
+    EXPECT_EQ(state.fileName, "");
+    EXPECT_FALSE(confirmsOverwrite);
+    EXPECT_EQ(title, QFileDialog::tr("Save As"));
+}
+
+TEST_F(QtFileDialogs, SaveReturnsTheTypedNameWithoutAddingAnExtension) {
+    QtDialogs dialogs;
+    FileDialogState state{"Open txt File SA", "txt(*.txt)|*.txt|AllFile(*.*)|*.*|", ""};
+    const std::string target = (m_folder / "mine").string();
+    WhenModalOpens([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(QString::fromStdString(target));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    dialogs.ShowSave(state);
+    EXPECT_EQ(state.fileName, target);
+}
+
+TEST(QtPauses, HeldTimerDoesNotTickDuringAWaitAndRunsAgainAfter) {
+    QtPause pause;
+    QTimer timer;
+    timer.setInterval(20);
+    int ticks = 0;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start();
+    pause.HoldDuringWaits(&timer);
+
+    QElapsedTimer clock;
+    clock.start();
+    pause.Wait(250);
+    EXPECT_GE(clock.elapsed(), 240);
+    EXPECT_EQ(ticks, 0);
+    EXPECT_TRUE(timer.isActive());
+
+    // Once the handler has returned, the timer ticks again.
+    QElapsedTimer again;
+    again.start();
+    while (ticks == 0 && again.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_GT(ticks, 0);
+}
+
+TEST(QtPauses, AStoppedTimerStaysStoppedAndNoWaitReturnsAtOnce) {
+    QtPause pause;
+    QTimer timer;
+    pause.HoldDuringWaits(&timer);
+    pause.Wait(10);
+    EXPECT_FALSE(timer.isActive());
+    QElapsedTimer clock;
+    clock.start();
+    pause.Wait(0);
+    pause.Wait(-5);
+    EXPECT_LT(clock.elapsed(), 1000);
+}
+
+}  // namespace
+}  // namespace qvset::app

@@ -1,0 +1,122 @@
+#include <QFontDatabase>
+#include <QGlyphRun>
+#include <QProcess>
+#include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTextLayout>
+
+#include "WindowFixture.h"
+#include "app/Form3.h"
+#include "app/Screenshot.h"
+
+namespace qvset::app::testing {
+namespace {
+
+using Screenshots = WindowFixture;
+
+int DarkPixels(const QImage& image, const QRect& area) {
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < 90) ++dark;
+        }
+    }
+    return dark;
+}
+
+QRect AreaOf(const QWidget& window, const QWidget* control) {
+    return QRect(control->mapTo(&window, QPoint(0, 0)), control->size()).adjusted(4, 4, -4, -4);
+}
+
+TEST_F(Screenshots, MainWindowIsNotBlankAndShowsItsCaptions) {
+    Form1& form = Open();
+    const QImage image = RenderWindow(form);
+    ASSERT_EQ(image.size(), form.size());
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3) {
+        for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+    }
+    EXPECT_GT(colours.size(), 20);
+
+    const char* kCaptioned[] = {"Command17", "Command19", "Command20", "Command21", "Command22",
+                                "Command18", "Command49", "Command30", "Label13"};
+    std::vector<int> before;
+    for (const char* name : kCaptioned) {
+        before.push_back(DarkPixels(image, AreaOf(form, form.findChild<QWidget*>(name))));
+        EXPECT_GT(before.back(), 15) << name;
+        form.SetText(name, "");
+    }
+    const QImage blank = RenderWindow(form);
+    for (std::size_t i = 0; i < std::size(kCaptioned); ++i) {
+        EXPECT_LT(DarkPixels(blank, AreaOf(form, form.findChild<QWidget*>(kCaptioned[i]))), before[i] / 4)
+            << kCaptioned[i];
+    }
+}
+
+TEST_F(Screenshots, ChineseCaptionsHaveGlyphsInTheWindowsFont) {
+    Form1& form = Open();
+    for (const char* text :
+         {"设置票样", "串口波特率 9600*n", "黑标上边沿相对于发票顶部的距离(单位：mm)", "说明"}) {
+        QTextLayout layout(QString::fromUtf8(text), form.font());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        int glyphs = 0;
+        for (const QGlyphRun& run : layout.glyphRuns()) {
+            for (quint32 index : run.glyphIndexes()) {
+                EXPECT_NE(index, 0u) << text;  // glyph 0 is the missing-glyph box
+                ++glyphs;
+            }
+        }
+        EXPECT_GE(glyphs, 2) << text;
+    }
+}
+
+TEST(PreviewScreenshot, TheTicketIsDrawn) {
+    Form3 preview([] {});
+    const QImage image = RenderWindow(preview);
+    const QWidget* picture = preview.findChild<QWidget*>("Picture1");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_GT(DarkPixels(image, AreaOf(preview, picture)), 800);
+}
+
+struct ScreenshotRun {
+    int status;
+    QImage image;
+};
+
+ScreenshotRun RunScreenshot(const QStringList& extra) {
+    QTemporaryDir folder;
+    const QString file = folder.filePath("shot.png");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");  // qvset chooses the offscreen platform by itself
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    process.setProcessEnvironment(environment);
+    process.start(QVSET_EXE, QStringList{"--screenshot", file} + extra);
+    if (!process.waitForFinished(60000)) return {-1, {}};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, QImage(file)};
+}
+
+TEST(ScreenshotCommand, RendersEachWindowWithoutADisplay) {
+    const ScreenshotRun main = RunScreenshot({});
+    EXPECT_EQ(main.status, 0);
+    ASSERT_FALSE(main.image.isNull());
+    EXPECT_EQ(main.image.size(), QSize(695, 485));
+    EXPECT_GT(DarkPixels(main.image, main.image.rect()), 2000);
+    for (const char* form : {"1", "2", "3"}) {
+        const ScreenshotRun run = RunScreenshot({"--form", form});
+        EXPECT_EQ(run.status, 0) << form;
+        EXPECT_FALSE(run.image.isNull()) << form;
+    }
+}
+
+TEST(ScreenshotCommand, RefusesUnknownArguments) {
+    EXPECT_EQ(RunScreenshot({"--form", "4"}).status, 2);
+    EXPECT_EQ(RunScreenshot({"--bogus"}).status, 2);
+}
+
+}  // namespace
+}  // namespace qvset::app::testing

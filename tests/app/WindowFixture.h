@@ -1,0 +1,65 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Clock.h"
+#include "app/Form1.h"
+#include "printer/MemorySpooler.h"
+#include "support/RecordingDialogs.h"
+
+namespace qvset::app::testing {
+
+// A clock that shows what the test sets.
+class FixedClock final : public Clock {
+  public:
+    QDateTime Now() const override { return m_now; }
+    void Set(QDateTime now) { m_now = std::move(now); }
+
+  private:
+    QDateTime m_now{QDate(2024, 5, 3), QTime(14, 7, 9)};
+};
+
+// A main window over a MemorySpooler, recorded dialogs and pauses and a fixed clock, in a program
+// folder of its own. Ending the program is counted instead of done.
+class WindowFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_folder = std::filesystem::temp_directory_path() /
+                   ("qvset-app-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_folder);
+    }
+    void TearDown() override {
+        m_form.reset();
+        std::filesystem::remove_all(m_folder);
+    }
+
+    static std::vector<PrinterInfo> Printers(const std::vector<std::string>& names) {
+        std::vector<PrinterInfo> printers;
+        for (const auto& name : names) printers.push_back({name, "Generic", "usb://" + name});
+        return printers;
+    }
+
+    Form1& Open(const std::vector<std::string>& printerNames = {"Office_Laser", "QV640_Virtual"}) {
+        m_spooler.SetPrinters(Printers(printerNames));
+        m_form = std::make_unique<Form1>(m_spooler, m_dialogs, m_pause, m_clock, m_folder);
+        m_form->SetEndProgram([this] { ++m_endings; });
+        return *m_form;
+    }
+
+    MemorySpooler m_spooler;
+    qvset::testing::RecordingDialogs m_dialogs;
+    qvset::testing::RecordingPause m_pause;
+    FixedClock m_clock;
+    std::filesystem::path m_folder;
+    std::unique_ptr<Form1> m_form;
+    int m_endings = 0;
+};
+
+}  // namespace qvset::app::testing

@@ -56,9 +56,9 @@ QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QWidget* CreateControl(const ControlSpec& spec, QWidget* container) {
-    const QString caption = QString::fromUtf8(spec.caption);
-    switch (spec.kind) {
+QWidget* CreateControl(const ControlSpec& layoutEntry, QWidget* container) {
+    const QString caption = QString::fromUtf8(layoutEntry.caption);
+    switch (layoutEntry.kind) {
         case ControlKind::Frame:
             return new QGroupBox(caption, container);
         case ControlKind::Label: {
@@ -143,14 +143,14 @@ void Form1::BuildControls() {
     const int dpiY = logicalDpiY();
     std::map<QWidget*, QButtonGroup*> optionGroups;
     for (int pass = 0; pass <= 2; ++pass) {
-        for (const auto& spec : Form1Layout()) {
-            if (CreationPass(spec.kind) != pass) continue;
-            QWidget* container = spec.container == nullptr ? this : FindControl(spec.container);
-            QWidget* control = CreateControl(spec, container);
-            control->setObjectName(spec.name);
-            control->setGeometry(TwipsRect(spec.left, spec.top, spec.width, spec.height, dpiX, dpiY));
-            m_controls.emplace(spec.name, control);
-            if (spec.kind == ControlKind::Option) {
+        for (const auto& layoutEntry : Form1Layout()) {
+            if (CreationPass(layoutEntry.kind) != pass) continue;
+            QWidget* container = layoutEntry.container == nullptr ? this : FindControl(layoutEntry.container);
+            QWidget* control = CreateControl(layoutEntry, container);
+            control->setObjectName(layoutEntry.name);
+            control->setGeometry(TwipsRect(layoutEntry.left, layoutEntry.top, layoutEntry.width, layoutEntry.height, dpiX, dpiY));
+            m_controls.emplace(layoutEntry.name, control);
+            if (layoutEntry.kind == ControlKind::Option) {
                 // The options of one container form one group, and only those.
                 QButtonGroup*& group = optionGroups[container];
                 if (group == nullptr) group = new QButtonGroup(container);

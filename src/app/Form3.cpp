@@ -43,12 +43,12 @@ Form3::Form3(std::function<void()> showMainWindow, QWidget* parent)
         {"Label2", kFirmwareNote, {5640, 1680, 4920, 375}},
         {"Label3", kPrompt, {5640, 5640, 3135, 375}},
     };
-    for (const auto& spec : kLabels) {
-        auto* label = new QLabel(QString::fromUtf8(spec.text), this);
-        label->setObjectName(spec.name);
+    for (const auto& control : kLabels) {
+        auto* label = new QLabel(QString::fromUtf8(control.text), this);
+        label->setObjectName(control.name);
         label->setWordWrap(true);
         label->setGeometry(
-            TwipsRect(spec.twips.x(), spec.twips.y(), spec.twips.width(), spec.twips.height(), dpiX, dpiY));
+            TwipsRect(control.twips.x(), control.twips.y(), control.twips.width(), control.twips.height(), dpiX, dpiY));
     }
 
     auto* button = new QPushButton(QString::fromUtf8(kEnterSettings), this);

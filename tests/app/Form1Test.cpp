@@ -104,13 +104,13 @@ TEST_F(Form1StartUp, ControlsStartInTheirInitialState) {
     EXPECT_FALSE(form.Control<QComboBox>("Combo1")->isEditable());
     EXPECT_TRUE(form.Timer1()->isActive());
     EXPECT_EQ(form.Timer1()->interval(), 1000);
-    for (const auto& spec : Form1Layout()) {
-        if (spec.kind == ControlKind::CheckBox) {
-            EXPECT_FALSE(form.Control<QCheckBox>(spec.name)->isChecked()) << spec.name;
-        } else if (spec.kind == ControlKind::Button) {
-            EXPECT_FALSE(form.IsLit(spec.name)) << spec.name;
-        } else if (spec.kind == ControlKind::ComboEdit) {
-            EXPECT_TRUE(form.Control<QComboBox>(spec.name)->isEnabled()) << spec.name;
+    for (const auto& layoutEntry : Form1Layout()) {
+        if (layoutEntry.kind == ControlKind::CheckBox) {
+            EXPECT_FALSE(form.Control<QCheckBox>(layoutEntry.name)->isChecked()) << layoutEntry.name;
+        } else if (layoutEntry.kind == ControlKind::Button) {
+            EXPECT_FALSE(form.IsLit(layoutEntry.name)) << layoutEntry.name;
+        } else if (layoutEntry.kind == ControlKind::ComboEdit) {
+            EXPECT_TRUE(form.Control<QComboBox>(layoutEntry.name)->isEnabled()) << layoutEntry.name;
         }
     }
     // Choosing a tuning mode leaves the black-mark style alone: two separate option groups.
@@ -139,11 +139,11 @@ TEST_F(Form1StartUp, StartUpSendsNothingAndAsksNothing) {
 
 TEST_F(Form1Layouts, EveryControlExistsWithItsNameAndKind) {
     Form1& form = Open();
-    for (const auto& spec : Form1Layout()) {
-        QWidget* widget = form.findChild<QWidget*>(spec.name);
-        ASSERT_NE(widget, nullptr) << spec.name;
+    for (const auto& layoutEntry : Form1Layout()) {
+        QWidget* widget = form.findChild<QWidget*>(layoutEntry.name);
+        ASSERT_NE(widget, nullptr) << layoutEntry.name;
         const char* expected = nullptr;
-        switch (spec.kind) {
+        switch (layoutEntry.kind) {
             case ControlKind::Frame:
                 expected = "QGroupBox";
                 break;
@@ -173,9 +173,9 @@ TEST_F(Form1Layouts, EveryControlExistsWithItsNameAndKind) {
                 expected = "QLabel";
                 break;
         }
-        EXPECT_TRUE(widget->inherits(expected)) << spec.name;
-        const QString container = spec.container == nullptr ? "Form1" : spec.container;
-        EXPECT_EQ(widget->parentWidget()->objectName(), container) << spec.name;
+        EXPECT_TRUE(widget->inherits(expected)) << layoutEntry.name;
+        const QString container = layoutEntry.container == nullptr ? "Form1" : layoutEntry.container;
+        EXPECT_EQ(widget->parentWidget()->objectName(), container) << layoutEntry.name;
     }
 }
 
@@ -234,17 +234,17 @@ TEST_F(Form1Layouts, VisibleControlsLieInsideTheClientAreaAndTheOthersOutside) {
                                            "Image3",
                                            "Image4"};
     int visible = 0;
-    for (const auto& spec : Form1Layout()) {
-        const QWidget* control = form.findChild<QWidget*>(spec.name);
+    for (const auto& layoutEntry : Form1Layout()) {
+        const QWidget* control = form.findChild<QWidget*>(layoutEntry.name);
         bool hidden = false;
         for (const QWidget* up = control; up != &form; up = up->parentWidget()) {
             hidden = hidden || kHidden.count(up->objectName().toStdString()) != 0;
         }
         const QRect whole(control->mapTo(&form, QPoint(0, 0)), control->size());
         if (hidden) {
-            EXPECT_TRUE(ShownPart(form, control).isEmpty()) << spec.name;
+            EXPECT_TRUE(ShownPart(form, control).isEmpty()) << layoutEntry.name;
         } else {
-            EXPECT_EQ(ShownPart(form, control), whole) << spec.name;
+            EXPECT_EQ(ShownPart(form, control), whole) << layoutEntry.name;
             ++visible;
         }
     }
@@ -253,14 +253,14 @@ TEST_F(Form1Layouts, VisibleControlsLieInsideTheClientAreaAndTheOthersOutside) {
 
 TEST_F(Form1Layouts, APointInsideAVisibleControlFindsThatControl) {
     Form1& form = Open();
-    for (const auto& spec : Form1Layout()) {
-        if (spec.kind == ControlKind::Frame) continue;
-        QWidget* control = form.findChild<QWidget*>(spec.name);
+    for (const auto& layoutEntry : Form1Layout()) {
+        if (layoutEntry.kind == ControlKind::Frame) continue;
+        QWidget* control = form.findChild<QWidget*>(layoutEntry.name);
         const QRect whole(control->mapTo(&form, QPoint(0, 0)), control->size());
         if (ShownPart(form, control) != whole) continue;
         QWidget* hit = form.childAt(whole.center());
         EXPECT_TRUE(hit == control || control->isAncestorOf(hit))
-            << spec.name << " hit " << (hit ? hit->objectName().toStdString() : "");
+            << layoutEntry.name << " hit " << (hit ? hit->objectName().toStdString() : "");
     }
 }
 

@@ -25,6 +25,13 @@
 #include "app/WindowFont.h"
 #include "printer/AnsiText.h"
 #include "printer/PrinterSelection.h"
+// settings and ticket description
+#include "settings/BatchSend.h"
+#include "settings/FlagCommands.h"
+#include "settings/PanelButtons.h"
+#include "settings/SettingsClicks.h"
+#include "ticket/GeometryClicks.h"
+#include "ticket/TicketFiles.h"
 
 namespace qvset::app {
 
@@ -35,9 +42,6 @@ constexpr int kTimer1Interval = 1000;
 constexpr int kTuningComboEntries = 50;
 // The clock's date-and-time form, as the Simplified Chinese system writes it.
 constexpr const char* kClockFormat = "yyyy/M/d H:mm:ss";
-constexpr const char* kNoTicketDescription = "无";
-constexpr const char* kMsgExitUnsaved = "你更改了票样，请确认是否保存，选择是请点击保存票样按钮,否则退出";
-constexpr const char* kTitleExit = "退出";
 
 // SampleText: GB2312 row 16 (0xB0A1 to 0xB0FE, all 94) and the first 31 of row 17 (0xB1A1 to 0xB1BF).
 std::string BuildSampleText() {
@@ -99,6 +103,11 @@ int CreationPass(ControlKind kind) {
     if (kind == ControlKind::Frame) return 0;
     if (kind == ControlKind::Label || kind == ControlKind::Picture) return 1;
     return 2;
+}
+
+// settings and ticket description: the text box of geometry item 7, 8 or 9.
+const char* GeometryTextBox(int item) {
+    return item == kItemTicketLength ? "Text3" : item == kItemStartOffset ? "Text4" : "Text5";
 }
 
 }  // namespace
@@ -211,6 +220,19 @@ void Form1::ConnectHandlers() {
         connect(Control<QCheckBox>(name), &QCheckBox::toggled, this, handler);
     }
 
+    // settings and ticket description: the geometry texts and the black-mark style go into the model
+    // as they change, whether typed or set by the program.
+    for (int item = kItemTicketLength; item <= kItemBlackMarkOffset; ++item) {
+        connect(Control<QLineEdit>(GeometryTextBox(item)), &QLineEdit::textChanged, this,
+                [this, item](const QString& text) { TakeGeometryText(item, text); });
+    }
+    for (int style : {1, 2}) {
+        connect(Control<QRadioButton>(style == 1 ? "Option1" : "Option2"), &QRadioButton::toggled, this,
+                [this, style](bool on) {
+                    if (on) m_selection.SetBlackMarkStyle(style);
+                });
+    }
+
     // An option's Click follows its switching on, by the user or by the program.
     static const std::pair<const char*, Handler> kOptions[] = {
         {"Optgs", &Form1::Optgs_Click},
@@ -273,13 +295,8 @@ void Form1::Combo1_Click() {
 }
 
 void Form1::ResetSelection() {
-    SetText("Label12", kNoTicketDescription);
-    for (int number = 23; number <= 48; ++number) {
-        if (number == 26 || number == 27) continue;
-        SetLit("Command" + std::to_string(number), false);
-    }
-    SetLit("Command26", false);
-    // The settings core's ResetSelection() (ItemState to 0, SavedItemState to "0") is called here.
+    m_selection.ResetSelection();
+    PaintSelection();
 }
 
 void Form1::EndProgram() {
@@ -306,16 +323,16 @@ void Form1::Command2_Click() {
 
 void Form1::ExitAfterCheck(bool hasUnsavedChanges) {
     if (hasUnsavedChanges) {
-        const MessageAnswer answer = m_dialogs.ShowMessage(
-            {kMsgExitUnsaved, kTitleExit, MessageButtons::YesNo, MessageIcon::Question});
+        const MessageAnswer answer =
+            m_dialogs.ShowMessage({std::string(kMsgUnsavedChanges), std::string(kTitleUnsavedChanges),
+                                   MessageButtons::YesNo, MessageIcon::Question});
         if (answer == MessageAnswer::Yes) return;
     }
     EndProgram();
 }
 
 void Form1::Command18_Click() {
-    // The settings core's HasUnsavedChanges() is passed here; until then nothing counts as changed.
-    ExitAfterCheck(false);
+    ExitAfterCheck(m_selection.HasUnsavedChanges());
 }
 
 void Form1::Command22_Click() {
@@ -402,43 +419,56 @@ bool Form1::IsLit(std::string_view name) const {
 
 // ---- Check-box panel ----
 
-void Form1::EnablePartnerWhenTicked(const char* checkBox, const char* partner, bool disableWhenUnticked) {
-    const bool ticked = Control<QCheckBox>(checkBox)->isChecked();
-    if (ticked || disableWhenUnticked) FindControl(partner)->setEnabled(ticked);
-}
-
 void Form1::PrinterBlack_Click() {
-    EnablePartnerWhenTicked("PrinterBlack", "ComBlack", false);
+    ClickCheckBox("PrinterBlack");
 }
 void Form1::PrinterPaper_Click() {
-    EnablePartnerWhenTicked("PrinterPaper", "ComPaper", false);
+    ClickCheckBox("PrinterPaper");
 }
 void Form1::PrinterStart_Click() {
-    EnablePartnerWhenTicked("PrinterStart", "ComStart", false);
+    ClickCheckBox("PrinterStart");
 }
 void Form1::PrinterEnd_Click() {
-    EnablePartnerWhenTicked("PrinterEnd", "ComEnd", false);
+    ClickCheckBox("PrinterEnd");
 }
 void Form1::PrinterWay_Click() {
-    EnablePartnerWhenTicked("PrinterWay", "ComWay", false);
+    ClickCheckBox("PrinterWay");
 }
 void Form1::PrinterStyle_Click() {
-    EnablePartnerWhenTicked("PrinterStyle", "ComStyle", false);
+    ClickCheckBox("PrinterStyle");
 }
 void Form1::PrinterDoor_Click() {
-    EnablePartnerWhenTicked("PrinterDoor", "ComDoor", false);
+    ClickCheckBox("PrinterDoor");
 }
 void Form1::PrinterBaudrate_Click() {
-    EnablePartnerWhenTicked("PrinterBaudrate", "ComBaudrate", true);
+    ClickCheckBox("PrinterBaudrate");
 }
 void Form1::PrinterLong_Click() {
-    EnablePartnerWhenTicked("PrinterLong", "Text3", false);
+    ClickCheckBox("PrinterLong");
 }
 void Form1::PrinterStartPosition_Click() {
-    EnablePartnerWhenTicked("PrinterStartPosition", "Text4", false);
+    ClickCheckBox("PrinterStartPosition");
 }
 void Form1::PrinterBlackPosition_Click() {
-    EnablePartnerWhenTicked("PrinterBlackPosition", "Text5", false);
+    ClickCheckBox("PrinterBlackPosition");
+}
+
+// The box has already changed its tick when its Click arrives; the panel model takes the same click
+// and the box and its partner are then painted from the model.
+void Form1::ClickCheckBox(std::string_view checkBox) {
+    m_checkBoxPanel.Click(checkBox);
+    PaintCheckBoxPanel();
+}
+
+void Form1::PaintCheckBoxPanel() {
+    for (const CheckBoxRow& row : CheckBoxPanel::Rows()) {
+        auto* box = Control<QCheckBox>(row.name);
+        if (box->isChecked() != m_checkBoxPanel.IsTicked(row.name)) {
+            const QSignalBlocker blocker(box);
+            box->setChecked(m_checkBoxPanel.IsTicked(row.name));
+        }
+        FindControl(row.partner)->setEnabled(m_checkBoxPanel.IsPartnerEnabled(row.name));
+    }
 }
 
 // ---- Console ----
@@ -447,37 +477,136 @@ void Form1::Check1_Click() {
     Control<QPushButton>("Command9")->setEnabled(Control<QCheckBox>("Check1")->isChecked());
 }
 
-// ---- Handlers whose bodies come with the settings and ticket core ----
+// ---- Settings panel, geometry, batch and ticket files ----
 
-void Form1::Command28_Click() {}  // settings core: pair button, item 1 code 99 (black mark on)
-void Form1::Command29_Click() {}  // settings core: pair button, item 1 code 88 (black mark off)
-void Form1::Command30_Click() {}  // settings core: threshold recalibration, item 10 code 99
-void Form1::Command31_Click() {}  // settings core: pair button, item 2 code 99 (76 mm)
-void Form1::Command32_Click() {}  // settings core: pair button, item 2 code 88 (58 mm)
-void Form1::Command33_Click() {}  // settings core: pair button, item 3 code 99 (standard head)
-void Form1::Command34_Click() {}  // settings core: pair button, item 3 code 88 (low-noise head)
-void Form1::Command35_Click() {}  // settings core: pair button, item 4 code 99 (high tear-off edge)
-void Form1::Command36_Click() {}  // settings core: pair button, item 4 code 88 (low tear-off edge)
-void Form1::Command37_Click() {}  // settings core: pair button, item 5 code 99
-void Form1::Command38_Click() {}  // settings core: pair button, item 5 code 88
-void Form1::Command39_Click() {}  // settings core: pair button, item 6 code 99
-void Form1::Command40_Click() {}  // settings core: pair button, item 6 code 88
-void Form1::Command41_Click() {}  // settings core: baud button, item 11 code 1, then the baud message
-void Form1::Command42_Click() {}  // settings core: baud button, item 11 code 2
-void Form1::Command43_Click() {}  // settings core: baud button, item 11 code 3
-void Form1::Command44_Click() {}  // settings core: baud button, item 11 code 4
-void Form1::Command45_Click() {}  // settings core: baud button, item 11 code 5
-void Form1::Command46_Click() {}  // settings core: baud button, item 11 code 6
-void Form1::Command47_Click() {}  // settings core: baud button, item 11 code 7
-void Form1::Command48_Click() {}  // settings core: baud button, item 11 code 8
-void Form1::Command49_Click() {}  // settings core: HasUnsavedChanges, the exit question, ResetSelection
-void Form1::Command16_Click() {}  // ticket core: CheckTicketFormat, normalise, BuildTicketFormatCommand
-void Form1::Command23_Click() {}  // ticket core: BuildGeometryCommand(04, Text3), lit, item 7
-void Form1::Command24_Click() {}  // ticket core: BuildGeometryCommand(05, Text4), lit, item 8
-void Form1::Command25_Click() {}  // ticket core: BuildGeometryCommand(06, Text5), lit, item 9
-void Form1::Command19_Click() {}  // settings core: BuildBatchCommand with its two messages
-void Form1::Command20_Click() {}  // ticket core: BuildTicketDescription, SaveTicketFile
-void Form1::Command21_Click() {}  // ticket core: ResetSelection, OpenTicketFile, ShowItemStates
+void Form1::ClickSettings(std::string_view button) {
+    ClickSettingsButton(m_selection, m_channel, button);
+    PaintSelection();
+}
+
+void Form1::ClickGeometry(std::string_view button) {
+    ClickGeometryButton(m_selection, m_channel, button);
+    PaintSelection();
+}
+
+void Form1::TakeGeometryText(int item, const QString& text) {
+    std::string utf8 = text.toStdString();
+    if (utf8 != m_selection.GeometryText(item)) m_selection.SetGeometryText(item, std::move(utf8));
+}
+
+// Every button that records a choice (and Command26, which ResetSelection unlights) shows the model's
+// lit state; Label12 and the geometry texts show the model's texts. A text box is only written when
+// its text differs, so the user's cursor stays where it was.
+void Form1::PaintSelection() {
+    for (const PanelButton& button : PanelButtons()) SetLit(button.name, m_selection.IsLit(button.name));
+    SetLit("Command26", m_selection.IsLit("Command26"));
+    SetText("Label12", m_selection.Label12());
+    for (int item = kItemTicketLength; item <= kItemBlackMarkOffset; ++item) {
+        const char* box = GeometryTextBox(item);
+        if (Text(box) != m_selection.GeometryText(item)) SetText(box, m_selection.GeometryText(item));
+    }
+}
+
+void Form1::Command28_Click() {
+    ClickSettings("Command28");
+}
+void Form1::Command29_Click() {
+    ClickSettings("Command29");
+}
+void Form1::Command30_Click() {
+    ClickSettings("Command30");
+}
+void Form1::Command31_Click() {
+    ClickSettings("Command31");
+}
+void Form1::Command32_Click() {
+    ClickSettings("Command32");
+}
+void Form1::Command33_Click() {
+    ClickSettings("Command33");
+}
+void Form1::Command34_Click() {
+    ClickSettings("Command34");
+}
+void Form1::Command35_Click() {
+    ClickSettings("Command35");
+}
+void Form1::Command36_Click() {
+    ClickSettings("Command36");
+}
+void Form1::Command37_Click() {
+    ClickSettings("Command37");
+}
+void Form1::Command38_Click() {
+    ClickSettings("Command38");
+}
+void Form1::Command39_Click() {
+    ClickSettings("Command39");
+}
+void Form1::Command40_Click() {
+    ClickSettings("Command40");
+}
+void Form1::Command41_Click() {
+    ClickSettings("Command41");
+}
+void Form1::Command42_Click() {
+    ClickSettings("Command42");
+}
+void Form1::Command43_Click() {
+    ClickSettings("Command43");
+}
+void Form1::Command44_Click() {
+    ClickSettings("Command44");
+}
+void Form1::Command45_Click() {
+    ClickSettings("Command45");
+}
+void Form1::Command46_Click() {
+    ClickSettings("Command46");
+}
+void Form1::Command47_Click() {
+    ClickSettings("Command47");
+}
+void Form1::Command48_Click() {
+    ClickSettings("Command48");
+}
+
+void Form1::Command49_Click() {
+    qvset::Command49_Click(m_selection, m_dialogs);
+    PaintSelection();
+}
+
+void Form1::Command16_Click() {
+    qvset::Command16_Click(m_selection, m_channel);
+    PaintSelection();
+}
+
+void Form1::Command23_Click() {
+    ClickGeometry("Command23");
+}
+void Form1::Command24_Click() {
+    ClickGeometry("Command24");
+}
+void Form1::Command25_Click() {
+    ClickGeometry("Command25");
+}
+
+void Form1::Command19_Click() {
+    qvset::Command19_Click(m_selection, m_channel);
+    PaintSelection();
+}
+
+void Form1::Command20_Click() {
+    qvset::Command20_Click(m_selection, m_dialogs, m_fileDialog);
+    PaintSelection();
+}
+
+void Form1::Command21_Click() {
+    std::string text1 = Text("Text1");
+    qvset::Command21_Click(m_selection, m_dialogs, m_fileDialog, text1);
+    SetText("Text1", text1);
+    PaintSelection();
+}
 
 // ---- Handlers whose bodies come with the tuning and console core ----
 

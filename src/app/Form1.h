@@ -14,6 +14,9 @@
 #include "printer/Pause.h"
 #include "printer/PrintChannel.h"
 #include "printer/Spooler.h"
+// settings and ticket description
+#include "settings/CheckBoxPanel.h"
+#include "settings/TicketSelection.h"
 
 class QPushButton;
 class QTimer;
@@ -79,6 +82,12 @@ class Form1 final : public QWidget {
     // Command18's rule: without changes end at once; with changes ask the exit question, and end only
     // when the answer is No.
     void ExitAfterCheck(bool hasUnsavedChanges);
+
+    // settings and ticket description: the models the window paints (read-only for callers).
+    const TicketSelection& Selection() const { return m_selection; }
+    const CheckBoxPanel& CheckBoxes() const { return m_checkBoxPanel; }
+    // The one file dialog (CommonDialog1) shared by "保存票样" and "打开票样".
+    const FileDialogState& FileDialog() const { return m_fileDialog; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;  // Form_Unload
@@ -163,7 +172,6 @@ class Form1 final : public QWidget {
     QWidget* FindControl(std::string_view name) const;
     void BuildControls();
     void ConnectHandlers();
-    void EnablePartnerWhenTicked(const char* checkBox, const char* partner, bool disableWhenUnticked);
 
     void Form_Load();
     void FillPrinterList();
@@ -183,6 +191,18 @@ class Form1 final : public QWidget {
     QTimer* m_timer1 = nullptr;
     QPointer<Form2> m_form2;
     std::function<void()> m_endProgram;
+
+    // settings and ticket description: every click is one call of the core on these models, after
+    // which the window repaints from them.
+    void ClickSettings(std::string_view button);
+    void ClickGeometry(std::string_view button);
+    void ClickCheckBox(std::string_view checkBox);
+    void PaintSelection();
+    void PaintCheckBoxPanel();
+    void TakeGeometryText(int item, const QString& text);
+    TicketSelection m_selection;
+    CheckBoxPanel m_checkBoxPanel;
+    FileDialogState m_fileDialog;  // CommonDialog1
 };
 
 }  // namespace qvset::app

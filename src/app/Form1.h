@@ -14,6 +14,10 @@
 #include "printer/Pause.h"
 #include "printer/PrintChannel.h"
 #include "printer/Spooler.h"
+// tuning, console and job watch
+#include "console/HexConsole.h"
+#include "printer/JobWatch.h"
+#include "tuning/SpeedQualityPanel.h"
 
 class QPushButton;
 class QTimer;
@@ -172,6 +176,15 @@ class Form1 final : public QWidget {
     void WatchTick();
     void EndProgram();
 
+    // tuning, console and job watch: the window forwards each event to one model call, then paints the
+    // controls from the model. While it paints, the signals its own writes raise are not handled again.
+    void ConnectWatchAndConsole();
+    void FillModeValueList();
+    void StartSpeedQualityPanel();
+    void PaintSpeedQualityPanel();
+    void PaintConsole();
+    void PaintRunButtons();
+
     Spooler& m_spooler;
     Dialogs& m_dialogs;
     Pause& m_pause;
@@ -183,6 +196,12 @@ class Form1 final : public QWidget {
     QTimer* m_timer1 = nullptr;
     QPointer<Form2> m_form2;
     std::function<void()> m_endProgram;
+
+    // tuning, console and job watch
+    SpeedQualityPanel m_panel;
+    JobWatch m_watch{m_spooler, m_dialogs};
+    HexConsole m_console{m_channel, m_pause, m_dialogs};
+    bool m_paintingFromModel = false;
 };
 
 }  // namespace qvset::app

@@ -537,8 +537,8 @@ void Form1::PaintConsole() {
 
 void Form1::PaintRunButtons() {
     for (const char* name : RunButtonNames()) {
-        const bool enabled =
-            std::string_view(name) == "Command9" ? m_console.Command9Enabled() : m_watch.IsButtonEnabled(name);
+        const bool enabled = std::string_view(name) == "Command9" ? m_console.Command9Enabled()
+                                                                  : m_watch.IsButtonEnabled(name);
         Control<QPushButton>(name)->setEnabled(enabled);
     }
 }

@@ -1,5 +1,7 @@
 #include "app/Form1.h"
 
+#include <QScopedValueRollback>
+#include <QTextCursor>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -32,6 +34,10 @@
 #include "settings/SettingsClicks.h"
 #include "ticket/GeometryClicks.h"
 #include "ticket/TicketFiles.h"
+// tuning, console and job watch
+#include "console/TestPrints.h"
+#include "tuning/ParameterCommands.h"
+#include "tuning/TuningRuns.h"
 
 namespace qvset::app {
 
@@ -39,7 +45,6 @@ namespace {
 
 constexpr const char* kCaption = "设置";
 constexpr int kTimer1Interval = 1000;
-constexpr int kTuningComboEntries = 50;
 // The clock's date-and-time form, as the Simplified Chinese system writes it.
 constexpr const char* kClockFormat = "yyyy/M/d H:mm:ss";
 
@@ -251,6 +256,7 @@ void Form1::ConnectHandlers() {
     connect(Control<QComboBox>("cmbsz"), &QComboBox::editTextChanged, this, &Form1::cmbsz_Change);
     connect(Control<QComboBox>("cmbsz"), &QComboBox::activated, this, &Form1::cmbsz_Click);
     connect(Control<QPlainTextEdit>("Text2"), &QPlainTextEdit::textChanged, this, &Form1::Text2_Change);
+    ConnectWatchAndConsole();
     connect(m_timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
 }
 
@@ -259,15 +265,10 @@ void Form1::ConnectHandlers() {
 void Form1::Form_Load() {
     m_sampleText = BuildSampleText();
     m_timer1->start();
-    auto* cmbsz = Control<QComboBox>("cmbsz");
-    for (int value = 1; value <= kTuningComboEntries; ++value) cmbsz->addItem(QString::number(value));
+    FillModeValueList();
     Control<QRadioButton>("Option2")->setChecked(true);
-    SetText("Labgs", "16");
-    SetText("Labcgs", "18");
-    SetText("Labcgm", "20");
-    Control<QRadioButton>("Optgs")->setChecked(true);  // raises Optgs_Click
-    cmbsz->setEditText("16");                          // raises cmbsz_Change
-    Control<QPushButton>("Command9")->setEnabled(false);
+    StartSpeedQualityPanel();  // the captions, Optgs (raising Optgs_Click), "16" (raising cmbsz_Change)
+    PaintConsole();            // Command9 starts disabled
     FillPrinterList();
     PickMakerPrinter();  // raises Combo1_Click for every entry it selects
     ResetSelection();
@@ -352,7 +353,9 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::WatchTick() {
-    // The job watch's Tick() is called here, after the clock.
+    // Label8 and the run buttons are painted through the watch's listeners; a failure shows its
+    // message through the dialogs.
+    m_watch.Tick();
 }
 
 // ---- Run buttons and progress ----
@@ -365,11 +368,11 @@ const std::vector<const char*>& Form1::RunButtonNames() {
 }
 
 void Form1::LockRunButtons() {
-    for (const char* name : RunButtonNames()) Control<QPushButton>(name)->setEnabled(false);
+    m_watch.LockRunButtons();
 }
 
 void Form1::UnlockRunButtons() {
-    for (const char* name : RunButtonNames()) Control<QPushButton>(name)->setEnabled(true);
+    m_watch.UnlockRunButtons();
 }
 
 void Form1::ShowProgress(std::string_view text) {
@@ -469,12 +472,6 @@ void Form1::PaintCheckBoxPanel() {
         }
         FindControl(row.partner)->setEnabled(m_checkBoxPanel.IsPartnerEnabled(row.name));
     }
-}
-
-// ---- Console ----
-
-void Form1::Check1_Click() {
-    Control<QPushButton>("Command9")->setEnabled(Control<QCheckBox>("Check1")->isChecked());
 }
 
 // ---- Settings panel, geometry, batch and ticket files ----
@@ -608,27 +605,174 @@ void Form1::Command21_Click() {
     PaintSelection();
 }
 
-// ---- Handlers whose bodies come with the tuning and console core ----
+// ---- Tuning, console and job watch ----
 
-void Form1::Optgs_Click() {}      // tuning core: ShowModeValue(high speed)
-void Form1::Optcgs_Click() {}     // tuning core: ShowModeValue(standard)
-void Form1::Optcgm_Click() {}     // tuning core: ShowModeValue(fine)
-void Form1::cmbsz_Change() {}     // tuning core: TakeComboValue (ClampModeValue to 40)
-void Form1::cmbsz_Click() {}      // tuning core: TakeComboValue
-void Form1::Command3_Click() {}   // tuning core: SingleModeRun, then the job watch (RunKind 88)
-void Form1::Command8_Click() {}   // tuning core: AllModesRun, then the job watch (RunKind 99)
-void Form1::Command15_Click() {}  // job watch: Rest, ends the watch as done
-void Form1::Command7_Click() {}   // tuning core: factory parameter table restore
-void Form1::Command9_Click() {}   // tuning core: FactoryConsoleText into Text2
-void Form1::Command6_Click() {}   // console core: send Text2 (table mode framed by SaveCommand)
-void Form1::Command4_Click() {}   // console core: SaveCommand
-void Form1::Text2_Change() {}     // console core: the hex filter with its message
-void Form1::Command1_Click() {}   // test prints: self-test
-void Form1::Command17_Click() {}  // test prints: self-test
-void Form1::Command5_Click() {}   // test prints: line feed
-void Form1::Command10_Click() {}  // test prints: micro feed forward
-void Form1::Command11_Click() {}  // test prints: micro feed back
-void Form1::Command12_Click() {}  // test prints: form feed
-void Form1::Command13_Click() {}  // test prints: pin test
+namespace {
+
+ModeCaptions CaptionsOf(const SpeedQualityPanel& panel) {
+    return {panel.Labgs(), panel.Labcgs(), panel.Labcgm()};
+}
+
+}  // namespace
+
+void Form1::ConnectWatchAndConsole() {
+    m_watch.OnLabel8([this](const std::string& caption) { ShowProgress(caption); });
+    // The console keeps Command9's state: the lock disables it, the unlock enables it whatever Check1.
+    m_watch.OnRunButtons([this](bool enabled) {
+        m_console.SetCommand9Enabled(enabled);
+        PaintRunButtons();
+    });
+}
+
+void Form1::FillModeValueList() {
+    // Filling the list is no change of the panel's text.
+    const QScopedValueRollback<bool> painting(m_paintingFromModel, true);
+    auto* cmbsz = Control<QComboBox>("cmbsz");
+    for (const auto& entry : ModeValueEntries()) cmbsz->addItem(ToQString(entry));
+}
+
+void Form1::StartSpeedQualityPanel() {
+    // The panel's own start-up runs the captions, the switch to high speed and the combo text "16"
+    // with their nested events.
+    m_panel = SpeedQualityPanel();
+    PaintSpeedQualityPanel();
+}
+
+void Form1::PaintSpeedQualityPanel() {
+    const QScopedValueRollback<bool> painting(m_paintingFromModel, true);
+    SetText("Labgs", m_panel.Labgs());
+    SetText("Labcgs", m_panel.Labcgs());
+    SetText("Labcgm", m_panel.Labcgm());
+    static const std::pair<TuningMode, const char*> kOptions[] = {
+        {TuningMode::HighSpeed, "Optgs"}, {TuningMode::Standard, "Optcgs"}, {TuningMode::Fine, "Optcgm"}};
+    for (const auto& [mode, name] : kOptions) {
+        if (mode == m_panel.SelectedMode()) Control<QRadioButton>(name)->setChecked(true);
+    }
+    // Rewriting an unchanged text would move the cursor while the user types.
+    if (Text("cmbsz") != m_panel.ComboText()) SetText("cmbsz", m_panel.ComboText());
+}
+
+void Form1::PaintConsole() {
+    const QScopedValueRollback<bool> painting(m_paintingFromModel, true);
+    auto* text2 = Control<QPlainTextEdit>("Text2");
+    if (text2->toPlainText().toStdString() != m_console.Text2()) {
+        text2->setPlainText(ToQString(m_console.Text2()));
+        text2->moveCursor(QTextCursor::End);
+    }
+    Control<QCheckBox>("Check1")->setChecked(m_console.Check1());
+    Control<QPushButton>("Command9")->setEnabled(m_console.Command9Enabled());
+}
+
+void Form1::PaintRunButtons() {
+    for (const char* name : RunButtonNames()) {
+        const bool enabled = std::string_view(name) == "Command9" ? m_console.Command9Enabled()
+                                                                  : m_watch.IsButtonEnabled(name);
+        Control<QPushButton>(name)->setEnabled(enabled);
+    }
+}
+
+void Form1::Optgs_Click() {
+    if (m_paintingFromModel) return;
+    m_panel.SelectMode(TuningMode::HighSpeed);
+    PaintSpeedQualityPanel();
+}
+
+void Form1::Optcgs_Click() {
+    if (m_paintingFromModel) return;
+    m_panel.SelectMode(TuningMode::Standard);
+    PaintSpeedQualityPanel();
+}
+
+void Form1::Optcgm_Click() {
+    if (m_paintingFromModel) return;
+    m_panel.SelectMode(TuningMode::Fine);
+    PaintSpeedQualityPanel();
+}
+
+void Form1::cmbsz_Change() {
+    if (m_paintingFromModel) return;
+    m_panel.SetComboText(Text("cmbsz"));
+    PaintSpeedQualityPanel();
+}
+
+void Form1::cmbsz_Click() {
+    if (m_paintingFromModel) return;
+    auto* cmbsz = Control<QComboBox>("cmbsz");
+    const int picked = cmbsz->currentIndex();
+    m_panel.PickComboEntry(picked < 0 ? Text("cmbsz") : cmbsz->itemText(picked).toStdString());
+    PaintSpeedQualityPanel();
+}
+
+void Form1::Command3_Click() {
+    TuningSession session{m_channel, m_pause, m_dialogs, m_watch};
+    SingleModeRun(session, CaptionsOf(m_panel), Text("Text1"));
+}
+
+void Form1::Command8_Click() {
+    TuningSession session{m_channel, m_pause, m_dialogs, m_watch};
+    AllModesRun(session, CaptionsOf(m_panel), Text("Text1"));
+}
+
+void Form1::Command15_Click() {
+    m_watch.Command15_Click();
+}
+
+void Form1::Command7_Click() {
+    RestoreFactoryParameters(m_channel, m_pause);
+}
+
+void Form1::Text2_Change() {
+    if (m_paintingFromModel) return;
+    m_console.SetText(Text("Text2"));
+    PaintConsole();
+}
+
+void Form1::Check1_Click() {
+    if (m_paintingFromModel) return;
+    m_console.SetCheck1(Control<QCheckBox>("Check1")->isChecked());
+    PaintConsole();
+}
+
+void Form1::Command9_Click() {
+    m_console.Command9_Click();
+    PaintConsole();
+}
+
+void Form1::Command6_Click() {
+    m_console.Command6_Click();
+    PaintConsole();
+}
+
+void Form1::Command4_Click() {
+    m_console.Command4_Click();
+}
+
+void Form1::Command1_Click() {
+    PrintSelfTest(m_channel);
+}
+
+void Form1::Command17_Click() {
+    PrintSelfTest(m_channel);
+}
+
+void Form1::Command5_Click() {
+    FeedLine(m_channel);
+}
+
+void Form1::Command10_Click() {
+    FeedForward(m_channel);
+}
+
+void Form1::Command11_Click() {
+    FeedBack(m_channel);
+}
+
+void Form1::Command12_Click() {
+    FeedPage(m_channel);
+}
+
+void Form1::Command13_Click() {
+    PrintPinTest(m_channel);
+}
 
 }  // namespace qvset::app

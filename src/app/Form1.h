@@ -18,6 +18,11 @@
 #include "settings/CheckBoxPanel.h"
 #include "settings/TicketSelection.h"
 
+// tuning, console and job watch
+#include "console/HexConsole.h"
+#include "printer/JobWatch.h"
+#include "tuning/SpeedQualityPanel.h"
+
 class QPushButton;
 class QTimer;
 
@@ -180,6 +185,15 @@ class Form1 final : public QWidget {
     void WatchTick();
     void EndProgram();
 
+    // tuning, console and job watch: the window forwards each event to one model call, then paints the
+    // controls from the model. While it paints, the signals its own writes raise are not handled again.
+    void ConnectWatchAndConsole();
+    void FillModeValueList();
+    void StartSpeedQualityPanel();
+    void PaintSpeedQualityPanel();
+    void PaintConsole();
+    void PaintRunButtons();
+
     Spooler& m_spooler;
     Dialogs& m_dialogs;
     Pause& m_pause;
@@ -203,6 +217,12 @@ class Form1 final : public QWidget {
     TicketSelection m_selection;
     CheckBoxPanel m_checkBoxPanel;
     FileDialogState m_fileDialog;  // CommonDialog1
+
+    // tuning, console and job watch
+    SpeedQualityPanel m_panel;
+    JobWatch m_watch{m_spooler, m_dialogs};
+    HexConsole m_console{m_channel, m_pause, m_dialogs};
+    bool m_paintingFromModel = false;
 };
 
 }  // namespace qvset::app

@@ -25,7 +25,6 @@
 #include "app/LitButton.h"
 #include "app/Twips.h"
 #include "app/WindowFont.h"
-#include "printer/AnsiText.h"
 #include "printer/PrinterSelection.h"
 // settings and ticket description
 #include "settings/BatchSend.h"
@@ -37,6 +36,7 @@
 // tuning, console and job watch
 #include "console/TestPrints.h"
 #include "tuning/ParameterCommands.h"
+#include "tuning/TuningJobs.h"
 #include "tuning/TuningRuns.h"
 
 namespace qvset::app {
@@ -47,19 +47,6 @@ constexpr const char* kCaption = "设置";
 constexpr int kTimer1Interval = 1000;
 // The clock's date-and-time form, as the Simplified Chinese system writes it.
 constexpr const char* kClockFormat = "yyyy/M/d H:mm:ss";
-
-// SampleText: GB2312 row 16 (0xB0A1 to 0xB0FE, all 94) and the first 31 of row 17 (0xB1A1 to 0xB1BF).
-std::string BuildSampleText() {
-    std::string ansi;
-    for (int lead : {0xB0, 0xB1}) {
-        const int last = lead == 0xB0 ? 0xFE : 0xBF;
-        for (int trail = 0xA1; trail <= last; ++trail) {
-            ansi.push_back(static_cast<char>(lead));
-            ansi.push_back(static_cast<char>(trail));
-        }
-    }
-    return FromAnsi(ansi);
-}
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -263,7 +250,7 @@ void Form1::ConnectHandlers() {
 // ---- Start-up and shutdown ----
 
 void Form1::Form_Load() {
-    m_sampleText = BuildSampleText();
+    m_sampleText = qvset::SampleText();
     m_timer1->start();
     FillModeValueList();
     Control<QRadioButton>("Option2")->setChecked(true);

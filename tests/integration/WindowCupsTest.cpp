@@ -99,7 +99,8 @@ class WindowCups : public ::testing::Test {
         m_spooler = std::make_unique<CupsSpooler>();
         // Start from another default, so that the start-up pick has something to change.
         for (const auto& printer : m_spooler->ListPrinters()) {
-            if (printer.deviceName == "Office_Laser") m_spooler->ApplyPrinterChoice(FormatPrinterEntry(printer));
+            if (printer.deviceName == "Office_Laser")
+                m_spooler->ApplyPrinterChoice(FormatPrinterEntry(printer));
         }
         ASSERT_EQ(m_spooler->CurrentPrinter(), "Office_Laser");
     }
@@ -217,19 +218,24 @@ TEST_F(WindowCups, EachVisibleButtonSendsItsDocumentToTheVirtualQueue) {
     // 设置票样 re-sends every recorded item as one document: the baud message first, then 102 digits in
     // item order (black mark, paper, head, tear-off edge, print start, print end, L, P, B, threshold,
     // baud rate).
+    const std::vector<std::string> batchParts = {
+        "1B4203",              // black mark off
+        "1B4205",              // 58 mm paper
+        "1B420B",              // noise-reduced head
+        "1B420D",              // low tear-off edge
+        "1B4207",              // print start positioning off
+        "1B4209",              // print end positioning off
+        "1D2846040004006503",  // L 152
+        "1D284604000500C900",  // P 35
+        "1D2846040006009B00",  // B 27
+        "1B4201",              // threshold recalibration
+        "1B4215",              // 9600 x 42
+    };
+    std::string batch;
+    for (const auto& part : batchParts) batch += part;
+    ASSERT_EQ(batch.size(), 102u);
     m_dialogs.Clear();
-    EXPECT_EQ(ClickAndCollect("Command19", 1),
-              std::vector<std::string>{"1B4203"
-                                       "1B4205"
-                                       "1B420B"
-                                       "1B420D"
-                                       "1B4207"
-                                       "1B4209"
-                                       "1D2846040004006503"
-                                       "1D284604000500C900"
-                                       "1D2846040006009B00"
-                                       "1B4201"
-                                       "1B4215"});
+    EXPECT_EQ(ClickAndCollect("Command19", 1), std::vector<std::string>{batch});
     EXPECT_EQ(m_dialogs.MessageTexts(), std::vector<std::string>{kBaudMessage});
 }
 

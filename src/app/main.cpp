@@ -1,8 +1,10 @@
 // qvset: the printer utility's window.
-//   qvset                                   the main window
-//   qvset --preview                         the ticket-geometry preview first; "进入设置" opens the main
-//   window qvset --screenshot FILE [--form 1|2|3]  render a window to a PNG without a display, and exit
+//   qvset                                        the main window
+//   qvset --preview                              the ticket-geometry preview first; "进入设置" opens
+//                                                the main window
+//   qvset --screenshot FILE [--form 1|2|3]       render a window to a PNG without a display, and exit
 #include <QApplication>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -26,6 +28,25 @@ constexpr const char* kUsage =
     "  --preview      start on the ticket-geometry preview; its button opens the main window\n"
     "  --screenshot   render the main window (1), the help window (2) or the preview (3) to a PNG\n"
     "                 on the offscreen platform and exit; printers are listed but none is changed\n";
+
+constexpr const char* kNoDisplay =
+    "qvset: no display (DISPLAY and WAYLAND_DISPLAY are empty), so the window cannot open here.\n"
+    "  run it on a virtual display:   xvfb-run -a qvset\n"
+    "  or render it to a picture:     qvset --screenshot qvset.png [--form 1|2|3]\n";
+
+// On X11 and Wayland desktops a window needs one of the two display variables; without them Qt would
+// abort with a message about platform plugins. A platform chosen explicitly is left to Qt.
+bool CanOpenWindow() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const auto isSet = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
 
 struct Options {
     bool preview = false;
@@ -96,7 +117,12 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
-    if (!options.screenshot.empty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!options.screenshot.empty()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (!CanOpenWindow()) {
+        std::cerr << kNoDisplay;
+        return 1;
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(app::kApplicationTitle);

@@ -118,5 +118,21 @@ TEST(ScreenshotCommand, RefusesUnknownArguments) {
     EXPECT_EQ(RunScreenshot({"--bogus"}).status, 2);
 }
 
+TEST(WindowCommand, WithoutADisplaySaysHowToRunItInsteadOfAborting) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    process.setProcessEnvironment(environment);
+    process.start(QVSET_EXE, QStringList{});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(err.contains("no display")) << err.toStdString();
+    EXPECT_TRUE(err.contains("xvfb-run -a qvset")) << err.toStdString();
+}
+
 }  // namespace
 }  // namespace qvset::app::testing

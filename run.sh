@@ -42,7 +42,8 @@ echo "\$ qvset"
 status=0
 "$qvset" || status=$?
 if [ -n "$sandbox" ]; then
-  echo "The private CUPS server keeps running; the documents qvset sent are in $sandbox/capture/."
+  echo "The private CUPS server keeps running; the documents qvset sent are in $sandbox/capture/"
+  echo "(until the next ./run.sh, which starts the server afresh)."
   echo "Stop it with: scripts/cups-sandbox stop $sandbox"
 fi
 exit "$status"

@@ -237,8 +237,9 @@ void Form1::ConnectHandlers() {
         });
     }
 
-    // Combo1: selecting an entry, by the user or by the program, applies it.
-    connect(Control<QComboBox>("Combo1"), &QComboBox::currentIndexChanged, this, &Form1::Combo1_Click);
+    // Combo1: every pick of an entry by the user applies it, even a pick of the entry already shown
+    // (the default may have been changed outside the program); PickMakerPrinter raises it by program.
+    connect(Control<QComboBox>("Combo1"), &QComboBox::activated, this, &Form1::Combo1_Click);
     // cmbsz: every change of its text (typing or set by the program), and every pick from its list.
     connect(Control<QComboBox>("cmbsz"), &QComboBox::editTextChanged, this, &Form1::cmbsz_Change);
     connect(Control<QComboBox>("cmbsz"), &QComboBox::activated, this, &Form1::cmbsz_Click);
@@ -272,8 +273,10 @@ void Form1::FillPrinterList() {
 
 void Form1::PickMakerPrinter() {
     auto* combo = Control<QComboBox>("Combo1");
-    qvset::PickMakerPrinter(m_printerEntries,
-                            [combo](std::size_t index) { combo->setCurrentIndex(static_cast<int>(index)); });
+    qvset::PickMakerPrinter(m_printerEntries, [this, combo](std::size_t index) {
+        combo->setCurrentIndex(static_cast<int>(index));
+        Combo1_Click();
+    });
 }
 
 void Form1::Combo1_Click() {

@@ -322,6 +322,16 @@ TEST_F(Form1Printers, PickingAnEntryMakesItTheDefault) {
     EXPECT_EQ(m_spooler.CurrentPrinter(), "B");
 }
 
+TEST_F(Form1Printers, PickingTheShownEntryAgainAppliesItAgain) {
+    Form1& form = Open({"A", "QV640 M", "B"});
+    m_spooler.SetCurrentPrinter("A");  // changed outside the program
+    auto* combo = form.Control<QComboBox>("Combo1");
+    emit combo->activated(combo->currentIndex());  // the user picks "QV640 M", already shown
+    EXPECT_EQ(m_spooler.AppliedChoices(),
+              (std::vector<std::string>{Entry("A"), Entry("QV640 M"), Entry("QV640 M")}));
+    EXPECT_EQ(m_spooler.CurrentPrinter(), "QV640 M");
+}
+
 TEST_F(Form1Shell, Command14SendsThePrintFileOfTheProgramFolder) {
     Form1& form = Open();
     {

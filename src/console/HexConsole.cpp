@@ -1,18 +1,11 @@
 #include "console/HexConsole.h"
+#include "printer/Utf8.h"
 
 #include "tuning/ParameterCommands.h"
 
 namespace qvset {
 namespace {
 
-// Length of the UTF-8 sequence that starts with `lead`; a stray byte counts as a character of its own.
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
-    return 1;
-}
 
 std::string WithoutOccurrences(std::string_view text, std::string_view character) {
     std::string kept;
@@ -45,7 +38,7 @@ std::optional<std::string> FirstDisallowedCharacter(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         const auto lead = static_cast<unsigned char>(text[pos]);
-        std::size_t length = SequenceLength(lead);
+        std::size_t length = Utf8SequenceLength(lead);
         if (pos + length > text.size()) length = 1;
         if (length > 1 || !IsConsoleCharacter(lead)) return std::string(text.substr(pos, length));
         pos += length;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "printer/AnsiText.h"
+#include "printer/Utf8.h"
 
 namespace qvset {
 namespace {
@@ -26,14 +27,6 @@ private:
     iconv_t m_cd;
 };
 
-// Length of the UTF-8 sequence that starts with `lead`, or 1 for a byte that cannot start one.
-std::size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
-    return 1;
-}
 
 // Converts `input`, replacing every sequence that cannot be converted by `replacement`. `skip` says how
 // many input bytes one unconvertible character spans.

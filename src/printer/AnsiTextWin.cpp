@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "printer/AnsiText.h"
+#include "printer/Utf8.h"
 
 namespace qvset {
 namespace {
@@ -16,14 +17,6 @@ constexpr wchar_t kReplacementCharacter = 0xFFFD;
 
 int ToInt(std::size_t size) { return static_cast<int>(size); }
 
-// Length of the UTF-8 sequence that starts with `lead`, or 1 for a byte that cannot start one.
-std::size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
-    return 1;
-}
 
 // Strict conversion of `input` from `codePage` to UTF-16; false when any sequence is invalid.
 bool DecodeStrict(UINT codePage, std::string_view input, std::wstring& out) {

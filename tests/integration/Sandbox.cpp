@@ -37,29 +37,12 @@ void Sandbox::UseClientEnvironment() {
 }
 
 std::vector<Sandbox::Job> Sandbox::CapturedJobs(const std::string& queue) {
-    const fs::path folder = fs::path(QVSET_SANDBOX_DIR) / "capture" / queue;
-    std::vector<Job> jobs;
-    std::istringstream index(ReadFile(folder / "index"));
-    std::string line;
-    while (std::getline(index, line)) {
-        const auto tab = line.find('\t');
-        Job job{line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1), {}};
-        const std::string bytes = ReadFile(folder / (job.id + ".prn"));
-        job.bytes.assign(bytes.begin(), bytes.end());
-        jobs.push_back(std::move(job));
-    }
-    return jobs;
+    return ReadCapturedJobs(fs::path(QVSET_SANDBOX_DIR) / "capture" / queue);
 }
 
 std::vector<Sandbox::Job> Sandbox::WaitForJobs(const std::string& queue, std::size_t count,
                                                std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    auto jobs = CapturedJobs(queue);
-    while (jobs.size() < count && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        jobs = CapturedJobs(queue);
-    }
-    return jobs;
+    return WaitForCapturedJobs(fs::path(QVSET_SANDBOX_DIR) / "capture" / queue, count, timeout);
 }
 
 int Sandbox::Shell(const std::string& command) {

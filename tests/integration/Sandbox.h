@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/CaptureFolder.h"
+
 namespace qvset::testing {
 
 // The private CUPS server the integration tests run against (started by the cups_sandbox fixture).
@@ -14,11 +16,7 @@ public:
     // HOME and client root, no LPDEST or PRINTER.
     static void UseClientEnvironment();
 
-    struct Job {
-        std::string id;
-        std::string title;
-        std::vector<std::uint8_t> bytes;
-    };
+    using Job = CapturedJob;
 
     // Jobs captured so far on a queue, in the order they were printed.
     static std::vector<Job> CapturedJobs(const std::string& queue);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/CaptureFolder.h"
+
 namespace qvset::testing {
 
 // The private CUPS server as a Windows program under Wine sees it: Wine's winspool forwards to the
@@ -12,11 +14,7 @@ namespace qvset::testing {
 // through Wine's drive Z:, the host's root. scripts/test-windows.sh starts the server and sets both.
 class WinSandbox {
 public:
-    struct Job {
-        std::string id;
-        std::string title;
-        std::vector<std::uint8_t> bytes;
-    };
+    using Job = CapturedJob;
 
     // Jobs captured so far on a queue, in the order they were printed.
     static std::vector<Job> CapturedJobs(const std::string& queue);

@@ -1,0 +1,44 @@
+#include "support/CaptureFolder.h"
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace qvset::testing {
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+}  // namespace
+
+std::vector<CapturedJob> ReadCapturedJobs(const std::filesystem::path& folder) {
+    std::vector<CapturedJob> jobs;
+    std::istringstream index(ReadFile(folder / "index"));
+    std::string line;
+    while (std::getline(index, line)) {
+        const auto tab = line.find('\t');
+        CapturedJob job{line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1), {}};
+        const std::string bytes = ReadFile(folder / (job.id + ".prn"));
+        job.bytes.assign(bytes.begin(), bytes.end());
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+std::vector<CapturedJob> WaitForCapturedJobs(const std::filesystem::path& folder, std::size_t count,
+                                             std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    auto jobs = ReadCapturedJobs(folder);
+    while (jobs.size() < count && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        jobs = ReadCapturedJobs(folder);
+    }
+    return jobs;
+}
+
+}  // namespace qvset::testing

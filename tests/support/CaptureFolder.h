@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace qvset::testing {
+
+// One job as a capture queue of the private CUPS server recorded it: "<id>.prn" holds its bytes and
+// the queue's "index" one line "<id><TAB><title>" per job, in printing order.
+struct CapturedJob {
+    std::string id;
+    std::string title;
+    std::vector<std::uint8_t> bytes;
+};
+
+// The jobs a capture folder holds so far.
+std::vector<CapturedJob> ReadCapturedJobs(const std::filesystem::path& folder);
+
+// Waits until the folder holds at least `count` jobs (or the timeout passes) and returns them.
+std::vector<CapturedJob> WaitForCapturedJobs(const std::filesystem::path& folder, std::size_t count,
+                                             std::chrono::milliseconds timeout);
+
+}  // namespace qvset::testing

@@ -38,8 +38,8 @@ int main(int argc, char** argv) {
     const double spoolerMs = std::chrono::duration<double, std::milli>(Clock::now() - spoolerStart).count();
 
     const auto file = std::filesystem::temp_directory_path() / "qvset-bench-payload.prn";
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(payload.data()),
-                                                static_cast<std::streamsize>(payload.size()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(payload.data()), static_cast<std::streamsize>(payload.size()));
     const std::string command = "lp -s -o raw -t AAAAAA -d '" + queue + "' '" + file.string() + "'";
     const auto lpStart = Clock::now();
     for (int i = 0; i < count; ++i) {

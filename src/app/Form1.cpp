@@ -1,7 +1,5 @@
 #include "app/Form1.h"
 
-#include <QScopedValueRollback>
-#include <QTextCursor>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,7 +10,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <QTextCursor>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -149,7 +149,8 @@ void Form1::BuildControls() {
             QWidget* container = layoutEntry.container == nullptr ? this : FindControl(layoutEntry.container);
             QWidget* control = CreateControl(layoutEntry, container);
             control->setObjectName(layoutEntry.name);
-            control->setGeometry(TwipsRect(layoutEntry.left, layoutEntry.top, layoutEntry.width, layoutEntry.height, dpiX, dpiY));
+            control->setGeometry(TwipsRect(layoutEntry.left, layoutEntry.top, layoutEntry.width,
+                                           layoutEntry.height, dpiX, dpiY));
             m_controls.emplace(layoutEntry.name, control);
             if (layoutEntry.kind == ControlKind::Option) {
                 // The options of one container form one group, and only those.

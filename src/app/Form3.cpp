@@ -47,8 +47,8 @@ Form3::Form3(std::function<void()> showMainWindow, QWidget* parent)
         auto* label = new QLabel(QString::fromUtf8(control.text), this);
         label->setObjectName(control.name);
         label->setWordWrap(true);
-        label->setGeometry(
-            TwipsRect(control.twips.x(), control.twips.y(), control.twips.width(), control.twips.height(), dpiX, dpiY));
+        label->setGeometry(TwipsRect(control.twips.x(), control.twips.y(), control.twips.width(),
+                                     control.twips.height(), dpiX, dpiY));
     }
 
     auto* button = new QPushButton(QString::fromUtf8(kEnterSettings), this);

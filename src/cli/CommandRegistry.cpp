@@ -29,11 +29,15 @@ void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
         << "2 refused input or wrong usage.\n";
 }
 
-bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+bool IsHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
+}
 
 }  // namespace
 
-void CommandRegistry::Add(CliCommand command) { m_commands.push_back(std::move(command)); }
+void CommandRegistry::Add(CliCommand command) {
+    m_commands.push_back(std::move(command));
+}
 
 void PrintCommandHelp(const CliCommand& command, std::ostream& out) {
     out << "usage: " << kProgram << " [--printer NAME] " << command.name;
@@ -94,7 +98,8 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
             start = blank + 1;
         }
         if (next + parts.size() > args.size()) continue;
-        if (!std::equal(parts.begin(), parts.end(), args.begin() + static_cast<std::ptrdiff_t>(next))) continue;
+        if (!std::equal(parts.begin(), parts.end(), args.begin() + static_cast<std::ptrdiff_t>(next)))
+            continue;
         if (found == nullptr || parts.size() > words) {
             found = &command;
             words = parts.size();

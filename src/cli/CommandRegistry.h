@@ -14,9 +14,9 @@
 namespace qvset::cli {
 
 // Exit statuses of qvctl.
-inline constexpr int kExitOk = 0;              // every document was handed to the spooler
-inline constexpr int kExitPrinterFailed = 1;   // a printer could not be opened (or a run failed)
-inline constexpr int kExitRefused = 2;         // refused input or wrong usage
+inline constexpr int kExitOk = 0;             // every document was handed to the spooler
+inline constexpr int kExitPrinterFailed = 1;  // a printer could not be opened (or a run failed)
+inline constexpr int kExitRefused = 2;        // refused input or wrong usage
 
 struct CliCommand;
 
@@ -41,11 +41,11 @@ struct CliCommand {
 };
 
 class CommandRegistry {
-public:
+  public:
     void Add(CliCommand command);
     const std::vector<CliCommand>& Commands() const { return m_commands; }
 
-private:
+  private:
     std::vector<CliCommand> m_commands;
 };
 

@@ -10,7 +10,7 @@ namespace qvset::cli {
 // Dialogs on a terminal: every message is one line on the error stream, exactly as worded; questions
 // are answered No; file dialogs give the name they were primed with (the command line's argument).
 class ConsoleDialogs final : public Dialogs {
-public:
+  public:
     explicit ConsoleDialogs(std::ostream& err) : m_err(err) {}
 
     MessageAnswer ShowMessage(const MessageRequest& request) override;
@@ -20,7 +20,7 @@ public:
     void SetNextFileName(std::string fileName) { m_nextFileName = std::move(fileName); }
     int MessagesShown() const { return m_messages; }
 
-private:
+  private:
     std::ostream& m_err;
     std::string m_nextFileName;
     int m_messages = 0;

@@ -30,8 +30,8 @@ int UsePrinter(CliContext& context, const std::vector<std::string>& args) {
 
 int PickPrinter(CliContext& context, const std::vector<std::string>&) {
     const auto entries = FillPrinterList(context.spooler);
-    const auto picked = PickMakerPrinter(
-        entries, [&](std::size_t i) { context.spooler.ApplyPrinterChoice(entries[i]); });
+    const auto picked =
+        PickMakerPrinter(entries, [&](std::size_t i) { context.spooler.ApplyPrinterChoice(entries[i]); });
     if (picked) context.out << entries[*picked] << '\n';
     return kExitOk;
 }
@@ -60,14 +60,15 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                       if (a.size() != 1) return UsageError(c, "one printer name");
                       return UsePrinter(c, a);
                   }});
-    registry.Add({"pick", "", "the start-up search: make the first printer whose name begins with QV6 the default",
-                  "With more than one printer, every printer listed before the first QV6 printer becomes the\n"
-                  "default in turn; with none matching, the last one stays the default. Prints the entry left\n"
-                  "selected (nothing with fewer than two printers).",
-                  [](CliContext& c, const std::vector<std::string>& a) {
-                      if (!a.empty()) return UsageError(c, "takes no arguments");
-                      return PickPrinter(c, a);
-                  }});
+    registry.Add(
+        {"pick", "", "the start-up search: make the first printer whose name begins with QV6 the default",
+         "With more than one printer, every printer listed before the first QV6 printer becomes the\n"
+         "default in turn; with none matching, the last one stays the default. Prints the entry left\n"
+         "selected (nothing with fewer than two printers).",
+         [](CliContext& c, const std::vector<std::string>& a) {
+             if (!a.empty()) return UsageError(c, "takes no arguments");
+             return PickPrinter(c, a);
+         }});
     registry.Add({"hex", "HEX...", "send hex digit pairs as one document (blanks between arguments ignored)",
                   "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A.",
                   [](CliContext& c, const std::vector<std::string>& a) {
@@ -83,8 +84,8 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                       c.channel.SendText(a[0], length);
                       return kExitOk;
                   }});
-    registry.Add({"file", "[PATH]", "send a print file unchanged as one document (default: file.prn beside qvctl)",
-                  "",
+    registry.Add({"file", "[PATH]",
+                  "send a print file unchanged as one document (default: file.prn beside qvctl)", "",
                   [](CliContext& c, const std::vector<std::string>& a) {
                       if (a.size() > 1) return UsageError(c, "at most one path");
                       if (a.empty()) {

@@ -1,11 +1,10 @@
 #include "console/HexConsole.h"
-#include "printer/Utf8.h"
 
+#include "printer/Utf8.h"
 #include "tuning/ParameterCommands.h"
 
 namespace qvset {
 namespace {
-
 
 std::string WithoutOccurrences(std::string_view text, std::string_view character) {
     std::string kept;

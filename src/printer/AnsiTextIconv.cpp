@@ -12,7 +12,7 @@ namespace {
 
 // Owns one iconv conversion descriptor.
 class IconvHandle {
-public:
+  public:
     IconvHandle(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
         if (m_cd == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
@@ -23,10 +23,9 @@ public:
     IconvHandle& operator=(const IconvHandle&) = delete;
     iconv_t Get() const { return m_cd; }
 
-private:
+  private:
     iconv_t m_cd;
 };
-
 
 // Converts `input`, replacing every sequence that cannot be converted by `replacement`. `skip` says how
 // many input bytes one unconvertible character spans.
@@ -67,9 +66,8 @@ std::string ToAnsi(std::string_view utf8) {
 
 std::string FromAnsi(std::string_view ansi) {
     thread_local const IconvHandle handle("UTF-8", "CP936");
-    return Convert(handle, ansi, "\xEF\xBF\xBD", [](unsigned char lead) -> std::size_t {
-        return lead >= 0x81 && lead != 0xFF ? 2 : 1;
-    });
+    return Convert(handle, ansi, "\xEF\xBF\xBD",
+                   [](unsigned char lead) -> std::size_t { return lead >= 0x81 && lead != 0xFF ? 2 : 1; });
 }
 
 }  // namespace qvset

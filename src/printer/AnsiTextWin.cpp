@@ -15,15 +15,16 @@ constexpr UINT kGbkCodePage = 936;
 constexpr wchar_t kUnrepresentable = L'?';
 constexpr wchar_t kReplacementCharacter = 0xFFFD;
 
-int ToInt(std::size_t size) { return static_cast<int>(size); }
-
+int ToInt(std::size_t size) {
+    return static_cast<int>(size);
+}
 
 // Strict conversion of `input` from `codePage` to UTF-16; false when any sequence is invalid.
 bool DecodeStrict(UINT codePage, std::string_view input, std::wstring& out) {
     out.clear();
     if (input.empty()) return true;
-    const int needed = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, input.data(), ToInt(input.size()),
-                                           nullptr, 0);
+    const int needed =
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, input.data(), ToInt(input.size()), nullptr, 0);
     if (needed <= 0) return false;
     out.resize(static_cast<std::size_t>(needed));
     return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, input.data(), ToInt(input.size()), out.data(),
@@ -52,10 +53,16 @@ std::wstring DecodeSequences(UINT codePage, std::string_view input, wchar_t bad,
     return out;
 }
 
-std::size_t GbkSequenceLength(unsigned char lead) { return lead >= 0x81 && lead != 0xFF ? 2 : 1; }
+std::size_t GbkSequenceLength(unsigned char lead) {
+    return lead >= 0x81 && lead != 0xFF ? 2 : 1;
+}
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(wchar_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 }  // namespace
 
@@ -82,8 +89,8 @@ std::string ToAnsi(std::string_view utf8) {
 std::string FromAnsi(std::string_view ansi) {
     const std::wstring wide = DecodeSequences(kGbkCodePage, ansi, kReplacementCharacter, GbkSequenceLength);
     if (wide.empty()) return {};
-    const int needed = WideCharToMultiByte(CP_UTF8, 0, wide.data(), ToInt(wide.size()), nullptr, 0, nullptr,
-                                           nullptr);
+    const int needed =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), ToInt(wide.size()), nullptr, 0, nullptr, nullptr);
     if (needed <= 0) return {};
     std::string out(static_cast<std::size_t>(needed), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), ToInt(wide.size()), out.data(), needed, nullptr, nullptr);

@@ -28,7 +28,7 @@ struct FileDialogState {
 
 // Everything the user is shown or asked. Texts are UTF-8.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     virtual MessageAnswer ShowMessage(const MessageRequest& request) = 0;

@@ -13,7 +13,7 @@ namespace qvset {
 // An in-memory spooler for tests: records every document, every default-printer choice and every
 // queue inspection, and can be told that a printer cannot be opened or has documents waiting.
 class MemorySpooler final : public Spooler {
-public:
+  public:
     struct Document {
         std::string printer;
         std::string name;
@@ -41,7 +41,7 @@ public:
     int QueueInspections() const { return m_inspections; }
     void ClearDocuments() { m_documents.clear(); }
 
-private:
+  private:
     std::vector<PrinterInfo> m_printers;
     std::string m_current;
     std::set<std::string> m_cannotOpen;

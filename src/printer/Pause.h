@@ -5,7 +5,7 @@ namespace qvset {
 // A blocking wait between printer documents. The window keeps repainting during it but handles no
 // input and no timer tick until the waiting handler returns.
 class Pause {
-public:
+  public:
     virtual ~Pause() = default;
     virtual void Wait(int milliseconds) = 0;
 };

@@ -26,7 +26,9 @@ void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
     }
 }
 
-void PrintChannel::SendBytes(const std::vector<std::uint8_t>& payload) { WriteDocument(payload); }
+void PrintChannel::SendBytes(const std::vector<std::uint8_t>& payload) {
+    WriteDocument(payload);
+}
 
 void PrintChannel::SendHex(std::string_view hex) {
     if (hex.empty()) return;
@@ -51,7 +53,9 @@ std::string MsgPrintFileMissing(std::string_view fileName) {
     return "找不到打印文件 " + std::string(fileName) + "，或文件为空";
 }
 
-void PrintChannel::SendPrintFile() { SendPrintFileAt(m_programFolder / std::string(kPrintFileName)); }
+void PrintChannel::SendPrintFile() {
+    SendPrintFileAt(m_programFolder / std::string(kPrintFileName));
+}
 
 void PrintChannel::SendPrintFileAt(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);

@@ -24,7 +24,7 @@ inline constexpr std::string_view kPrintFileName = "file.prn";
 std::string MsgPrintFileMissing(std::string_view fileName);
 
 class PrintChannel {
-public:
+  public:
     PrintChannel(Spooler& spooler, Dialogs& dialogs, std::filesystem::path programFolder);
 
     // Byte length of a UTF-8 text in GBK: 1 per single-byte character, 2 per double-byte one.
@@ -59,7 +59,7 @@ public:
     Dialogs& GetDialogs() { return m_dialogs; }
     const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
 
-private:
+  private:
     void WriteDocument(std::span<const std::uint8_t> payload);
 
     Spooler& m_spooler;

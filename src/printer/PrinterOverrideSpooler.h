@@ -9,7 +9,7 @@ namespace qvset {
 // Sends to a named printer instead of the default one, without changing the default: the command
 // line's --printer option. Everything else is passed through.
 class PrinterOverrideSpooler final : public Spooler {
-public:
+  public:
     PrinterOverrideSpooler(Spooler& inner, std::string deviceName)
         : m_inner(inner), m_deviceName(std::move(deviceName)) {}
 
@@ -24,7 +24,7 @@ public:
         return m_inner.WaitingDocuments(deviceName);
     }
 
-private:
+  private:
     Spooler& m_inner;
     std::string m_deviceName;
 };

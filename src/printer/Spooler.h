@@ -21,7 +21,7 @@ struct PrinterInfo {
 // The platform's print spooler. Every command reaches the printer through WriteRawDocument; nothing
 // is ever read back from the printer itself, only the spooler's queue.
 class Spooler {
-public:
+  public:
     virtual ~Spooler() = default;
 
     // The installed printers, in the order the platform enumerates them.

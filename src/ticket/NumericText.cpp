@@ -8,8 +8,12 @@
 namespace qvset {
 namespace {
 
-bool IsIgnored(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsIgnored(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 double ReadRadixInteger(const std::string& text, std::size_t start, int radix) {
     double value = 0;

@@ -16,7 +16,7 @@ namespace {
 using testing::Sandbox;
 
 class CupsSpoolerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Sandbox::UseClientEnvironment();
         spooler = std::make_unique<CupsSpooler>();
@@ -96,13 +96,15 @@ TEST_F(CupsSpoolerTest, TwoSendsGiveTwoJobs) {
 
 TEST_F(CupsSpoolerTest, MissingPrinterShowsTheMessageAndPrintsNothing) {
     EXPECT_FALSE(spooler->WriteRawDocument("No_Such_Queue", "AAAAAA", std::vector<std::uint8_t>{0x0C}));
-    const auto before = Sandbox::CapturedJobs("QV640_Virtual").size() + Sandbox::CapturedJobs("Office_Laser").size();
+    const auto before =
+        Sandbox::CapturedJobs("QV640_Virtual").size() + Sandbox::CapturedJobs("Office_Laser").size();
     std::vector<std::uint8_t> payload{0x0C};
     for (const char* name : {"No_Such_Queue", "QV640_Virtual_"}) {
         EXPECT_FALSE(spooler->WriteRawDocument(name, kDocumentName, payload)) << name;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    const auto after = Sandbox::CapturedJobs("QV640_Virtual").size() + Sandbox::CapturedJobs("Office_Laser").size();
+    const auto after =
+        Sandbox::CapturedJobs("QV640_Virtual").size() + Sandbox::CapturedJobs("Office_Laser").size();
     EXPECT_EQ(after, before);
     EXPECT_EQ(spooler->WaitingDocuments("No_Such_Queue"), 0);
 }

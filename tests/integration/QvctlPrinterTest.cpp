@@ -14,7 +14,7 @@ namespace {
 using testing::Sandbox;
 
 class QvctlPrinterTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Sandbox::UseClientEnvironment(); }
 
     std::string Default() { return CupsSpooler().CurrentPrinter(); }

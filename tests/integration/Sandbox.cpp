@@ -55,7 +55,8 @@ Sandbox::Result Sandbox::RunQvctl(const std::string& arguments) {
     const auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     const fs::path out = dir / ("qvctl-out-" + stamp), err = dir / ("qvctl-err-" + stamp);
     Result result;
-    result.status = Shell(std::string(QVSET_QVCTL) + " " + arguments + " >" + out.string() + " 2>" + err.string());
+    result.status =
+        Shell(std::string(QVSET_QVCTL) + " " + arguments + " >" + out.string() + " 2>" + err.string());
     result.out = ReadFile(out);
     result.err = ReadFile(err);
     fs::remove(out);

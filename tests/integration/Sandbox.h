@@ -11,7 +11,7 @@ namespace qvset::testing {
 
 // The private CUPS server the integration tests run against (started by the cups_sandbox fixture).
 class Sandbox {
-public:
+  public:
     // Points this process (and the programs it starts) at the private server: CUPS_SERVER, a private
     // HOME and client root, no LPDEST or PRINTER.
     static void UseClientEnvironment();

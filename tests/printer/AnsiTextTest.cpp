@@ -6,7 +6,9 @@
 namespace qvset {
 namespace {
 
-std::string Hex(const std::string& bytes) { return EncodeHex({bytes.begin(), bytes.end()}); }
+std::string Hex(const std::string& bytes) {
+    return EncodeHex({bytes.begin(), bytes.end()});
+}
 
 TEST(AnsiText, ConvertsToGbk) {
     EXPECT_EQ(Hex(ToAnsi("AB")), "4142");
@@ -21,9 +23,9 @@ TEST(AnsiText, KeepsNulAndControlCharacters) {
 }
 
 TEST(AnsiText, UnrepresentableCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(ToAnsi("a😀b"), "a?b");           // outside GBK's repertoire
-    EXPECT_EQ(ToAnsi("x\xFFy"), "x?y");        // malformed UTF-8
-    EXPECT_EQ(ToAnsi("\xE6\x89"), "?");        // truncated sequence at the end
+    EXPECT_EQ(ToAnsi("a😀b"), "a?b");                // outside GBK's repertoire
+    EXPECT_EQ(ToAnsi("x\xFFy"), "x?y");             // malformed UTF-8
+    EXPECT_EQ(ToAnsi("\xE6\x89"), "?");             // truncated sequence at the end
     EXPECT_EQ(ToAnsi("Привет"), ToAnsi("Привет"));  // Cyrillic is in GBK: no question marks
     EXPECT_EQ(ToAnsi("Привет").find('?'), std::string::npos);
 }

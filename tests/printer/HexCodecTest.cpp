@@ -10,7 +10,9 @@ struct HexCase {
     const char* bytes;  // expected bytes as upper-case hex
 };
 
-void PrintTo(const HexCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+void PrintTo(const HexCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class DecodeHexTest : public ::testing::TestWithParam<HexCase> {};
 
@@ -30,8 +32,7 @@ INSTANTIATE_TEST_SUITE_P(Table, DecodeHexTest,
                                            // length 5: the fifth character alone is a byte
                                            HexCase{"1B4A1", "1B4A01"},
                                            // length 7: the seventh character is ignored
-                                           HexCase{"1B4A15F", "1B4A15"},
-                                           HexCase{"1B4A15F0C", "1B4A15F00C"},
+                                           HexCase{"1B4A15F", "1B4A15"}, HexCase{"1B4A15F0C", "1B4A15F00C"},
                                            HexCase{"1B4A15F0C1D", "1B4A15F0C1"},
                                            // a blank beside a digit in a pair is trimmed
                                            HexCase{"A 0B", "0A0B"}, HexCase{" A0B", "0A0B"},

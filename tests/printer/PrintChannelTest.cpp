@@ -12,7 +12,7 @@ namespace qvset {
 namespace {
 
 class PrintChannelTest : public ::testing::Test {
-protected:
+  protected:
     PrintChannelTest()
         : spooler({{"QV640", "QV6 Driver", "USB001"}, {"Other", "Generic", "LPT1:"}}),
           folder(std::filesystem::temp_directory_path() /
@@ -55,7 +55,8 @@ TEST_F(PrintChannelTest, PrinterThatCannotBeOpenedIsReportedOncePerDocument) {
     channel.SendText("AB", channel.CharacterLen("AB"));
     channel.SendHex("0A");
     EXPECT_TRUE(spooler.Documents().empty());
-    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>(3, "The Printer Name you typed wasn't recognized."));
+    EXPECT_EQ(dialogs.MessageTexts(),
+              std::vector<std::string>(3, "The Printer Name you typed wasn't recognized."));
     EXPECT_EQ(dialogs.Messages()[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(channel.OpenFailures(), 3);
 }
@@ -64,7 +65,8 @@ TEST_F(PrintChannelTest, NoDefaultPrinterIsAPrinterThatCannotBeOpened) {
     spooler.SetCurrentPrinter("");
     channel.SendHex("0C");
     EXPECT_TRUE(spooler.Documents().empty());
-    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>{"The Printer Name you typed wasn't recognized."});
+    EXPECT_EQ(dialogs.MessageTexts(),
+              std::vector<std::string>{"The Printer Name you typed wasn't recognized."});
 }
 
 TEST_F(PrintChannelTest, UnconvertibleHexSendsNothingAndSaysSo) {

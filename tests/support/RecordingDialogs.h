@@ -12,7 +12,7 @@ namespace qvset::testing {
 // Dialogs for tests: records every message and file dialog, answers questions and file dialogs from
 // queues (Yes and "cancel" when a queue is empty).
 class RecordingDialogs final : public Dialogs {
-public:
+  public:
     MessageAnswer ShowMessage(const MessageRequest& request) override;
     void ShowOpen(FileDialogState& dialog) override;
     void ShowSave(FileDialogState& dialog) override;
@@ -27,7 +27,7 @@ public:
     const std::vector<FileDialogState>& SaveDialogs() const { return m_saves; }
     void Clear();
 
-private:
+  private:
     std::vector<MessageRequest> m_messages;
     std::vector<FileDialogState> m_opens;
     std::vector<FileDialogState> m_saves;
@@ -37,12 +37,12 @@ private:
 
 // A pause that only records what was asked of it.
 class RecordingPause final : public Pause {
-public:
+  public:
     void Wait(int milliseconds) override { m_waits.push_back(milliseconds); }
     const std::vector<int>& Waits() const { return m_waits; }
     void Clear() { m_waits.clear(); }
 
-private:
+  private:
     std::vector<int> m_waits;
 };
 

@@ -24,15 +24,16 @@ struct FakeEnumJobs {
     std::vector<Call> calls;
 
     EnumJobsCall Callable() {
-        return [this](std::uint8_t* buffer, std::uint32_t size, std::uint32_t& needed, std::uint32_t& returned) {
-            calls.push_back({buffer != nullptr, size, reinterpret_cast<std::uintptr_t>(buffer) % 8 == 0});
-            if (buffer != nullptr) buffer[size - 1] = 0xAB;  // the whole size given must be writable
-            const Answer answer = answers.front();
-            answers.pop_front();
-            needed = answer.needed;
-            returned = answer.returned;
-            return answer.ok;
-        };
+        return
+            [this](std::uint8_t* buffer, std::uint32_t size, std::uint32_t& needed, std::uint32_t& returned) {
+                calls.push_back({buffer != nullptr, size, reinterpret_cast<std::uintptr_t>(buffer) % 8 == 0});
+                if (buffer != nullptr) buffer[size - 1] = 0xAB;  // the whole size given must be writable
+                const Answer answer = answers.front();
+                answers.pop_front();
+                needed = answer.needed;
+                returned = answer.returned;
+                return answer.ok;
+            };
     }
 };
 

@@ -12,8 +12,9 @@ namespace fs = std::filesystem;
 fs::path SandboxFolder() {
     const char* dir = std::getenv("QVSET_SANDBOX_DIR");
     if (dir == nullptr || *dir != '/') {
-        throw std::runtime_error("QVSET_SANDBOX_DIR must name the private CUPS server's folder (host path); "
-                                 "run scripts/test-windows.sh");
+        throw std::runtime_error(
+            "QVSET_SANDBOX_DIR must name the private CUPS server's folder (host path); "
+            "run scripts/test-windows.sh");
     }
     return fs::path(std::string("Z:") + dir);
 }

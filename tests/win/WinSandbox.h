@@ -13,7 +13,7 @@ namespace qvset::testing {
 // server named by CUPS_SERVER, and the server's folder (QVSET_SANDBOX_DIR, a host path) is reached
 // through Wine's drive Z:, the host's root. scripts/test-windows.sh starts the server and sets both.
 class WinSandbox {
-public:
+  public:
     using Job = CapturedJob;
 
     // Jobs captured so far on a queue, in the order they were printed.

@@ -87,9 +87,7 @@ TEST(WinSpoolerUnderWine, DocumentsArriveExactlyAndTitledAAAAAA) {
     const auto jobs = WinSandbox::WaitForJobs(kQueue, before + 3);
     ASSERT_EQ(jobs.size(), before + 3);
     const std::vector<std::vector<std::uint8_t>> expected = {
-        {0x1B, 0x4A, 0x15},
-        {0xB4, 0xF2, 0xD3, 0xA1, 0x41, 0x1B, 0x3A, 0x00, 0x00, 0x50},
-        everyByte};
+        {0x1B, 0x4A, 0x15}, {0xB4, 0xF2, 0xD3, 0xA1, 0x41, 0x1B, 0x3A, 0x00, 0x00, 0x50}, everyByte};
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(jobs[before + i].title, "AAAAAA");
         EXPECT_EQ(jobs[before + i].bytes, expected[i]) << "document " << i;

@@ -13,11 +13,13 @@ namespace {
 const HANDLE kPrinter = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x5150));
 const HKEY kKey = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x4B45));
 
-std::string HandleText(HANDLE handle) { return handle == kPrinter ? "P" : "?"; }
+std::string HandleText(HANDLE handle) {
+    return handle == kPrinter ? "P" : "?";
+}
 
 // The system's table with the spooler, registry, profile and message calls replaced by recorders.
 class FakeWindows {
-public:
+  public:
     std::vector<std::string> calls;
     bool openSucceeds = true;
     BOOL laterCallsResult = TRUE;
@@ -49,7 +51,8 @@ public:
 
     FakeWindows() {
         api.OpenPrinterA = [this](LPSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSA defaults) -> BOOL {
-            calls.push_back(std::string("OpenPrinterA ") + name + (defaults == nullptr ? " no-defaults" : " defaults"));
+            calls.push_back(std::string("OpenPrinterA ") + name +
+                            (defaults == nullptr ? " no-defaults" : " defaults"));
             openedName = name;
             if (!openSucceeds) return FALSE;
             *handle = kPrinter;
@@ -125,7 +128,9 @@ public:
             return 0;
         };
         api.EnumPrintersA = [this](DWORD flags, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
-                                   LPDWORD returned) -> BOOL { return EnumPrinters(flags, level, buffer, size, needed, returned); };
+                                   LPDWORD returned) -> BOOL {
+            return EnumPrinters(flags, level, buffer, size, needed, returned);
+        };
         api.GetDefaultPrinterA = [this](LPSTR buffer, LPDWORD size) -> BOOL {
             const DWORD needed = static_cast<DWORD>(defaultPrinter.size() + 1);
             if (defaultPrinter.empty()) return FALSE;
@@ -137,8 +142,8 @@ public:
             *size = needed;
             return TRUE;
         };
-        api.EnumJobsA = [this](HANDLE handle, DWORD first, DWORD count, DWORD level, LPBYTE buffer, DWORD size,
-                               LPDWORD needed, LPDWORD returned) -> BOOL {
+        api.EnumJobsA = [this](HANDLE handle, DWORD first, DWORD count, DWORD level, LPBYTE buffer,
+                               DWORD size, LPDWORD needed, LPDWORD returned) -> BOOL {
             calls.push_back("EnumJobsA " + HandleText(handle) + " " + std::to_string(first) + " " +
                             std::to_string(count) + " " + std::to_string(level) + " " +
                             (buffer == nullptr ? "no-buffer" : "buffer") + " " + std::to_string(size));
@@ -148,7 +153,7 @@ public:
         };
     }
 
-private:
+  private:
     // PRINTER_INFO_2A records at the front of the buffer, their strings behind them.
     BOOL EnumPrinters(DWORD flags, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed, LPDWORD returned) {
         enumFlags = flags;
@@ -177,16 +182,22 @@ private:
     }
 };
 
-std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> Bytes(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 TEST(WinSpooler, WritesOneRawDocumentInTheFixedOrderAndClosesThePrinter) {
     FakeWindows windows;
     WinSpooler spooler(windows.api);
     const std::vector<std::uint8_t> payload = {0x1B, 0x3A, 0x00, 0x00, 0x50};
     EXPECT_TRUE(spooler.WriteRawDocument("QV640", "AAAAAA", payload));
-    const std::vector<std::string> expected = {
-        "OpenPrinterA QV640 no-defaults", "StartDocPrinterA P 1", "StartPagePrinter P", "WritePrinter P 5",
-        "EndPagePrinter P",               "EndDocPrinter P",      "ClosePrinter P"};
+    const std::vector<std::string> expected = {"OpenPrinterA QV640 no-defaults",
+                                               "StartDocPrinterA P 1",
+                                               "StartPagePrinter P",
+                                               "WritePrinter P 5",
+                                               "EndPagePrinter P",
+                                               "EndDocPrinter P",
+                                               "ClosePrinter P"};
     EXPECT_EQ(windows.calls, expected);
     EXPECT_EQ(windows.docName, "AAAAAA");
     EXPECT_EQ(windows.docInfo.pOutputFile, nullptr);
@@ -259,7 +270,8 @@ TEST(WinSpooler, OlderPlatformsWriteTheProfileAndBroadcastTheChange) {
 
 TEST(WinSpooler, ListsLocalPrintersAndConnectionsInTheOrderEnumerated) {
     FakeWindows windows;
-    windows.printers = {{"Zeta", "Generic", "LPT1:"}, {"QV640", "QV6 Driver", "USB001"}, {"Alpha", "PDF", "FILE:"}};
+    windows.printers = {
+        {"Zeta", "Generic", "LPT1:"}, {"QV640", "QV6 Driver", "USB001"}, {"Alpha", "PDF", "FILE:"}};
     WinSpooler spooler(windows.api);
     EXPECT_EQ(spooler.ListPrinters(), windows.printers);
     EXPECT_EQ(windows.enumFlags, static_cast<DWORD>(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS));

@@ -16,7 +16,7 @@ using IppPtr = std::unique_ptr<ipp_t, IppDeleter>;
 
 // Owns an array of destinations from cupsGetDests2 / cupsGetNamedDest.
 class DestList {
-public:
+  public:
     DestList() = default;
     DestList(int count, cups_dest_t* dests) : m_count(count), m_dests(dests) {}
     ~DestList() {
@@ -27,7 +27,7 @@ public:
     int Count() const { return m_count; }
     cups_dest_t* Get() const { return m_dests; }
 
-private:
+  private:
     int m_count = 0;
     cups_dest_t* m_dests = nullptr;
 };
@@ -39,15 +39,17 @@ std::string AttributeText(ipp_attribute_t* attr) {
 
 }  // namespace
 
-void CupsSpooler::HttpCloser::operator()(http_t* http) const { httpClose(http); }
+void CupsSpooler::HttpCloser::operator()(http_t* http) const {
+    httpClose(http);
+}
 
 CupsSpooler::CupsSpooler() = default;
 CupsSpooler::~CupsSpooler() = default;
 
 http_t* CupsSpooler::Connection() {
     if (!m_http) {
-        m_http.reset(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000,
-                                  nullptr));
+        m_http.reset(
+            httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr));
     }
     return m_http.get();
 }

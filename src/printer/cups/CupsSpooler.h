@@ -12,7 +12,7 @@ namespace qvset {
 // client.conf, the local scheduler); the current printer is the per-user default as CUPS resolves it
 // (LPDEST, PRINTER, ~/.cups/lpoptions, then the server's default), read afresh on every call.
 class CupsSpooler final : public Spooler {
-public:
+  public:
     CupsSpooler();
     ~CupsSpooler() override;
     CupsSpooler(const CupsSpooler&) = delete;
@@ -29,7 +29,7 @@ public:
     // Active jobs: pending, held and processing.
     int WaitingDocuments(const std::string& deviceName) override;
 
-private:
+  private:
     http_t* Connection();
 
     struct HttpCloser {

@@ -5,7 +5,9 @@
 
 namespace qvset {
 
-std::unique_ptr<Spooler> CreateDefaultSpooler() { return std::make_unique<CupsSpooler>(); }
+std::unique_ptr<Spooler> CreateDefaultSpooler() {
+    return std::make_unique<CupsSpooler>();
+}
 
 std::filesystem::path ProgramFolder() {
     std::error_code error;

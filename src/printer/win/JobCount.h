@@ -8,8 +8,8 @@ namespace qvset::win {
 // One EnumJobsA call on an open printer (first job 0, at most 99 jobs, level 1): fills at most `size`
 // bytes of `buffer` (null with size 0 asks only for the size), sets `needed` to the bytes the job list
 // takes and `returned` to the number of jobs written. Returns the call's success.
-using EnumJobsCall =
-    std::function<bool(std::uint8_t* buffer, std::uint32_t size, std::uint32_t& needed, std::uint32_t& returned)>;
+using EnumJobsCall = std::function<bool(std::uint8_t* buffer, std::uint32_t size, std::uint32_t& needed,
+                                        std::uint32_t& returned)>;
 
 inline constexpr std::uint32_t kFirstJob = 0;
 inline constexpr std::uint32_t kMostJobs = 99;

@@ -6,7 +6,9 @@
 
 namespace qvset {
 
-std::unique_ptr<Spooler> CreateDefaultSpooler() { return std::make_unique<win::WinSpooler>(); }
+std::unique_ptr<Spooler> CreateDefaultSpooler() {
+    return std::make_unique<win::WinSpooler>();
+}
 
 std::filesystem::path ProgramFolder() {
     const auto& api = win::SystemWinApi();

@@ -4,11 +4,12 @@ namespace qvset::win {
 
 const WinApi& SystemWinApi() {
     static const WinApi api{
-        ::OpenPrinterA,    ::StartDocPrinterA, ::StartPagePrinter,    ::WritePrinter,   ::EndPagePrinter,
-        ::EndDocPrinter,   ::ClosePrinter,     ::EnumPrintersA,       ::GetDefaultPrinterA, ::EnumJobsA,
-        ::GetVersionExA,   ::RegOpenKeyA,      ::RegSetValueExA,      ::RegCloseKey,    ::WriteProfileStringA,
-        ::SendMessageA,    ::MultiByteToWideChar, ::WideCharToMultiByte, ::GetModuleFileNameW,
-        ::SetConsoleOutputCP, ::GetCommandLineW, ::CommandLineToArgvW, ::LocalFree,
+        ::OpenPrinterA,        ::StartDocPrinterA,    ::StartPagePrinter,    ::WritePrinter,
+        ::EndPagePrinter,      ::EndDocPrinter,       ::ClosePrinter,        ::EnumPrintersA,
+        ::GetDefaultPrinterA,  ::EnumJobsA,           ::GetVersionExA,       ::RegOpenKeyA,
+        ::RegSetValueExA,      ::RegCloseKey,         ::WriteProfileStringA, ::SendMessageA,
+        ::MultiByteToWideChar, ::WideCharToMultiByte, ::GetModuleFileNameW,  ::SetConsoleOutputCP,
+        ::GetCommandLineW,     ::CommandLineToArgvW,  ::LocalFree,
     };
     return api;
 }

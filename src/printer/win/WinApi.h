@@ -4,7 +4,9 @@
 // WinSpooler reaches the platform only through a WinApi table: SystemWinApi() holds the real
 // functions, tests hand in fakes (to walk paths the machine at hand cannot show, such as the
 // pre-NT branch of the default-printer setting or a printer whose queue is not empty).
+// windows.h first, in a block of its own: the other Windows headers build on it.
 #include <windows.h>
+
 #include <shellapi.h>
 #include <winspool.h>
 

@@ -7,7 +7,7 @@ namespace qvset::win {
 // An open printer, closed with ClosePrinter when the holder goes (or earlier by Close). Holds nothing
 // when OpenPrinterA failed.
 class PrinterHandle {
-public:
+  public:
     explicit PrinterHandle(const WinApi& api) : m_api(api) {}
     ~PrinterHandle() { Close(); }
     PrinterHandle(const PrinterHandle&) = delete;
@@ -28,14 +28,14 @@ public:
     }
     HANDLE Get() const { return m_handle; }
 
-private:
+  private:
     const WinApi& m_api;
     HANDLE m_handle = nullptr;
 };
 
 // An open registry key, closed with RegCloseKey when the holder goes.
 class RegistryKey {
-public:
+  public:
     explicit RegistryKey(const WinApi& api) : m_api(api) {}
     ~RegistryKey() {
         if (m_key != nullptr) m_api.RegCloseKey(m_key);
@@ -51,7 +51,7 @@ public:
     }
     HKEY Get() const { return m_key; }
 
-private:
+  private:
     const WinApi& m_api;
     HKEY m_key = nullptr;
 };
@@ -59,7 +59,7 @@ private:
 // LocalFree for memory the system allocated for us (CommandLineToArgvW).
 template <typename T>
 class LocalMemory {
-public:
+  public:
     LocalMemory(const WinApi& api, T* memory) : m_api(api), m_memory(memory) {}
     ~LocalMemory() {
         if (m_memory != nullptr) m_api.LocalFree(m_memory);
@@ -68,7 +68,7 @@ public:
     LocalMemory& operator=(const LocalMemory&) = delete;
     T* Get() const { return m_memory; }
 
-private:
+  private:
     const WinApi& m_api;
     T* m_memory;
 };

@@ -14,7 +14,9 @@ namespace {
 constexpr int kMostEnumerations = 3;
 
 // HWND_BROADCAST: every top-level window.
-HWND BroadcastWindow() { return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0xFFFF)); }
+HWND BroadcastWindow() {
+    return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0xFFFF));
+}
 
 }  // namespace
 
@@ -22,12 +24,14 @@ WinSpooler::WinSpooler(const WinApi& api) : m_api(api) {}
 
 std::string WinSpooler::ToSystemAnsi(const std::string& utf8) const {
     if (utf8.empty()) return {};
-    const int wideLength = m_api.MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                                     nullptr, 0);
+    const int wideLength =
+        m_api.MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     if (wideLength <= 0) return utf8;
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    m_api.MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), wideLength);
-    const int length = m_api.WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    m_api.MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                              wideLength);
+    const int length =
+        m_api.WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (length <= 0) return utf8;
     std::string ansi(static_cast<std::size_t>(length), '\0');
     m_api.WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, ansi.data(), length, nullptr, nullptr);
@@ -37,12 +41,13 @@ std::string WinSpooler::ToSystemAnsi(const std::string& utf8) const {
 std::string WinSpooler::FromSystemAnsi(const char* ansi) const {
     if (ansi == nullptr || *ansi == '\0') return {};
     const std::string text(ansi);
-    const int wideLength = m_api.MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                                     nullptr, 0);
+    const int wideLength =
+        m_api.MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     if (wideLength <= 0) return text;
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
     m_api.MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
-    const int length = m_api.WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    const int length =
+        m_api.WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (length <= 0) return text;
     std::string utf8(static_cast<std::size_t>(length), '\0');
     m_api.WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
@@ -95,8 +100,8 @@ void WinSpooler::ApplyPrinterChoice(const std::string& entry) {
     if (version.dwPlatformId == kPlatformNt) {
         RegistryKey key(m_api);
         if (key.Open(HKEY_CURRENT_USER, kWindowsKey)) {
-            m_api.RegSetValueExA(key.Get(), kDeviceValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(ansi.c_str()),
-                                 size);
+            m_api.RegSetValueExA(key.Get(), kDeviceValue, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(ansi.c_str()), size);
         }
     } else {
         m_api.WriteProfileStringA(kProfileSection, kProfileKey, ansi.c_str());
@@ -125,16 +130,16 @@ bool WinSpooler::WriteRawDocument(const std::string& deviceName, std::string_vie
 int WinSpooler::WaitingDocuments(const std::string& deviceName) {
     PrinterHandle printer(m_api);
     if (!printer.Open(ToSystemAnsi(deviceName))) return 0;
-    return CountQueuedJobs([&](std::uint8_t* buffer, std::uint32_t size, std::uint32_t& needed,
-                               std::uint32_t& returned) {
-        DWORD neededBytes = 0;
-        DWORD jobs = 0;
-        const BOOL ok = m_api.EnumJobsA(printer.Get(), kFirstJob, kMostJobs, kJobInfoLevel, buffer, size,
-                                        &neededBytes, &jobs);
-        needed = neededBytes;
-        returned = jobs;
-        return ok != FALSE;
-    });
+    return CountQueuedJobs(
+        [&](std::uint8_t* buffer, std::uint32_t size, std::uint32_t& needed, std::uint32_t& returned) {
+            DWORD neededBytes = 0;
+            DWORD jobs = 0;
+            const BOOL ok = m_api.EnumJobsA(printer.Get(), kFirstJob, kMostJobs, kJobInfoLevel, buffer, size,
+                                            &neededBytes, &jobs);
+            needed = neededBytes;
+            returned = jobs;
+            return ok != FALSE;
+        });
 }
 
 }  // namespace qvset::win

@@ -21,7 +21,7 @@ inline constexpr DWORD kVersionRecordSize = 148;
 // The Windows spooler (winspool). Printer names are UTF-8 in the program and the system's ANSI code
 // page towards the "A" functions. Every handle is closed in every case in which it was opened.
 class WinSpooler final : public Spooler {
-public:
+  public:
     explicit WinSpooler(const WinApi& api = SystemWinApi());
 
     // EnumPrintersA level 2, local printers and connections, in the order enumerated:
@@ -41,7 +41,7 @@ public:
     // EnumJobsA counted in two calls (CountQueuedJobs) on the opened printer; 0 when it cannot be opened.
     int WaitingDocuments(const std::string& deviceName) override;
 
-private:
+  private:
     std::string ToSystemAnsi(const std::string& utf8) const;
     std::string FromSystemAnsi(const char* ansi) const;
 

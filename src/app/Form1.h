@@ -119,7 +119,7 @@ class Form1 final : public QWidget {
     void PrinterStartPosition_Click();
     void PrinterBlackPosition_Click();
 
-    // Settings panel, geometry, batch and ticket files: bodies come with the settings/ticket core.
+    // Settings panel, geometry, batch and ticket files: each a call of the settings and ticket core.
     void Command28_Click();
     void Command29_Click();
     void Command30_Click();
@@ -150,7 +150,7 @@ class Form1 final : public QWidget {
     void Command20_Click();
     void Command21_Click();
 
-    // Tuning panel, runs, console and test prints: bodies come with the tuning/console core.
+    // Tuning panel, runs, console and test prints: each a call of the tuning and console core.
     void Optgs_Click();
     void Optcgs_Click();
     void Optcgm_Click();

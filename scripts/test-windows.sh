@@ -36,6 +36,9 @@ scripts/cups-sandbox start "$sandbox" QV640_Virtual Office_Laser QV650_Offline
 eval "$(scripts/cups-sandbox env "$sandbox")"
 export QVSET_SANDBOX_DIR=$sandbox
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine reads command-line arguments in the Unix locale's character set; the tests pass Chinese ones
+# in UTF-8, whatever locale the machine runs in.
+export LC_ALL=C.UTF-8
 echo "creating the Wine prefix $WINEPREFIX"
 wine wineboot --init >/dev/null 2>&1
 

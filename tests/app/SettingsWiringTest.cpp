@@ -15,6 +15,7 @@
 #include "WindowFixture.h"
 #include "printer/AnsiText.h"
 #include "printer/HexCodec.h"
+#include "support/DocumentsAsHex.h"
 
 namespace qvset::app::testing {
 namespace {
@@ -53,11 +54,7 @@ class SettingsWiring : public WindowFixture {
         ASSERT_TRUE(option->isChecked());
     }
 
-    std::vector<std::string> SentHex() const {
-        std::vector<std::string> sent;
-        for (const auto& document : m_spooler.Documents()) sent.push_back(EncodeHex(document.bytes));
-        return sent;
-    }
+    std::vector<std::string> SentHex() const { return qvset::testing::DocumentsAsHex(m_spooler); }
 
     // The lit buttons as the window paints them, each checked against its back colour.
     std::set<std::string> Lit() const {

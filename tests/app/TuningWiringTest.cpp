@@ -12,6 +12,7 @@
 
 #include "WindowFixture.h"
 #include "printer/HexCodec.h"
+#include "support/DocumentsAsHex.h"
 
 namespace qvset::app::testing {
 namespace {
@@ -62,11 +63,7 @@ class WiringHelpers {
     Form1& m_form;
 };
 
-std::vector<std::string> DocumentsAsHex(const MemorySpooler& spooler) {
-    std::vector<std::string> hex;
-    for (const auto& document : spooler.Documents()) hex.push_back(EncodeHex(document.bytes));
-    return hex;
-}
+using qvset::testing::DocumentsAsHex;
 
 // ---- Speed and quality panel ----
 

@@ -7,6 +7,7 @@
 #include "console/TestPrints.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
+#include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset {
@@ -22,11 +23,7 @@ class ConsoleCliTest : public ::testing::Test {
         return cli::RunCommandLine(registry, args, environment);
     }
 
-    std::vector<std::string> SentHex() const {
-        std::vector<std::string> sent;
-        for (const auto& document : spooler.Documents()) sent.push_back(EncodeHex(document.bytes));
-        return sent;
-    }
+    std::vector<std::string> SentHex() const { return testing::DocumentsAsHex(spooler); }
 
     cli::CommandRegistry registry;
     MemorySpooler spooler;

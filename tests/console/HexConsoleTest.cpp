@@ -3,6 +3,7 @@
 #include "console/HexConsole.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
+#include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
 #include "tuning/ParameterCommands.h"
 
@@ -16,11 +17,7 @@ class HexConsoleTest : public ::testing::Test {
           channel(spooler, dialogs, "."),
           console(channel, pause, dialogs) {}
 
-    std::vector<std::string> SentHex() const {
-        std::vector<std::string> sent;
-        for (const auto& document : spooler.Documents()) sent.push_back(EncodeHex(document.bytes));
-        return sent;
-    }
+    std::vector<std::string> SentHex() const { return testing::DocumentsAsHex(spooler); }
 
     MemorySpooler spooler;
     testing::RecordingDialogs dialogs;

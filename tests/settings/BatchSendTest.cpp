@@ -5,6 +5,7 @@
 #include "printer/PrintChannel.h"
 #include "settings/BatchSend.h"
 #include "settings/SettingsClicks.h"
+#include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset {
@@ -98,11 +99,7 @@ class BatchSendTest : public ::testing::Test {
   protected:
     BatchSendTest() : spooler({{"QV640", "drv", "usb"}}) { spooler.SetCurrentPrinter("QV640"); }
 
-    Names Sent() const {
-        Names hex;
-        for (const auto& document : spooler.Documents()) hex.push_back(EncodeHex(document.bytes));
-        return hex;
-    }
+    Names Sent() const { return testing::DocumentsAsHex(spooler); }
 
     MemorySpooler spooler;
     OrderDialogs dialogs{spooler};

@@ -6,6 +6,7 @@
 #include "settings/CheckBoxPanel.h"
 #include "settings/SettingsClicks.h"
 #include "settings/TicketSelection.h"
+#include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset {
@@ -19,11 +20,7 @@ class SettingsPanelTest : public ::testing::Test {
 
     void Click(const char* button) { ASSERT_TRUE(ClickSettingsButton(selection, channel, button)) << button; }
 
-    std::vector<std::string> Sent() const {
-        std::vector<std::string> hex;
-        for (const auto& document : spooler.Documents()) hex.push_back(EncodeHex(document.bytes));
-        return hex;
-    }
+    std::vector<std::string> Sent() const { return testing::DocumentsAsHex(spooler); }
 
     std::vector<std::string> LitButtons() const {
         std::vector<std::string> lit;

@@ -12,6 +12,7 @@
 #include "printer/AnsiText.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
+#include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
 #include "ticket/TicketFiles.h"
 
@@ -45,11 +46,7 @@ class QvctlTicketCommandsTest : public ::testing::Test {
         return cli::RunCommandLine(registry, args, environment);
     }
 
-    Names Sent() const {
-        Names hex;
-        for (const auto& document : spooler.Documents()) hex.push_back(EncodeHex(document.bytes));
-        return hex;
-    }
+    Names Sent() const { return testing::DocumentsAsHex(spooler); }
 
     std::string File(const char* name) const { return (folder / name).string(); }
 

@@ -3,6 +3,7 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
+#include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
 #include "ticket/GeometryClicks.h"
 #include "ticket/TicketGeometry.h"
@@ -138,11 +139,7 @@ class GeometryButtonTest : public ::testing::Test {
   protected:
     GeometryButtonTest() : spooler({{"QV640", "drv", "usb"}}) { spooler.SetCurrentPrinter("QV640"); }
 
-    Names Sent() const {
-        Names hex;
-        for (const auto& document : spooler.Documents()) hex.push_back(EncodeHex(document.bytes));
-        return hex;
-    }
+    Names Sent() const { return testing::DocumentsAsHex(spooler); }
 
     MemorySpooler spooler;
     testing::RecordingDialogs dialogs;

@@ -1,5 +1,9 @@
 #include "app/Form1Layout.h"
 
+#include <string>
+
+#include "Version.h"
+
 namespace qvset::app {
 
 namespace {
@@ -7,10 +11,11 @@ using enum ControlKind;
 }  // namespace
 
 const std::vector<ControlSpec>& Form1Layout() {
+    static const std::string kVersionLabel = "Quelvane   V" + std::string(kVersion);
     static const std::vector<ControlSpec> kLayout = {
         // Top bar. Text1 (the tuning pause) sits below the bar's inner height.
         {"Frame4", Frame, nullptr, 120, 120, 10215, 615, ""},
-        {"Label1", Label, "Frame4", 120, 165, 2415, 375, "Quelvane   V3.1"},
+        {"Label1", Label, "Frame4", 120, 165, 2415, 375, kVersionLabel.c_str()},
         {"Labtime", Label, "Frame4", 3600, 240, 2535, 255, ""},
         {"Command49", Button, "Frame4", 9120, 160, 975, 375, "取消选定"},
         {"Text1", TextBox, "Frame4", 6600, 720, 975, 285, "5000"},

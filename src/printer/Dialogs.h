@@ -7,7 +7,9 @@ namespace qvset {
 
 enum class MessageIcon { None, Information, Question, Exclamation, Critical };
 enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+// The answer to a message box. Dismissed: a question closed with Escape or the title bar's close box,
+// without choosing Yes or No; every question of the window treats it as the answer that changes nothing.
+enum class MessageAnswer { Ok, Yes, No, Dismissed };
 
 // One message box. An empty title means the platform's default title (the application's name).
 struct MessageRequest {

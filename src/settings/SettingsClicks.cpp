@@ -22,7 +22,7 @@ bool MayDiscardSelection(const TicketSelection& selection, Dialogs& dialogs) {
     const MessageAnswer answer =
         dialogs.ShowMessage(MessageRequest{std::string(kMsgUnsavedChanges), std::string(kTitleUnsavedChanges),
                                            MessageButtons::YesNo, MessageIcon::Question});
-    return answer != MessageAnswer::Yes;
+    return answer == MessageAnswer::No;
 }
 
 void Command49_Click(TicketSelection& selection, Dialogs& dialogs) {

@@ -21,7 +21,8 @@ bool ClickSettingsButton(TicketSelection& selection, PrintChannel& channel, std:
 
 // The question before a recorded description is dropped ("退出", "取消选定"): when HasUnsavedChanges,
 // asks kMsgUnsavedChanges (Yes/No, question icon, title "退出") once. True when the selection may be
-// dropped (no changes, or the answer No); false when the user answered Yes to go and save it first.
+// dropped (no changes, or the answer No); false when the user answered Yes to go and save it first, or
+// closed the question without answering (Escape, the close box), which must not lose the description.
 bool MayDiscardSelection(const TicketSelection& selection, Dialogs& dialogs);
 
 // "取消选定": with no description open (Label12 "无") resets without asking; otherwise resets unless

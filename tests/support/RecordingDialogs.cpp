@@ -3,6 +3,7 @@
 namespace qvset::testing {
 
 MessageAnswer RecordingDialogs::ShowMessage(const MessageRequest& request) {
+    if (m_onShow) m_onShow();
     m_messages.push_back(request);
     if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     if (m_answers.empty()) return MessageAnswer::Yes;
@@ -12,12 +13,14 @@ MessageAnswer RecordingDialogs::ShowMessage(const MessageRequest& request) {
 }
 
 void RecordingDialogs::ShowOpen(FileDialogState& dialog) {
+    if (m_onShow) m_onShow();
     m_opens.push_back(dialog);
     dialog.fileName = m_fileNames.empty() ? std::string() : m_fileNames.front();
     if (!m_fileNames.empty()) m_fileNames.pop_front();
 }
 
 void RecordingDialogs::ShowSave(FileDialogState& dialog) {
+    if (m_onShow) m_onShow();
     m_saves.push_back(dialog);
     dialog.fileName = m_fileNames.empty() ? std::string() : m_fileNames.front();
     if (!m_fileNames.empty()) m_fileNames.pop_front();

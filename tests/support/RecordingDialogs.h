@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ class RecordingDialogs final : public Dialogs {
     void ShowSave(FileDialogState& dialog) override;
 
     void QueueAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
+    // Called as each message box or file dialog opens, before it is recorded and answered: a test
+    // notes there what the window shows while the dialog is open.
+    void OnShow(std::function<void()> hook) { m_onShow = std::move(hook); }
     void QueueFileName(std::string fileName) { m_fileNames.push_back(std::move(fileName)); }
 
     const std::vector<MessageRequest>& Messages() const { return m_messages; }
@@ -33,6 +37,7 @@ class RecordingDialogs final : public Dialogs {
     std::vector<FileDialogState> m_saves;
     std::deque<MessageAnswer> m_answers;
     std::deque<std::string> m_fileNames;
+    std::function<void()> m_onShow;
 };
 
 // A pause that only records what was asked of it.

@@ -1,0 +1,107 @@
+#include "forms/ShownControls.h"
+
+#include <stdexcept>
+
+namespace qvset::forms {
+
+ShownControls::ShownControls(const FormLayout& layout) : m_layout(layout) {
+    for (const ControlSpec& spec : layout.controls) {
+        ControlState state;
+        // A drop-down list starts empty; every other control shows its caption or initial text.
+        if (spec.kind != ControlKind::ComboList) state.text = spec.caption;
+        m_states.emplace(spec.name, std::move(state));
+    }
+}
+
+const ControlState& ShownControls::Of(std::string_view control) const {
+    const auto found = m_states.find(control);
+    if (found == m_states.end()) throw std::logic_error("no control named " + std::string(control));
+    return found->second;
+}
+
+ControlState& ShownControls::At(std::string_view control) {
+    const auto found = m_states.find(control);
+    if (found == m_states.end()) throw std::logic_error("no control named " + std::string(control));
+    return found->second;
+}
+
+void ShownControls::ShowText(std::string_view control, std::string_view text) {
+    ControlState& state = At(control);
+    if (state.text == text) return;
+    state.text = std::string(text);
+    if (m_view != nullptr) m_view->SetText(control, text);
+}
+
+void ShownControls::ShowLit(std::string_view control, bool lit) {
+    ControlState& state = At(control);
+    if (state.lit == lit) return;
+    state.lit = lit;
+    if (m_view != nullptr) m_view->SetLit(control, lit);
+}
+
+void ShownControls::ShowEnabled(std::string_view control, bool enabled) {
+    ControlState& state = At(control);
+    if (state.enabled == enabled) return;
+    state.enabled = enabled;
+    if (m_view != nullptr) m_view->SetEnabled(control, enabled);
+}
+
+void ShownControls::ShowChecked(std::string_view control, bool checked) {
+    ControlState& state = At(control);
+    if (state.checked == checked) return;
+    state.checked = checked;
+    if (m_view != nullptr) m_view->SetChecked(control, checked);
+}
+
+void ShownControls::ShowEntries(std::string_view control, const std::vector<std::string>& entries) {
+    ControlState& state = At(control);
+    if (state.entries == entries) return;
+    state.entries = entries;
+    state.selected = -1;  // a list filled anew selects nothing
+    if (m_view != nullptr) m_view->SetEntries(control, entries);
+}
+
+void ShownControls::ShowSelected(std::string_view control, int index) {
+    ControlState& state = At(control);
+    if (state.selected == index) return;
+    state.selected = index;
+    const bool inList = index >= 0 && static_cast<std::size_t>(index) < state.entries.size();
+    if (m_layout.Find(control)->kind == ControlKind::ComboList) {
+        state.text = inList ? state.entries[static_cast<std::size_t>(index)] : std::string();
+    }
+    if (m_view != nullptr) m_view->SetSelectedIndex(control, index);
+}
+
+void ShownControls::Note(const FormEvent& event) {
+    const ControlSpec* spec = m_layout.Find(event.control);
+    if (spec == nullptr) return;
+    ControlState& state = At(event.control);
+    switch (event.kind) {
+        case EventKind::Change:
+            state.text = event.text;
+            break;
+        case EventKind::Click:
+            if (spec->kind == ControlKind::CheckBox) state.checked = event.checked;
+            break;
+        case EventKind::OptionOn:
+            for (const ControlSpec& other : m_layout.controls) {
+                if (other.kind != ControlKind::Option) continue;
+                const bool sameGroup = (other.container == nullptr && spec->container == nullptr) ||
+                                       (other.container != nullptr && spec->container != nullptr &&
+                                        std::string_view(other.container) == spec->container);
+                if (sameGroup) At(other.name).checked = &other == spec;
+            }
+            break;
+        case EventKind::Pick:
+            state.selected = event.index;
+            if (event.index >= 0 && static_cast<std::size_t>(event.index) < state.entries.size()) {
+                state.text = state.entries[static_cast<std::size_t>(event.index)];
+            }
+            break;
+        case EventKind::Tick:
+        case EventKind::Close:
+            break;
+    }
+}
+
+}  // namespace qvset::forms

@@ -10,8 +10,9 @@ packages=(
   libcups2-dev cups-daemon cups-client
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  # the window: Qt 6 Widgets, a CJK font for the Chinese captions, a virtual display
-  qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth
+  # the window: Qt 6 Widgets with its Chinese translations, a CJK font for the Chinese captions, a
+  # virtual display
+  qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk xvfb xauth
   # the Windows build: MinGW-w64 cross compilers and Wine to run its tests
   g++-mingw-w64-x86-64-posix wine wine64
 )

@@ -4,10 +4,10 @@
 
 namespace qvset::app {
 
-// A label of the main window. A caption wider than the label wraps onto lines spaced by the font's
-// size rather than by its full line height, so two lines of Chinese fit a label two lines of 9 points
-// high, as the window's layout expects (CJK faces add a tall leading that would push the second line
-// under the control below).
+// A label of a window. A caption wider than the label wraps onto further lines, spaced by the font's
+// size rather than its full line height (CJK faces add a tall leading), and the lines are centred
+// inside the label with a small margin, the font shrinking a little where they would not fit: so a
+// two-line caption neither crosses the border of the frame above it nor touches the control below.
 class CaptionLabel final : public QLabel {
     Q_OBJECT
 

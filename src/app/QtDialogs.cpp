@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace qvset::app {
@@ -56,13 +57,23 @@ QWidget* QtDialogs::Parent() const {
 MessageAnswer QtDialogs::ShowMessage(const MessageRequest& request) {
     const QString title =
         request.title.empty() ? QString::fromUtf8(kApplicationTitle) : FromUtf8(request.title);
-    const bool question = request.buttons == MessageButtons::YesNo;
-    QMessageBox box(ToQtIcon(request.icon), title, FromUtf8(request.text),
-                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Parent());
-    box.setDefaultButton(question ? QMessageBox::Yes : QMessageBox::Ok);
-    const int result = box.exec();
-    if (!question) return MessageAnswer::Ok;
-    return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    QMessageBox box(ToQtIcon(request.icon), title, FromUtf8(request.text), QMessageBox::NoButton, Parent());
+    if (request.buttons != MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return MessageAnswer::Ok;
+    }
+    QPushButton* yes = box.addButton(QMessageBox::Yes);
+    QPushButton* no = box.addButton(QMessageBox::No);
+    // Escape and the close box answer neither Yes nor No: they press this button, which is never shown.
+    QPushButton* dismiss = box.addButton(QMessageBox::Cancel);
+    dismiss->hide();
+    box.setEscapeButton(dismiss);
+    box.setDefaultButton(yes);
+    box.exec();
+    if (box.clickedButton() == yes) return MessageAnswer::Yes;
+    if (box.clickedButton() == no) return MessageAnswer::No;
+    return MessageAnswer::Dismissed;
 }
 
 void QtDialogs::ShowOpen(FileDialogState& dialog) {

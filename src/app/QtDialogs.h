@@ -18,7 +18,8 @@ inline constexpr const char* kApplicationTitle = "qvset";
 QString ToQtFileFilter(const std::string& filter);
 
 // Message boxes and file dialogs of the window: QMessageBox and QFileDialog, modal to `parent` (or to
-// the active window when there is none).
+// the active window when there is none). A Yes/No question closed with Escape or its close box answers
+// Dismissed.
 class QtDialogs final : public Dialogs {
   public:
     explicit QtDialogs(QWidget* parent = nullptr) : m_parent(parent) {}

@@ -1,6 +1,7 @@
 #include "app/Screenshot.h"
 
 #include <QApplication>
+#include <QSaveFile>
 #include <QWidget>
 
 namespace qvset::app {
@@ -12,7 +13,14 @@ QImage RenderWindow(QWidget& window) {
 }
 
 bool SaveScreenshot(QWidget& window, const QString& fileName) {
-    return RenderWindow(window).save(fileName, "PNG");
+    const QImage image = RenderWindow(window);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!image.save(&file, "PNG")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 }  // namespace qvset::app

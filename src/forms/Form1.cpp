@@ -33,7 +33,8 @@ Form1::Form1(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& cloc
       m_spooler(spooler),
       m_clock(clock),
       m_dialogs(dialogs, [this] { BeforeDialog(); }),
-      m_pause(pause, [this] { BeforePause(); }),
+      m_pause(
+          pause, [this] { BeforePause(); }, [this] { AfterPause(); }),
       m_channel(spooler, m_dialogs, std::move(programFolder)),
       m_text1(kText1Initial),
       m_watch(spooler, m_dialogs),
@@ -105,22 +106,21 @@ void Form1::BeforeDialog() {
     if (Attached()) PaintNow();
 }
 
+// The busy cursor shows for each pause, and only then: a message box between two pauses of a handler
+// opens under the normal cursor.
 void Form1::BeforePause() {
     if (!Attached()) return;
     m_blocked = true;
     Paint();
-    if (!m_waitCursor) {
-        TheView().SetWaitCursor(true);
-        m_waitCursor = true;
-    }
+    TheView().SetWaitCursor(true);
     TheView().RepaintNow();
 }
 
+void Form1::AfterPause() {
+    if (Attached()) TheView().SetWaitCursor(false);
+}
+
 void Form1::HandlerReturned() {
-    if (m_waitCursor) {
-        TheView().SetWaitCursor(false);
-        m_waitCursor = false;
-    }
     if (m_blocked) {
         // The next tick the watch counts is a full interval after the handler returned.
         TheView().StartTimer(kTimer1, kTimer1IntervalMs);

@@ -64,6 +64,7 @@ class Form1 final : public FormLogic {
     void HandlerReturned() override;
     void BeforeDialog();
     void BeforePause();
+    void AfterPause();
 
     void FillPrinterList();
     void PickMakerPrinter();
@@ -140,8 +141,7 @@ class Form1 final : public FormLogic {
     JobWatch m_watch;
     HexConsole m_console;
 
-    bool m_blocked = false;     // the running handler paused, or a tick came while it ran
-    bool m_waitCursor = false;  // shown since the running handler's first pause
+    bool m_blocked = false;  // the running handler paused, or a tick came while it ran
 };
 
 }  // namespace qvset::forms

@@ -7,7 +7,6 @@
 #include <QTextLayout>
 
 #include "WindowFixture.h"
-#include "app/Form3.h"
 #include "app/Screenshot.h"
 
 namespace qvset::app::testing {
@@ -30,7 +29,7 @@ QRect AreaOf(const QWidget& window, const QWidget* control) {
 }
 
 TEST_F(Screenshots, MainWindowIsNotBlankAndShowsItsCaptions) {
-    Form1& form = Open();
+    QtForm& form = Open();
     const QImage image = RenderWindow(form);
     ASSERT_EQ(image.size(), form.size());
     QSet<QRgb> colours;
@@ -55,7 +54,7 @@ TEST_F(Screenshots, MainWindowIsNotBlankAndShowsItsCaptions) {
 }
 
 TEST_F(Screenshots, ChineseCaptionsHaveGlyphsInTheWindowsFont) {
-    Form1& form = Open();
+    QtForm& form = Open();
     for (const char* text :
          {"设置票样", "串口波特率 9600*n", "黑标上边沿相对于发票顶部的距离(单位：mm)", "说明"}) {
         QTextLayout layout(QString::fromUtf8(text), form.font());
@@ -73,8 +72,9 @@ TEST_F(Screenshots, ChineseCaptionsHaveGlyphsInTheWindowsFont) {
     }
 }
 
-TEST(PreviewScreenshot, TheTicketIsDrawn) {
-    Form3 preview([] {});
+TEST_F(Screenshots, ThePreviewsTicketIsDrawn) {
+    Open();
+    QtForm& preview = m_program->Form("Form3");
     const QImage image = RenderWindow(preview);
     const QWidget* picture = preview.findChild<QWidget*>("Picture1");
     ASSERT_NE(picture, nullptr);

@@ -2,31 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <QDateTime>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/Form1.h"
+#include "app/QtForm.h"
+#include "app/QtProgram.h"
+#include "forms/Clock.h"
+#include "forms/Form1.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset::app::testing {
 
 // A clock that shows what the test sets.
-class FixedClock final : public Clock {
+class FixedClock final : public forms::Clock {
   public:
-    QDateTime Now() const override { return m_now; }
-    void Set(QDateTime now) { m_now = std::move(now); }
+    std::string Now() const override { return m_now; }
+    void Set(std::string now) { m_now = std::move(now); }
 
   private:
-    QDateTime m_now{QDate(2024, 5, 3), QTime(14, 7, 9)};
+    std::string m_now = "2024/5/3 14:07:09";
 };
 
-// A main window over a MemorySpooler, recorded dialogs and pauses and a fixed clock, in a program
-// folder of its own. Ending the program is counted instead of done.
+// The program's Qt windows over a MemorySpooler, recorded dialogs and pauses and a fixed clock, in a
+// program folder of its own. Ending the program is counted instead of done.
 class WindowFixture : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -36,7 +37,7 @@ class WindowFixture : public ::testing::Test {
         std::filesystem::create_directories(m_folder);
     }
     void TearDown() override {
-        m_form.reset();
+        m_program.reset();
         std::filesystem::remove_all(m_folder);
     }
 
@@ -46,19 +47,22 @@ class WindowFixture : public ::testing::Test {
         return printers;
     }
 
-    Form1& Open(const std::vector<std::string>& printerNames = {"Office_Laser", "QV640_Virtual"}) {
+    // The main window, built and started up.
+    QtForm& Open(const std::vector<std::string>& printerNames = {"Office_Laser", "QV640_Virtual"}) {
         m_spooler.SetPrinters(Printers(printerNames));
-        m_form = std::make_unique<Form1>(m_spooler, m_dialogs, m_pause, m_clock, m_folder);
-        m_form->SetEndProgram([this] { ++m_endings; });
-        return *m_form;
+        m_program = std::make_unique<QtProgram>(m_spooler, m_dialogs, m_pause, m_clock, m_folder);
+        m_program->SetEndProgram([this] { ++m_endings; });
+        return m_program->Form("Form1");
     }
+
+    forms::Form1& Logic() { return static_cast<forms::Form1&>(m_program->Form("Form1").Logic()); }
 
     MemorySpooler m_spooler;
     qvset::testing::RecordingDialogs m_dialogs;
     qvset::testing::RecordingPause m_pause;
     FixedClock m_clock;
     std::filesystem::path m_folder;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<QtProgram> m_program;
     int m_endings = 0;
 };
 

@@ -3,6 +3,7 @@
 // documents to that queue byte for byte.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -11,77 +12,33 @@
 #include <vector>
 
 #include "Sandbox.h"
-#include "app/Form1.h"
-#include "app/Twips.h"
+#include "app/FaceButton.h"
+#include "app/QtForm.h"
+#include "app/QtProgram.h"
 #include "app/WindowFixture.h"
+#include "forms/FormLayout.h"
 #include "printer/HexCodec.h"
 #include "printer/PrinterSelection.h"
 #include "printer/cups/CupsSpooler.h"
 #include "support/RecordingDialogs.h"
+#include "support/VisibleSendButtons.h"
 
 namespace qvset::app {
 namespace {
 
+using qvset::testing::kBatchButton;
+using qvset::testing::kCancelSelectionButton;
 using qvset::testing::Sandbox;
+using qvset::testing::VisibleSendButton;
+using qvset::testing::VisibleSendButtons;
 using testing::FixedClock;
 
 constexpr const char* kQueue = "QV640_Virtual";
 constexpr const char* kBaudMessage = "您设置了波特率，完成后需要重启打印机";
 
-// Where a button sits in the window, in twips from the window's top-left corner (its frame's position
-// plus its own within the frame).
-struct Placement {
-    const char* name;
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
-// Every visible button that sends to the printer, as the window lays it out.
-const std::vector<Placement>& VisibleSendButtons() {
-    static const std::vector<Placement> placements = {
-        // 黑标设置 at 120, 2040
-        {"Command28", 120 + 240, 2040 + 480, 615, 375},
-        {"Command29", 120 + 1560, 2040 + 480, 615, 375},
-        // 纸张类型设置 at 2880, 2040
-        {"Command31", 2880 + 240, 2040 + 480, 735, 375},
-        {"Command32", 2880 + 1560, 2040 + 480, 735, 375},
-        // 黑标门槛 at 5640, 2040
-        {"Command30", 5640 + 480, 2040 + 480, 1095, 375},
-        // 打印头选择 at 120, 3480
-        {"Command33", 120 + 120, 3480 + 480, 975, 375},
-        {"Command34", 120 + 1440, 3480 + 480, 975, 375},
-        // 撕纸口位置选择 at 2880, 3480
-        {"Command35", 2880 + 240, 3480 + 480, 855, 375},
-        {"Command36", 2880 + 1560, 3480 + 480, 855, 375},
-        // 打印开始定位 at 120, 4920 and 打印结束定位 at 2880, 4920
-        {"Command37", 120 + 240, 4920 + 480, 615, 375},
-        {"Command38", 120 + 1560, 4920 + 480, 615, 375},
-        {"Command39", 2880 + 240, 4920 + 480, 615, 375},
-        {"Command40", 2880 + 1560, 4920 + 480, 615, 375},
-        // 串口波特率 9600*n at 5640, 3240: two columns, four rows
-        {"Command41", 5640 + 240, 3240 + 360, 615, 375},
-        {"Command42", 5640 + 1200, 3240 + 360, 615, 375},
-        {"Command43", 5640 + 240, 3240 + 960, 615, 375},
-        {"Command44", 5640 + 1200, 3240 + 960, 615, 375},
-        {"Command45", 5640 + 240, 3240 + 1560, 615, 375},
-        {"Command46", 5640 + 1200, 3240 + 1560, 615, 375},
-        {"Command47", 5640 + 240, 3240 + 2160, 615, 375},
-        {"Command48", 5640 + 1200, 3240 + 2160, 615, 375},
-        // 票据格式设置 at 7680, 2040: the B, L and P rows
-        {"Command25", 7680 + 1920, 2040 + 720, 615, 375},
-        {"Command23", 7680 + 1920, 2040 + 2040, 615, 375},
-        {"Command24", 7680 + 1920, 2040 + 3360, 615, 375},
-        // bottom row and top bar
-        {"Command17", 120, 6360, 1335, 735},
-        {"Command19", 1920, 6360, 1335, 735},
-        {"Command49", 120 + 9120, 120 + 160, 975, 375},
-    };
-    return placements;
-}
-
-const Placement& PlacementOf(const std::string& name) {
+const VisibleSendButton& PlacementOf(const std::string& name) {
+    if (name == kBatchButton.name) return kBatchButton;
+    if (name == kCancelSelectionButton.name) return kCancelSelectionButton;
     for (const auto& placement : VisibleSendButtons()) {
         if (name == placement.name) return placement;
     }
@@ -106,32 +63,37 @@ class WindowCups : public ::testing::Test {
     }
 
     void TearDown() override {
-        m_form.reset();
+        m_program.reset();
         std::filesystem::remove_all(m_folder);
     }
 
-    Form1& Open() {
-        m_form = std::make_unique<Form1>(*m_spooler, m_dialogs, m_pause, m_clock, m_folder);
-        m_form->SetEndProgram([] { ADD_FAILURE() << "the program ended"; });
-        m_form->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_form.get()));
-        return *m_form;
+    QtForm& Open() {
+        m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, m_pause, m_clock, m_folder);
+        m_program->SetEndProgram([] { ADD_FAILURE() << "the program ended"; });
+        m_program->ShowForm("Form1");
+        QtForm& form = *m_program->Existing("Form1");
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        return form;
     }
 
     // Clicks the point where the layout puts `name`: the centre of its twips rectangle, after checking
     // that the widget under that point is that button.
     void ClickWhereLaidOut(const std::string& name) {
-        const Placement& placement = PlacementOf(name);
-        const QRect rect = TwipsRect(placement.left, placement.top, placement.width, placement.height,
-                                     m_form->logicalDpiX(), m_form->logicalDpiY());
+        QtForm& form = *m_program->Existing("Form1");
+        const VisibleSendButton& placement = PlacementOf(name);
+        const int dpiX = form.logicalDpiX();
+        const int dpiY = form.logicalDpiY();
+        const QRect rect(
+            forms::TwipsToPixels(placement.left, dpiX), forms::TwipsToPixels(placement.top, dpiY),
+            forms::TwipsToPixels(placement.width, dpiX), forms::TwipsToPixels(placement.height, dpiY));
         const QPoint centre = rect.center();
-        QWidget* hit = m_form->childAt(centre);
+        QWidget* hit = form.childAt(centre);
         ASSERT_NE(hit, nullptr) << name;
         auto* button = qobject_cast<QPushButton*>(hit);
         ASSERT_NE(button, nullptr) << name << " hit " << hit->objectName().toStdString();
         ASSERT_EQ(button->objectName().toStdString(), name);
         ASSERT_TRUE(button->isEnabled()) << name;
-        QTest::mouseClick(m_form->windowHandle(), Qt::LeftButton, Qt::NoModifier, centre);
+        QTest::mouseClick(form.windowHandle(), Qt::LeftButton, Qt::NoModifier, centre);
     }
 
     // Clicks `name` where it is laid out and returns the hex of every document it left on the queue,
@@ -148,91 +110,43 @@ class WindowCups : public ::testing::Test {
         return documents;
     }
 
+    bool IsLit(const std::string& name) {
+        return m_program->Existing("Form1")->Control<FaceButton>(name)->IsLit();
+    }
+
     qvset::testing::RecordingDialogs m_dialogs;
     qvset::testing::RecordingPause m_pause;
     FixedClock m_clock;
     std::filesystem::path m_folder;
     std::unique_ptr<CupsSpooler> m_spooler;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<QtProgram> m_program;
 };
 
 TEST_F(WindowCups, StartUpMakesTheFirstMakerQueueTheDefault) {
-    Form1& form = Open();
+    QtForm& form = Open();
     EXPECT_EQ(m_spooler->CurrentPrinter(), kQueue);
-    EXPECT_EQ(form.Text("Combo1").rfind(std::string(kQueue) + ",", 0), 0u) << form.Text("Combo1");
+    const std::string shown = form.Control<QComboBox>("Combo1")->currentText().toStdString();
+    EXPECT_EQ(shown.rfind(std::string(kQueue) + ",", 0), 0u) << shown;
     // Another client of the same server sees the same default.
     EXPECT_EQ(Sandbox::Shell("lpstat -d | grep -q 'destination: QV640_Virtual'"), 0);
     EXPECT_TRUE(m_dialogs.Messages().empty());
 }
 
 TEST_F(WindowCups, EachVisibleButtonSendsItsDocumentToTheVirtualQueue) {
-    struct Expected {
-        const char* button;
-        const char* hex;  // the one document it sends
-        bool baudMessage;
-    };
-    const std::vector<Expected> table = {
-        {"Command28", "1B4202", false},  // black mark on
-        {"Command29", "1B4203", false},  // black mark off
-        {"Command31", "1B4204", false},  // 76 mm paper
-        {"Command32", "1B4205", false},  // 58 mm paper
-        {"Command30", "1B4201", false},  // recalibrate the black-mark threshold
-        {"Command33", "1B420A", false},  // standard head
-        {"Command34", "1B420B", false},  // noise-reduced head
-        {"Command35", "1B420C", false},  // high tear-off edge, QV640
-        {"Command36", "1B420D", false},  // low tear-off edge, QV650
-        {"Command37", "1B4206", false},  // print start positioning on
-        {"Command38", "1B4207", false},  // print start positioning off
-        {"Command39", "1B4208", false},  // print end positioning on
-        {"Command40", "1B4209", false},  // print end positioning off
-        {"Command41", "1B420E", true},   // 9600 x 1
-        {"Command42", "1B420F", true},   // 9600 x 2
-        {"Command43", "1B4210", true},   // 9600 x 4
-        {"Command44", "1B4211", true},   // 9600 x 12
-        {"Command45", "1B4212", true},   // 9600 x 24
-        {"Command46", "1B4213", true},   // 9600 x 30
-        {"Command47", "1B4214", true},   // 9600 x 36
-        {"Command48", "1B4215", true},   // 9600 x 42
-        // The geometry buttons with the initial texts B 27, L 152, P 35 (item encoding, 0.175 mm units).
-        {"Command25", "1D2846040006009B00", false},
-        {"Command23", "1D2846040004006503", false},
-        {"Command24", "1D284604000500C900", false},
-        // 测试: the printer's self-test.
-        {"Command17", "1B3A000050", false},
-    };
-    Form1& form = Open();
+    Open();
     ASSERT_EQ(m_spooler->CurrentPrinter(), kQueue);
-    for (const auto& row : table) {
+    for (const auto& row : VisibleSendButtons()) {
         m_dialogs.Clear();
-        EXPECT_EQ(ClickAndCollect(row.button, 1), std::vector<std::string>{row.hex}) << row.button;
+        EXPECT_EQ(ClickAndCollect(row.name, 1), std::vector<std::string>{row.hex}) << row.name;
         EXPECT_EQ(m_dialogs.MessageTexts(),
                   row.baudMessage ? std::vector<std::string>{kBaudMessage} : std::vector<std::string>{})
-            << row.button;
+            << row.name;
     }
     // What the clicks recorded: the last choice of each item, lit.
-    for (const char* lit : {"Command29", "Command32", "Command30", "Command34", "Command36", "Command38",
-                            "Command40", "Command48", "Command23", "Command24", "Command25"}) {
-        EXPECT_TRUE(form.IsLit(lit)) << lit;
-    }
+    for (const auto& lit : qvset::testing::LitAfterEveryVisibleSendButton()) EXPECT_TRUE(IsLit(lit)) << lit;
 
-    // 设置票样 re-sends every recorded item as one document: the baud message first, then 102 digits in
-    // item order (black mark, paper, head, tear-off edge, print start, print end, L, P, B, threshold,
-    // baud rate).
-    const std::vector<std::string> batchParts = {
-        "1B4203",              // black mark off
-        "1B4205",              // 58 mm paper
-        "1B420B",              // noise-reduced head
-        "1B420D",              // low tear-off edge
-        "1B4207",              // print start positioning off
-        "1B4209",              // print end positioning off
-        "1D2846040004006503",  // L 152
-        "1D284604000500C900",  // P 35
-        "1D2846040006009B00",  // B 27
-        "1B4201",              // threshold recalibration
-        "1B4215",              // 9600 x 42
-    };
-    std::string batch;
-    for (const auto& part : batchParts) batch += part;
+    // 设置票样 re-sends every recorded item as one document, after the baud message.
+    const std::string batch = qvset::testing::BatchAfterEveryVisibleSendButton();
     ASSERT_EQ(batch.size(), 102u);
     m_dialogs.Clear();
     EXPECT_EQ(ClickAndCollect("Command19", 1), std::vector<std::string>{batch});
@@ -240,13 +154,13 @@ TEST_F(WindowCups, EachVisibleButtonSendsItsDocumentToTheVirtualQueue) {
 }
 
 TEST_F(WindowCups, CancelledSelectionThenAFewSettingsGiveTheWorkedBatch) {
-    Form1& form = Open();
+    Open();
     // Settle a previous selection away with 取消选定: no ticket description is open, so no question.
     ClickAndCollect("Command33", 1);
     m_dialogs.Clear();
     ClickWhereLaidOut("Command49");
     EXPECT_TRUE(m_dialogs.Messages().empty());
-    EXPECT_FALSE(form.IsLit("Command33"));
+    EXPECT_FALSE(IsLit("Command33"));
 
     // Nothing recorded: 设置票样 only says so and sends nothing.
     const std::size_t before = Sandbox::CapturedJobs(kQueue).size();

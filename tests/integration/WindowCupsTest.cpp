@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "Sandbox.h"
 #include "app/FaceButton.h"
 #include "app/QtForm.h"
+#include "app/QtPause.h"
 #include "app/QtProgram.h"
 #include "app/WindowFixture.h"
 #include "forms/FormLayout.h"
@@ -178,6 +180,28 @@ TEST_F(WindowCups, CancelledSelectionThenAFewSettingsGiveTheWorkedBatch) {
     EXPECT_EQ(m_dialogs.MessageTexts(), std::vector<std::string>{kBaudMessage});
     // The refused batch left no document: exactly the five above arrived.
     EXPECT_EQ(Sandbox::CapturedJobs(kQueue).size(), before + 5);
+}
+
+// The tuning run the window starts on a queue that prints at once: its last documents are still on
+// their way when the handler returns, but the watch's first look comes a second later, so the run ends
+// as done, as the command line's run does. (Command3 lies below the client area; the test reaches it
+// through the logic, with the run's extra pause set to none.)
+TEST_F(WindowCups, ASingleModeRunOnAQueueThatPrintsAtOnceEndsDone) {
+    QtPause pause;
+    m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, pause, m_clock, m_folder);
+    m_program->SetEndProgram([] { ADD_FAILURE() << "the program ended"; });
+    m_program->ShowForm("Form1");
+    QtForm& form = *m_program->Existing("Form1");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const std::size_t before = Sandbox::CapturedJobs(kQueue).size();
+    form.Logic().OnEvent(forms::FormEvent::Change("Text1", "0"));
+    form.Logic().OnEvent(forms::FormEvent::Click("Command3"));
+    const auto label8 = [&form] { return form.Control<QLabel>("Label8")->text().toStdString(); };
+    EXPECT_EQ(label8(), "正在设置....");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return label8() == "完成..." || label8() == "设置失败..."; }, 45000));
+    EXPECT_EQ(label8(), "完成...");
+    EXPECT_TRUE(m_dialogs.Messages().empty()) << m_dialogs.MessageTexts().front();
+    EXPECT_EQ(Sandbox::WaitForJobs(kQueue, before + 37).size(), before + 37);  // the store job, 9 samples
 }
 
 }  // namespace

@@ -107,7 +107,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(
         QString::fromUtf8(kVersion.data(), static_cast<qsizetype>(kVersion.size())));
     QGuiApplication::setDesktopFileName(QStringLiteral("qvset"));
-    app::LoadChineseTranslations(application);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(kDescription));
@@ -151,6 +150,9 @@ int main(int argc, char** argv) {
         std::cerr << "qvset: --form goes with --screenshot\nsee 'qvset --help'\n";
         return 2;
     }
+    // The window's standard buttons and file dialogs in Chinese, like the rest of it (the command line's
+    // help above stays in English).
+    app::LoadChineseTranslations(application);
     if (parser.isSet(screenshot)) return Screenshot(parser.value(screenshot), formNumber);
 
     auto spooler = CreateDefaultSpooler();

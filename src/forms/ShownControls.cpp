@@ -4,14 +4,50 @@
 
 namespace qvset::forms {
 
-ShownControls::ShownControls(const FormLayout& layout) : m_layout(layout) {
+ControlStates InitialStates(const FormLayout& layout) {
+    ControlStates states;
     for (const ControlSpec& spec : layout.controls) {
         ControlState state;
-        // A drop-down list starts empty; every other control shows its caption or initial text.
         if (spec.kind != ControlKind::ComboList) state.text = spec.caption;
-        m_states.emplace(spec.name, std::move(state));
+        states.emplace(spec.name, std::move(state));
+    }
+    return states;
+}
+
+void TakeUserEvent(const FormLayout& layout, const FormEvent& event, ControlStates& states) {
+    const ControlSpec* spec = layout.Find(event.control);
+    const auto found = states.find(event.control);
+    if (spec == nullptr || found == states.end()) return;
+    ControlState& state = found->second;
+    switch (event.kind) {
+        case EventKind::Change:
+            state.text = event.text;
+            break;
+        case EventKind::Click:
+            if (spec->kind == ControlKind::CheckBox) state.checked = event.checked;
+            break;
+        case EventKind::OptionOn:
+            for (const ControlSpec& other : layout.controls) {
+                const bool sameContainer =
+                    (other.container == nullptr) == (spec->container == nullptr) &&
+                    (other.container == nullptr || std::string_view(other.container) == spec->container);
+                if (other.kind == ControlKind::Option && sameContainer)
+                    states.at(other.name).checked = &other == spec;
+            }
+            break;
+        case EventKind::Pick:
+            state.selected = event.index;
+            if (event.index >= 0 && static_cast<std::size_t>(event.index) < state.entries.size()) {
+                state.text = state.entries[static_cast<std::size_t>(event.index)];
+            }
+            break;
+        case EventKind::Tick:
+        case EventKind::Close:
+            break;
     }
 }
+
+ShownControls::ShownControls(const FormLayout& layout) : m_layout(layout), m_states(InitialStates(layout)) {}
 
 const ControlState& ShownControls::Of(std::string_view control) const {
     const auto found = m_states.find(control);
@@ -70,38 +106,6 @@ void ShownControls::ShowSelected(std::string_view control, int index) {
         state.text = inList ? state.entries[static_cast<std::size_t>(index)] : std::string();
     }
     if (m_view != nullptr) m_view->SetSelectedIndex(control, index);
-}
-
-void ShownControls::Note(const FormEvent& event) {
-    const ControlSpec* spec = m_layout.Find(event.control);
-    if (spec == nullptr) return;
-    ControlState& state = At(event.control);
-    switch (event.kind) {
-        case EventKind::Change:
-            state.text = event.text;
-            break;
-        case EventKind::Click:
-            if (spec->kind == ControlKind::CheckBox) state.checked = event.checked;
-            break;
-        case EventKind::OptionOn:
-            for (const ControlSpec& other : m_layout.controls) {
-                if (other.kind != ControlKind::Option) continue;
-                const bool sameGroup = (other.container == nullptr && spec->container == nullptr) ||
-                                       (other.container != nullptr && spec->container != nullptr &&
-                                        std::string_view(other.container) == spec->container);
-                if (sameGroup) At(other.name).checked = &other == spec;
-            }
-            break;
-        case EventKind::Pick:
-            state.selected = event.index;
-            if (event.index >= 0 && static_cast<std::size_t>(event.index) < state.entries.size()) {
-                state.text = state.entries[static_cast<std::size_t>(event.index)];
-            }
-            break;
-        case EventKind::Tick:
-        case EventKind::Close:
-            break;
-    }
 }
 
 }  // namespace qvset::forms

@@ -23,6 +23,17 @@ struct ControlState {
     bool operator==(const ControlState&) const = default;
 };
 
+using ControlStates = std::map<std::string, ControlState, std::less<>>;
+
+// Every control as a face builds it from the layout: enabled, unlit, unticked, showing its caption or
+// initial text (a drop-down list: nothing).
+ControlStates InitialStates(const FormLayout& layout);
+
+// What a toolkit's control shows by itself once the user has worked it, before the logic answers: the
+// typed text, the new tick, the option switched on (and the other options of its container off), the
+// picked entry.
+void TakeUserEvent(const FormLayout& layout, const FormEvent& event, ControlStates& states);
+
 // What a window's face shows of every control, as far as the logic knows: the state the face built
 // from the layout, every change the logic made since, and what the user's events changed. The Show
 // calls compare with that and hand the view only what differs, so a text the user is typing is never
@@ -44,13 +55,13 @@ class ShownControls {
 
     // Takes note of what the face already shows after a user's event: a changed text, a new tick, an
     // option switched on (and the other options of its container off), a picked entry.
-    void Note(const FormEvent& event);
+    void Note(const FormEvent& event) { TakeUserEvent(m_layout, event, m_states); }
 
   private:
     ControlState& At(std::string_view control);
 
     const FormLayout& m_layout;
-    std::map<std::string, ControlState, std::less<>> m_states;
+    ControlStates m_states;
     View* m_view = nullptr;
 };
 

@@ -12,35 +12,18 @@
 #include "forms/Clock.h"
 #include "forms/Form1.h"
 #include "printer/MemorySpooler.h"
+#include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 
 namespace qvset::app::testing {
 
-// A clock that shows what the test sets.
-class FixedClock final : public forms::Clock {
-  public:
-    std::string Now() const override { return m_now; }
-    void Set(std::string now) { m_now = std::move(now); }
-
-  private:
-    std::string m_now = "2024/5/3 14:07:09";
-};
+using qvset::testing::FixedClock;
 
 // The program's Qt windows over a MemorySpooler, recorded dialogs and pauses and a fixed clock, in a
 // program folder of its own. Ending the program is counted instead of done.
 class WindowFixture : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("qvset-app-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_folder);
-    }
-    void TearDown() override {
-        m_program.reset();
-        std::filesystem::remove_all(m_folder);
-    }
-
     static std::vector<PrinterInfo> Printers(const std::vector<std::string>& names) {
         std::vector<PrinterInfo> printers;
         for (const auto& name : names) printers.push_back({name, "Generic", "usb://" + name});
@@ -61,7 +44,8 @@ class WindowFixture : public ::testing::Test {
     qvset::testing::RecordingDialogs m_dialogs;
     qvset::testing::RecordingPause m_pause;
     FixedClock m_clock;
-    std::filesystem::path m_folder;
+    qvset::testing::TestFolder m_testFolder{"qvset-app-"};
+    const std::filesystem::path& m_folder = m_testFolder.Path();
     std::unique_ptr<QtProgram> m_program;
     int m_endings = 0;
 };

@@ -4,13 +4,7 @@
 
 namespace qvset::forms::testing {
 
-RecordingView::RecordingView(const FormLayout& layout) : m_layout(layout) {
-    for (const ControlSpec& spec : layout.controls) {
-        ControlState state;
-        if (spec.kind != ControlKind::ComboList) state.text = spec.caption;
-        m_states.emplace(spec.name, std::move(state));
-    }
-}
+RecordingView::RecordingView(const FormLayout& layout) : m_layout(layout), m_states(InitialStates(layout)) {}
 
 ControlState& RecordingView::At(std::string_view control) {
     const auto found = m_states.find(control);
@@ -61,35 +55,7 @@ void RecordingView::StartTimer(std::string_view timer, int intervalMs) {
 }
 
 void RecordingView::TakeUserEvent(const FormEvent& event) {
-    const ControlSpec* spec = m_layout.Find(event.control);
-    if (spec == nullptr) return;
-    ControlState& state = At(event.control);
-    switch (event.kind) {
-        case EventKind::Change:
-            state.text = event.text;
-            break;
-        case EventKind::Click:
-            if (spec->kind == ControlKind::CheckBox) state.checked = event.checked;
-            break;
-        case EventKind::OptionOn:
-            for (const ControlSpec& other : m_layout.controls) {
-                const bool sameContainer =
-                    (other.container == nullptr) == (spec->container == nullptr) &&
-                    (other.container == nullptr || std::string_view(other.container) == spec->container);
-                if (other.kind == ControlKind::Option && sameContainer)
-                    At(other.name).checked = &other == spec;
-            }
-            break;
-        case EventKind::Pick:
-            state.selected = event.index;
-            if (event.index >= 0 && static_cast<std::size_t>(event.index) < state.entries.size()) {
-                state.text = state.entries[static_cast<std::size_t>(event.index)];
-            }
-            break;
-        case EventKind::Tick:
-        case EventKind::Close:
-            break;
-    }
+    forms::TakeUserEvent(m_layout, event, m_states);
 }
 
 std::set<std::string> RecordingView::Lit() const {

@@ -43,7 +43,7 @@ class RecordingView final : public View {
     bool Checked(std::string_view control) const { return Of(control).checked; }
     // Every control shown lit.
     std::set<std::string> Lit() const;
-    const std::map<std::string, ControlState, std::less<>>& States() const { return m_states; }
+    const ControlStates& States() const { return m_states; }
 
     int Repaints() const { return m_repaints; }
     // Each change of the busy cursor, in order.
@@ -61,7 +61,7 @@ class RecordingView final : public View {
     ControlState& At(std::string_view control);
 
     const FormLayout& m_layout;
-    std::map<std::string, ControlState, std::less<>> m_states;
+    ControlStates m_states;
     int m_repaints = 0;
     std::vector<bool> m_cursor;
     std::vector<std::pair<std::string, int>> m_timerStarts;

@@ -14,36 +14,19 @@
 #include "printer/MemorySpooler.h"
 #include "printer/Utf8.h"
 #include "support/DocumentsAsHex.h"
+#include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 
 namespace qvset::forms::testing {
 
-// A clock that shows what the test sets.
-class FixedClock final : public Clock {
-  public:
-    std::string Now() const override { return m_now; }
-    void Set(std::string now) { m_now = std::move(now); }
-
-  private:
-    std::string m_now = "2024/5/3 14:07:09";
-};
+using qvset::testing::FixedClock;
 
 // The main window's logic over a MemorySpooler, recorded dialogs and pauses, a fixed clock and a
 // recording face, in a program folder of its own. The helpers raise the events a face raises when
 // the user works the controls.
 class WindowLogic : public ::testing::Test {
   public:
-    void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("qvset-forms-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_folder);
-    }
-    void TearDown() override {
-        m_form.reset();
-        std::filesystem::remove_all(m_folder);
-    }
-
     static std::vector<PrinterInfo> Printers(const std::vector<std::string>& names) {
         std::vector<PrinterInfo> printers;
         for (const auto& name : names) printers.push_back({name, "Generic", "usb://" + name});
@@ -103,7 +86,8 @@ class WindowLogic : public ::testing::Test {
     qvset::testing::RecordingDialogs m_dialogs;
     qvset::testing::RecordingPause m_pause;
     FixedClock m_clock;
-    std::filesystem::path m_folder;
+    qvset::testing::TestFolder m_testFolder{"qvset-forms-"};
+    const std::filesystem::path& m_folder = m_testFolder.Path();
     std::unique_ptr<RecordingView> m_view;
     std::unique_ptr<Form1> m_form;
 };

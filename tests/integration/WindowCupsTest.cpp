@@ -33,7 +33,7 @@ using qvset::testing::kCancelSelectionButton;
 using qvset::testing::Sandbox;
 using qvset::testing::VisibleSendButton;
 using qvset::testing::VisibleSendButtons;
-using testing::FixedClock;
+using qvset::testing::FixedClock;
 
 constexpr const char* kQueue = "QV640_Virtual";
 constexpr const char* kBaudMessage = "您设置了波特率，完成后需要重启打印机";

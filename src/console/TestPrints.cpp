@@ -6,12 +6,7 @@
 namespace qvset {
 namespace {
 
-const std::vector<std::uint8_t> kSelfTest = {0x1B, 0x3A, 0x00, 0x00, 0x50};
-const std::vector<std::uint8_t> kFeedForward = {0x1B, 0x4A, 0x03};
-const std::vector<std::uint8_t> kFeedBack = {0x1B, 0x6A, 0x03};
 const std::vector<std::uint8_t> kPinTestStart = {0x0A};
-constexpr std::string_view kLineFeed = "0A";
-constexpr std::string_view kFormFeed = "0C";
 constexpr std::string_view kPinTestEnd = "1B4A50";
 constexpr std::string_view kPinLineHead = "1B2A013207";
 constexpr std::string_view kPinLineTail = "0D0A";
@@ -19,7 +14,11 @@ constexpr int kLeadingBlankColumns = 42;
 constexpr int kPinColumns = 200;
 constexpr int kTrailingBlankColumns = 1600;
 constexpr int kPins = 8;
-constexpr std::uint8_t kCarriageReturn = 0x0D;
+
+template <std::size_t N>
+std::vector<std::uint8_t> Payload(const std::array<std::uint8_t, N>& command) {
+    return {command.begin(), command.end()};
+}
 
 void AppendRepeated(std::string& hex, std::string_view pair, int times) {
     for (int i = 0; i < times; ++i) hex += pair;
@@ -28,25 +27,30 @@ void AppendRepeated(std::string& hex, std::string_view pair, int times) {
 }  // namespace
 
 void PrintSelfTest(PrintChannel& channel) {
-    channel.SendBytes(kSelfTest);
+    channel.SendBytes(Payload(kSelfTestCommand));
 }
 void FeedLine(PrintChannel& channel) {
-    channel.SendHex(kLineFeed);
+    channel.SendHex(kLineFeedHex);
 }
 void FeedPage(PrintChannel& channel) {
-    channel.SendHex(kFormFeed);
+    channel.SendHex(kFormFeedHex);
 }
 void FeedForward(PrintChannel& channel) {
-    channel.SendBytes(kFeedForward);
+    channel.SendBytes(Payload(kFeedForwardCommand));
 }
 void FeedBack(PrintChannel& channel) {
-    channel.SendBytes(kFeedBack);
+    channel.SendBytes(Payload(kFeedBackCommand));
+}
+
+std::uint8_t PinDots(int pin) {
+    if (pin < 1 || pin > kPins) return 0;
+    return static_cast<std::uint8_t>(0x80u >> (pin - 1));
 }
 
 std::string BuildPinTestLine(int pin) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     if (pin < 1 || pin > kPins) return {};
-    const auto dots = static_cast<unsigned>(0x80u >> (pin - 1));
+    const unsigned dots = PinDots(pin);
     const std::string pair{kDigits[(dots >> 4) & 0xF], kDigits[dots & 0xF]};
     std::string hex(kPinLineHead);
     AppendRepeated(hex, "00", kLeadingBlankColumns);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "printer/PrintChannel.h"
 
@@ -8,6 +11,15 @@ namespace qvset {
 
 // The fixed paper-motion and test-print buttons. Each sends its bytes through the channel and changes
 // nothing else.
+
+// The bytes each button sends.
+inline constexpr std::array<std::uint8_t, 5> kSelfTestCommand = {0x1B, 0x3A, 0x00, 0x00, 0x50};
+inline constexpr std::array<std::uint8_t, 3> kFeedForwardCommand = {0x1B, 0x4A, 0x03};
+inline constexpr std::array<std::uint8_t, 3> kFeedBackCommand = {0x1B, 0x6A, 0x03};
+inline constexpr std::string_view kLineFeedHex = "0A";
+inline constexpr std::string_view kFormFeedHex = "0C";
+// Ends the pin number before its line.
+inline constexpr std::uint8_t kCarriageReturn = 0x0D;
 
 // Command1 "打印自检" and Command17 "测试": ESC ':' NUL NUL 'P'.
 void PrintSelfTest(PrintChannel& channel);
@@ -20,6 +32,8 @@ void FeedForward(PrintChannel& channel);
 // Command11 "微退纸": ESC 'j' 3.
 void FeedBack(PrintChannel& channel);
 
+// The column byte with only dot `pin` (1..8) set: 0x80 for pin 1 down to 0x01 for pin 8.
+std::uint8_t PinDots(int pin);
 // The bit-image line that prints 200 columns with only dot `pin` (1..8) set: 1,849 bytes as hex
 // (empty for a pin outside 1..8).
 std::string BuildPinTestLine(int pin);

@@ -8,8 +8,6 @@ namespace qvset {
 namespace {
 
 constexpr std::string_view kGeometryPrefix = "1D28460400";
-constexpr std::int32_t kFormatSetUnit = 176;  // thousandths of a millimetre per count
-constexpr std::int32_t kItemUnit = 175;
 
 std::string TwoHexDigits(std::uint32_t byte) {
     char text[4];

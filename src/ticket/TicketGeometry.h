@@ -25,6 +25,11 @@ inline constexpr std::uint8_t kFnTicketLength = 0x04;
 inline constexpr std::uint8_t kFnStartOffset = 0x05;
 inline constexpr std::uint8_t kFnBlackMarkOffset = 0x06;
 
+// Thousandths of a millimetre per motion count: 0.176 mm in the format-set encoding, 0.175 mm in the
+// item encoding.
+inline constexpr std::int32_t kFormatSetUnit = 176;
+inline constexpr std::int32_t kItemUnit = 175;
+
 // Format-set encoding: the thousandths of a millimetre (half-even) in units of 0.176 mm, as the four
 // hex digits nL nH. nullopt when the value is not finite, its thousandths do not fit 32 bits, or the
 // count is negative or does not fit 16 bits (from 11534.336 mm).

@@ -1,0 +1,530 @@
+#include "decode/CommandDecoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+#include "console/TestPrints.h"
+#include "decode/BitImageSummary.h"
+#include "decode/DecodeWords.h"
+#include "printer/AnsiText.h"
+#include "printer/HexCodec.h"
+#include "settings/FlagCommands.h"
+#include "ticket/TicketGeometry.h"
+#include "tuning/ParameterCommands.h"
+
+namespace qvset {
+namespace {
+
+using Span = std::span<const std::uint8_t>;
+
+constexpr std::uint8_t kEsc = 0x1B;
+constexpr std::uint8_t kGs = 0x1D;
+
+Bytes FromHex(std::string_view hex) {
+    return DecodeHex(hex).value();
+}
+
+Bytes FirstBytes(Span bytes, std::size_t count) {
+    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes.size())));
+}
+
+// The opening bytes of every command, cut from what its builder writes, and the shapes the decoder
+// reads the rest by. Built once.
+struct Openings {
+    Bytes flag;                          // ESC 'B' (then n)
+    Bytes geometry;                      // GS ( F (then pL pH fn m nL nH)
+    std::size_t geometryParameters = 0;  // pL pH of the geometry command: 4
+    Bytes table;                         // ESC ':' 'E' (then the count, little endian, and the body)
+    Bytes factoryTable;
+    Bytes storeOrTest;  // ESC ':' NUL NUL (then 'R' or 'P')
+    Bytes save;
+    Bytes selfTest;
+    Bytes modeValue;  // ESC 01 '@' (then the signature, mode code, value, flag)
+    std::size_t modeValueLength = 0;
+    Bytes bitImage;     // ESC '*' (then m nL nH and the columns)
+    Bytes feedForward;  // ESC 'J' (then n)
+    Bytes feedBack;     // ESC 'j' (then n)
+    std::uint8_t lineFeed = 0;
+    std::uint8_t formFeed = 0;
+    std::uint8_t carriageReturn = 0;
+};
+
+constexpr std::size_t kLengthBytes = 2;  // pL pH and the parameter table's count
+
+const Openings& TheOpenings() {
+    static const Openings openings = [] {
+        Openings o;
+        const Bytes flag = FromHex(BuildFlagCommand(kItemBlackMark, kCodeFirst));
+        o.flag = FirstBytes(flag, flag.size() - 1);
+        const Bytes geometry = FromHex(BuildGeometryCommand(kFnTicketLength, "0").value());
+        const std::size_t geometryOpening = 3;
+        o.geometry = FirstBytes(geometry, geometryOpening);
+        o.geometryParameters = geometry[geometryOpening] + 256u * geometry[geometryOpening + 1];
+        o.factoryTable = FromHex(FactoryParameterTable());
+        o.table = FirstBytes(o.factoryTable, 3);
+        o.save = SaveCommand();
+        o.selfTest = Bytes(kSelfTestCommand.begin(), kSelfTestCommand.end());
+        o.storeOrTest = FirstBytes(o.save, o.save.size() - 1);
+        const Bytes modeValue = BuildModeValueCommand(ModeCode(TuningMode::HighSpeed), 0, kStoreFlag);
+        o.modeValue = FirstBytes(modeValue, modeValue.size() - kCommandSignature.size() - 3);
+        o.modeValueLength = modeValue.size();
+        o.bitImage = FirstBytes(FromHex(BuildPinTestLine(1)), 2);
+        o.feedForward = FirstBytes(kFeedForwardCommand, kFeedForwardCommand.size() - 1);
+        o.feedBack = FirstBytes(kFeedBackCommand, kFeedBackCommand.size() - 1);
+        o.lineFeed = FromHex(kLineFeedHex)[0];
+        o.formFeed = FromHex(kFormFeedHex)[0];
+        o.carriageReturn = kCarriageReturn;
+        return o;
+    }();
+    return openings;
+}
+
+std::string TwoDigits(std::uint32_t byte) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", byte & 0xFFu);
+    return text;
+}
+
+// A command's bytes as they are usually written: ESC B 02, GS ( F, ESC : NUL NUL R.
+std::string Spell(Span bytes) {
+    std::string text;
+    for (std::uint8_t byte : bytes) {
+        if (!text.empty()) text.push_back(' ');
+        switch (byte) {
+            case 0x00:
+                text += "NUL";
+                break;
+            case kEsc:
+                text += "ESC";
+                break;
+            case kGs:
+                text += "GS";
+                break;
+            default:
+                if (byte > 0x20 && byte < 0x7F) {
+                    text.push_back(static_cast<char>(byte));
+                } else {
+                    text += TwoDigits(byte);
+                }
+        }
+    }
+    return text;
+}
+
+bool StartsWith(Span rest, const Bytes& opening) {
+    return rest.size() >= opening.size() && std::equal(opening.begin(), opening.end(), rest.begin());
+}
+
+// The document ends inside `opening`.
+bool EndsInside(Span rest, const Bytes& opening) {
+    return rest.size() < opening.size() && std::equal(rest.begin(), rest.end(), opening.begin());
+}
+
+bool Same(Span bytes, const Bytes& expected) {
+    return bytes.size() == expected.size() && std::equal(bytes.begin(), bytes.end(), expected.begin());
+}
+
+DecodedCommand Entry(CommandKind kind, Span bytes, std::string mnemonic, std::string meaning) {
+    DecodedCommand entry;
+    entry.kind = kind;
+    entry.bytes.assign(bytes.begin(), bytes.end());
+    entry.mnemonic = std::move(mnemonic);
+    entry.meaning = std::move(meaning);
+    return entry;
+}
+
+void AddNumber(DecodedCommand& entry, std::string name, std::int64_t value) {
+    entry.fields.push_back({std::move(name), value});
+}
+
+void AddText(DecodedCommand& entry, std::string name, std::string value) {
+    entry.fields.push_back({std::move(name), std::move(value)});
+}
+
+// A command the document cut off: the bytes that are there, and how many the command needs (0 when
+// that is not known yet).
+DecodedCommand CutOff(CommandKind kind, Span rest, std::string_view name, std::size_t needed) {
+    std::string meaning = std::string(name) + ", cut off by the end of the document after " +
+                          std::to_string(rest.size()) + (rest.size() == 1 ? " byte" : " bytes");
+    if (needed > 0) meaning += " of " + std::to_string(needed);
+    DecodedCommand entry = Entry(kind, rest, Spell(rest), std::move(meaning));
+    entry.truncated = true;
+    AddNumber(entry, "needed", static_cast<std::int64_t>(needed));
+    return entry;
+}
+
+// A command whose opening is known but whose parameters no builder writes: unknown bytes with a note.
+DecodedCommand Refused(Span bytes, std::string note) {
+    DecodedCommand entry = Entry(CommandKind::Unknown, bytes, Spell(bytes), "unknown: " + note);
+    AddText(entry, "note", std::move(note));
+    return entry;
+}
+
+DecodedCommand DecodeFlag(Span rest, const Openings& o) {
+    const std::size_t length = o.flag.size() + 1;
+    if (rest.size() < length) return CutOff(CommandKind::Flag, rest, "ESC B", length);
+    const Span command = rest.first(length);
+    const std::uint8_t n = command[o.flag.size()];
+    const auto table = FlagCommandTable();
+    const auto row = std::find_if(table.begin(), table.end(), [n](const auto& r) { return r.n == n; });
+    if (row == table.end()) return Refused(command, "ESC B " + TwoDigits(n) + " sets no switch");
+    DecodedCommand entry = Entry(CommandKind::Flag, command, Spell(command),
+                                 DescribeChoice(*row) + " (" + std::string(FlagItemCaption(row->item)) +
+                                     ": " + std::string(row->choiceText) + ", item " +
+                                     std::to_string(row->item) + ", code " + std::to_string(row->code) + ")");
+    AddNumber(entry, "n", n);
+    AddNumber(entry, "item", row->item);
+    AddNumber(entry, "code", row->code);
+    AddText(entry, "switch", std::string(SwitchWord(row->item)));
+    AddText(entry, "choice", std::string(ChoiceWord(*row)));
+    return entry;
+}
+
+// The geometry item a function byte sets, and whether it is the format-set encoding.
+struct GeometryFunction {
+    std::uint8_t fn;
+    int item;
+    bool formatSet;
+};
+constexpr std::array<GeometryFunction, 6> kGeometryFunctions{{
+    {kFnFormatStart, kItemStartOffset, true},
+    {kFnFormatBlackMark, kItemBlackMarkOffset, true},
+    {kFnFormatLength, kItemTicketLength, true},
+    {kFnTicketLength, kItemTicketLength, false},
+    {kFnStartOffset, kItemStartOffset, false},
+    {kFnBlackMarkOffset, kItemBlackMarkOffset, false},
+}};
+
+DecodedCommand DecodeGeometry(Span rest, const Openings& o) {
+    const std::size_t head = o.geometry.size() + kLengthBytes;
+    if (rest.size() < head) return CutOff(CommandKind::Geometry, rest, "GS ( F", 0);
+    const std::size_t parameters = rest[o.geometry.size()] + 256u * rest[o.geometry.size() + 1];
+    const std::size_t length = head + parameters;
+    const bool shaped = parameters == o.geometryParameters;
+    if (rest.size() < length) {
+        return CutOff(shaped ? CommandKind::Geometry : CommandKind::Unknown, rest, "GS ( F", length);
+    }
+    const Span command = rest.first(length);
+    if (!shaped) {
+        return Refused(command, "GS ( F with " + std::to_string(parameters) +
+                                    " parameter bytes; the geometry command has " +
+                                    std::to_string(o.geometryParameters));
+    }
+    const std::uint8_t fn = command[head];
+    const std::uint8_t mode = command[head + 1];
+    const std::uint8_t low = command[head + 2];
+    const std::uint8_t high = command[head + 3];
+    const auto function = std::find_if(kGeometryFunctions.begin(), kGeometryFunctions.end(),
+                                       [fn](const auto& f) { return f.fn == fn; });
+    if (function == kGeometryFunctions.end()) {
+        return Refused(command, "GS ( F function " + TwoDigits(fn) + " sets no ticket distance");
+    }
+    const bool styled = fn == kFnFormatStart;
+    if (mode > (styled ? 1 : 0)) {
+        return Refused(command,
+                       "GS ( F function " + TwoDigits(fn) + " with the mode byte " + TwoDigits(mode));
+    }
+    // The item encoding sends a non-zero low byte one higher, and a low byte of 255 carries into the
+    // high byte: nL 00 with nH above 0 is also the count just below.
+    std::int64_t count = 256 * high + low;
+    const std::int32_t unit = function->formatSet ? kFormatSetUnit : kItemUnit;
+    std::string extra;
+    if (!function->formatSet) {
+        count = 256 * high + (low == 0 ? 0 : low - 1);
+        if (low == 1) extra = "; nL 01 is never sent, read as 00";
+        if (low == 0 && high > 0) {
+            extra = "; also what " + FormatMillimetres((count - 1) * unit) + " to " +
+                    FormatMillimetres(count * unit - 1) + " mm are sent as";
+        }
+    }
+    const std::string encoding = function->formatSet ? "format set" : "item";
+    std::string meaning = std::string(DistanceName(function->item)) + " " + FormatMillimetres(count * unit) +
+                          " to " + FormatMillimetres((count + 1) * unit - 1) + " mm";
+    if (styled) meaning += ", black-mark style " + std::to_string(mode == 1 ? 1 : 2);
+    meaning += " (" + encoding + " encoding, count " + std::to_string(count) + " of 0." +
+               std::to_string(unit) + " mm" + extra + ")";
+    DecodedCommand entry =
+        Entry(CommandKind::Geometry, command, Spell(rest.first(o.geometry.size())) + " " + TwoDigits(fn),
+              std::move(meaning));
+    AddNumber(entry, "function", fn);
+    AddNumber(entry, "mode", mode);
+    AddNumber(entry, "item", function->item);
+    AddText(entry, "distance", std::string(DistanceWord(function->item)));
+    AddText(entry, "encoding", encoding);
+    AddNumber(entry, "count", count);
+    AddNumber(entry, "unit", unit);
+    if (styled) AddNumber(entry, "style", mode == 1 ? 1 : 2);
+    return entry;
+}
+
+DecodedCommand DecodeTable(Span rest, const Openings& o) {
+    const std::size_t head = o.table.size() + kLengthBytes;
+    if (rest.size() < head) return CutOff(CommandKind::ParameterTable, rest, "ESC : E", 0);
+    const std::size_t count = rest[o.table.size()] + 256u * rest[o.table.size() + 1];
+    const std::size_t length = head + count;
+    if (rest.size() < length) return CutOff(CommandKind::ParameterTable, rest, "ESC : E", length);
+    const Span command = rest.first(length);
+    const Span body = command.subspan(head);
+    const bool factory = Same(command, o.factoryTable);
+    std::string meaning = "parameter table, " + std::to_string(count) + " bytes";
+    std::string rows;
+    std::size_t rowCount = 0;
+    std::int64_t word = -1;
+    if (body.size() >= 2) {
+        word = body[0] + 256 * body[1];
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(word));
+        meaning += ": word " + std::string(text);
+        for (std::size_t i = 2; i < body.size(); i += 2) {
+            if (!rows.empty()) rows.push_back(' ');
+            rows += TwoDigits(body[i]);
+            if (i + 1 < body.size()) rows += TwoDigits(body[i + 1]);
+            ++rowCount;
+        }
+        meaning += " and " + std::to_string(rowCount) + (rowCount == 1 ? " row " : " rows ") + rows;
+    }
+    meaning += factory ? " (the factory table)" : " (not the factory table)";
+    DecodedCommand entry = Entry(CommandKind::ParameterTable, command, Spell(o.table), std::move(meaning));
+    AddNumber(entry, "count", static_cast<std::int64_t>(count));
+    AddNumber(entry, "word", word);
+    AddNumber(entry, "rowCount", static_cast<std::int64_t>(rowCount));
+    AddText(entry, "rows", rows);
+    AddNumber(entry, "factory", factory ? 1 : 0);
+    return entry;
+}
+
+DecodedCommand DecodeStoreOrTest(Span rest, const Openings& o) {
+    const std::size_t length = o.save.size();
+    if (rest.size() < length)
+        return CutOff(CommandKind::Unknown, rest, "ESC : NUL NUL (save or self-test)", length);
+    const Span command = rest.first(length);
+    if (Same(command, o.save)) {
+        return Entry(CommandKind::Save, command, Spell(command), "save the printer's parameters");
+    }
+    if (Same(command, o.selfTest))
+        return Entry(CommandKind::SelfTest, command, Spell(command), "print the self-test");
+    return Refused(command, Spell(command) + " is neither the save nor the self-test command");
+}
+
+const TuningMode* ModeOfCode(std::uint8_t code) {
+    for (const TuningMode& mode : kTuningModes) {
+        if (ModeCode(mode) == code) return &mode;
+    }
+    return nullptr;
+}
+
+DecodedCommand DecodeModeValue(Span rest, const Openings& o) {
+    const std::size_t length = o.modeValueLength;
+    if (rest.size() < length) return CutOff(CommandKind::ModeValue, rest, "mode value command", length);
+    const Span command = rest.first(length);
+    const Span signature = command.subspan(o.modeValue.size(), kCommandSignature.size());
+    const std::uint8_t code = command[length - 3];
+    const std::uint8_t value = command[length - 2];
+    const std::uint8_t flag = command[length - 1];
+    const std::string signatureText(signature.begin(), signature.end());
+    if (signatureText != kCommandSignature) {
+        return Refused(command, "mode value command with the signature " + Spell(signature) + ", not " +
+                                    std::string(kCommandSignature));
+    }
+    const TuningMode* mode = ModeOfCode(code);
+    if (mode == nullptr)
+        return Refused(command, "mode value command for the unknown mode " + TwoDigits(code));
+    if (flag != kStoreFlag && flag != kTestFlag) {
+        return Refused(command, "mode value command with the flag " + TwoDigits(flag));
+    }
+    const bool store = flag == kStoreFlag;
+    DecodedCommand entry =
+        Entry(CommandKind::ModeValue, command, Spell(rest.first(o.modeValue.size())) + " " + signatureText,
+              std::string(ModeName(*mode)) + " (" + std::string(ModeCaption(*mode)) + ") value " +
+                  std::to_string(value) + (store ? ", store" : ", test print"));
+    AddNumber(entry, "mode", code);
+    AddText(entry, "modeWord", std::string(ModeWord(*mode)));
+    AddNumber(entry, "value", value);
+    AddNumber(entry, "flag", flag);
+    AddText(entry, "purpose", store ? "store" : "test");
+    return entry;
+}
+
+// Column bytes of the bit-image modes: 8-dot single and double density, 24-dot single and double.
+std::size_t BytesPerColumn(std::uint8_t mode) {
+    switch (mode) {
+        case 0x00:
+        case 0x01:
+            return 1;
+        case 0x20:
+        case 0x21:
+            return 3;
+        default:
+            return 0;
+    }
+}
+
+DecodedCommand DecodeBitImage(Span rest, const Openings& o) {
+    const std::size_t head = o.bitImage.size() + 1 + kLengthBytes;
+    if (rest.size() < head) return CutOff(CommandKind::BitImage, rest, "ESC *", 0);
+    const std::uint8_t mode = rest[o.bitImage.size()];
+    const std::size_t perColumn = BytesPerColumn(mode);
+    if (perColumn == 0) return Refused(rest.first(head), "ESC * with the mode " + TwoDigits(mode));
+    const std::size_t columns = rest[head - 2] + 256u * rest[head - 1];
+    const std::size_t length = head + columns * perColumn;
+    const bool cut = rest.size() < length;
+    const Span command = cut ? rest : rest.first(length);
+    const Span data = command.subspan(head);
+    const std::string summary = SummariseColumns(data, perColumn, columns);
+    std::string meaning = "bit image mode " + std::to_string(mode) + " (" + std::to_string(8 * perColumn) +
+                          " dots), " + summary;
+    if (cut) meaning += ", cut off by the end of the document";
+    DecodedCommand entry =
+        Entry(CommandKind::BitImage, command, Spell(rest.first(o.bitImage.size())) + " " + TwoDigits(mode),
+              std::move(meaning));
+    entry.truncated = cut;
+    AddNumber(entry, "mode", mode);
+    AddNumber(entry, "dots", static_cast<std::int64_t>(8 * perColumn));
+    AddNumber(entry, "columns", static_cast<std::int64_t>(columns));
+    AddNumber(entry, "present", static_cast<std::int64_t>(data.size() / perColumn));
+    AddNumber(entry, "dataOffset", static_cast<std::int64_t>(head));
+    AddText(entry, "summary", summary);
+    return entry;
+}
+
+DecodedCommand DecodeFeed(Span rest, const Bytes& opening, CommandKind kind, std::string_view direction) {
+    const std::size_t length = opening.size() + 1;
+    if (rest.size() < length) return CutOff(kind, rest, Spell(opening), length);
+    const Span command = rest.first(length);
+    const std::uint8_t units = command[opening.size()];
+    DecodedCommand entry = Entry(kind, command, Spell(opening) + " " + TwoDigits(units),
+                                 "feed " + std::string(direction) + " " + std::to_string(units) + " units");
+    AddNumber(entry, "units", units);
+    return entry;
+}
+
+using CommandReader = DecodedCommand (*)(Span, const Openings&);
+
+struct CommandOpening {
+    const Bytes Openings::*opening;
+    CommandKind cutKind;  // the kind of a command the document ends inside of
+    std::string_view name;
+    CommandReader read;
+};
+
+const std::array<CommandOpening, 8> kCommands{{
+    {&Openings::flag, CommandKind::Flag, "ESC B", DecodeFlag},
+    {&Openings::geometry, CommandKind::Geometry, "GS ( F", DecodeGeometry},
+    {&Openings::table, CommandKind::ParameterTable, "ESC : E", DecodeTable},
+    {&Openings::storeOrTest, CommandKind::Unknown, "ESC : NUL NUL (save or self-test)", DecodeStoreOrTest},
+    {&Openings::modeValue, CommandKind::ModeValue, "mode value command", DecodeModeValue},
+    {&Openings::bitImage, CommandKind::BitImage, "ESC *", DecodeBitImage},
+    {&Openings::feedForward, CommandKind::FeedForward, "ESC J",
+     [](Span rest, const Openings& o) {
+         return DecodeFeed(rest, o.feedForward, CommandKind::FeedForward, "forward");
+     }},
+    {&Openings::feedBack, CommandKind::FeedBack, "ESC j",
+     [](Span rest, const Openings& o) {
+         return DecodeFeed(rest, o.feedBack, CommandKind::FeedBack, "back");
+     }},
+}};
+
+bool IsAscii(std::uint8_t byte) {
+    return byte >= 0x20 && byte <= 0x7E;
+}
+bool IsGbkLead(std::uint8_t byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
+bool IsGbkTrail(std::uint8_t byte) {
+    return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
+}
+
+// A run of printable characters; empty when `rest` does not start with one.
+std::size_t TextLength(Span rest) {
+    std::size_t i = 0;
+    while (i < rest.size()) {
+        if (IsAscii(rest[i])) {
+            ++i;
+        } else if (IsGbkLead(rest[i]) && i + 1 < rest.size() && IsGbkTrail(rest[i + 1])) {
+            i += 2;
+        } else {
+            break;
+        }
+    }
+    return i;
+}
+
+DecodedCommand DecodeText(Span text) {
+    const std::string utf8 =
+        FromAnsi(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    DecodedCommand entry = Entry(CommandKind::Text, text, "text", "\"" + utf8 + "\"");
+    AddText(entry, "text", utf8);
+    return entry;
+}
+
+DecodedCommand Unknown(Span bytes) {
+    return Entry(CommandKind::Unknown, bytes, "?", "");
+}
+
+DecodedCommand DecodeEscape(Span rest, const Openings& o) {
+    for (const auto& command : kCommands) {
+        if (StartsWith(rest, o.*command.opening)) return command.read(rest, o);
+    }
+    const CommandOpening* inside = nullptr;
+    bool several = false;
+    for (const auto& command : kCommands) {
+        if (!EndsInside(rest, o.*command.opening)) continue;
+        several = several || (inside != nullptr && inside->cutKind != command.cutKind);
+        if (inside == nullptr) inside = &command;
+    }
+    if (inside != nullptr) {
+        return several ? CutOff(CommandKind::Unknown, rest, Spell(rest) + " (a command)", 0)
+                       : CutOff(inside->cutKind, rest, inside->name, 0);
+    }
+    // An escape no builder writes: it and the letter that names its command are unknown.
+    const std::size_t length = rest.size() > 1 && IsAscii(rest[1]) ? 2 : 1;
+    return Unknown(rest.first(length));
+}
+
+DecodedCommand DecodeAt(Span rest, const Openings& o) {
+    const std::uint8_t first = rest[0];
+    if (first == o.lineFeed) return Entry(CommandKind::LineFeed, rest.first(1), "LF", "line feed");
+    if (first == o.carriageReturn)
+        return Entry(CommandKind::CarriageReturn, rest.first(1), "CR", "carriage return");
+    if (first == o.formFeed) return Entry(CommandKind::FormFeed, rest.first(1), "FF", "form feed");
+    if (first == kEsc || first == kGs) return DecodeEscape(rest, o);
+    if (const std::size_t text = TextLength(rest); text > 0) return DecodeText(rest.first(text));
+    if (IsGbkLead(first) && rest.size() == 1) return CutOff(CommandKind::Text, rest, "GBK character", 2);
+    return Unknown(rest.first(1));
+}
+
+bool IsPlainUnknown(const DecodedCommand& entry) {
+    return entry.kind == CommandKind::Unknown && !entry.truncated && entry.fields.empty();
+}
+
+void DescribeUnknown(DecodedCommand& entry) {
+    entry.meaning = "unknown: " + std::to_string(entry.bytes.size()) +
+                    (entry.bytes.size() == 1 ? " byte" : " bytes") +
+                    " that no command of this program writes";
+}
+
+}  // namespace
+
+std::vector<DecodedCommand> DecodeDocument(std::span<const std::uint8_t> document) {
+    const Openings& openings = TheOpenings();
+    std::vector<DecodedCommand> entries;
+    std::size_t offset = 0;
+    while (offset < document.size()) {
+        DecodedCommand entry = DecodeAt(document.subspan(offset), openings);
+        entry.offset = offset;
+        offset += entry.bytes.size();
+        if (IsPlainUnknown(entry) && !entries.empty() && IsPlainUnknown(entries.back())) {
+            auto& run = entries.back();
+            run.bytes.insert(run.bytes.end(), entry.bytes.begin(), entry.bytes.end());
+            DescribeUnknown(run);
+            continue;
+        }
+        if (IsPlainUnknown(entry)) DescribeUnknown(entry);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+}  // namespace qvset

@@ -1,0 +1,216 @@
+#include "decode/PrinterState.h"
+
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <system_error>
+
+#include "decode/CommandDecoder.h"
+#include "printer/HexCodec.h"
+#include "tuning/ParameterCommands.h"
+
+namespace qvset {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr std::string_view kFormatKey = "format";
+constexpr int kFormatVersion = 1;
+constexpr std::string_view kSwitchesKey = "switches";
+constexpr std::string_view kDistancesKey = "distances";
+constexpr std::string_view kModeValuesKey = "mode-values";
+constexpr std::string_view kTableKey = "parameter-table";
+constexpr std::string_view kCommandKey = "command";
+constexpr std::string_view kJobKey = "job";
+constexpr std::string_view kMeaningKey = "meaning";
+
+// The fields of a decoded command worth reading in the file, besides its bytes.
+Json Describe(const StoredCommand& stored, std::initializer_list<std::string_view> fieldNames) {
+    const DecodedCommand decoded = stored.Decoded();
+    Json entry = {{kCommandKey, EncodeHex(stored.bytes)}, {kMeaningKey, decoded.meaning}};
+    for (std::string_view name : fieldNames) {
+        for (const auto& field : decoded.fields) {
+            if (field.name == name)
+                std::visit([&](const auto& value) { entry[field.name] = value; }, field.value);
+        }
+    }
+    entry[kJobKey] = stored.job;
+    return entry;
+}
+
+// The one command a state entry holds, decoded; nullopt (with the reason) when it is not a single
+// command of the expected kind.
+std::optional<DecodedCommand> ReadCommand(const Json& entry, CommandKind kind, std::string* error) {
+    if (!entry.is_object() || !entry.contains(kCommandKey) || !entry[kCommandKey].is_string() ||
+        !entry.contains(kJobKey) || !entry[kJobKey].is_string()) {
+        *error = "an entry needs the texts \"command\" and \"job\"";
+        return std::nullopt;
+    }
+    const std::string hex = entry[kCommandKey].get<std::string>();
+    const auto bytes = DecodeHex(hex);
+    if (!bytes || hex.size() % 2 != 0) {
+        *error = "\"" + hex + "\" is not a command in hex";
+        return std::nullopt;
+    }
+    const auto entries = DecodeDocument(*bytes);
+    if (entries.size() != 1 || entries[0].kind != kind || entries[0].truncated) {
+        *error = "\"" + hex + "\" is not one " + std::string(CommandKindName(kind)) + " command";
+        return std::nullopt;
+    }
+    return entries[0];
+}
+
+bool ReadSection(const Json& state, std::string_view key, CommandKind kind, std::string_view wordField,
+                 std::string_view numberField, std::map<int, StoredCommand>& into, std::string* error) {
+    if (!state.contains(key)) return true;
+    const Json& section = state[key];
+    if (!section.is_object()) {
+        *error = "\"" + std::string(key) + "\" is not an object";
+        return false;
+    }
+    for (const auto& [word, entry] : section.items()) {
+        const auto decoded = ReadCommand(entry, kind, error);
+        if (!decoded) return false;
+        if (decoded->Text(wordField) != word) {
+            *error = "\"" + word + "\" holds a command for \"" + decoded->Text(wordField).value_or("") + "\"";
+            return false;
+        }
+        into[static_cast<int>(decoded->Number(numberField).value_or(0))] = {
+            decoded->bytes, entry[kJobKey].get<std::string>()};
+    }
+    return true;
+}
+
+}  // namespace
+
+DecodedCommand StoredCommand::Decoded() const {
+    auto entries = DecodeDocument(bytes);
+    return entries.empty() ? DecodedCommand{} : std::move(entries.front());
+}
+
+void PrinterState::Apply(const std::vector<DecodedCommand>& entries, std::string_view job) {
+    for (const auto& entry : entries) {
+        if (entry.truncated) continue;
+        StoredCommand stored{entry.bytes, std::string(job)};
+        switch (entry.kind) {
+            case CommandKind::Flag:
+                m_switches[static_cast<int>(entry.Number("item").value_or(0))] = std::move(stored);
+                break;
+            case CommandKind::Geometry:
+                m_distances[static_cast<int>(entry.Number("item").value_or(0))] = std::move(stored);
+                break;
+            case CommandKind::ModeValue:
+                if (entry.Number("flag") == kStoreFlag) {
+                    m_modeValues[static_cast<int>(entry.Number("mode").value_or(0))] = std::move(stored);
+                }
+                break;
+            case CommandKind::ParameterTable:
+                m_table = std::move(stored);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+bool PrinterState::HasFactoryTable() const {
+    return m_table && m_table->Decoded().Number("factory") == 1;
+}
+
+bool PrinterState::IsEmpty() const {
+    return m_switches.empty() && m_distances.empty() && m_modeValues.empty() && !m_table;
+}
+
+std::string PrinterState::ToJson() const {
+    Json switches = Json::object();
+    for (const auto& [item, stored] : m_switches) {
+        switches[stored.Decoded().Text("switch").value_or("")] = Describe(stored, {"item", "choice", "code"});
+    }
+    Json distances = Json::object();
+    for (const auto& [item, stored] : m_distances) {
+        distances[stored.Decoded().Text("distance").value_or("")] =
+            Describe(stored, {"item", "function", "encoding", "count", "style"});
+    }
+    Json modes = Json::object();
+    for (const auto& [code, stored] : m_modeValues) {
+        modes[stored.Decoded().Text("modeWord").value_or("")] = Describe(stored, {"mode", "value"});
+    }
+    Json state = {{kFormatKey, kFormatVersion},
+                  {kSwitchesKey, std::move(switches)},
+                  {kDistancesKey, std::move(distances)},
+                  {kModeValuesKey, std::move(modes)},
+                  {kTableKey, m_table ? Describe(*m_table, {"factory", "rows"}) : Json(nullptr)}};
+    return state.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::optional<PrinterState> PrinterState::FromJson(std::string_view json, std::string* error) {
+    std::string ignored;
+    std::string& reason = error != nullptr ? *error : ignored;
+    const Json state = Json::parse(json, nullptr, false);
+    if (state.is_discarded() || !state.is_object()) {
+        reason = "not a JSON object";
+        return std::nullopt;
+    }
+    if (!state.contains(kFormatKey) || state[kFormatKey] != kFormatVersion) {
+        reason = "not a printer state of format " + std::to_string(kFormatVersion);
+        return std::nullopt;
+    }
+    PrinterState result;
+    if (!ReadSection(state, kSwitchesKey, CommandKind::Flag, "switch", "item", result.m_switches, &reason) ||
+        !ReadSection(state, kDistancesKey, CommandKind::Geometry, "distance", "item", result.m_distances,
+                     &reason) ||
+        !ReadSection(state, kModeValuesKey, CommandKind::ModeValue, "modeWord", "mode", result.m_modeValues,
+                     &reason)) {
+        return std::nullopt;
+    }
+    for (const auto& [code, stored] : result.m_modeValues) {
+        if (stored.Decoded().Number("flag") != kStoreFlag) {
+            reason = "a stored mode value carries the test flag";
+            return std::nullopt;
+        }
+    }
+    if (state.contains(kTableKey) && !state[kTableKey].is_null()) {
+        const auto table = ReadCommand(state[kTableKey], CommandKind::ParameterTable, &reason);
+        if (!table) return std::nullopt;
+        result.m_table = StoredCommand{table->bytes, state[kTableKey][kJobKey].get<std::string>()};
+    }
+    return result;
+}
+
+std::optional<PrinterState> PrinterState::Load(const std::filesystem::path& path, std::string* error) {
+    std::error_code code;
+    if (!std::filesystem::exists(path, code)) return PrinterState{};
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        if (error != nullptr) *error = "cannot read " + path.string();
+        return std::nullopt;
+    }
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string reason;
+    auto state = FromJson(text, &reason);
+    if (!state && error != nullptr) *error = path.string() + ": " + reason;
+    return state;
+}
+
+bool PrinterState::Save(const std::filesystem::path& path) const {
+    const std::filesystem::path part = path.string() + ".part";
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out << ToJson();
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(part, ignored);
+            return false;
+        }
+    }
+    std::error_code code;
+    std::filesystem::rename(part, path, code);
+    if (!code) return true;
+    std::filesystem::remove(part, code);
+    return false;
+}
+
+}  // namespace qvset

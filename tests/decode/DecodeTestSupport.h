@@ -1,0 +1,58 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "decode/CommandDecoder.h"
+#include "printer/HexCodec.h"
+#include "printer/MemorySpooler.h"
+#include "printer/PrintChannel.h"
+#include "support/RecordingDialogs.h"
+
+namespace qvset::testing {
+
+// Decodes a document and checks that its entries cover every byte once, in order.
+inline std::vector<DecodedCommand> DecodeCovering(const std::vector<std::uint8_t>& document) {
+    auto entries = DecodeDocument(document);
+    std::size_t offset = 0;
+    std::vector<std::uint8_t> joined;
+    for (const auto& entry : entries) {
+        EXPECT_EQ(entry.offset, offset) << entry.mnemonic;
+        EXPECT_FALSE(entry.bytes.empty()) << "an empty entry at offset " << offset;
+        offset += entry.bytes.size();
+        joined.insert(joined.end(), entry.bytes.begin(), entry.bytes.end());
+    }
+    EXPECT_EQ(joined, document);
+    return entries;
+}
+
+inline std::vector<DecodedCommand> DecodeHexCovering(const std::string& hex) {
+    return DecodeCovering(DecodeHex(hex).value());
+}
+
+// A printer channel to a memory spooler, for running the builders' senders.
+struct RecordingPrinter {
+    RecordingPrinter() : spooler({{"QV640", "QV6", "USB001"}}), channel(spooler, dialogs, ".") {
+        spooler.SetCurrentPrinter("QV640");
+    }
+    std::vector<std::vector<std::uint8_t>> Documents() const {
+        std::vector<std::vector<std::uint8_t>> documents;
+        for (const auto& document : spooler.Documents()) documents.push_back(document.bytes);
+        return documents;
+    }
+
+    MemorySpooler spooler;
+    RecordingDialogs dialogs;
+    PrintChannel channel;
+};
+
+// The kinds of a decoded document, in order.
+inline std::vector<CommandKind> KindsOf(const std::vector<DecodedCommand>& entries) {
+    std::vector<CommandKind> kinds;
+    for (const auto& entry : entries) kinds.push_back(entry.kind);
+    return kinds;
+}
+
+}  // namespace qvset::testing

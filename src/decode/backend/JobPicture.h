@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+#include "decode/DecodedCommand.h"
+
+namespace qvset {
+
+// A picture of what a document asks the printer to do: bit-image columns as dots (one column a pixel,
+// wrapped at the picture's width), text lines in a CJK font, feeds as space, and every other command as
+// a small grey note (unknown and cut-off bytes in red). A legend at the top says plainly that it is a
+// sketch of the command stream, not a model of the paper. Needs a QGuiApplication (the offscreen
+// platform will do).
+QImage RenderJobPicture(const std::vector<DecodedCommand>& entries);
+
+// Decodes a document and writes its picture as a PNG file. False when the file could not be written.
+bool WriteJobPicture(std::span<const std::uint8_t> document, const std::filesystem::path& png);
+
+// The picture's width in pixels and the number of bit-image columns drawn on one row.
+inline constexpr int kPictureWidth = 1000;
+inline constexpr int kPictureMargin = 20;
+inline constexpr int kColumnsPerRow = kPictureWidth - 2 * kPictureMargin;
+// Pixels per dot of a bit image, downwards, and per motion unit of a feed.
+inline constexpr int kDotHeight = 2;
+inline constexpr int kFeedUnitHeight = 2;
+// No picture grows taller than this; the rest of a longer document is left out, with a note.
+inline constexpr int kMaxPictureHeight = 10000;
+
+}  // namespace qvset

@@ -8,6 +8,7 @@
 
 #include "decode/CommandDecoder.h"
 #include "printer/HexCodec.h"
+#include "ticket/TicketFiles.h"
 #include "tuning/ParameterCommands.h"
 
 namespace qvset {
@@ -194,23 +195,7 @@ std::optional<PrinterState> PrinterState::Load(const std::filesystem::path& path
 }
 
 bool PrinterState::Save(const std::filesystem::path& path) const {
-    const std::filesystem::path part = path.string() + ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << ToJson();
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(part, ignored);
-            return false;
-        }
-    }
-    std::error_code code;
-    std::filesystem::rename(part, path, code);
-    if (!code) return true;
-    std::filesystem::remove(part, code);
-    return false;
+    return WriteWholeFile(path, ToJson());
 }
 
 }  // namespace qvset

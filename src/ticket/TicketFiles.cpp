@@ -35,9 +35,7 @@ std::string FileNameOfPath(std::string_view path) {
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
-bool WriteTicketText(const std::filesystem::path& path, std::string_view text) {
-    std::string bytes = ToAnsi(text);
-    bytes += kLineEnd;
+bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes) {
     const std::filesystem::path temporary = TemporaryBeside(path);
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
@@ -59,6 +57,12 @@ bool WriteTicketText(const std::filesystem::path& path, std::string_view text) {
         return false;
     }
     return true;
+}
+
+bool WriteTicketText(const std::filesystem::path& path, std::string_view text) {
+    std::string bytes = ToAnsi(text);
+    bytes += kLineEnd;
+    return WriteWholeFile(path, bytes);
 }
 
 TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection& selection) {

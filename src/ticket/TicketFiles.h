@@ -26,6 +26,10 @@ std::filesystem::path PathFromUtf8(std::string_view path);
 // text when it has none.
 std::string FileNameOfPath(std::string_view path);
 
+// Writes bytes to a file whole or not at all: they go to a temporary file beside the target, which is
+// then renamed over it. False when anything failed (the temporary file is removed again).
+bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
+
 // Writes a description's text to a file as saving does: in GBK, followed by one more CR LF. The bytes
 // go to a temporary file beside the target, which is then renamed over it, so the target is either
 // the complete new description or left as it was. False when anything failed.

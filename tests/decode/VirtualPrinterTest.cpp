@@ -91,7 +91,26 @@ TEST(VirtualPrinter, RecordsTheJobsFourFilesAndItsIndexLine) {
     EXPECT_EQ(ReadState(folder.Path())["switches"]["baud"]["job"], "5");
     EXPECT_EQ(ReadText(folder.Path() / "index"), "5\tAAAAAA\n");
     for (const auto& entry : fs::directory_iterator(folder.Path())) {
-        EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path();
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+    }
+}
+
+TEST(VirtualPrinter, AJobWhoseFilesCannotAllBeWrittenFailsAndIsNotIndexed) {
+    testing::TestFolder folder("qvset-virtual-");
+    for (const char* blocked : {"6.png", "7.txt"}) {
+        fs::create_directories(folder.Path() / blocked / "in-the-way");  // no file can replace it
+        const std::string id(blocked, 1);
+        std::string error;
+        std::string warning;
+        EXPECT_FALSE(
+            RecordVirtualJob(folder.Path(), {id, "AAAAAA", DecodeHex("1B4202").value()}, error, warning));
+        EXPECT_EQ(error, "cannot write " + (folder.Path() / blocked).string());
+        EXPECT_TRUE(fs::exists(folder.Path() / (id + ".prn")));
+        EXPECT_FALSE(fs::exists(folder.Path() / "state.json")) << blocked;
+    }
+    EXPECT_FALSE(fs::exists(folder.Path() / "index"));
+    for (const auto& entry : fs::directory_iterator(folder.Path())) {
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
     }
 }
 

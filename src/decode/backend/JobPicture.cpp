@@ -1,5 +1,7 @@
 #include "decode/backend/JobPicture.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -7,6 +9,7 @@
 #include <string_view>
 
 #include "decode/CommandDecoder.h"
+#include "ticket/TicketFiles.h"
 
 namespace qvset {
 namespace {
@@ -195,8 +198,16 @@ QImage RenderJobPicture(const std::vector<DecodedCommand>& entries) {
     return image;
 }
 
+std::string RenderJobPng(const std::vector<DecodedCommand>& entries) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    RenderJobPicture(entries).save(&buffer, "PNG");
+    return png.toStdString();
+}
+
 bool WriteJobPicture(std::span<const std::uint8_t> document, const std::filesystem::path& png) {
-    return RenderJobPicture(DecodeDocument(document)).save(QString::fromStdString(png.string()), "PNG");
+    return WriteWholeFile(png, RenderJobPng(DecodeDocument(document)));
 }
 
 }  // namespace qvset

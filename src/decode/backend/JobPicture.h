@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "decode/DecodedCommand.h"
@@ -17,7 +18,11 @@ namespace qvset {
 // platform will do).
 QImage RenderJobPicture(const std::vector<DecodedCommand>& entries);
 
-// Decodes a document and writes its picture as a PNG file. False when the file could not be written.
+// The picture as the bytes of a PNG file.
+std::string RenderJobPng(const std::vector<DecodedCommand>& entries);
+
+// Decodes a document and writes its picture as a PNG file, whole or not at all. False when the file
+// could not be written.
 bool WriteJobPicture(std::span<const std::uint8_t> document, const std::filesystem::path& png);
 
 // The picture's width in pixels and the number of bit-image columns drawn on one row.

@@ -7,32 +7,14 @@
 #include "decode/Listing.h"
 #include "decode/PrinterState.h"
 #include "decode/backend/JobPicture.h"
+#include "ticket/TicketFiles.h"
 
 namespace qvset {
 namespace {
 
 constexpr std::string_view kScheme = "qvprinter:";
 constexpr std::string_view kEmptyAuthority = "//";
-constexpr std::string_view kPartSuffix = ".part";
 constexpr std::string_view kBrokenSuffix = ".broken-";
-
-// Writes a file whole or not at all: the bytes go to a temporary file that is renamed over it.
-bool WriteWhole(const std::filesystem::path& path, std::string_view bytes) {
-    const std::filesystem::path part = path.string() + std::string(kPartSuffix);
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(part, ignored);
-            return false;
-        }
-    }
-    std::error_code code;
-    std::filesystem::rename(part, path, code);
-    return !code;
-}
 
 // A title on one line: the index holds one line per job.
 std::string OneLine(std::string title) {
@@ -56,22 +38,17 @@ bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job
                       std::string& warning) {
     const auto file = [&](std::string_view suffix) { return folder / (job.id + std::string(suffix)); };
     const std::string_view bytes(reinterpret_cast<const char*>(job.bytes.data()), job.bytes.size());
-    if (!WriteWhole(file(".prn"), bytes)) {
+    if (!WriteWholeFile(file(".prn"), bytes)) {
         error = "cannot write " + file(".prn").string();
         return false;
     }
     const auto entries = DecodeDocument(job.bytes);
-    if (!WriteWhole(file(".txt"), RenderEntries(entries))) {
+    if (!WriteWholeFile(file(".txt"), RenderEntries(entries))) {
         error = "cannot write " + file(".txt").string();
         return false;
     }
-    const auto png = file(".png");
-    const std::filesystem::path pngPart = png.string() + std::string(kPartSuffix);
-    std::error_code code;
-    if (!RenderJobPicture(entries).save(QString::fromStdString(pngPart.string()), "PNG") ||
-        (std::filesystem::rename(pngPart, png, code), code)) {
-        std::filesystem::remove(pngPart, code);
-        error = "cannot write " + png.string();
+    if (!WriteWholeFile(file(".png"), RenderJobPng(entries))) {
+        error = "cannot write " + file(".png").string();
         return false;
     }
     const auto statePath = folder / std::string(kPrinterStateFile);
@@ -79,6 +56,7 @@ bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job
     auto state = PrinterState::Load(statePath, &reason);
     if (!state) {
         const std::filesystem::path broken = statePath.string() + std::string(kBrokenSuffix) + job.id;
+        std::error_code code;
         std::filesystem::rename(statePath, broken, code);
         warning = reason + "; kept as " + broken.string() + ", a new state begins";
         state = PrinterState{};

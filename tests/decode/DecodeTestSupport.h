@@ -9,7 +9,9 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
+#include "settings/BatchSend.h"
 #include "support/RecordingDialogs.h"
+#include "tuning/ParameterCommands.h"
 
 namespace qvset::testing {
 
@@ -53,6 +55,30 @@ inline std::vector<CommandKind> KindsOf(const std::vector<DecodedCommand>& entri
     std::vector<CommandKind> kinds;
     for (const auto& entry : entries) kinds.push_back(entry.kind);
     return kinds;
+}
+
+// The batch of the typical description: black mark on, 58 mm, high edge, start positioning on, end
+// positioning off, ticket length 152 and black-mark offset 27, baud x4; print head, start offset and
+// threshold not recorded.
+inline std::vector<std::uint8_t> TypicalBatch() {
+    RecordingPrinter printer;
+    TicketSelection selection;
+    for (auto [item, code] : std::initializer_list<std::pair<int, std::int16_t>>{
+             {1, 99}, {2, 88}, {4, 99}, {5, 99}, {6, 88}, {7, 99}, {9, 99}, {11, 3}}) {
+        selection.SetItemState(item, code);
+    }
+    selection.SetText3("152");
+    selection.SetText5("27");
+    EXPECT_TRUE(Command19_Click(selection, printer.channel));
+    return printer.Documents().at(0);
+}
+
+// The three documents of the factory restore.
+inline std::vector<std::vector<std::uint8_t>> FactoryRestoreDocuments() {
+    RecordingPrinter printer;
+    RecordingPause pause;
+    RestoreFactoryParameters(printer.channel, pause);
+    return printer.Documents();
 }
 
 }  // namespace qvset::testing

@@ -18,22 +18,8 @@ namespace {
 
 using testing::DecodeCovering;
 using testing::DecodeHexCovering;
-
-// The typical description: black mark on, 58 mm, high edge, start positioning on, end positioning off,
-// ticket length 152 and black-mark offset 27, baud x4; print head, start offset and threshold not
-// recorded.
-std::vector<std::uint8_t> TypicalBatch() {
-    testing::RecordingPrinter printer;
-    TicketSelection selection;
-    for (auto [item, code] : std::initializer_list<std::pair<int, std::int16_t>>{
-             {1, 99}, {2, 88}, {4, 99}, {5, 99}, {6, 88}, {7, 99}, {9, 99}, {11, 3}}) {
-        selection.SetItemState(item, code);
-    }
-    selection.SetText3("152");
-    selection.SetText5("27");
-    EXPECT_TRUE(Command19_Click(selection, printer.channel));
-    return printer.Documents().at(0);
-}
+using testing::FactoryRestoreDocuments;
+using testing::TypicalBatch;
 
 std::map<int, std::string> SwitchCommands(const PrinterState& state) {
     std::map<int, std::string> commands;
@@ -75,15 +61,13 @@ TEST(PrinterState, ALaterJobOverridesOnlyWhatItSets) {
 }
 
 TEST(PrinterState, TheFactoryRestoresThreeDocumentsLeaveTheFactoryTable) {
-    testing::RecordingPrinter printer;
-    testing::RecordingPause pause;
-    RestoreFactoryParameters(printer.channel, pause);
     PrinterState state;
     state.Apply(DecodeCovering(DecodeHex(FactoryParameterTable().substr(0, 58) + "0900").value()), "1");
     EXPECT_FALSE(state.HasFactoryTable());
     int job = 2;
-    for (const auto& document : printer.Documents())
+    for (const auto& document : FactoryRestoreDocuments()) {
         state.Apply(DecodeCovering(document), std::to_string(job++));
+    }
     ASSERT_TRUE(state.ParameterTable());
     EXPECT_TRUE(state.HasFactoryTable());
     EXPECT_EQ(EncodeHex(state.ParameterTable()->bytes), FactoryParameterTable());

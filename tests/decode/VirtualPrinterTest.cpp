@@ -26,6 +26,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+using testing::FactoryRestoreDocuments;
+using testing::TypicalBatch;
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -35,24 +37,6 @@ std::string ReadText(const fs::path& path) {
 void WriteBytes(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes TypicalBatch() {
-    testing::RecordingPrinter printer;
-    TicketSelection selection;
-    for (auto [item, code] : std::initializer_list<std::pair<int, std::int16_t>>{
-             {1, 99}, {2, 88}, {4, 99}, {5, 99}, {6, 88}, {7, 99}, {9, 99}, {11, 3}}) {
-        selection.SetItemState(item, code);
-    }
-    EXPECT_TRUE(Command19_Click(selection, printer.channel));
-    return printer.Documents().at(0);
-}
-
-std::vector<Bytes> FactoryRestoreDocuments() {
-    testing::RecordingPrinter printer;
-    testing::RecordingPause pause;
-    RestoreFactoryParameters(printer.channel, pause);
-    return printer.Documents();
 }
 
 nlohmann::ordered_json ReadState(const fs::path& folder) {

@@ -291,7 +291,7 @@ DecodedCommand DecodeTable(Span rest, const Openings& o) {
     AddNumber(entry, "word", word);
     AddNumber(entry, "rowCount", static_cast<std::int64_t>(rowCount));
     AddText(entry, "rows", rows);
-    AddNumber(entry, "factory", factory ? 1 : 0);
+    entry.fields.push_back({"factory", factory});
     return entry;
 }
 

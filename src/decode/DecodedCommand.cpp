@@ -45,6 +45,15 @@ std::optional<std::int64_t> DecodedCommand::Number(std::string_view name) const 
     return std::nullopt;
 }
 
+std::optional<bool> DecodedCommand::Flag(std::string_view name) const {
+    for (const auto& field : fields) {
+        if (field.name == name) {
+            if (const auto* flag = std::get_if<bool>(&field.value)) return *flag;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> DecodedCommand::Text(std::string_view name) const {
     for (const auto& field : fields) {
         if (field.name == name) {

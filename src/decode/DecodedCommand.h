@@ -32,10 +32,10 @@ enum class CommandKind {
 // The lower-case name of a kind as the JSON listing writes it ("flag", "bit-image", ...).
 std::string_view CommandKindName(CommandKind kind);
 
-// One value a command carries, by name: a number (an item, a count, a byte) or a text.
+// One value a command carries, by name: a number (an item, a count, a byte), a yes or no, or a text.
 struct DecodedField {
     std::string name;
-    std::variant<std::int64_t, std::string> value;
+    std::variant<std::int64_t, bool, std::string> value;
 };
 
 // One entry of a decoded document: where it starts, its bytes, and what they mean. `truncated` marks a
@@ -53,6 +53,7 @@ struct DecodedCommand {
 
     std::size_t Length() const { return bytes.size(); }
     std::optional<std::int64_t> Number(std::string_view name) const;
+    std::optional<bool> Flag(std::string_view name) const;
     std::optional<std::string> Text(std::string_view name) const;
 };
 

@@ -116,7 +116,7 @@ void PrinterState::Apply(const std::vector<DecodedCommand>& entries, std::string
 }
 
 bool PrinterState::HasFactoryTable() const {
-    return m_table && m_table->Decoded().Number("factory") == 1;
+    return m_table && m_table->Decoded().Flag("factory") == true;
 }
 
 bool PrinterState::IsEmpty() const {

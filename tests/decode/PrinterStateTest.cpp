@@ -110,7 +110,7 @@ TEST(PrinterState, JsonReadsBackToTheSameState) {
     EXPECT_EQ(parsed["switches"]["baud"]["job"], "7");
     EXPECT_EQ(parsed["distances"]["length"]["count"], 868);
     EXPECT_EQ(parsed["mode-values"]["fine"]["value"], 20);
-    EXPECT_EQ(parsed["parameter-table"]["factory"], 1);
+    EXPECT_EQ(parsed["parameter-table"]["factory"], true);
     EXPECT_FALSE(parsed["switches"].contains("head"));
 }
 

@@ -316,7 +316,7 @@ TEST(ParameterRoundTrip, FactoryRestoreIsSaveFactoryTableSave) {
     const auto table = DecodeCovering(documents[1]);
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table[0].kind, K::ParameterTable);
-    EXPECT_EQ(table[0].Number("factory"), 1);
+    EXPECT_EQ(table[0].Flag("factory"), true);
     EXPECT_EQ(table[0].Number("count"), 26);
     EXPECT_EQ(table[0].Number("word"), 0x0012);
     EXPECT_EQ(table[0].Number("rowCount"), 12);
@@ -329,7 +329,7 @@ TEST(ParameterRoundTrip, AnEditedTableIsNotTheFactoryOne) {
     hex.replace(hex.size() - 4, 4, "0900");
     const auto entries = DecodeHexCovering(hex);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].Number("factory"), 0);
+    EXPECT_EQ(entries[0].Flag("factory"), false);
     EXPECT_NE(entries[0].meaning.find("(not the factory table)"), std::string::npos);
 }
 

@@ -52,7 +52,8 @@ std::vector<std::string> Keys(const nlohmann::ordered_json& object) {
 // Runs the backend as cupsd starts it; the exit status.
 int RunBackend(const std::string& deviceUri, const std::string& arguments, const std::string& input = "",
                const fs::path& errors = {}) {
-    std::string command = "DEVICE_URI='" + deviceUri + "' '" + QVSET_QVPRINTER + "' " + arguments;
+    // cupsd's own umask, which the backend must not pass on to the files the user reads
+    std::string command = "umask 077; DEVICE_URI='" + deviceUri + "' '" + QVSET_QVPRINTER + "' " + arguments;
     if (!input.empty()) command += " < '" + input + "'";
     command += errors.empty() ? " 2>/dev/null" : " 2>'" + errors.string() + "'";
     const int status = std::system(command.c_str());
@@ -198,6 +199,9 @@ TEST(QvprinterBackend, RunAsCupsDoesWritesTheFourFilesFromAFileOrStandardInput) 
         }
     }
     EXPECT_EQ(ReadText(printer / "13.txt"), RenderListing(batch));
+    for (const char* file : {"13.prn", "13.txt", "13.png", "state.json", "index"}) {
+        EXPECT_NE(fs::status(printer / file).permissions() & fs::perms::others_read, fs::perms::none) << file;
+    }
     // the capture queues' reader takes the folder as it is
     const auto jobs = testing::ReadCapturedJobs(printer);
     ASSERT_EQ(jobs.size(), 2u);
@@ -229,7 +233,7 @@ TEST(QvprinterBackend, AfterTheFactoryRestoresThreeDocumentsTheStateHoldsTheFact
         ++job;
     }
     const auto state = ReadState(folder.Path());
-    EXPECT_EQ(state["parameter-table"]["factory"], 1);
+    EXPECT_EQ(state["parameter-table"]["factory"], true);
     EXPECT_EQ(state["parameter-table"]["command"], FactoryParameterTable());
     EXPECT_EQ(state["parameter-table"]["job"], "21");
     EXPECT_EQ(ReadText(folder.Path() / "index"), "20\tAAAAAA\n21\tAAAAAA\n22\tAAAAAA\n");

@@ -5,6 +5,8 @@
 // As CUPS starts a backend: without arguments it names its device class; otherwise
 //   qvprinter job-id user title copies options [file]
 // with the job on standard input when no file is given, and the URI in DEVICE_URI.
+#include <sys/stat.h>
+
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return kBackendFailed;
     }
+    // cupsd starts backends with a umask that keeps their files from the user who reads them.
+    umask(022);
     const char* uri = std::getenv("DEVICE_URI");
     const auto folder = qvset::VirtualPrinterFolder(uri == nullptr ? "" : uri);
     if (!folder) {

@@ -1,9 +1,8 @@
 #include "printer/PrintChannel.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
+#include "files/FileContents.h"
 #include "printer/AnsiText.h"
 #include "printer/HexCodec.h"
 
@@ -57,18 +56,25 @@ void PrintChannel::SendPrintFile() {
     SendPrintFileAt(m_programFolder / std::string(kPrintFileName));
 }
 
+std::string MsgPrintFileTooLarge(std::string_view fileName, std::uintmax_t size) {
+    return "打印文件 " + std::string(fileName) + " 有 " + std::to_string(size) + " 字节，超过上限 " +
+           std::to_string(kMostPrintFileBytes) + " 字节，未发送";
+}
+
 void PrintChannel::SendPrintFileAt(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<std::uint8_t> content;
-    if (file) content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (!file.good() && !file.eof()) content.clear();
-    if (content.empty()) {
+    FileReadResult file = ReadFileContents(path, kMostPrintFileBytes);
+    if (file.status == FileReadStatus::TooLarge) {
+        ++m_refused;
+        m_dialogs.Message(MsgPrintFileTooLarge(path.filename().string(), file.size));
+        return;
+    }
+    if (file.status != FileReadStatus::Read || file.bytes.empty()) {
         // No empty document is ever sent.
         ++m_refused;
         m_dialogs.Message(MsgPrintFileMissing(path.filename().string()));
         return;
     }
-    m_fileBuffer = std::move(content);
+    m_fileBuffer = std::move(file.bytes);
     SendFileBuffer(static_cast<std::int32_t>(m_fileBuffer.size()));
 }
 

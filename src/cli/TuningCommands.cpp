@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
+#include "cli/TerminalText.h"
 #include "printer/JobWatch.h"
 #include "tuning/ParameterCommands.h"
 #include "tuning/SpeedQualityPanel.h"
@@ -86,7 +87,7 @@ void RegisterTuningCommands(CommandRegistry& registry) {
                   "Unless --no-watch, the spooler queue is then watched once a second (progress on\n"
                   "stderr): \"完成...\" exits 0; \"设置失败...\" (documents still waiting at second 5 of a\n"
                   "single run, 10 of an all run) exits 1. The run itself takes about 9.5 s plus the pause.",
-                  Tune});
+                  RefusingControlCharacters(Tune)});
     registry.Add({"factory-restore", "", "write the factory parameter table (save, table, save; about 3.5 s)",
                   "", [](CliContext& c, const std::vector<std::string>& a) {
                       if (!a.empty()) return UsageError(c, "takes no arguments");

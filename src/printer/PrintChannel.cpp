@@ -19,10 +19,13 @@ std::int32_t PrintChannel::CharacterLen(std::string_view text) const {
 
 void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
     const std::string printer = m_spooler.CurrentPrinter();
-    if (!m_spooler.WriteRawDocument(printer, kDocumentName, payload)) {
-        ++m_openFailures;
-        m_dialogs.Message(kMsgPrinterNotRecognized);
+    if (m_spooler.LastFault() == SpoolerFault::None &&
+        m_spooler.WriteRawDocument(printer, kDocumentName, payload)) {
+        return;
     }
+    ++m_openFailures;
+    m_dialogs.Message(m_spooler.LastFault() == SpoolerFault::Unreachable ? kMsgServerUnreachable
+                                                                         : kMsgPrinterNotRecognized);
 }
 
 void PrintChannel::SendBytes(const std::vector<std::uint8_t>& payload) {

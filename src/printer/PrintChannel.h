@@ -14,12 +14,15 @@ namespace qvset {
 inline constexpr std::string_view kDocumentName = "AAAAAA";
 inline constexpr std::string_view kMsgPrinterNotRecognized = "The Printer Name you typed wasn't recognized.";
 inline constexpr std::string_view kMsgBadHexCommand = "指令格式错误，未发送";
+// Shown instead of kMsgPrinterNotRecognized when it was the print server, not the printer, that failed.
+inline constexpr std::string_view kMsgServerUnreachable = "打印服务器无法连接或没有应答，未发送";
 inline constexpr std::string_view kPrintFileName = "file.prn";
 
 // The only way to the printer. Each send reads the current printer afresh, writes one RAW document
 // named "AAAAAA" and is finished before it returns; no printer stays open between sends. Senders never
 // report failure to their callers: a printer that cannot be opened is shown to the user once per
-// document, and the caller carries on with its next command.
+// document (kMsgServerUnreachable when the print server could not be reached or did not answer), and
+// the caller carries on with its next command.
 // "找不到打印文件 file.prn，或文件为空" for the default print file; also for a folder, a device, a FIFO
 // or a file that cannot be read in that place.
 std::string MsgPrintFileMissing(std::string_view fileName);

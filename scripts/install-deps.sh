@@ -10,6 +10,8 @@ packages=(
   libcups2-dev cups-daemon cups-client
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzzing: clang with libFuzzer and its sanitizer runtimes
+  clang libclang-rt-14-dev
   # the window: Qt 6 Widgets, a CJK font for the Chinese captions, a virtual display
   qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth
   # the Windows build: MinGW-w64 cross compilers and Wine to run its tests

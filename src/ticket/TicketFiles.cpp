@@ -33,13 +33,10 @@ bool WriteTicketText(const std::filesystem::path& path, std::string_view text) {
     return ReplaceFileContents(path, {data, bytes.size()});
 }
 
-TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection& selection) {
-    const FileReadResult read = ReadFileStart(path, kTicketReadLimit);
-    if (read.status != FileReadStatus::Read) return TicketFileRead::Unreadable;
-    const std::string bytes(read.bytes.begin(), read.bytes.end());
+TicketReadOutcome ReadTicketBytes(std::string_view bytes, TicketSelection& selection) {
     // Lines are cut on the file's own bytes (CR and LF never occur inside a GBK character), then each
     // line is converted, so a byte that is not GBK cannot swallow a line end. A line longer than any
-    // description holds (or cut by the read limit) refuses the file where it stands.
+    // description holds (or cut by the read limit) is refused where it stands: an empty line is.
     std::vector<std::string> lines = SplitTicketLines(bytes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].size() > kMostTicketLineBytes) {
@@ -49,7 +46,14 @@ TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection
         }
         lines[i] = FromAnsi(lines[i]);
     }
-    switch (ApplyTicketLines(lines, selection)) {
+    return ApplyTicketLines(lines, selection);
+}
+
+TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection& selection) {
+    const FileReadResult read = ReadFileStart(path, kTicketReadLimit);
+    if (read.status != FileReadStatus::Read) return TicketFileRead::Unreadable;
+    const std::string bytes(read.bytes.begin(), read.bytes.end());
+    switch (ReadTicketBytes(bytes, selection)) {
         case TicketReadOutcome::Complete:
             return TicketFileRead::Complete;
         case TicketReadOutcome::Ended:

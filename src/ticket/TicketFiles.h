@@ -33,6 +33,10 @@ bool WriteTicketText(const std::filesystem::path& path, std::string_view text);
 
 enum class TicketFileRead { Complete, Ended, Refused, Unreadable };
 
+// Applies the bytes of a description file (GBK, from its start) to the selection: its lines as
+// ApplyTicketLines reads them, a line longer than kMostTicketLineBytes refused like a wrong one.
+TicketReadOutcome ReadTicketBytes(std::string_view bytes, TicketSelection& selection);
+
 // Reads a description file into the selection with ApplyTicketLines (Unreadable: nothing applied).
 // Only the start of the file that can hold the twelve lines is read; anything but a regular file (a
 // folder, a device, a FIFO) is Unreadable at once, and a line longer than kMostTicketLineBytes is

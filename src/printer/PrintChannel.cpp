@@ -24,8 +24,17 @@ void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
         return;
     }
     ++m_openFailures;
-    m_dialogs.Message(m_spooler.LastFault() == SpoolerFault::Unreachable ? kMsgServerUnreachable
-                                                                         : kMsgPrinterNotRecognized);
+    switch (m_spooler.LastFault()) {
+        case SpoolerFault::Unreachable:
+            m_dialogs.Message(kMsgServerUnreachable);
+            return;
+        case SpoolerFault::Refused:
+            m_dialogs.Message(kMsgServerRefused);
+            return;
+        case SpoolerFault::None:
+            break;
+    }
+    m_dialogs.Message(kMsgPrinterNotRecognized);
 }
 
 void PrintChannel::SendBytes(const std::vector<std::uint8_t>& payload) {

@@ -16,6 +16,8 @@ inline constexpr std::string_view kMsgPrinterNotRecognized = "The Printer Name y
 inline constexpr std::string_view kMsgBadHexCommand = "指令格式错误，未发送";
 // Shown instead of kMsgPrinterNotRecognized when it was the print server, not the printer, that failed.
 inline constexpr std::string_view kMsgServerUnreachable = "打印服务器无法连接或没有应答，未发送";
+// Shown when the print server would not take the document: too large for it, no room in its spool.
+inline constexpr std::string_view kMsgServerRefused = "打印服务器拒收文档（空间不足或文档过大），未发送";
 inline constexpr std::string_view kPrintFileName = "file.prn";
 
 // The only way to the printer. Each send reads the current printer afresh, writes one RAW document

@@ -23,6 +23,7 @@ struct PrinterInfo {
 enum class SpoolerFault {
     None,         // the spooler answered (a printer it does not know is not a fault of the spooler)
     Unreachable,  // the print server could not be reached, or did not answer before the deadline
+    Refused,      // the server took no part of the document: too large for it, no room in its spool
 };
 
 // How long one request may wait for the print server unless told otherwise.
@@ -55,7 +56,8 @@ class Spooler {
     virtual int WaitingDocuments(const std::string& deviceName) = 0;
 
     // The fault of the last call: Unreachable when its empty or false result came from a server that
-    // could not be reached or did not answer in time, None otherwise.
+    // could not be reached or did not answer in time, Refused when the server would not take a
+    // document for want of room, None otherwise.
     virtual SpoolerFault LastFault() { return SpoolerFault::None; }
 
     // The longest one request waits for the print server before it fails as Unreachable. A spooler

@@ -194,13 +194,17 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
     IppPtr response(cupsGetResponse(http, resource.c_str()));
     ippDelete(request);
     if (!response) {
-        // No answer at all is the server's fault; an HTTP refusal (a request too large for the
-        // server) is an answer about this document.
-        if (m_timedOut || status == HTTP_STATUS_ERROR ||
-            cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
+        // No answer at all is the server's fault; a refusal of the request itself (no room for it in
+        // the spool) is an answer about this document.
+        const ipp_status_t error = cupsLastError();
+        if (m_timedOut || error == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
             NoteNoAnswer();
         } else {
             m_http.reset();
+            // libcups reports the HTTP refusal "request too large" as request-value-too-long.
+            if (error == IPP_STATUS_ERROR_REQUEST_VALUE || error == IPP_STATUS_ERROR_REQUEST_ENTITY) {
+                m_fault = SpoolerFault::Refused;
+            }
         }
         return false;
     }

@@ -4,20 +4,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <random>
 #include <string>
 
 #include "files/FileContents.h"
+#include "files/TemporaryNames.h"
 
 namespace qvset {
 namespace {
 
-// Symbolic links followed before giving up, as the kernel does.
-constexpr int kMostLinks = 40;
 // Names tried for the temporary file before giving up.
 constexpr int kTemporaryAttempts = 16;
-constexpr std::string_view kTemporaryPrefix = ".qv";
-constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::size_t kReadChunk = 1 << 16;
 
 // Closes a descriptor when it goes out of scope.
@@ -130,26 +126,6 @@ bool WriteAllAt(int fd, std::span<const std::uint8_t> bytes, off_t offset) {
 }
 
 // The file a path finally names once its symbolic links are followed (the path itself when it is none).
-std::filesystem::path FollowLinks(std::filesystem::path path) {
-    for (int hop = 0; hop < kMostLinks; ++hop) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(path, error)) return path;
-        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
-        if (error) return path;
-        path = target.is_absolute() ? target : path.parent_path() / target;
-    }
-    return path;
-}
-
-std::string RandomName() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device random;
-    std::string name(kTemporaryPrefix);
-    for (int i = 0; i < 8; ++i) name.push_back(kLetters[random() % (sizeof kLetters - 1)]);
-    name += kTemporarySuffix;
-    return name;
-}
-
 // Overwrites an existing file in place: the space for a longer text is reserved first, and a write that
 // fails part-way puts the old bytes back.
 bool WriteInPlace(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
@@ -197,7 +173,7 @@ FileReadResult ReadFileStart(const std::filesystem::path& path, std::size_t limi
 }
 
 bool ReplaceFileContents(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path target = FollowLinks(path);
+    const std::filesystem::path target = FollowSymbolicLinks(path);
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
     if (exists && !S_ISREG(info.st_mode)) return false;
@@ -208,7 +184,7 @@ bool ReplaceFileContents(const std::filesystem::path& path, std::span<const std:
     std::filesystem::path temporary;
     Descriptor fd;
     for (int attempt = 0; attempt < kTemporaryAttempts && !fd.IsOpen(); ++attempt) {
-        temporary = folder / RandomName();
+        temporary = folder / TemporaryFileName();
         // A new file gets the mode a plain create would give it (0666 less the umask).
         fd.Reset(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
                         exists ? 0600 : 0666));

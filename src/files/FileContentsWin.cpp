@@ -3,18 +3,15 @@
 #include <windows.h>
 
 #include <fstream>
-#include <random>
 #include <string>
 
 #include "files/FileContents.h"
+#include "files/TemporaryNames.h"
 
 namespace qvset {
 namespace {
 
-constexpr int kMostLinks = 40;
 constexpr int kTemporaryAttempts = 16;
-constexpr std::string_view kTemporaryPrefix = ".qv";
-constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::size_t kReadChunk = 1 << 16;
 constexpr DWORD kMostPerWrite = 1u << 30;
 
@@ -108,26 +105,6 @@ bool Rewind(HANDLE file) {
     return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != FALSE;
 }
 
-std::filesystem::path FollowLinks(std::filesystem::path path) {
-    for (int hop = 0; hop < kMostLinks; ++hop) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(path, error)) return path;
-        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
-        if (error) return path;
-        path = target.is_absolute() ? target : path.parent_path() / target;
-    }
-    return path;
-}
-
-std::string RandomName() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device random;
-    std::string name(kTemporaryPrefix);
-    for (int i = 0; i < 8; ++i) name.push_back(kLetters[random() % (sizeof kLetters - 1)]);
-    name += kTemporarySuffix;
-    return name;
-}
-
 // Overwrites an existing file in place: the new length is reserved first, and a write that fails
 // part-way puts the old bytes back.
 bool WriteInPlace(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
@@ -167,7 +144,7 @@ FileReadResult ReadFileStart(const std::filesystem::path& path, std::size_t limi
 }
 
 bool ReplaceFileContents(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path target = FollowLinks(path);
+    const std::filesystem::path target = FollowSymbolicLinks(path);
     std::error_code error;
     const bool exists = std::filesystem::exists(target, error);
     if (exists && !std::filesystem::is_regular_file(target, error)) return false;
@@ -179,7 +156,7 @@ bool ReplaceFileContents(const std::filesystem::path& path, std::span<const std:
     std::filesystem::path temporary;
     FileHandle file(INVALID_HANDLE_VALUE);
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
-        temporary = folder / RandomName();
+        temporary = folder / TemporaryFileName();
         const HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {

@@ -11,6 +11,7 @@
 #include "cli/TerminalText.h"
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
+#include "support/InMemoryQvctl.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset {
@@ -33,12 +34,8 @@ class QvctlFaultsTest : public ::testing::Test {
     }
     ~QvctlFaultsTest() override { fs::remove_all(folder); }
 
-    int Run(std::vector<std::string> args) {
-        out.str("");
-        err.str("");
-        cli::ConsoleDialogs dialogs(err);
-        cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err};
-        return cli::RunCommandLine(registry, args, environment);
+    int Run(const std::vector<std::string>& args) {
+        return testing::RunQvctlInMemory(registry, spooler, pause, folder, out, err, args);
     }
 
     cli::CommandRegistry registry;

@@ -119,6 +119,26 @@ TEST_F(CupsSpoolerTest, MissingPrinterShowsTheMessageAndPrintsNothing) {
     EXPECT_EQ(spooler->WaitingDocuments("No_Such_Queue"), 0);
 }
 
+TEST_F(CupsSpoolerTest, AfterAPickEveryDocumentGoesToThePickedPrinterWhateverLpdestSays) {
+    ::setenv("LPDEST", "Office_Laser", 1);
+    CupsSpooler picked;
+    EXPECT_EQ(picked.CurrentPrinter(), "Office_Laser");
+    EXPECT_EQ(picked.DefaultOverride(), "LPDEST=Office_Laser");
+    for (const auto& printer : picked.ListPrinters()) {
+        if (printer.deviceName == "QV640_Virtual") {
+            EXPECT_TRUE(picked.ApplyPrinterChoice(FormatPrinterEntry(printer)));
+        }
+    }
+    EXPECT_EQ(picked.CurrentPrinter(), "QV640_Virtual");
+    const auto before = Sandbox::CapturedJobs("QV640_Virtual").size();
+    const auto office = Sandbox::CapturedJobs("Office_Laser").size();
+    PrintChannel pickedChannel(picked, dialogs, std::filesystem::temp_directory_path());
+    pickedChannel.SendHex("1B40");
+    ::unsetenv("LPDEST");
+    EXPECT_EQ(EncodeHex(Sandbox::WaitForJobs("QV640_Virtual", before + 1).back().bytes), "1B40");
+    EXPECT_EQ(Sandbox::CapturedJobs("Office_Laser").size(), office);
+}
+
 TEST_F(CupsSpoolerTest, DocumentsWaitOnADisabledQueueAndDrainWhenEnabled) {
     const std::string queue = "QV650_Offline";
     ASSERT_EQ(Sandbox::Shell("cupsdisable " + queue), 0);

@@ -69,6 +69,11 @@ int Tune(CliContext& context, const std::vector<std::string>& args) {
     while (outcome == WatchOutcome::Watching) {
         context.pause.Wait(kTickMs);
         outcome = watch.Tick();
+        // A queue that cannot be inspected looks empty: that is no sign that the run went well.
+        if (context.spooler.LastFault() == SpoolerFault::Unreachable) {
+            context.dialogs.Message(kMsgServerUnreachable);
+            return kExitPrinterFailed;
+        }
     }
     return outcome == WatchOutcome::Failed ? kExitPrinterFailed : kExitOk;
 }

@@ -82,6 +82,17 @@ TEST_F(QvctlFaultsTest, AnUnreachableServerIsNotAnEmptyListOrAnUnknownName) {
     EXPECT_EQ(err.str().size(), 18 * message.size());  // once per document, as for a missing printer
 }
 
+TEST_F(QvctlFaultsTest, AServerLostWhileARunIsWatchedFailsTheRunInsteadOfLookingEmpty) {
+    int waits = 0;
+    pause.OnWait([&](int) {
+        if (++waits == 6) spooler.SetUnreachable();  // the run's five pauses, then the first tick
+    });
+    EXPECT_EQ(Run({"--printer", "QV640", "tune", "single", "--pause", "0"}), 1);
+    EXPECT_EQ(spooler.Documents().size(), 1u + 9 * 4);
+    EXPECT_NE(err.str().find("打印服务器无法连接或没有应答，未发送\n"), std::string::npos) << err.str();
+    EXPECT_EQ(err.str().find("完成..."), std::string::npos) << err.str();
+}
+
 TEST_F(QvctlFaultsTest, ValuesHoldingControlCharactersAreRefusedAndNothingIsWrittenOrSent) {
     const std::string target = (folder / "t.txt").string();
     const Names refused[] = {

@@ -5,6 +5,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/TerminalText.h"
 #include "printer/PrinterSelection.h"
+#include "ticket/TicketFiles.h"
 
 namespace qvset::cli {
 namespace {

@@ -73,17 +73,27 @@ std::string MsgPrintFileTooLarge(std::string_view fileName, std::uintmax_t size)
            std::to_string(kMostPrintFileBytes) + " 字节，未发送";
 }
 
+namespace {
+
+// A path's file name as UTF-8, the messages' encoding on every platform.
+std::string FileNameUtf8(const std::filesystem::path& path) {
+    const std::u8string name = path.filename().u8string();
+    return std::string(name.begin(), name.end());
+}
+
+}  // namespace
+
 void PrintChannel::SendPrintFileAt(const std::filesystem::path& path) {
     FileReadResult file = ReadFileContents(path, kMostPrintFileBytes);
     if (file.status == FileReadStatus::TooLarge) {
         ++m_refused;
-        m_dialogs.Message(MsgPrintFileTooLarge(path.filename().string(), file.size));
+        m_dialogs.Message(MsgPrintFileTooLarge(FileNameUtf8(path), file.size));
         return;
     }
     if (file.status != FileReadStatus::Read || file.bytes.empty()) {
         // No empty document is ever sent.
         ++m_refused;
-        m_dialogs.Message(MsgPrintFileMissing(path.filename().string()));
+        m_dialogs.Message(MsgPrintFileMissing(FileNameUtf8(path)));
         return;
     }
     m_fileBuffer = std::move(file.bytes);

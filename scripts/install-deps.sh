@@ -10,6 +10,8 @@ packages=(
   libcups2-dev cups-daemon cups-client
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzzing: clang with libFuzzer and its sanitizer runtimes
+  clang libclang-rt-14-dev
   # the window: Qt 6 Widgets with its Chinese translations, a CJK font for the Chinese captions, a
   # virtual display
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk xvfb xauth

@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and runs every test. Exits non-zero on any failure.
 #   ./test.sh                 everything: sanitizer build, release build with benchmark, Windows build under Wine
 #   ./test.sh --no-windows    skip the Windows cross build and its Wine tests (say so explicitly)
+# QVSET_FUZZ_SECONDS sets how long each fuzz target runs (default 60).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -27,6 +28,12 @@ ctest --preset release
 
 echo "== Benchmark: documents through CupsSpooler against lp -o raw"
 bench/run-channel-bench.sh build/release 100
+
+fuzz_seconds=${QVSET_FUZZ_SECONDS:-60}
+echo "== Fuzzing: each libFuzzer target for $fuzz_seconds s (clang, ASan and UBSan)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+fuzz/run-fuzzers.sh "$fuzz_seconds"
 
 if [ "$windows" = 1 ] && [ -f cmake/mingw-w64-x86_64.cmake ]; then
   echo "== Windows build (MinGW-w64), tests under Wine"

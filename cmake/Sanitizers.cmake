@@ -5,3 +5,7 @@ if(QVSET_SANITIZE)
   target_compile_options(qvset_sanitizers INTERFACE ${_qvset_san})
   target_link_options(qvset_sanitizers INTERFACE ${_qvset_san})
 endif()
+# The fuzz targets' coverage instrumentation, on every library they link (the targets add the driver).
+if(QVSET_BUILD_FUZZ)
+  target_compile_options(qvset_sanitizers INTERFACE -fsanitize=fuzzer-no-link)
+endif()

@@ -12,6 +12,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # the decoder's JSON (header-only, also for the Windows build)
   nlohmann-json3-dev
+  # fuzzing: clang with libFuzzer and its sanitizer runtimes
+  clang libclang-rt-14-dev
   # the window: Qt 6 Widgets with its Chinese translations, a CJK font for the Chinese captions, a
   # virtual display
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk xvfb xauth

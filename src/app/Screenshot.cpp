@@ -1,8 +1,11 @@
 #include "app/Screenshot.h"
 
 #include <QApplication>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QWidget>
+#include <span>
+
+#include "files/FileContents.h"
 
 namespace qvset::app {
 
@@ -14,13 +17,12 @@ QImage RenderWindow(QWidget& window) {
 
 bool SaveScreenshot(QWidget& window, const QString& fileName) {
     const QImage image = RenderWindow(window);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (!image.save(&file, "PNG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return false;
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(png.constData()),
+                                              static_cast<std::size_t>(png.size()));
+    return ReplaceFileContents(std::filesystem::path(fileName.toStdU16String()), bytes);
 }
 
 }  // namespace qvset::app

@@ -10,9 +10,9 @@ namespace qvset::app {
 // The window's client area as an image (shown first, so that it is laid out and polished).
 QImage RenderWindow(QWidget& window);
 
-// The same, written as PNG. The picture goes to a temporary file beside the target that replaces it
-// only once complete, so a full disk or a failed write leaves an earlier picture as it was. False when
-// the file cannot be written.
+// The same, written as PNG the way descriptions are saved: an earlier picture is replaced only once the
+// new one is complete (a full disk leaves it as it was), and its mode and links are kept. False when the
+// file cannot be written.
 bool SaveScreenshot(QWidget& window, const QString& fileName);
 
 }  // namespace qvset::app

@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/TerminalText.h"
 #include "printer/PrinterOverrideSpooler.h"
 
 namespace qvset::cli {
@@ -48,7 +49,7 @@ void PrintCommandHelp(const CliCommand& command, std::ostream& out) {
 
 int UsageError(CliContext& context, const std::string& problem) {
     const CliCommand& command = context.command;
-    context.err << kProgram << ' ' << command.name << ": " << problem << '\n';
+    context.err << kProgram << ' ' << command.name << ": " << TerminalSafe(problem) << '\n';
     context.err << "usage: " << kProgram << ' ' << command.name << ' ' << command.usage << '\n';
     return kExitRefused;
 }

@@ -2,11 +2,13 @@
 
 #include <ostream>
 
+#include "cli/TerminalText.h"
+
 namespace qvset::cli {
 
 MessageAnswer ConsoleDialogs::ShowMessage(const MessageRequest& request) {
     ++m_messages;
-    m_err << request.text << '\n' << std::flush;
+    m_err << TerminalSafe(request.text) << '\n' << std::flush;
     return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 

@@ -7,7 +7,8 @@
 
 namespace qvset::cli {
 
-// Dialogs on a terminal: every message is one line on the error stream, exactly as worded; questions
+// Dialogs on a terminal: every message is one line on the error stream, exactly as worded (control
+// characters of a file name shown as \xHH); questions
 // are answered No; file dialogs give the name they were primed with (the command line's argument).
 class ConsoleDialogs final : public Dialogs {
   public:

@@ -3,36 +3,83 @@
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
+#include "cli/TerminalText.h"
 #include "printer/PrinterSelection.h"
+#include "ticket/TicketFiles.h"
 
 namespace qvset::cli {
 namespace {
 
+// "默认打印机未能写入：ENTRY": the default-printer setting could not be written.
+std::string MsgDefaultNotWritten(std::string_view entry) {
+    return "默认打印机未能写入：" + std::string(entry);
+}
+
+// "注意：LPDEST=NAME 仍决定其他程序的打印机": a variable that wins over the default for other programs.
+std::string MsgDefaultOverridden(std::string_view setting) {
+    return "注意：" + std::string(setting) + " 仍决定其他程序的打印机";
+}
+
+// True when the last spooler call reached its server; otherwise says so and the command exits 1.
+bool ServerAnswered(CliContext& context) {
+    if (context.spooler.LastFault() == SpoolerFault::None) return true;
+    context.dialogs.Message(kMsgServerUnreachable);
+    return false;
+}
+
+void NoteDefaultOverride(CliContext& context) {
+    const std::string setting = context.spooler.DefaultOverride();
+    if (!setting.empty()) context.err << TerminalSafe(MsgDefaultOverridden(setting)) << '\n';
+}
+
 int ListPrinters(CliContext& context, const std::vector<std::string>&) {
+    const auto printers = context.spooler.ListPrinters();
+    if (!ServerAnswered(context)) return kExitPrinterFailed;
     const std::string current = context.spooler.CurrentPrinter();
-    for (const auto& printer : context.spooler.ListPrinters()) {
-        context.out << (printer.deviceName == current ? "* " : "  ") << FormatPrinterEntry(printer) << '\n';
+    if (!ServerAnswered(context)) return kExitPrinterFailed;
+    for (const auto& printer : printers) {
+        context.out << (printer.deviceName == current ? "* " : "  ")
+                    << TerminalSafe(FormatPrinterEntry(printer)) << '\n';
     }
     return kExitOk;
 }
 
 int UsePrinter(CliContext& context, const std::vector<std::string>& args) {
     const auto printers = context.spooler.ListPrinters();
+    if (!ServerAnswered(context)) return kExitPrinterFailed;
     const auto it = std::find_if(printers.begin(), printers.end(),
                                  [&](const PrinterInfo& p) { return p.deviceName == args[0]; });
     if (it == printers.end()) {
-        context.err << "没有名为 " << args[0] << " 的打印机\n";
+        context.err << "没有名为 " << TerminalSafe(args[0]) << " 的打印机\n";
         return kExitRefused;
     }
-    context.spooler.ApplyPrinterChoice(FormatPrinterEntry(*it));
+    const std::string entry = FormatPrinterEntry(*it);
+    if (!context.spooler.ApplyPrinterChoice(entry)) {
+        if (ServerAnswered(context)) context.dialogs.Message(MsgDefaultNotWritten(entry));
+        return kExitPrinterFailed;
+    }
+    NoteDefaultOverride(context);
     return kExitOk;
 }
 
 int PickPrinter(CliContext& context, const std::vector<std::string>&) {
     const auto entries = FillPrinterList(context.spooler);
-    const auto picked =
-        PickMakerPrinter(entries, [&](std::size_t i) { context.spooler.ApplyPrinterChoice(entries[i]); });
-    if (picked) context.out << entries[*picked] << '\n';
+    if (!ServerAnswered(context)) return kExitPrinterFailed;
+    std::vector<std::string> unwritten;
+    bool answered = true;
+    const auto picked = PickMakerPrinter(entries, [&](std::size_t i) {
+        if (context.spooler.ApplyPrinterChoice(entries[i])) return;
+        answered = answered && context.spooler.LastFault() == SpoolerFault::None;
+        unwritten.push_back(entries[i]);
+    });
+    if (!answered) {
+        context.dialogs.Message(kMsgServerUnreachable);
+        return kExitPrinterFailed;
+    }
+    for (const auto& entry : unwritten) context.dialogs.Message(MsgDefaultNotWritten(entry));
+    if (picked) context.out << TerminalSafe(entries[*picked]) << '\n';
+    if (!unwritten.empty()) return kExitPrinterFailed;
+    if (picked) NoteDefaultOverride(context);
     return kExitOk;
 }
 
@@ -54,12 +101,15 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                       if (!a.empty()) return UsageError(c, "takes no arguments");
                       return ListPrinters(c, a);
                   }});
-    registry.Add({"use", "NAME", "make the printer NAME the default printer",
-                  "NAME is a device (queue) name as `qvctl printers` lists it.",
-                  [](CliContext& c, const std::vector<std::string>& a) {
-                      if (a.size() != 1) return UsageError(c, "one printer name");
-                      return UsePrinter(c, a);
-                  }});
+    registry.Add(
+        {"use", "NAME", "make the printer NAME the default printer",
+         "NAME is a device (queue) name as `qvctl printers` lists it. A default that cannot be\n"
+         "written prints \"默认打印机未能写入：...\" and exits 1; when LPDEST or PRINTER is set, a note\n"
+         "says that it still decides the printer of other programs.",
+         RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
+             if (a.size() != 1) return UsageError(c, "one printer name");
+             return UsePrinter(c, a);
+         })});
     registry.Add(
         {"pick", "", "the start-up search: make the first printer whose name begins with QV6 the default",
          "With more than one printer, every printer listed before the first QV6 printer becomes the\n"
@@ -80,21 +130,24 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
     registry.Add({"text", "TEXT", "send a text in the printer's character set (GBK) as one document", "",
                   [](CliContext& c, const std::vector<std::string>& a) {
                       if (a.size() != 1) return UsageError(c, "one text argument");
+                      if (a[0].empty()) return UsageError(c, "the text is empty");
                       const std::int32_t length = c.channel.CharacterLen(a[0]);
                       c.channel.SendText(a[0], length);
                       return kExitOk;
                   }});
-    registry.Add({"file", "[PATH]",
-                  "send a print file unchanged as one document (default: file.prn beside qvctl)", "",
-                  [](CliContext& c, const std::vector<std::string>& a) {
-                      if (a.size() > 1) return UsageError(c, "at most one path");
-                      if (a.empty()) {
-                          c.channel.SendPrintFile();
-                      } else {
-                          c.channel.SendPrintFileAt(a[0]);
-                      }
-                      return kExitOk;
-                  }});
+    registry.Add(
+        {"file", "[PATH]", "send a print file unchanged as one document (default: file.prn beside qvctl)",
+         "A folder, a device, a FIFO or a file that cannot be read is refused as missing; a file of\n"
+         "more than 2147483647 bytes is refused with its size. Both send nothing and exit 2.",
+         RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
+             if (a.size() > 1) return UsageError(c, "at most one path");
+             if (a.empty()) {
+                 c.channel.SendPrintFile();
+             } else {
+                 c.channel.SendPrintFileAt(a[0]);
+             }
+             return kExitOk;
+         })});
 }
 
 }  // namespace qvset::cli

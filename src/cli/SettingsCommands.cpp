@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
+#include "cli/TerminalText.h"
 #include "settings/ChoiceWords.h"
 #include "settings/SettingsClicks.h"
 #include "ticket/GeometryClicks.h"
@@ -75,19 +76,21 @@ void RegisterSettingsCommands(CommandRegistry& registry) {
     registry.Add({"set", "ITEM CHOICE", "change one stored switch of the printer (one ESC B document)",
                   "ITEM and its CHOICEs:\n" + ChoiceList() +
                       "A baud rate prints \"您设置了波特率，完成后需要重启打印机\" after it was sent.",
-                  SetChoice});
+                  RefusingControlCharacters(SetChoice)});
     registry.Add({"length", "MM", "set the ticket length (geometry command fn 04)", kGeometryHelp,
-                  [](CliContext& c, const std::vector<std::string>& a) {
+                  RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
                       return SendGeometryItem(c, a, "Command23");
-                  }});
+                  })});
     registry.Add({"start", "MM", "set the print-start offset from the ticket top (geometry command fn 05)",
-                  kGeometryHelp, [](CliContext& c, const std::vector<std::string>& a) {
+                  kGeometryHelp,
+                  RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
                       return SendGeometryItem(c, a, "Command24");
-                  }});
+                  })});
     registry.Add({"mark", "MM", "set the black-mark offset from the ticket top (geometry command fn 06)",
-                  kGeometryHelp, [](CliContext& c, const std::vector<std::string>& a) {
+                  kGeometryHelp,
+                  RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
                       return SendGeometryItem(c, a, "Command25");
-                  }});
+                  })});
     registry.Add(
         {"format", "[--style 1|2] L P B",
          "check and send the ticket format: length L, print start P, black mark B in mm (one document)",
@@ -95,7 +98,7 @@ void RegisterSettingsCommands(CommandRegistry& registry) {
          "10; style 1: P + B not above L, P not above B; style 2: P not above B, P and B not above L.\n"
          "A failed check prints its message, sends nothing and exits 2. P, B and L of 0 or below are\n"
          "sent as 0.",
-         FormatSet});
+         RefusingControlCharacters(FormatSet)});
 }
 
 }  // namespace qvset::cli

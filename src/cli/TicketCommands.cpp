@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
+#include "cli/TerminalText.h"
 #include "settings/BatchSend.h"
 #include "settings/ChoiceWords.h"
 #include "settings/FlagCommands.h"
@@ -52,7 +53,7 @@ int ShowTicket(CliContext& context, const std::vector<std::string>& args) {
             caption = std::string(kGeometryNames[item - kItemTicketLength]);
         }
         context.out << item << ' ' << caption << ": " << selection.ItemState(item) << ' '
-                    << ChoiceInWords(selection, item) << '\n';
+                    << TerminalSafe(ChoiceInWords(selection, item)) << '\n';
     }
     return kExitOk;
 }
@@ -118,13 +119,13 @@ void RegisterTicketCommands(CommandRegistry& registry) {
                   "One line per item 1 to 11: the item, its caption, its state code and the choice in words\n"
                   "(the millimetres for a recorded geometry item). A file that is refused prints\n"
                   "\"文件不符合要求，不能打开\" (\"文件无法打开\" when it cannot be read) and exits 2.",
-                  ShowTicket});
+                  RefusingControlCharacters(ShowTicket)});
     registry.Add({"ticket apply", "FILE", "send every item a ticket description records, as one document",
                   "The same document and messages as \"打开票样\" followed by \"设置票样\". A file that is "
                   "refused or\n"
                   "cannot be read sends nothing at all and exits 2; so does a file that records nothing\n"
                   "(\"您没有要设置的项目，请确认\") or a value out of range (\"数值超出范围，未发送\").",
-                  ApplyTicket});
+                  RefusingControlCharacters(ApplyTicket)});
     registry.Add(
         {"ticket new",
          "OUT [--black-mark on|off] [--paper 76|58] [--head standard|quiet] [--edge high|low]\n"
@@ -133,9 +134,10 @@ void RegisterTicketCommands(CommandRegistry& registry) {
          "write a ticket description file as \"保存票样\" would, without sending anything",
          "Each option records the choice of its panel button; items without an option are written\n"
          "as not recorded. A negative MM takes its default (152 for --length, 0 for the offsets).\n"
-         "The file is replaced as a whole; a failed write prints \"保存失败\" and exits 1, leaving any\n"
-         "earlier file as it was.",
-         NewTicket});
+         "The file is replaced as a whole, keeping its mode, owner and links; a failed write prints\n"
+         "\"保存失败\" and exits 1, leaving any earlier file as it was. A value holding a control\n"
+         "character (a CR read from a CR LF file) is refused: exit 2, nothing written.",
+         RefusingControlCharacters(NewTicket)});
 }
 
 }  // namespace qvset::cli

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
+#include "cli/TerminalText.h"
 #include "printer/JobWatch.h"
 #include "tuning/ParameterCommands.h"
 #include "tuning/SpeedQualityPanel.h"
@@ -68,6 +69,11 @@ int Tune(CliContext& context, const std::vector<std::string>& args) {
     while (outcome == WatchOutcome::Watching) {
         context.pause.Wait(kTickMs);
         outcome = watch.Tick();
+        // A queue that cannot be inspected looks empty: that is no sign that the run went well.
+        if (context.spooler.LastFault() == SpoolerFault::Unreachable) {
+            context.dialogs.Message(kMsgServerUnreachable);
+            return kExitPrinterFailed;
+        }
     }
     return outcome == WatchOutcome::Failed ? kExitPrinterFailed : kExitOk;
 }
@@ -86,7 +92,7 @@ void RegisterTuningCommands(CommandRegistry& registry) {
                   "Unless --no-watch, the spooler queue is then watched once a second (progress on\n"
                   "stderr): \"完成...\" exits 0; \"设置失败...\" (documents still waiting at second 5 of a\n"
                   "single run, 10 of an all run) exits 1. The run itself takes about 9.5 s plus the pause.",
-                  Tune});
+                  RefusingControlCharacters(Tune)});
     registry.Add({"factory-restore", "", "write the factory parameter table (save, table, save; about 3.5 s)",
                   "", [](CliContext& c, const std::vector<std::string>& a) {
                       if (!a.empty()) return UsageError(c, "takes no arguments");

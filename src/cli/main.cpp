@@ -4,6 +4,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/Console.h"
 #include "cli/ConsoleDialogs.h"
+#include "cli/TerminalText.h"
 #include "printer/Platform.h"
 #include "printer/SleepPause.h"
 
@@ -21,5 +22,5 @@ int main(int argc, char** argv) {
     SleepPause pause;
     cli::CliEnvironment environment{*spooler, dialogs, pause, ProgramFolder(), std::cout, std::cerr};
     const std::vector<std::string> args = cli::PrepareConsole(argc, argv);
-    return cli::RunCommandLine(registry, args, environment);
+    return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr);
 }

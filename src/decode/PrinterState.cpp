@@ -1,14 +1,13 @@
 #include "decode/PrinterState.h"
 
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <system_error>
 
 #include "decode/CommandDecoder.h"
+#include "decode/TextFile.h"
+#include "files/FileContents.h"
 #include "printer/HexCodec.h"
-#include "ticket/TicketFiles.h"
 #include "tuning/ParameterCommands.h"
 
 namespace qvset {
@@ -25,6 +24,8 @@ constexpr std::string_view kTableKey = "parameter-table";
 constexpr std::string_view kCommandKey = "command";
 constexpr std::string_view kJobKey = "job";
 constexpr std::string_view kMeaningKey = "meaning";
+// Far more than any state: a few settings and one table.
+constexpr std::size_t kStateFileLimit = 1 << 20;
 
 // The fields of a decoded command worth reading in the file, besides its bytes.
 Json Describe(const StoredCommand& stored, std::initializer_list<std::string_view> fieldNames) {
@@ -182,20 +183,20 @@ std::optional<PrinterState> PrinterState::FromJson(std::string_view json, std::s
 std::optional<PrinterState> PrinterState::Load(const std::filesystem::path& path, std::string* error) {
     std::error_code code;
     if (!std::filesystem::exists(path, code)) return PrinterState{};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const FileReadResult file = ReadFileContents(path, kStateFileLimit);
+    if (file.status != FileReadStatus::Read) {
         if (error != nullptr) *error = "cannot read " + path.string();
         return std::nullopt;
     }
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::string reason;
-    auto state = FromJson(text, &reason);
+    auto state = FromJson(
+        std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()), &reason);
     if (!state && error != nullptr) *error = path.string() + ": " + reason;
     return state;
 }
 
 bool PrinterState::Save(const std::filesystem::path& path) const {
-    return WriteWholeFile(path, ToJson());
+    return ReplaceFileText(path, ToJson());
 }
 
 }  // namespace qvset

@@ -1,6 +1,7 @@
 // GBK conversion through iconv (POSIX).
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -28,7 +29,7 @@ class IconvHandle {
 };
 
 // Converts `input`, replacing every sequence that cannot be converted by `replacement`. `skip` says how
-// many input bytes one unconvertible character spans.
+// many of the remaining input bytes one unconvertible character spans.
 template <typename SkipFn>
 std::string Convert(const IconvHandle& handle, std::string_view input, std::string_view replacement,
                     SkipFn skip) {
@@ -46,8 +47,7 @@ std::string Convert(const IconvHandle& handle, std::string_view input, std::stri
         if (result != static_cast<std::size_t>(-1)) continue;
         if (errno == E2BIG) continue;
         // EILSEQ (cannot be represented, or malformed) or EINVAL (truncated at the end).
-        std::size_t span = skip(static_cast<unsigned char>(*in));
-        if (span > inLeft) span = inLeft;
+        const std::size_t span = std::max<std::size_t>(1, skip(std::string_view(in, inLeft)));
         out.append(replacement);
         in += span;
         inLeft -= span;
@@ -61,13 +61,12 @@ std::string Convert(const IconvHandle& handle, std::string_view input, std::stri
 std::string ToAnsi(std::string_view utf8) {
     // One descriptor per thread: iconv descriptors carry shift state and are not shareable.
     thread_local const IconvHandle handle("CP936", "UTF-8");
-    return Convert(handle, utf8, "?", [](unsigned char lead) { return Utf8SequenceLength(lead); });
+    return Convert(handle, utf8, "?", Utf8ReplacedSpan);
 }
 
 std::string FromAnsi(std::string_view ansi) {
     thread_local const IconvHandle handle("UTF-8", "CP936");
-    return Convert(handle, ansi, "\xEF\xBF\xBD",
-                   [](unsigned char lead) -> std::size_t { return lead >= 0x81 && lead != 0xFF ? 2 : 1; });
+    return Convert(handle, ansi, "\xEF\xBF\xBD", GbkReplacedSpan);
 }
 
 }  // namespace qvset

@@ -34,15 +34,14 @@ bool DecodeStrict(UINT codePage, std::string_view input, std::wstring& out) {
 // UTF-8 to UTF-16, one sequence at a time where the whole text is not valid UTF-8: every malformed
 // or truncated sequence becomes `bad`.
 std::wstring DecodeSequences(UINT codePage, std::string_view input, wchar_t bad,
-                             std::size_t (*sequenceLength)(unsigned char)) {
+                             std::size_t (*replacedSpan)(std::string_view)) {
     std::wstring out;
     if (DecodeStrict(codePage, input, out)) return out;
     out.clear();
     std::wstring piece;
     std::size_t at = 0;
     while (at < input.size()) {
-        std::size_t span = sequenceLength(static_cast<unsigned char>(input[at]));
-        if (span > input.size() - at) span = input.size() - at;
+        const std::size_t span = replacedSpan(input.substr(at));
         if (DecodeStrict(codePage, input.substr(at, span), piece)) {
             out += piece;
         } else {
@@ -51,10 +50,6 @@ std::wstring DecodeSequences(UINT codePage, std::string_view input, wchar_t bad,
         at += span;
     }
     return out;
-}
-
-std::size_t GbkSequenceLength(unsigned char lead) {
-    return lead >= 0x81 && lead != 0xFF ? 2 : 1;
 }
 
 bool IsHighSurrogate(wchar_t c) {
@@ -67,7 +62,7 @@ bool IsLowSurrogate(wchar_t c) {
 }  // namespace
 
 std::string ToAnsi(std::string_view utf8) {
-    std::wstring wide = DecodeSequences(CP_UTF8, utf8, kUnrepresentable, Utf8SequenceLength);
+    std::wstring wide = DecodeSequences(CP_UTF8, utf8, kUnrepresentable, Utf8ReplacedSpan);
     // GBK has nothing outside the basic plane: a surrogate pair is one unrepresentable character.
     std::wstring bmp;
     bmp.reserve(wide.size());
@@ -87,7 +82,7 @@ std::string ToAnsi(std::string_view utf8) {
 }
 
 std::string FromAnsi(std::string_view ansi) {
-    const std::wstring wide = DecodeSequences(kGbkCodePage, ansi, kReplacementCharacter, GbkSequenceLength);
+    const std::wstring wide = DecodeSequences(kGbkCodePage, ansi, kReplacementCharacter, GbkReplacedSpan);
     if (wide.empty()) return {};
     const int needed =
         WideCharToMultiByte(CP_UTF8, 0, wide.data(), ToInt(wide.size()), nullptr, 0, nullptr, nullptr);

@@ -6,28 +6,46 @@ MemorySpooler::MemorySpooler(std::vector<PrinterInfo> printers) : m_printers(std
     if (!m_printers.empty()) m_current = m_printers.front().deviceName;
 }
 
-void MemorySpooler::ApplyPrinterChoice(const std::string& entry) {
+std::vector<PrinterInfo> MemorySpooler::ListPrinters() {
+    m_lastFault = m_unreachable ? SpoolerFault::Unreachable : SpoolerFault::None;
+    if (m_unreachable) return {};
+    return m_printers;
+}
+
+std::string MemorySpooler::CurrentPrinter() {
+    m_lastFault = m_unreachable ? SpoolerFault::Unreachable : SpoolerFault::None;
+    if (m_unreachable) return {};
+    return m_current;
+}
+
+bool MemorySpooler::ApplyPrinterChoice(const std::string& entry) {
     m_applied.push_back(entry);
+    m_lastFault = m_unreachable ? SpoolerFault::Unreachable : SpoolerFault::None;
+    if (m_unreachable || m_defaultUnwritable) return false;
     // The default becomes the printer whose entry this is; an entry of no listed printer changes
     // nothing, as a failed registry write would.
     for (const auto& printer : m_printers) {
         if (printer.deviceName + "," + printer.driverName + "," + printer.port == entry) {
             m_current = printer.deviceName;
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 bool MemorySpooler::WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                                      std::span<const std::uint8_t> payload) {
-    if (deviceName.empty() || m_cannotOpen.count(deviceName) != 0) return false;
+    m_lastFault = m_unreachable ? SpoolerFault::Unreachable : SpoolerFault::None;
+    if (m_unreachable || deviceName.empty() || m_cannotOpen.count(deviceName) != 0) return false;
     m_documents.push_back({deviceName, std::string(documentName), {payload.begin(), payload.end()}});
+    if (m_listener) m_listener(m_documents.back());
     return true;
 }
 
 int MemorySpooler::WaitingDocuments(const std::string& deviceName) {
     ++m_inspections;
-    if (deviceName.empty() || m_cannotOpen.count(deviceName) != 0) return 0;
+    m_lastFault = m_unreachable ? SpoolerFault::Unreachable : SpoolerFault::None;
+    if (m_unreachable || deviceName.empty() || m_cannotOpen.count(deviceName) != 0) return 0;
     return m_waiting;
 }
 

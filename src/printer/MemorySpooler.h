@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -11,7 +12,8 @@
 namespace qvset {
 
 // An in-memory spooler for tests: records every document, every default-printer choice and every
-// queue inspection, and can be told that a printer cannot be opened or has documents waiting.
+// queue inspection, and can be told that a printer cannot be opened or has documents waiting, that the
+// default cannot be written, or that the server cannot be reached.
 class MemorySpooler final : public Spooler {
   public:
     struct Document {
@@ -22,23 +24,34 @@ class MemorySpooler final : public Spooler {
 
     explicit MemorySpooler(std::vector<PrinterInfo> printers = {});
 
-    std::vector<PrinterInfo> ListPrinters() override { return m_printers; }
-    std::string CurrentPrinter() override { return m_current; }
-    void ApplyPrinterChoice(const std::string& entry) override;
+    std::vector<PrinterInfo> ListPrinters() override;
+    std::string CurrentPrinter() override;
+    bool ApplyPrinterChoice(const std::string& entry) override;
     bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                           std::span<const std::uint8_t> payload) override;
     int WaitingDocuments(const std::string& deviceName) override;
+    SpoolerFault LastFault() override { return m_lastFault; }
+    void SetDeadline(std::chrono::milliseconds deadline) override { m_deadline = deadline; }
+    std::string DefaultOverride() override { return m_override; }
 
     // Set-up for a test.
     void SetPrinters(std::vector<PrinterInfo> printers) { m_printers = std::move(printers); }
     void SetCurrentPrinter(std::string deviceName) { m_current = std::move(deviceName); }
     void SetCannotOpen(const std::string& deviceName, bool cannotOpen = true);
     void SetWaitingCount(int count) { m_waiting = count; }
+    // A default that cannot be written: choices are recorded but change nothing and return false.
+    void SetDefaultUnwritable(bool unwritable = true) { m_defaultUnwritable = unwritable; }
+    // A server that cannot be reached: every call fails (empty list, no printer, nothing written).
+    void SetUnreachable(bool unreachable = true) { m_unreachable = unreachable; }
+    void SetDefaultOverride(std::string setting) { m_override = std::move(setting); }
+    // Called with every document as it is written, so that a test can log it among other events.
+    void OnDocument(std::function<void(const Document&)> listener) { m_listener = std::move(listener); }
 
     // What happened.
     const std::vector<Document>& Documents() const { return m_documents; }
     const std::vector<std::string>& AppliedChoices() const { return m_applied; }
     int QueueInspections() const { return m_inspections; }
+    std::chrono::milliseconds Deadline() const { return m_deadline; }
     void ClearDocuments() { m_documents.clear(); }
 
   private:
@@ -49,6 +62,12 @@ class MemorySpooler final : public Spooler {
     int m_inspections = 0;
     std::vector<Document> m_documents;
     std::vector<std::string> m_applied;
+    bool m_defaultUnwritable = false;
+    bool m_unreachable = false;
+    SpoolerFault m_lastFault = SpoolerFault::None;
+    std::chrono::milliseconds m_deadline = kDefaultSpoolerDeadline;
+    std::string m_override;
+    std::function<void(const Document&)> m_listener;
 };
 
 }  // namespace qvset

@@ -1,9 +1,8 @@
 #include "printer/PrintChannel.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
+#include "files/FileContents.h"
 #include "printer/AnsiText.h"
 #include "printer/HexCodec.h"
 
@@ -20,10 +19,22 @@ std::int32_t PrintChannel::CharacterLen(std::string_view text) const {
 
 void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
     const std::string printer = m_spooler.CurrentPrinter();
-    if (!m_spooler.WriteRawDocument(printer, kDocumentName, payload)) {
-        ++m_openFailures;
-        m_dialogs.Message(kMsgPrinterNotRecognized);
+    if (m_spooler.LastFault() == SpoolerFault::None &&
+        m_spooler.WriteRawDocument(printer, kDocumentName, payload)) {
+        return;
     }
+    ++m_openFailures;
+    switch (m_spooler.LastFault()) {
+        case SpoolerFault::Unreachable:
+            m_dialogs.Message(kMsgServerUnreachable);
+            return;
+        case SpoolerFault::Refused:
+            m_dialogs.Message(kMsgServerRefused);
+            return;
+        case SpoolerFault::None:
+            break;
+    }
+    m_dialogs.Message(kMsgPrinterNotRecognized);
 }
 
 void PrintChannel::SendBytes(const std::vector<std::uint8_t>& payload) {
@@ -57,18 +68,35 @@ void PrintChannel::SendPrintFile() {
     SendPrintFileAt(m_programFolder / std::string(kPrintFileName));
 }
 
+std::string MsgPrintFileTooLarge(std::string_view fileName, std::uintmax_t size) {
+    return "打印文件 " + std::string(fileName) + " 有 " + std::to_string(size) + " 字节，超过上限 " +
+           std::to_string(kMostPrintFileBytes) + " 字节，未发送";
+}
+
+namespace {
+
+// A path's file name as UTF-8, the messages' encoding on every platform.
+std::string FileNameUtf8(const std::filesystem::path& path) {
+    const std::u8string name = path.filename().u8string();
+    return std::string(name.begin(), name.end());
+}
+
+}  // namespace
+
 void PrintChannel::SendPrintFileAt(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<std::uint8_t> content;
-    if (file) content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (!file.good() && !file.eof()) content.clear();
-    if (content.empty()) {
-        // No empty document is ever sent.
+    FileReadResult file = ReadFileContents(path, kMostPrintFileBytes);
+    if (file.status == FileReadStatus::TooLarge) {
         ++m_refused;
-        m_dialogs.Message(MsgPrintFileMissing(path.filename().string()));
+        m_dialogs.Message(MsgPrintFileTooLarge(FileNameUtf8(path), file.size));
         return;
     }
-    m_fileBuffer = std::move(content);
+    if (file.status != FileReadStatus::Read || file.bytes.empty()) {
+        // No empty document is ever sent.
+        ++m_refused;
+        m_dialogs.Message(MsgPrintFileMissing(FileNameUtf8(path)));
+        return;
+    }
+    m_fileBuffer = std::move(file.bytes);
     SendFileBuffer(static_cast<std::int32_t>(m_fileBuffer.size()));
 }
 

@@ -14,14 +14,25 @@ namespace qvset {
 inline constexpr std::string_view kDocumentName = "AAAAAA";
 inline constexpr std::string_view kMsgPrinterNotRecognized = "The Printer Name you typed wasn't recognized.";
 inline constexpr std::string_view kMsgBadHexCommand = "指令格式错误，未发送";
+// Shown instead of kMsgPrinterNotRecognized when it was the print server, not the printer, that failed.
+inline constexpr std::string_view kMsgServerUnreachable = "打印服务器无法连接或没有应答，未发送";
+// Shown when the print server would not take the document: too large for it, no room in its spool.
+inline constexpr std::string_view kMsgServerRefused = "打印服务器拒收文档（空间不足或文档过大），未发送";
 inline constexpr std::string_view kPrintFileName = "file.prn";
 
 // The only way to the printer. Each send reads the current printer afresh, writes one RAW document
 // named "AAAAAA" and is finished before it returns; no printer stays open between sends. Senders never
 // report failure to their callers: a printer that cannot be opened is shown to the user once per
-// document, and the caller carries on with its next command.
-// "找不到打印文件 file.prn，或文件为空" for the default print file.
+// document (kMsgServerUnreachable when the print server could not be reached or did not answer), and
+// the caller carries on with its next command.
+// "找不到打印文件 file.prn，或文件为空" for the default print file; also for a folder, a device, a FIFO
+// or a file that cannot be read in that place.
 std::string MsgPrintFileMissing(std::string_view fileName);
+
+// The largest print file sent: the file buffer's byte count is a signed 32-bit number.
+inline constexpr std::size_t kMostPrintFileBytes = 2147483647;
+// "打印文件 NAME 有 SIZE 字节，超过上限 2147483647 字节，未发送".
+std::string MsgPrintFileTooLarge(std::string_view fileName, std::uintmax_t size);
 
 class PrintChannel {
   public:
@@ -40,8 +51,9 @@ class PrintChannel {
     // Loads "file.prn" from the program's folder into the file buffer and sends all of it.
     void SendPrintFile();
 
-    // The same for a print file elsewhere. A missing or empty file sends nothing and shows
-    // MsgPrintFileMissing(its name).
+    // The same for a print file elsewhere. A missing, empty or unreadable file, or anything but a
+    // regular file, sends nothing and shows MsgPrintFileMissing(its name) without waiting on it; a file
+    // above kMostPrintFileBytes sends nothing and shows MsgPrintFileTooLarge.
     void SendPrintFileAt(const std::filesystem::path& path);
 
     // Sends the first `byteCount` bytes of the file buffer.

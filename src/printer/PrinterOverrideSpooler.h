@@ -15,7 +15,7 @@ class PrinterOverrideSpooler final : public Spooler {
 
     std::vector<PrinterInfo> ListPrinters() override { return m_inner.ListPrinters(); }
     std::string CurrentPrinter() override { return m_deviceName; }
-    void ApplyPrinterChoice(const std::string& entry) override { m_inner.ApplyPrinterChoice(entry); }
+    bool ApplyPrinterChoice(const std::string& entry) override { return m_inner.ApplyPrinterChoice(entry); }
     bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                           std::span<const std::uint8_t> payload) override {
         return m_inner.WriteRawDocument(deviceName, documentName, payload);
@@ -23,6 +23,9 @@ class PrinterOverrideSpooler final : public Spooler {
     int WaitingDocuments(const std::string& deviceName) override {
         return m_inner.WaitingDocuments(deviceName);
     }
+    SpoolerFault LastFault() override { return m_inner.LastFault(); }
+    void SetDeadline(std::chrono::milliseconds deadline) override { m_inner.SetDeadline(deadline); }
+    std::string DefaultOverride() override { return m_inner.DefaultOverride(); }
 
   private:
     Spooler& m_inner;

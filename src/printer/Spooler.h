@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -18,6 +19,16 @@ struct PrinterInfo {
     bool operator==(const PrinterInfo&) const = default;
 };
 
+// Why the last call to the spooler failed beyond what its own result says.
+enum class SpoolerFault {
+    None,         // the spooler answered (a printer it does not know is not a fault of the spooler)
+    Unreachable,  // the print server could not be reached, or did not answer before the deadline
+    Refused,      // the server took no part of the document: too large for it, no room in its spool
+};
+
+// How long one request may wait for the print server unless told otherwise.
+inline constexpr std::chrono::milliseconds kDefaultSpoolerDeadline{10000};
+
 // The platform's print spooler. Every command reaches the printer through WriteRawDocument; nothing
 // is ever read back from the printer itself, only the spooler's queue.
 class Spooler {
@@ -31,8 +42,9 @@ class Spooler {
     virtual std::string CurrentPrinter() = 0;
 
     // Makes the printer described by a list entry ("device,driver,port") the current user's default
-    // printer. Failures are silent: later documents simply go to whatever printer is the default.
-    virtual void ApplyPrinterChoice(const std::string& entry) = 0;
+    // printer, and the printer every later document of this process goes to. False when the default
+    // could not be written (an unknown entry, a setting that cannot be written, no server).
+    virtual bool ApplyPrinterChoice(const std::string& entry) = 0;
 
     // Writes one RAW document of one page holding exactly `payload` to the printer `deviceName`.
     // Returns false, having written nothing, when the printer cannot be opened (unknown name, refused).
@@ -42,6 +54,19 @@ class Spooler {
     // Number of documents still waiting on the printer (pending, held or printing); 0 when the printer
     // cannot be opened.
     virtual int WaitingDocuments(const std::string& deviceName) = 0;
+
+    // The fault of the last call: Unreachable when its empty or false result came from a server that
+    // could not be reached or did not answer in time, Refused when the server would not take a
+    // document for want of room, None otherwise.
+    virtual SpoolerFault LastFault() { return SpoolerFault::None; }
+
+    // The longest one request waits for the print server before it fails as Unreachable. A spooler
+    // without a server of its own ignores it.
+    virtual void SetDeadline(std::chrono::milliseconds deadline) { static_cast<void>(deadline); }
+
+    // A setting beside the default printer that still decides where other programs print (on CUPS
+    // the LPDEST or PRINTER variable), as "NAME=value"; empty when there is none.
+    virtual std::string DefaultOverride() { return {}; }
 };
 
 }  // namespace qvset

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace qvset {
 
@@ -12,6 +13,28 @@ inline std::size_t Utf8SequenceLength(unsigned char lead) {
     if ((lead & 0xF0) == 0xE0) return 3;
     if ((lead & 0xF8) == 0xF0) return 4;
     return 1;
+}
+
+// The bytes at the start of `text` that one replacement character stands for when they cannot be
+// converted: a whole sequence, or the lead and the continuation bytes that follow it where the sequence
+// is cut short. A byte that does not belong to it (the "A" of E4 41) is never swallowed.
+inline std::size_t Utf8ReplacedSpan(std::string_view text) {
+    if (text.empty()) return 0;
+    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(text[0]));
+    std::size_t span = 1;
+    while (span < length && span < text.size() && (static_cast<unsigned char>(text[span]) & 0xC0) == 0x80)
+        ++span;
+    return span;
+}
+
+// The same for GBK: a lead byte 81 to FE takes the byte after it only when that can be a trail byte
+// (40 to 7E, 80 to FE).
+inline std::size_t GbkReplacedSpan(std::string_view text) {
+    if (text.empty()) return 0;
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x81 || lead == 0xFF || text.size() < 2) return 1;
+    const auto trail = static_cast<unsigned char>(text[1]);
+    return trail >= 0x40 && trail != 0x7F && trail != 0xFF ? 2 : 1;
 }
 
 }  // namespace qvset

@@ -14,6 +14,8 @@ namespace qvset {
 inline constexpr std::string_view kTicketMarker = "KQ605USET1";
 // A description holds the marker line and one line per item 1 to 11; later lines are never read.
 inline constexpr std::size_t kTicketLines = 12;
+// The longest line a description is read with, in file bytes: far more than any item line holds.
+inline constexpr std::size_t kMostTicketLineBytes = 1024;
 
 // The text of a ticket description (UTF-8; the file holds it in GBK): the marker, then one line per
 // item 1 to 11, each ending in CR LF:

@@ -1,25 +1,16 @@
 #include "ticket/TicketFiles.h"
 
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <system_error>
 #include <vector>
 
+#include "files/FileContents.h"
 #include "printer/AnsiText.h"
 
 namespace qvset {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
-    std::random_device random;
-    const auto suffix = std::to_string(random()) + std::to_string(random());
-    std::filesystem::path temporary = target;
-    temporary += ".qvset-" + suffix + ".tmp";
-    return temporary;
-}
+// A description's twelve lines with their ends, each line at its longest: nothing after them is read.
+constexpr std::size_t kTicketReadLimit = kTicketLines * (kMostTicketLineBytes + kLineEnd.size());
 
 }  // namespace
 
@@ -35,48 +26,34 @@ std::string FileNameOfPath(std::string_view path) {
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
-bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes) {
-    const std::filesystem::path temporary = TemporaryBeside(path);
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file) return false;
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        file.flush();
-        if (!file) {
-            file.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
-}
-
 bool WriteTicketText(const std::filesystem::path& path, std::string_view text) {
     std::string bytes = ToAnsi(text);
     bytes += kLineEnd;
-    return WriteWholeFile(path, bytes);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    return ReplaceFileContents(path, {data, bytes.size()});
+}
+
+TicketReadOutcome ReadTicketBytes(std::string_view bytes, TicketSelection& selection) {
+    // Lines are cut on the file's own bytes (CR and LF never occur inside a GBK character), then each
+    // line is converted, so a byte that is not GBK cannot swallow a line end. A line longer than any
+    // description holds (or cut by the read limit) is refused where it stands: an empty line is.
+    std::vector<std::string> lines = SplitTicketLines(bytes);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > kMostTicketLineBytes) {
+            lines.resize(i + 1);
+            lines[i].clear();
+            break;
+        }
+        lines[i] = FromAnsi(lines[i]);
+    }
+    return ApplyTicketLines(lines, selection);
 }
 
 TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection& selection) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return TicketFileRead::Unreadable;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return TicketFileRead::Unreadable;
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) return TicketFileRead::Unreadable;
-    // Lines are cut on the file's own bytes (CR and LF never occur inside a GBK character), then each
-    // line is converted, so a byte that is not GBK cannot swallow a line end.
-    std::vector<std::string> lines = SplitTicketLines(bytes);
-    for (auto& line : lines) line = FromAnsi(line);
-    switch (ApplyTicketLines(lines, selection)) {
+    const FileReadResult read = ReadFileStart(path, kTicketReadLimit);
+    if (read.status != FileReadStatus::Read) return TicketFileRead::Unreadable;
+    const std::string bytes(read.bytes.begin(), read.bytes.end());
+    switch (ReadTicketBytes(bytes, selection)) {
         case TicketReadOutcome::Complete:
             return TicketFileRead::Complete;
         case TicketReadOutcome::Ended:
@@ -114,8 +91,7 @@ void OpenTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogStat
         return;
     }
     const std::filesystem::path path = PathFromUtf8(fileDialog.fileName);
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error) || !std::ifstream(path, std::ios::binary)) {
+    if (ReadFileStart(path, 0).status != FileReadStatus::Read) {
         dialogs.Message(kMsgCannotOpenFile);
         return;
     }

@@ -26,18 +26,21 @@ std::filesystem::path PathFromUtf8(std::string_view path);
 // text when it has none.
 std::string FileNameOfPath(std::string_view path);
 
-// Writes bytes to a file whole or not at all: they go to a temporary file beside the target, which is
-// then renamed over it. False when anything failed (the temporary file is removed again).
-bool WriteWholeFile(const std::filesystem::path& path, std::string_view bytes);
-
-// Writes a description's text to a file as saving does: in GBK, followed by one more CR LF. The bytes
-// go to a temporary file beside the target, which is then renamed over it, so the target is either
-// the complete new description or left as it was. False when anything failed.
+// Writes a description's text to a file as saving does: in GBK, followed by one more CR LF, with
+// ReplaceFileContents (the target is either the complete new description or left as it was; its mode,
+// owner, links stay). False when anything failed.
 bool WriteTicketText(const std::filesystem::path& path, std::string_view text);
 
 enum class TicketFileRead { Complete, Ended, Refused, Unreadable };
 
+// Applies the bytes of a description file (GBK, from its start) to the selection: its lines as
+// ApplyTicketLines reads them, a line longer than kMostTicketLineBytes refused like a wrong one.
+TicketReadOutcome ReadTicketBytes(std::string_view bytes, TicketSelection& selection);
+
 // Reads a description file into the selection with ApplyTicketLines (Unreadable: nothing applied).
+// Only the start of the file that can hold the twelve lines is read; anything but a regular file (a
+// folder, a device, a FIFO) is Unreadable at once, and a line longer than kMostTicketLineBytes is
+// Refused like any other line that does not fit.
 TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection& selection);
 
 // Asks for a file name with the save dialog (its name emptied and its filter set first; its title left

@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTextLayout>
+#include <filesystem>
+#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/Screenshot.h"
@@ -79,6 +81,24 @@ TEST_F(Screenshots, ThePreviewsTicketIsDrawn) {
     const QWidget* picture = preview.findChild<QWidget*>("Picture1");
     ASSERT_NE(picture, nullptr);
     EXPECT_GT(DarkPixels(image, AreaOf(preview, picture)), 800);
+}
+
+TEST_F(Screenshots, APictureReplacesTheEarlierOneThroughItsLinkAndKeepsItsMode) {
+    QtForm& form = Open();
+    const auto target = m_folder / "earlier.png";
+    const auto link = m_folder / "shot.png";
+    std::ofstream(target, std::ios::binary) << "earlier";
+    std::filesystem::permissions(target,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink(target, link);
+    ASSERT_TRUE(SaveScreenshot(form, QString::fromStdString(link.string())));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_FALSE(QImage(QString::fromStdString(target.string())).isNull());
+    EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    // A folder in the way: nothing is written and the call says so.
+    EXPECT_FALSE(SaveScreenshot(form, QString::fromStdString(m_folder.string())));
+    EXPECT_TRUE(std::filesystem::is_directory(m_folder));
 }
 
 struct ScreenshotRun {

@@ -5,6 +5,7 @@
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
+#include "support/SequenceLog.h"
 #include "tuning/ParameterCommands.h"
 
 namespace qvset {
@@ -102,6 +103,19 @@ TEST_F(HexConsoleTest, TableModeFramesTheCommandWithSaveCommandsAndPauses) {
     EXPECT_FALSE(console.Check1());
     EXPECT_FALSE(console.Command9Enabled());
     EXPECT_EQ(console.Text2(), "");
+}
+
+TEST_F(HexConsoleTest, TableModeIsSaveWaitCommandWaitSaveInThisOrder) {
+    testing::SequenceLog log(spooler, pause);
+    console.SetCheck1(true);
+    console.SetText("1B 4A 15");
+    console.Command6_Click();
+    EXPECT_EQ(log.Entries(),
+              (std::vector<std::string>{"1B3A000052", "wait 2500", "1B4A15", "wait 1000", "1B3A000052"}));
+    log.Clear();
+    console.SetText("0A");  // without the tick: the command alone, no pause
+    console.Command6_Click();
+    EXPECT_EQ(log.Entries(), std::vector<std::string>{"0A"});
 }
 
 TEST_F(HexConsoleTest, ImportingTheFactoryTextReplacesTheConsoleAndSendsAsTheRestore) {

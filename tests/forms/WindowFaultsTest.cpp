@@ -211,7 +211,7 @@ class PrintingSpooler final : public Spooler {
         : m_spooler(spooler), m_timeline(timeline), m_printMs(printMs) {}
     std::vector<PrinterInfo> ListPrinters() override { return m_spooler.ListPrinters(); }
     std::string CurrentPrinter() override { return m_spooler.CurrentPrinter(); }
-    void ApplyPrinterChoice(const std::string& entry) override { m_spooler.ApplyPrinterChoice(entry); }
+    bool ApplyPrinterChoice(const std::string& entry) override { return m_spooler.ApplyPrinterChoice(entry); }
     bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                           std::span<const std::uint8_t> payload) override {
         m_arrivals.push_back(m_timeline.Now());

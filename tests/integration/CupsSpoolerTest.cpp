@@ -6,6 +6,7 @@
 #include "Sandbox.h"
 #include "printer/HexCodec.h"
 #include "printer/PrintChannel.h"
+#include "printer/PrinterOverrideSpooler.h"
 #include "printer/PrinterSelection.h"
 #include "printer/cups/CupsSpooler.h"
 #include "support/RecordingDialogs.h"
@@ -95,18 +96,47 @@ TEST_F(CupsSpoolerTest, TwoSendsGiveTwoJobs) {
 }
 
 TEST_F(CupsSpoolerTest, MissingPrinterShowsTheMessageAndPrintsNothing) {
-    EXPECT_FALSE(spooler->WriteRawDocument("No_Such_Queue", "AAAAAA", std::vector<std::uint8_t>{0x0C}));
     const auto before =
         Sandbox::CapturedJobs("QV640_Virtual").size() + Sandbox::CapturedJobs("Office_Laser").size();
     std::vector<std::uint8_t> payload{0x0C};
     for (const char* name : {"No_Such_Queue", "QV640_Virtual_"}) {
         EXPECT_FALSE(spooler->WriteRawDocument(name, kDocumentName, payload)) << name;
+        EXPECT_EQ(spooler->LastFault(), SpoolerFault::None) << "the server answered";
     }
+    // Through the channel: the message once per document, three sends three messages.
+    PrinterOverrideSpooler gone(*spooler, "No_Such_Queue");
+    PrintChannel goneChannel(gone, dialogs, std::filesystem::temp_directory_path());
+    goneChannel.SendHex("0C");
+    goneChannel.SendHex("0A");
+    goneChannel.SendText("AB", 2);
+    EXPECT_EQ(dialogs.MessageTexts(),
+              std::vector<std::string>(3, "The Printer Name you typed wasn't recognized."));
+    EXPECT_EQ(goneChannel.OpenFailures(), 3);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto after =
         Sandbox::CapturedJobs("QV640_Virtual").size() + Sandbox::CapturedJobs("Office_Laser").size();
     EXPECT_EQ(after, before);
     EXPECT_EQ(spooler->WaitingDocuments("No_Such_Queue"), 0);
+}
+
+TEST_F(CupsSpoolerTest, AfterAPickEveryDocumentGoesToThePickedPrinterWhateverLpdestSays) {
+    ::setenv("LPDEST", "Office_Laser", 1);
+    CupsSpooler picked;
+    EXPECT_EQ(picked.CurrentPrinter(), "Office_Laser");
+    EXPECT_EQ(picked.DefaultOverride(), "LPDEST=Office_Laser");
+    for (const auto& printer : picked.ListPrinters()) {
+        if (printer.deviceName == "QV640_Virtual") {
+            EXPECT_TRUE(picked.ApplyPrinterChoice(FormatPrinterEntry(printer)));
+        }
+    }
+    EXPECT_EQ(picked.CurrentPrinter(), "QV640_Virtual");
+    const auto before = Sandbox::CapturedJobs("QV640_Virtual").size();
+    const auto office = Sandbox::CapturedJobs("Office_Laser").size();
+    PrintChannel pickedChannel(picked, dialogs, std::filesystem::temp_directory_path());
+    pickedChannel.SendHex("1B40");
+    ::unsetenv("LPDEST");
+    EXPECT_EQ(EncodeHex(Sandbox::WaitForJobs("QV640_Virtual", before + 1).back().bytes), "1B40");
+    EXPECT_EQ(Sandbox::CapturedJobs("Office_Laser").size(), office);
 }
 
 TEST_F(CupsSpoolerTest, DocumentsWaitOnADisabledQueueAndDrainWhenEnabled) {

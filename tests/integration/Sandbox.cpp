@@ -51,12 +51,20 @@ int Sandbox::Shell(const std::string& command) {
 }
 
 Sandbox::Result Sandbox::RunQvctl(const std::string& arguments) {
+    return RunQvctlWith("", arguments);
+}
+
+int Sandbox::ServerPid() {
+    return std::stoi(ReadFile(fs::path(QVSET_SANDBOX_DIR) / "cupsd.pid"));
+}
+
+Sandbox::Result Sandbox::RunQvctlWith(const std::string& environment, const std::string& arguments) {
     const fs::path dir = fs::temp_directory_path();
     const auto stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     const fs::path out = dir / ("qvctl-out-" + stamp), err = dir / ("qvctl-err-" + stamp);
     Result result;
-    result.status =
-        Shell(std::string(QVSET_QVCTL) + " " + arguments + " >" + out.string() + " 2>" + err.string());
+    result.status = Shell(environment + " " + std::string(QVSET_QVCTL) + " " + arguments + " >" +
+                          out.string() + " 2>" + err.string());
     result.out = ReadFile(out);
     result.err = ReadFile(err);
     fs::remove(out);

@@ -35,6 +35,11 @@ class Sandbox {
     };
     // Runs qvctl with the given argument string (already quoted for the shell).
     static Result RunQvctl(const std::string& arguments);
+    // The same with shell variable assignments before the program ("HOME=/x QVSET_SPOOLER_DEADLINE=2").
+    static Result RunQvctlWith(const std::string& environment, const std::string& arguments);
+
+    // The process id of the private server's cupsd.
+    static int ServerPid();
 };
 
 }  // namespace qvset::testing

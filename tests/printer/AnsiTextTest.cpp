@@ -23,11 +23,50 @@ TEST(AnsiText, KeepsNulAndControlCharacters) {
 }
 
 TEST(AnsiText, UnrepresentableCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(ToAnsi("a😀b"), "a?b");                // outside GBK's repertoire
-    EXPECT_EQ(ToAnsi("x\xFFy"), "x?y");             // malformed UTF-8
-    EXPECT_EQ(ToAnsi("\xE6\x89"), "?");             // truncated sequence at the end
-    EXPECT_EQ(ToAnsi("Привет"), ToAnsi("Привет"));  // Cyrillic is in GBK: no question marks
-    EXPECT_EQ(ToAnsi("Привет").find('?'), std::string::npos);
+    EXPECT_EQ(ToAnsi("a😀b"), "a?b");     // outside GBK's repertoire
+    EXPECT_EQ(ToAnsi("x\xFFy"), "x?y");  // malformed UTF-8
+    EXPECT_EQ(ToAnsi("\xE6\x89"), "?");  // truncated sequence at the end
+    // Cyrillic is in GBK: its own double-byte codes, no question marks.
+    EXPECT_EQ(Hex(ToAnsi("Привет")), "A7B1A7E2A7DAA7D3A7D6A7E4");
+}
+
+TEST(AnsiText, AnInvalidByteNeverSwallowsTheCharactersAfterIt) {
+    const struct {
+        const char* utf8;
+        const char* gbk;
+    } cases[] = {
+        {"\xE4"
+         "AB",
+         "?AB"},  // a three-byte lead followed by ASCII
+        {"\xF0\x9F"
+         "AB",
+         "?AB"},  // a four-byte sequence cut after two
+        {"\xE4\xE4"
+         "A",
+         "??A"},  // two leads in a row
+        {"\x80\x80"
+         "A",
+         "??A"},  // stray continuation bytes, one mark each
+        {"\xC3"
+         "\r\n",
+         "?\r\n"},  // a line end after a lead byte stays
+        {"\xE6\x89"
+         "打",
+         "?\xB4\xF2"},  // a cut sequence before a whole one
+    };
+    for (const auto& c : cases) EXPECT_EQ(ToAnsi(c.utf8), c.gbk) << Hex(c.utf8);
+}
+
+TEST(AnsiText, AByteThatIsNotGbkKeepsTheAsciiAfterIt) {
+    EXPECT_EQ(FromAnsi("\x81"
+                       "1"),
+              "\xEF\xBF\xBD"
+              "1");  // a lead byte before a digit
+    EXPECT_EQ(FromAnsi("\xFF"
+                       "A"),
+              "\xEF\xBF\xBD"
+              "A");
+    EXPECT_EQ(FromAnsi("\xB4\xF2"), "打");
 }
 
 TEST(AnsiText, RoundTripsChineseText) {

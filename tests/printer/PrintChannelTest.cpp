@@ -6,6 +6,7 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
+#include "printer/SpoolerDeadline.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset {
@@ -140,6 +141,43 @@ TEST_F(PrintChannelTest, SendFileBufferSendsThePrefixOfTheLastLoadedFile) {
     channel.SendFileBuffer(2);
     ASSERT_EQ(spooler.Documents().size(), 2u);
     EXPECT_EQ(SentHex(1), "4845");
+}
+
+TEST_F(PrintChannelTest, AnUnreachableServerIsReportedAsSuchOncePerDocument) {
+    spooler.SetUnreachable();
+    channel.SendHex("0A");
+    channel.SendText("AB", 2);
+    spooler.SetUnreachable(false);
+    spooler.SetCannotOpen("QV640");
+    channel.SendHex("0A");
+    EXPECT_TRUE(spooler.Documents().empty());
+    EXPECT_EQ(dialogs.MessageTexts(),
+              (std::vector<std::string>{"打印服务器无法连接或没有应答，未发送",
+                                        "打印服务器无法连接或没有应答，未发送",
+                                        "The Printer Name you typed wasn't recognized."}));
+    EXPECT_EQ(channel.OpenFailures(), 3);
+}
+
+TEST(SpoolerDeadline, SecondsAboveZeroUpToAnHour) {
+    using std::chrono::milliseconds;
+    const struct {
+        const char* text;
+        std::optional<milliseconds> deadline;
+    } cases[] = {{"2", milliseconds(2000)},
+                 {"0.5", milliseconds(500)},
+                 {"3600", milliseconds(3600000)},
+                 {"10.0004", milliseconds(10000)},
+                 {"0", std::nullopt},
+                 {"0.0001", std::nullopt},
+                 {"3601", std::nullopt},
+                 {"-1", std::nullopt},
+                 {"", std::nullopt},
+                 {" 2", std::nullopt},
+                 {"2s", std::nullopt},
+                 {"1e3", std::nullopt},
+                 {"inf", std::nullopt},
+                 {"1.2.3", std::nullopt}};
+    for (const auto& c : cases) EXPECT_EQ(ParseSpoolerDeadline(c.text), c.deadline) << '"' << c.text << '"';
 }
 
 }  // namespace

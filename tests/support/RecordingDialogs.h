@@ -43,12 +43,18 @@ class RecordingDialogs final : public Dialogs {
 // A pause that only records what was asked of it.
 class RecordingPause final : public Pause {
   public:
-    void Wait(int milliseconds) override { m_waits.push_back(milliseconds); }
+    void Wait(int milliseconds) override {
+        m_waits.push_back(milliseconds);
+        if (m_listener) m_listener(milliseconds);
+    }
     const std::vector<int>& Waits() const { return m_waits; }
     void Clear() { m_waits.clear(); }
+    // Called with every wait as it is asked for, so that a test can log it among other events.
+    void OnWait(std::function<void(int)> listener) { m_listener = std::move(listener); }
 
   private:
     std::vector<int> m_waits;
+    std::function<void(int)> m_listener;
 };
 
 }  // namespace qvset::testing

@@ -28,6 +28,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"-3", -3}, ValueCase{"+4", 4}, ValueCase{".5", 0.5}, ValueCase{"5.", 5},
                       // blanks, tabs and line feeds are ignored anywhere
                       ValueCase{" 1 5 2 ", 152}, ValueCase{"\t1\n2", 12}, ValueCase{"- 7", -7},
+                      // a carriage return is not a blank: reading stops there
+                      ValueCase{"15\r2", 15}, ValueCase{"\r152", 0}, ValueCase{"152\r", 152},
                       // reading stops at the first character that does not fit
                       ValueCase{"5a", 5}, ValueCase{"1.5.3", 1.5}, ValueCase{"12mm", 12}, ValueCase{"1,5", 1},
                       ValueCase{"--1", 0}, ValueCase{".", 0}, ValueCase{"-", 0},

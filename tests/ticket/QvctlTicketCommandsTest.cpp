@@ -13,6 +13,7 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
+#include "support/InMemoryQvctl.h"
 #include "support/RecordingDialogs.h"
 #include "ticket/TicketFiles.h"
 
@@ -38,12 +39,8 @@ class QvctlTicketCommandsTest : public ::testing::Test {
     }
     ~QvctlTicketCommandsTest() override { fs::remove_all(folder); }
 
-    int Run(std::vector<std::string> args) {
-        out.str("");
-        err.str("");
-        cli::ConsoleDialogs dialogs(err);
-        cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err};
-        return cli::RunCommandLine(registry, args, environment);
+    int Run(const std::vector<std::string>& args) {
+        return testing::RunQvctlInMemory(registry, spooler, pause, folder, out, err, args);
     }
 
     Names Sent() const { return testing::DocumentsAsHex(spooler); }

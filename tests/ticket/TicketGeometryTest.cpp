@@ -94,6 +94,10 @@ TEST(CheckTicketFormat, FirstFailingRuleInOrder) {
         {2, "25", "20", "30", "撕纸位置不能超过票长，请更改参数"},
         {2, "30", "30", "30", nullptr},
         {2, "152", "-3", "27", nullptr},
+        // two rules fail at once: the earlier one is shown
+        {1, "40", "30", "20", "票长不能小于设置长度之和，请选择样式二或者更改参数"},  // sum before B < P
+        {2, "10", "20", "15", "打印起始位置不能超过撕纸位置，请更改参数"},            // B < P before P > L
+        {2, "10", "20", "20", "打印起始位置不能超过票长，请更改参数"},                // P > L before B > L
     };
     for (const auto& c : cases) {
         const auto problem = CheckTicketFormat(c.style, c.l, c.p, c.b);

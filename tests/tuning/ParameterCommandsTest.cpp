@@ -7,6 +7,7 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
+#include "support/SequenceLog.h"
 #include "tuning/ParameterCommands.h"
 
 namespace qvset {
@@ -72,6 +73,17 @@ TEST(ParameterCommandsTest, RestoreSendsSaveTableSaveWithTheirPauses) {
     EXPECT_EQ(Hex(spooler.Documents()[1].bytes), FactoryParameterTable());
     EXPECT_EQ(Hex(spooler.Documents()[2].bytes), "1B3A000052");
     EXPECT_EQ(pause.Waits(), (std::vector<int>{2500, 1000}));
+}
+
+TEST(ParameterCommandsTest, RestoreWaitsTwoAndAHalfSecondsAfterTheFirstSaveAndOneBeforeTheLast) {
+    MemorySpooler spooler({{"QV640", "QV6", "USB001"}});
+    testing::RecordingDialogs dialogs;
+    testing::RecordingPause pause;
+    testing::SequenceLog log(spooler, pause);
+    PrintChannel channel(spooler, dialogs, ".");
+    RestoreFactoryParameters(channel, pause);
+    EXPECT_EQ(log.Entries(), (std::vector<std::string>{"1B3A000052", "wait 2500", FactoryParameterTable(),
+                                                       "wait 1000", "1B3A000052"}));
 }
 
 TEST(ParameterCommandsTest, RestoreGoesOnWhenThePrinterCannotBeOpened) {

@@ -3,6 +3,7 @@
 #include "TuningTestSupport.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
+#include "support/SequenceLog.h"
 #include "tuning/TuningRuns.h"
 
 namespace qvset {
@@ -72,6 +73,47 @@ TEST_F(TuningRunsTest, SingleModeRunStoresThenPrintsNineSamplesAroundTheHighSpee
     EXPECT_EQ(SampleLabels(1), (std::vector<std::string>{"12", "13", "14", "15", "***************16", "17",
                                                          "18", "19", "20"}));
     EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+// The steps both runs take before their printing, with the captions of Label8 among them.
+std::vector<std::string> StepsBeforePrinting(const std::string& pauseEntry) {
+    return {"label 正在设置..",
+            "label 正在设置...",
+            "wait 2500",
+            "label 正在设置....",
+            Hex(BuildStoreJob({16, 18, 20})),
+            "wait 2000",
+            "label 正在设置..",
+            "wait 2500",
+            "label 正在设置...",
+            "wait 2500",
+            pauseEntry,
+            "label 正在设置...."};
+}
+
+TEST_F(TuningRunsTest, SingleModeRunStepsAreCaptionsPausesStoreJobThenTheSamplesInOrder) {
+    testing::SequenceLog log(spooler, pause);
+    watch.OnLabel8([&](const std::string& caption) { log.Note("label " + caption); });
+    ASSERT_TRUE(SingleModeRun(session, {"16", "18", "20"}, "5000"));
+    const auto& entries = log.Entries();
+    const auto steps = StepsBeforePrinting("wait 5000");
+    ASSERT_EQ(entries.size(), steps.size() + 9 * 4);
+    EXPECT_EQ(std::vector<std::string>(entries.begin(), entries.begin() + 12), steps);
+    // Nine samples of four documents each, with no pause or caption between them.
+    for (std::size_t i = steps.size(); i < entries.size(); i += 4) {
+        EXPECT_EQ(entries[i + 1], AlignmentBarRow());
+        EXPECT_EQ(entries[i + 2], "1B4A15");
+        EXPECT_EQ(entries[i + 3], AlignmentBarRow());
+    }
+}
+
+TEST_F(TuningRunsTest, AllModesRunStepsAreCaptionsPausesStoreJobThenThePage) {
+    testing::SequenceLog log(spooler, pause);
+    watch.OnLabel8([&](const std::string& caption) { log.Note("label " + caption); });
+    ASSERT_TRUE(AllModesRun(session, {"16", "18", "20"}, "1500"));
+    auto expected = StepsBeforePrinting("wait 1500");
+    expected.push_back(Hex(BuildTestPage({16, 18, 20})));
+    EXPECT_EQ(log.Entries(), expected);
 }
 
 TEST_F(TuningRunsTest, SingleModeRunAtTheEdgesPrintsTheSamplesOfTheTestWindow) {

@@ -25,6 +25,7 @@ class FakeWindows {
     BOOL laterCallsResult = TRUE;
     DWORD platformId = kPlatformNt;
     LONG regOpenResult = ERROR_SUCCESS;
+    LONG regSetResult = ERROR_SUCCESS;
     std::string openedName;
     DOC_INFO_1A docInfo{};
     std::string docName;
@@ -108,7 +109,7 @@ class FakeWindows {
             regType = type;
             regSize = size;
             regData.assign(data, data + size);
-            return ERROR_SUCCESS;
+            return regSetResult;
         };
         api.RegCloseKey = [this](HKEY key) -> LONG {
             calls.push_back(std::string("RegCloseKey ") + (key == kKey ? "K" : "?"));
@@ -229,7 +230,7 @@ TEST(WinSpooler, NtDefaultPrinterIsTheDeviceValueWithItsTerminatingZero) {
     FakeWindows windows;
     WinSpooler spooler(windows.api);
     const std::string entry = "QV640_Virtual,QV640 Driver,USB001";
-    spooler.ApplyPrinterChoice(entry);
+    EXPECT_TRUE(spooler.ApplyPrinterChoice(entry));
     const std::vector<std::string> expected = {"GetVersionExA", "RegOpenKeyA", "RegSetValueExA K 0",
                                                "RegCloseKey K"};
     EXPECT_EQ(windows.calls, expected);
@@ -248,8 +249,16 @@ TEST(WinSpooler, NtDefaultPrinterIsNotWrittenWhenTheKeyCannotBeOpened) {
     FakeWindows windows;
     windows.regOpenResult = ERROR_ACCESS_DENIED;
     WinSpooler spooler(windows.api);
-    spooler.ApplyPrinterChoice("A,B,C");
+    EXPECT_FALSE(spooler.ApplyPrinterChoice("A,B,C"));
     EXPECT_EQ(windows.calls, (std::vector<std::string>{"GetVersionExA", "RegOpenKeyA"}));
+}
+
+TEST(WinSpooler, NtDefaultPrinterThatCannotBeSetIsReported) {
+    FakeWindows windows;
+    windows.regSetResult = ERROR_ACCESS_DENIED;
+    WinSpooler spooler(windows.api);
+    EXPECT_FALSE(spooler.ApplyPrinterChoice("A,B,C"));
+    EXPECT_EQ(windows.calls.back(), "RegCloseKey K");
 }
 
 TEST(WinSpooler, OlderPlatformsWriteTheProfileAndBroadcastTheChange) {
@@ -257,7 +266,7 @@ TEST(WinSpooler, OlderPlatformsWriteTheProfileAndBroadcastTheChange) {
         FakeWindows windows;
         windows.platformId = platform;
         WinSpooler spooler(windows.api);
-        spooler.ApplyPrinterChoice("QV650,QV Driver,LPT1:");
+        EXPECT_TRUE(spooler.ApplyPrinterChoice("QV650,QV Driver,LPT1:"));
         EXPECT_EQ(windows.calls,
                   (std::vector<std::string>{"GetVersionExA", "WriteProfileStringA", "SendMessageA"}));
         EXPECT_EQ(windows.profile, (std::vector<std::string>{"windows", "device", "QV650,QV Driver,LPT1:"}));

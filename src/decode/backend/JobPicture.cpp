@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "decode/CommandDecoder.h"
-#include "ticket/TicketFiles.h"
+#include "decode/TextFile.h"
 
 namespace qvset {
 namespace {
@@ -207,7 +207,7 @@ std::string RenderJobPng(const std::vector<DecodedCommand>& entries) {
 }
 
 bool WriteJobPicture(std::span<const std::uint8_t> document, const std::filesystem::path& png) {
-    return WriteWholeFile(png, RenderJobPng(DecodeDocument(document)));
+    return ReplaceFileText(png, RenderJobPng(DecodeDocument(document)));
 }
 
 }  // namespace qvset

@@ -6,8 +6,8 @@
 #include "decode/CommandDecoder.h"
 #include "decode/Listing.h"
 #include "decode/PrinterState.h"
+#include "decode/TextFile.h"
 #include "decode/backend/JobPicture.h"
-#include "ticket/TicketFiles.h"
 
 namespace qvset {
 namespace {
@@ -38,16 +38,16 @@ bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job
                       std::string& warning) {
     const auto file = [&](std::string_view suffix) { return folder / (job.id + std::string(suffix)); };
     const std::string_view bytes(reinterpret_cast<const char*>(job.bytes.data()), job.bytes.size());
-    if (!WriteWholeFile(file(".prn"), bytes)) {
+    if (!ReplaceFileText(file(".prn"), bytes)) {
         error = "cannot write " + file(".prn").string();
         return false;
     }
     const auto entries = DecodeDocument(job.bytes);
-    if (!WriteWholeFile(file(".txt"), RenderEntries(entries))) {
+    if (!ReplaceFileText(file(".txt"), RenderEntries(entries))) {
         error = "cannot write " + file(".txt").string();
         return false;
     }
-    if (!WriteWholeFile(file(".png"), RenderJobPng(entries))) {
+    if (!ReplaceFileText(file(".png"), RenderJobPng(entries))) {
         error = "cannot write " + file(".png").string();
         return false;
     }

@@ -2,12 +2,16 @@
 
 #include <cups/cups.h>
 
+#include <cstdlib>
+
 #include "printer/PrinterSelection.h"
 
 namespace qvset {
 namespace {
 
 constexpr const char* kRawFormat = "application/vnd.cups-raw";
+// The variables CUPS reads before lpoptions, in its order.
+constexpr const char* kDestinationVariables[] = {"LPDEST", "PRINTER"};
 
 struct IppDeleter {
     void operator()(ipp_t* ipp) const { ippDelete(ipp); }
@@ -46,12 +50,48 @@ void CupsSpooler::HttpCloser::operator()(http_t* http) const {
 CupsSpooler::CupsSpooler() = default;
 CupsSpooler::~CupsSpooler() = default;
 
+void CupsSpooler::SetDeadline(std::chrono::milliseconds deadline) {
+    m_deadline = deadline;
+    m_http.reset();
+}
+
+int CupsSpooler::KeepWaiting(http_t*, void* self) {
+    static_cast<CupsSpooler*>(self)->m_timedOut = true;
+    return 0;
+}
+
 http_t* CupsSpooler::Connection() {
+    m_fault = SpoolerFault::None;
+    m_timedOut = false;
+    if (std::chrono::steady_clock::now() < m_holdUntil) {
+        m_fault = SpoolerFault::Unreachable;
+        return nullptr;
+    }
     if (!m_http) {
+        const auto msec = static_cast<int>(m_deadline.count());
         m_http.reset(
-            httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr));
+            httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, msec, nullptr));
+        if (!m_http) {
+            m_fault = SpoolerFault::Unreachable;
+            return nullptr;
+        }
+        httpSetTimeout(m_http.get(), static_cast<double>(m_deadline.count()) / 1000.0, KeepWaiting, this);
     }
     return m_http.get();
+}
+
+void CupsSpooler::NoteNoAnswer() {
+    m_http.reset();
+    m_fault = SpoolerFault::Unreachable;
+    if (m_timedOut) m_holdUntil = std::chrono::steady_clock::now() + kServerRetryInterval;
+}
+
+std::string CupsSpooler::DefaultOverride() {
+    for (const char* name : kDestinationVariables) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return std::string(name) + "=" + value;
+    }
+    return {};
 }
 
 std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
@@ -63,7 +103,10 @@ std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
     IppPtr response(cupsDoRequest(http, request, "/"));
-    if (!response) return printers;
+    if (!response) {
+        NoteNoAnswer();
+        return printers;
+    }
     // Attributes come grouped per printer, groups separated by a separator attribute.
     PrinterInfo current;
     bool inPrinter = false;
@@ -87,14 +130,31 @@ std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
 }
 
 std::string CupsSpooler::CurrentPrinter() {
+    if (!m_applied.empty()) {
+        m_fault = SpoolerFault::None;
+        return m_applied;
+    }
+    http_t* http = Connection();
+    if (http == nullptr) return {};
     // cupsGetNamedDest with no name honours LPDEST, PRINTER and lpoptions; cupsGetDefault2 does not.
-    DestList dest(1, cupsGetNamedDest(Connection(), nullptr, nullptr));
-    return dest.Get() != nullptr && dest.Get()->name != nullptr ? dest.Get()->name : "";
+    DestList dest(1, cupsGetNamedDest(http, nullptr, nullptr));
+    if (dest.Get() == nullptr) {
+        if (m_timedOut || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) NoteNoAnswer();
+        return {};
+    }
+    return dest.Get()->name != nullptr ? dest.Get()->name : "";
 }
 
-void CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
-    const std::string device = DeviceNameOfEntry(ListPrinters(), entry);
+bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
+    const auto printers = ListPrinters();
+    if (m_fault != SpoolerFault::None) return false;
+    const std::string device = DeviceNameOfEntry(printers, entry);
+    bool listed = false;
+    for (const auto& printer : printers) listed = listed || printer.deviceName == device;
+    if (!listed) return false;
+    m_applied = device;
     http_t* http = Connection();
+    if (http == nullptr) return false;
     cups_dest_t* raw = nullptr;
     const int count = cupsGetDests2(http, &raw);
     DestList dests(count, raw);
@@ -102,9 +162,13 @@ void CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
     for (int i = 0; i < count; ++i) {
         if (raw[i].instance == nullptr && device == raw[i].name) found = true;
     }
-    if (!found) return;
+    if (!found) {
+        if (m_timedOut) NoteNoAnswer();
+        return false;
+    }
     for (int i = 0; i < count; ++i) raw[i].is_default = raw[i].instance == nullptr && device == raw[i].name;
-    cupsSetDests2(http, count, raw);
+    // cupsSetDests2 writes lpoptions; it fails when that file cannot be written.
+    return cupsSetDests2(http, count, raw) == 0;
 }
 
 bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_view documentName,
@@ -129,16 +193,32 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
     }
     IppPtr response(cupsGetResponse(http, resource.c_str()));
     ippDelete(request);
-    if (!response) return false;
+    if (!response) {
+        // No answer at all is the server's fault; a refusal of the request itself (no room for it in
+        // the spool) is an answer about this document.
+        const ipp_status_t error = cupsLastError();
+        if (m_timedOut || error == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
+            NoteNoAnswer();
+        } else {
+            m_http.reset();
+            // libcups reports the HTTP refusal "request too large" as request-value-too-long.
+            if (error == IPP_STATUS_ERROR_REQUEST_VALUE || error == IPP_STATUS_ERROR_REQUEST_ENTITY) {
+                m_fault = SpoolerFault::Refused;
+            }
+        }
+        return false;
+    }
     // Unknown queue, refused access or a queue that accepts no jobs: nothing was printed.
     return ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE;
 }
 
 int CupsSpooler::WaitingDocuments(const std::string& deviceName) {
-    if (deviceName.empty()) return 0;
+    http_t* http = Connection();
+    if (http == nullptr || deviceName.empty()) return 0;
     cups_job_t* jobs = nullptr;
-    const int count = cupsGetJobs2(Connection(), &jobs, deviceName.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
+    const int count = cupsGetJobs2(http, &jobs, deviceName.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
     if (jobs != nullptr) cupsFreeJobs(count, jobs);
+    if (count < 0 && (m_timedOut || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)) NoteNoAnswer();
     return count > 0 ? count : 0;
 }
 

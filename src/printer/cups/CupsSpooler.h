@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "printer/Spooler.h"
@@ -9,8 +10,14 @@ typedef struct _http_s http_t;
 namespace qvset {
 
 // The CUPS spooler, through libcups. The server is the one libcups resolves (CUPS_SERVER,
-// client.conf, the local scheduler); the current printer is the per-user default as CUPS resolves it
-// (LPDEST, PRINTER, ~/.cups/lpoptions, then the server's default), read afresh on every call.
+// client.conf, the local scheduler); the current printer is the queue last applied by this process, or
+// else the per-user default as CUPS resolves it (LPDEST, PRINTER, ~/.cups/lpoptions, then the server's
+// default), read afresh on every call.
+//
+// Every request waits at most the deadline for the server (connecting, and each wait for it to take or
+// send bytes). A server that let the deadline pass is not waited for again for kServerRetryInterval:
+// the requests in that time fail at once as Unreachable, so that a command of many documents to a
+// frozen server fails in one deadline rather than one per document.
 class CupsSpooler final : public Spooler {
   public:
     CupsSpooler();
@@ -21,21 +28,39 @@ class CupsSpooler final : public Spooler {
     // Queue name, printer-make-and-model and device-uri of every queue, in the server's order.
     std::vector<PrinterInfo> ListPrinters() override;
     std::string CurrentPrinter() override;
-    // Writes the per-user default (~/.cups/lpoptions) for the entry's queue.
-    void ApplyPrinterChoice(const std::string& entry) override;
+    // Writes the per-user default (~/.cups/lpoptions; lpoptions in the client root for root) for the
+    // entry's queue; false when the queue is unknown or the file could not be written. Either way a
+    // queue of this server becomes the printer of this process's later documents.
+    bool ApplyPrinterChoice(const std::string& entry) override;
     // One IPP Print-Job request: job title as given, format application/vnd.cups-raw.
     bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                           std::span<const std::uint8_t> payload) override;
     // Active jobs: pending, held and processing.
     int WaitingDocuments(const std::string& deviceName) override;
+    SpoolerFault LastFault() override { return m_fault; }
+    void SetDeadline(std::chrono::milliseconds deadline) override;
+    // "LPDEST=..." or "PRINTER=..." when the variable is set: CUPS lets it win over lpoptions.
+    std::string DefaultOverride() override;
+
+    static constexpr std::chrono::seconds kServerRetryInterval{30};
 
   private:
+    // The connection to the server; null (and the fault Unreachable) when there is none.
     http_t* Connection();
+    // After a request that got no answer: drops the connection, records the fault and, when the
+    // deadline passed, holds further requests back.
+    void NoteNoAnswer();
+    static int KeepWaiting(http_t* http, void* self);
 
     struct HttpCloser {
         void operator()(http_t* http) const;
     };
     std::unique_ptr<http_t, HttpCloser> m_http;
+    std::chrono::milliseconds m_deadline = kDefaultSpoolerDeadline;
+    SpoolerFault m_fault = SpoolerFault::None;
+    bool m_timedOut = false;
+    std::chrono::steady_clock::time_point m_holdUntil{};
+    std::string m_applied;
 };
 
 }  // namespace qvset

@@ -1,12 +1,15 @@
 #include <unistd.h>
 
 #include "printer/Platform.h"
+#include "printer/SpoolerDeadline.h"
 #include "printer/cups/CupsSpooler.h"
 
 namespace qvset {
 
 std::unique_ptr<Spooler> CreateDefaultSpooler() {
-    return std::make_unique<CupsSpooler>();
+    auto spooler = std::make_unique<CupsSpooler>();
+    spooler->SetDeadline(SpoolerDeadlineFromEnvironment());
+    return spooler;
 }
 
 std::filesystem::path ProgramFolder() {

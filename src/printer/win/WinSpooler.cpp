@@ -90,7 +90,7 @@ std::string WinSpooler::CurrentPrinter() {
     return FromSystemAnsi(name.data());
 }
 
-void WinSpooler::ApplyPrinterChoice(const std::string& entry) {
+bool WinSpooler::ApplyPrinterChoice(const std::string& entry) {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = kVersionRecordSize;
     m_api.GetVersionExA(&version);
@@ -99,15 +99,14 @@ void WinSpooler::ApplyPrinterChoice(const std::string& entry) {
     const DWORD size = static_cast<DWORD>(ansi.size() + 1);
     if (version.dwPlatformId == kPlatformNt) {
         RegistryKey key(m_api);
-        if (key.Open(HKEY_CURRENT_USER, kWindowsKey)) {
-            m_api.RegSetValueExA(key.Get(), kDeviceValue, 0, REG_SZ,
-                                 reinterpret_cast<const BYTE*>(ansi.c_str()), size);
-        }
-    } else {
-        m_api.WriteProfileStringA(kProfileSection, kProfileKey, ansi.c_str());
-        m_api.SendMessageA(BroadcastWindow(), kWinIniChange, kWinIniChangeWParam,
-                           reinterpret_cast<LPARAM>(kProfileSection));
+        if (!key.Open(HKEY_CURRENT_USER, kWindowsKey)) return false;
+        return m_api.RegSetValueExA(key.Get(), kDeviceValue, 0, REG_SZ,
+                                    reinterpret_cast<const BYTE*>(ansi.c_str()), size) == ERROR_SUCCESS;
     }
+    const bool written = m_api.WriteProfileStringA(kProfileSection, kProfileKey, ansi.c_str()) != FALSE;
+    m_api.SendMessageA(BroadcastWindow(), kWinIniChange, kWinIniChangeWParam,
+                       reinterpret_cast<LPARAM>(kProfileSection));
+    return written;
 }
 
 bool WinSpooler::WriteRawDocument(const std::string& deviceName, std::string_view documentName,

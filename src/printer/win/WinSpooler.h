@@ -31,8 +31,8 @@ class WinSpooler final : public Spooler {
     std::string CurrentPrinter() override;
     // NT: HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows, "Device" = the entry as REG_SZ with
     // its terminating zero. Before NT: WriteProfileStringA("windows", "device", entry) and the
-    // WM_WININICHANGE broadcast. No result is examined.
-    void ApplyPrinterChoice(const std::string& entry) override;
+    // WM_WININICHANGE broadcast. True when the value (or the profile entry) was written.
+    bool ApplyPrinterChoice(const std::string& entry) override;
     // OpenPrinterA (no defaults), StartDocPrinterA level 1 {documentName, no output file, no data
     // type}, StartPagePrinter, one WritePrinter with the whole payload, EndPagePrinter, EndDocPrinter,
     // ClosePrinter. Only the open is examined: false when it fails, and then nothing else is called.

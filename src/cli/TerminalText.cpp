@@ -1,0 +1,72 @@
+#include "cli/TerminalText.h"
+
+#include <ostream>
+
+#include "cli/CommandRegistry.h"
+
+namespace qvset::cli {
+namespace {
+
+constexpr unsigned char kDelete = 0x7F;
+constexpr unsigned char kC1Lead = 0xC2;  // U+0080 to U+009F are C2 80 to C2 9F in UTF-8
+constexpr unsigned char kC1First = 0x80;
+constexpr unsigned char kC1Last = 0x9F;
+
+bool IsC0OrDelete(unsigned char c) {
+    return c < 0x20 || c == kDelete;
+}
+
+void AppendEscaped(std::string& out, unsigned char c) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    out += "\\x";
+    out.push_back(kDigits[c >> 4]);
+    out.push_back(kDigits[c & 0x0F]);
+}
+
+}  // namespace
+
+std::string TerminalSafe(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (IsC0OrDelete(c)) {
+            AppendEscaped(out, c);
+        } else if (c == kC1Lead && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= kC1First &&
+                   static_cast<unsigned char>(text[i + 1]) <= kC1Last) {
+            AppendEscaped(out, c);
+            AppendEscaped(out, static_cast<unsigned char>(text[++i]));
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+bool HasControlCharacter(std::string_view text) {
+    for (char c : text) {
+        if (IsC0OrDelete(static_cast<unsigned char>(c))) return true;
+    }
+    return false;
+}
+
+CommandRun RefusingControlCharacters(CommandRun run) {
+    return [run = std::move(run)](CliContext& context, const std::vector<std::string>& args) {
+        for (const auto& arg : args) {
+            if (HasControlCharacter(arg)) {
+                return UsageError(context, "an argument holds a control character: " + TerminalSafe(arg));
+            }
+        }
+        return run(context, args);
+    };
+}
+
+int StatusAfterOutput(int status, std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (out) return status;
+    err << kMsgOutputFailed << '\n' << std::flush;
+    return status == kExitOk ? kExitPrinterFailed : status;
+}
+
+}  // namespace qvset::cli

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/CommandRegistry.h"
+
+namespace qvset::cli {
+
+// A text as it may go to a terminal: control characters (C0, DEL and the C1 range, which a terminal
+// takes for escape sequences) are shown as \xHH instead of being passed on.
+std::string TerminalSafe(std::string_view text);
+
+// True when a text holds a C0 control character (CR, LF, ESC, ...) or DEL.
+bool HasControlCharacter(std::string_view text);
+
+// A command's run that first refuses every argument holding a control character (a CR that a script
+// read from a CR LF file, an escape sequence): usage error, exit 2, nothing sent or written.
+using CommandRun = std::function<int(CliContext&, const std::vector<std::string>&)>;
+CommandRun RefusingControlCharacters(CommandRun run);
+
+// qvctl's exit status once its output has been flushed: a command whose output could not be written
+// (a full disk, a closed pipe) fails with kMsgOutputFailed on the error stream and status 1.
+inline constexpr std::string_view kMsgOutputFailed = "qvctl: 输出无法写入";
+int StatusAfterOutput(int status, std::ostream& out, std::ostream& err);
+
+}  // namespace qvset::cli

@@ -23,6 +23,8 @@ constexpr std::string_view kFontFamily = "Noto Sans CJK SC";
 constexpr int kTextPixels = 18;
 constexpr int kNotePixels = 12;
 constexpr int kGap = 4;
+// More characters than a line of the picture holds; a longer line is cut before it is laid out.
+constexpr qsizetype kLongestLine = 400;
 
 const QColor kInk(0, 0, 0);
 const QColor kPaper(255, 255, 255);
@@ -115,7 +117,9 @@ class Sketch {
         if (m_painter != nullptr && !m_line.isEmpty()) {
             m_painter->setPen(kInk);
             m_painter->setFont(m_text);
-            m_painter->drawText(kPictureMargin, m_y + metrics.ascent(), m_line);
+            const QString shown =
+                metrics.elidedText(m_line.left(kLongestLine), Qt::ElideRight, kColumnsPerRow);
+            m_painter->drawText(kPictureMargin, m_y + metrics.ascent(), shown);
         }
         m_line.clear();
         m_y += metrics.height();
@@ -126,7 +130,8 @@ class Sketch {
         if (m_painter != nullptr) {
             m_painter->setPen(colour);
             m_painter->setFont(m_note);
-            const QString shown = metrics.elidedText(FromUtf8(text), Qt::ElideRight, kColumnsPerRow);
+            const QString shown =
+                metrics.elidedText(FromUtf8(text).left(kLongestLine), Qt::ElideRight, kColumnsPerRow);
             m_painter->drawText(kPictureMargin, m_y + metrics.ascent(), shown);
         }
         m_y += metrics.height();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Version.h"
 #include "app/Form1.h"
 #include "app/Form2.h"
 #include "app/Form3.h"
@@ -110,6 +111,10 @@ int Screenshot(const Options& options) {
 int main(int argc, char** argv) {
     using namespace qvset;
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "qvset " << kVersion << "\n";
+        return 0;
+    }
     Options options;
     bool help = false;
     if (!ParseArguments(args, options, help)) return 2;

@@ -84,8 +84,12 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                       c.channel.SendText(a[0], length);
                       return kExitOk;
                   }});
-    registry.Add({"file", "[PATH]",
-                  "send a print file unchanged as one document (default: file.prn beside qvctl)", "",
+    registry.Add({"file", "[PATH]", "send a print file unchanged as one document (default: file.prn)",
+                  "Without PATH, file.prn is sent from the first of these folders that holds one:\n"
+                  "  the folder that holds qvctl (/usr/bin for the Debian package)\n"
+                  "  the user's qvset folder: $XDG_DATA_HOME/qvset, by default ~/.local/share/qvset\n"
+                  "  (on Windows %APPDATA%\\qvset)\n"
+                  "A missing or empty file sends nothing, names the file looked for and exits 2.",
                   [](CliContext& c, const std::vector<std::string>& a) {
                       if (a.size() > 1) return UsageError(c, "at most one path");
                       if (a.empty()) {

@@ -20,12 +20,14 @@ inline constexpr std::string_view kPrintFileName = "file.prn";
 // named "AAAAAA" and is finished before it returns; no printer stays open between sends. Senders never
 // report failure to their callers: a printer that cannot be opened is shown to the user once per
 // document, and the caller carries on with its next command.
-// "找不到打印文件 file.prn，或文件为空" for the default print file.
+// "找不到打印文件 /usr/bin/file.prn，或文件为空": names the file (or files, joined by " 或 ") looked for.
 std::string MsgPrintFileMissing(std::string_view fileName);
 
 class PrintChannel {
   public:
     PrintChannel(Spooler& spooler, Dialogs& dialogs, std::filesystem::path programFolder);
+    // Looks for "file.prn" in each of the folders in turn, the program's folder first.
+    PrintChannel(Spooler& spooler, Dialogs& dialogs, std::vector<std::filesystem::path> printFileFolders);
 
     // Byte length of a UTF-8 text in GBK: 1 per single-byte character, 2 per double-byte one.
     std::int32_t CharacterLen(std::string_view text) const;
@@ -37,11 +39,12 @@ class PrintChannel {
     // Sends the first `byteCount` bytes of the text in GBK (callers pass CharacterLen of the text).
     void SendText(std::string_view text, const std::int32_t& byteCount);
 
-    // Loads "file.prn" from the program's folder into the file buffer and sends all of it.
+    // Loads "file.prn" into the file buffer and sends all of it: the first one that exists in the
+    // print-file folders. None there sends nothing and shows MsgPrintFileMissing of every path tried.
     void SendPrintFile();
 
     // The same for a print file elsewhere. A missing or empty file sends nothing and shows
-    // MsgPrintFileMissing(its name).
+    // MsgPrintFileMissing(its path).
     void SendPrintFileAt(const std::filesystem::path& path);
 
     // Sends the first `byteCount` bytes of the file buffer.
@@ -57,14 +60,14 @@ class PrintChannel {
 
     Spooler& GetSpooler() { return m_spooler; }
     Dialogs& GetDialogs() { return m_dialogs; }
-    const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
+    const std::filesystem::path& ProgramFolder() const { return m_printFileFolders.front(); }
 
   private:
     void WriteDocument(std::span<const std::uint8_t> payload);
 
     Spooler& m_spooler;
     Dialogs& m_dialogs;
-    std::filesystem::path m_programFolder;
+    std::vector<std::filesystem::path> m_printFileFolders;
     std::vector<std::uint8_t> m_fileBuffer;
     int m_openFailures = 0;
     int m_refused = 0;

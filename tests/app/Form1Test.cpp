@@ -350,7 +350,8 @@ TEST_F(Form1Shell, Command14WithoutAPrintFileSendsNothingAndSaysSo) {
     Form1& form = Open();
     form.Control<QPushButton>("Command14")->click();
     EXPECT_TRUE(m_spooler.Documents().empty());
-    EXPECT_EQ(m_dialogs.MessageTexts(), std::vector<std::string>{MsgPrintFileMissing("file.prn")});
+    EXPECT_EQ(m_dialogs.MessageTexts(),
+              std::vector<std::string>{MsgPrintFileMissing((m_folder / "file.prn").string())});
 }
 
 TEST_F(Form1Shell, HelpIsOneWindowShownAgainOnEveryClick) {

@@ -14,6 +14,8 @@ packages=(
   qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth
   # the Windows build: MinGW-w64 cross compilers and Wine to run its tests
   g++-mingw-w64-x86-64-posix wine wine64
+  # packages: icons, man pages, the .deb (shlibdeps) and the zip, and their checks
+  librsvg2-bin help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
 )
 
 missing=()

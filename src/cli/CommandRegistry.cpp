@@ -17,7 +17,7 @@ constexpr const char* kPrinterOption = "--printer";
 constexpr const char* kVersionOption = "--version";
 
 void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
-    out << "usage: " << kProgram << " [--printer NAME] COMMAND [ARGS...]\n"
+    out << "usage: " << kProgram << " [--printer NAME] COMMAND [ARGS...]\n\n"
         << "Settings and test commands for QV6 thermal ticket printers. Every command is sent as one\n"
         << "RAW document per printer command to the current (default) printer through the spooler.\n\n"
         << "options:\n"

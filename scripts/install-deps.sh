@@ -34,5 +34,4 @@ fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-# shellcheck disable=SC2086
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

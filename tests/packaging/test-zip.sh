@@ -30,6 +30,6 @@ for exe in "$work/$top"/*.exe; do
   check "$name is a Windows program" equals "MZ" "$(head -c 2 "$exe")"
   # The version resource's strings are UTF-16: ProductVersion followed by the version.
   check "$name carries the version resource $version" \
-    equals "$version" "$(strings -el "$exe" | grep -A1 -x ProductVersion | sed -n 2p)"
+    equals "$version" "$(strings -el -n 3 "$exe" | grep -A1 -x ProductVersion | sed -n 2p)"
 done
 finish

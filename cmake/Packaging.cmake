@@ -1,7 +1,6 @@
 # CPack: the Debian package from a Linux build (qvset_<version>_<arch>.deb) and the zip from the Windows
 # cross build (qvset-<version>-win64.zip). Both take whatever the install rules install, so a program that
 # gains an install() rule is in the next package without a change here.
-set(QVSET_MAINTAINER "qvset developers <qvset@example.org>" CACHE STRING "Maintainer of the Debian package")
 
 set(CPACK_PACKAGE_NAME qvset)
 set(CPACK_PACKAGE_VENDOR "qvset developers")

@@ -17,6 +17,8 @@ packages=(
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk xvfb xauth
   # the Windows build: MinGW-w64 cross compilers and Wine to run its tests
   g++-mingw-w64-x86-64-posix wine wine64
+  # packages: icons, man pages, the .deb (shlibdeps) and the zip, and their checks
+  librsvg2-bin help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
 )
 
 missing=()
@@ -35,5 +37,4 @@ fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-# shellcheck disable=SC2086
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

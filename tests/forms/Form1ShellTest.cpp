@@ -178,7 +178,8 @@ TEST_F(Form1Shell, Command14WithoutAPrintFileSendsNothingAndSaysSo) {
     Open();
     Click("Command14");
     EXPECT_TRUE(m_spooler.Documents().empty());
-    EXPECT_EQ(m_dialogs.MessageTexts(), std::vector<std::string>{MsgPrintFileMissing("file.prn")});
+    EXPECT_EQ(m_dialogs.MessageTexts(),
+              std::vector<std::string>{MsgPrintFileMissing((m_folder / "file.prn").string())});
 }
 
 TEST_F(Form1Shell, HelpShowsTheHelpWindowOnEveryClick) {

@@ -12,8 +12,9 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   # the window: Qt 6 Widgets, a CJK font for the Chinese captions, a virtual display
   qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth
-  # the Windows build: MinGW-w64 cross compilers and Wine to run its tests
-  g++-mingw-w64-x86-64-posix wine wine64
+  # the Windows build: MinGW-w64 cross compilers and Wine to run its tests; real clicks on its window
+  # and a Song face standing in for SimSun under Wine
+  g++-mingw-w64-x86-64-posix wine wine64 xdotool fonts-arphic-uming
 )
 
 missing=()

@@ -92,6 +92,21 @@ bool SameContainer(const ControlSpec& a, const ControlSpec& b) {
     return std::string_view(a.container) == b.container;
 }
 
+// Makes a combo box's field (its closed height) `height` pixels high: the field's item height is what
+// can be set, the edge around it is the control's own.
+void FitComboField(HWND combo, int height) {
+    auto field = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT shown{};
+        GetWindowRect(combo, &shown);
+        const int off = height - (shown.bottom - shown.top);
+        if (off == 0 || field + off <= 0) return;
+        // Counted from the height asked for, not the one read back: some systems add their own margin.
+        field += off;
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+}
+
 }  // namespace
 
 WinForm::WinForm(forms::FormLogic& logic, Host host) : m_logic(logic), m_host(std::move(host)) {}
@@ -240,14 +255,7 @@ void WinForm::PlaceControls() {
         const int windowHeight = IsCombo(spec.kind) ? height + px(kDroppedListTwips) : height;
         SetWindowPos(control, nullptr, px(rect.left), px(rect.top), px(rect.width), windowHeight,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        if (IsCombo(spec.kind)) {
-            RECT shown{};
-            GetWindowRect(control, &shown);
-            const auto field =
-                static_cast<int>(SendMessageW(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-            const int wanted = field + height - (shown.bottom - shown.top);
-            if (wanted > 0) SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
-        }
+        if (IsCombo(spec.kind)) FitComboField(control, height);
     }
 }
 

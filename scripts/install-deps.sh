@@ -9,7 +9,7 @@ packages=(
   # printer link: libcups, and a private CUPS server for tests and demos
   libcups2-dev cups-daemon cups-client
   # tests and benchmarks
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev python3
   # the window: Qt 6 Widgets, a CJK font for the Chinese captions, a virtual display
   qt6-base-dev libgl-dev fonts-noto-cjk xvfb xauth
   # the Windows build: MinGW-w64 cross compilers and Wine to run its tests; real clicks on its window

@@ -9,16 +9,17 @@ packages=(
   # printer link: libcups, and a private CUPS server for tests and demos
   libcups2-dev cups-daemon cups-client
   # tests and benchmarks
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev python3
   # fuzzing: clang with libFuzzer and its sanitizer runtimes
   clang libclang-rt-14-dev
   # the window: Qt 6 Widgets with its Chinese translations, a CJK font for the Chinese captions, a
   # virtual display
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk xvfb xauth
-  # the Windows build: MinGW-w64 cross compilers and Wine to run its tests
-  g++-mingw-w64-x86-64-posix wine wine64
-  # packages: icons, man pages, the .deb (shlibdeps) and the zip, and their checks
-  librsvg2-bin help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
+  # the Windows build: MinGW-w64 cross compilers and Wine to run its tests; real clicks on its window
+  # and a Song face standing in for SimSun under Wine
+  g++-mingw-w64-x86-64-posix wine wine64 xdotool fonts-arphic-uming
+  # packages: icons (and the Windows .ico), man pages, the .deb (shlibdeps) and the zip, and their checks
+  librsvg2-bin icoutils help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
 )
 
 missing=()

@@ -46,7 +46,8 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/n
 xvfb_pid=$!
 for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "test-windows: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
 echo "creating the Wine prefix $WINEPREFIX (display $DISPLAY)"
 wine wineboot --init >/dev/null 2>&1
 # Wine has no 宋体 (SimSun), the Chinese system's dialog font: AR PL UMing, a Song face of the same

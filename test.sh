@@ -16,6 +16,16 @@ done
 
 scripts/install-deps.sh
 
+echo "== Shell scripts (shellcheck)"
+mapfile -t shell_scripts < <(git ls-files | while read -r file; do
+  case $file in
+    *.sh | *.bash) echo "$file" ;;
+    *) head -1 "$file" 2>/dev/null | grep -Eq '^#!.*(ba)?sh' && echo "$file" ;;
+  esac
+done)
+shellcheck "${shell_scripts[@]}"
+echo "${#shell_scripts[@]} scripts clean"
+
 echo "== Debug build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset dev >/dev/null
 cmake --build --preset dev
@@ -25,6 +35,12 @@ echo "== Release build"
 cmake --preset release >/dev/null
 cmake --build --preset release
 ctest --preset release
+
+echo "== The Debian package (cpack --preset deb), unpacked and tried"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
+rm -f build/packages/qvset_*.deb
+cpack --preset deb >/dev/null
+tests/packaging/test-deb.sh "build/packages/qvset_${version}_$(dpkg --print-architecture).deb"
 
 echo "== Benchmark: documents through CupsSpooler against lp -o raw"
 bench/run-channel-bench.sh build/release 100
@@ -38,6 +54,10 @@ fuzz/run-fuzzers.sh "$fuzz_seconds"
 if [ "$windows" = 1 ] && [ -f cmake/mingw-w64-x86_64.cmake ]; then
   echo "== Windows build (MinGW-w64), tests under Wine"
   scripts/test-windows.sh
+  echo "== The Windows zip (cpack --preset win)"
+  rm -f build/packages/qvset-*-win64.zip
+  cpack --preset win >/dev/null
+  tests/packaging/test-zip.sh "build/packages/qvset-${version}-win64.zip" "$version"
 elif [ "$windows" = 0 ]; then
   echo "== Windows build skipped (--no-windows)"
 fi

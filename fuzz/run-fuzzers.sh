@@ -31,7 +31,7 @@ for target in "${targets[@]}"; do
     grep -E '^(==[0-9]+==ERROR|SUMMARY|.*runtime error)' "$log" | head -5 >&2 || true
     failed=1
   else
-    echo "fuzz $target: ${runs:-?} executions in ${seconds} s, no finding (corpus $(ls "$corpus" | wc -l) inputs)"
+    echo "fuzz $target: ${runs:-?} executions in ${seconds} s, no finding (corpus $(find "$corpus" -type f | wc -l) inputs)"
   fi
 done
 exit "$failed"

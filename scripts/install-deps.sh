@@ -9,7 +9,7 @@ packages=(
   # printer link: libcups, and a private CUPS server for tests and demos
   libcups2-dev cups-daemon cups-client
   # tests and benchmarks
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev python3
   # the decoder's JSON (header-only, also for the Windows build)
   nlohmann-json3-dev
   # fuzzing: clang with libFuzzer and its sanitizer runtimes
@@ -17,8 +17,11 @@ packages=(
   # the window: Qt 6 Widgets with its Chinese translations, a CJK font for the Chinese captions, a
   # virtual display
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk xvfb xauth
-  # the Windows build: MinGW-w64 cross compilers and Wine to run its tests
-  g++-mingw-w64-x86-64-posix wine wine64
+  # the Windows build: MinGW-w64 cross compilers and Wine to run its tests; real clicks on its window
+  # and a Song face standing in for SimSun under Wine
+  g++-mingw-w64-x86-64-posix wine wine64 xdotool fonts-arphic-uming
+  # packages: icons (and the Windows .ico), man pages, the .deb (shlibdeps) and the zip, and their checks
+  librsvg2-bin icoutils help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
 )
 
 missing=()
@@ -37,5 +40,4 @@ fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
-# shellcheck disable=SC2086
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

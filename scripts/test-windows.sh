@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# The Windows stage of ./test.sh: cross-builds the `win` preset with MinGW-w64 (qvctl.exe and the test
-# programs) and runs every test under Wine, the integration tests against a private CUPS server that
-# Wine's winspool prints to. Fails when the cross compiler, Wine or the GoogleTest sources are missing;
-# it never skips.
+# The Windows stage of ./test.sh: cross-builds the `win` preset with MinGW-w64 (qvctl.exe, qvset.exe and
+# the test programs) and runs every test under Wine, the integration tests against a private CUPS server
+# that Wine's winspool prints to, the window's on a private Xvfb display. Fails when the cross compiler,
+# Wine, Xvfb, xdotool or the GoogleTest sources are missing; it never skips.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 missing=0
-for tool in x86_64-w64-mingw32-g++-posix wine; do
+for tool in x86_64-w64-mingw32-g++-posix wine Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "test-windows: $tool is missing" >&2; missing=1; }
 done
 [ -f /usr/src/googletest/CMakeLists.txt ] || { echo "test-windows: /usr/src/googletest is missing" >&2; missing=1; }
@@ -24,8 +24,10 @@ cmake --build --preset win
 # A private Wine prefix and CUPS server, both removed again however the tests end.
 work=$(mktemp -d "${TMPDIR:-/tmp}/qvset-wine.XXXXXX")
 sandbox=$PWD/build/win/cups-sandbox
+xvfb_pid=
 cleanup() {
   WINEPREFIX="$work/prefix" "$wineserver_bin" -k >/dev/null 2>&1 || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
   scripts/cups-sandbox stop "$sandbox" >/dev/null 2>&1 || true
   rm -rf "$work"
 }
@@ -39,7 +41,24 @@ export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml
 # Wine reads command-line arguments in the Unix locale's character set; the tests pass Chinese ones
 # in UTF-8, whatever locale the machine runs in.
 export LC_ALL=C.UTF-8
-echo "creating the Wine prefix $WINEPREFIX"
+# A display of its own for the window's tests: Xvfb picks a free display number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "test-windows: Xvfb did not start" >&2; exit 1; }
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
+echo "creating the Wine prefix $WINEPREFIX (display $DISPLAY)"
 wine wineboot --init >/dev/null 2>&1
+# Wine has no 宋体 (SimSun), the Chinese system's dialog font: AR PL UMing, a Song face of the same
+# build, stands in for it.
+cat >"$work/fonts.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"SimSun"="AR PL UMing CN"
+REG
+wine regedit "$work/fonts.reg" >/dev/null 2>&1
+"$wineserver_bin" -w
 
 ctest --preset win

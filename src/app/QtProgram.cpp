@@ -13,12 +13,12 @@
 namespace qvset::app {
 
 QtProgram::QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const forms::Clock& clock,
-                     std::filesystem::path programFolder)
+                     std::vector<std::filesystem::path> printFileFolders)
     : m_spooler(spooler),
       m_dialogs(dialogs),
       m_pause(pause),
       m_clock(clock),
-      m_programFolder(std::move(programFolder)) {}
+      m_printFileFolders(std::move(printFileFolders)) {}
 
 QtProgram::~QtProgram() {
     // Faces go first: each refers to its logic. The help window belongs to the main window's face.
@@ -39,7 +39,7 @@ QtForm& QtProgram::Form(std::string_view name) {
     QWidget* owner = nullptr;
     if (name == "Form1") {
         window.logic =
-            std::make_unique<forms::Form1>(m_spooler, m_dialogs, m_pause, m_clock, m_programFolder);
+            std::make_unique<forms::Form1>(m_spooler, m_dialogs, m_pause, m_clock, m_printFileFolders);
     } else if (name == "Form2") {
         window.logic = std::make_unique<forms::Form2>();
         owner = Existing("Form1");  // the help window stays with the main window

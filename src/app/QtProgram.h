@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/FormHost.h"
 #include "app/QtForm.h"
@@ -25,7 +26,7 @@ class QtDialogs;
 class QtProgram final : public FormHost {
   public:
     QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const forms::Clock& clock,
-              std::filesystem::path programFolder);
+              std::vector<std::filesystem::path> printFileFolders);
     ~QtProgram() override;
 
     // The window of that name ("Form1", "Form2", "Form3"), created (and its start-up run) on first use.
@@ -52,7 +53,7 @@ class QtProgram final : public FormHost {
     Dialogs& m_dialogs;
     Pause& m_pause;
     const forms::Clock& m_clock;
-    std::filesystem::path m_programFolder;
+    std::vector<std::filesystem::path> m_printFileFolders;
     std::map<std::string, Window, std::less<>> m_windows;
     std::function<void(QtForm&)> m_onMainWindow;
     std::function<void()> m_endProgram;

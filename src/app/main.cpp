@@ -6,6 +6,7 @@
 // Qt's own options (-platform, -style, -display ...) are taken by Qt.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -79,7 +80,7 @@ int Screenshot(const QString& file, const QString& form) {
     app::QtDialogs dialogs;
     app::QtPause pause;
     app::QtClock clock;
-    app::QtProgram program(spooler, dialogs, pause, clock, ProgramFolder());
+    app::QtProgram program(spooler, dialogs, pause, clock, PrintFileFolders());
     app::QtForm& window = program.Form("Form" + form.toStdString());
     // The clock as the first tick shows it.
     if (form == "1") window.Logic().OnEvent(forms::FormEvent::Tick("Timer1"));
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(
         QString::fromUtf8(kVersion.data(), static_cast<qsizetype>(kVersion.size())));
     QGuiApplication::setDesktopFileName(QStringLiteral("qvset"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/qvset.png")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromUtf8(kDescription));
@@ -159,7 +161,7 @@ int main(int argc, char** argv) {
     app::QtDialogs dialogs;
     app::QtPause pause;
     app::QtClock clock;
-    app::QtProgram program(*spooler, dialogs, pause, clock, ProgramFolder());
+    app::QtProgram program(*spooler, dialogs, pause, clock, PrintFileFolders());
     program.OnMainWindow([&dialogs](app::QtForm& mainWindow) { dialogs.SetParent(&mainWindow); });
     program.ShowForm(parser.isSet(preview) ? "Form3" : "Form1");
     return QApplication::exec();

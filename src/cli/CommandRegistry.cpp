@@ -3,22 +3,29 @@
 #include <algorithm>
 #include <memory>
 #include <ostream>
+#include <sstream>
 
 #include "cli/TerminalText.h"
+#include "Version.h"
 #include "printer/PrinterOverrideSpooler.h"
 
 namespace qvset::cli {
 namespace {
 
 constexpr const char* kProgram = "qvctl";
+constexpr const char* kSeeHelp = "see 'qvctl --help'";
+constexpr const char* kPrinterOption = "--printer";
+constexpr const char* kVersionOption = "--version";
 
 void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
-    out << "usage: " << kProgram << " [--printer NAME] COMMAND [ARGS...]\n"
+    out << "usage: " << kProgram << " [--printer NAME] COMMAND [ARGS...]\n\n"
         << "Settings and test commands for QV6 thermal ticket printers. Every command is sent as one\n"
         << "RAW document per printer command to the current (default) printer through the spooler.\n\n"
         << "options:\n"
         << "  --printer NAME   send to NAME for this command, without changing the default printer\n"
-        << "  --help           this text; COMMAND --help explains one command\n\n"
+        << "  -h, --help       this text; COMMAND --help (or help COMMAND) explains one command\n"
+        << "  --version        print the version and exit\n"
+        << "An option's value may follow it (--printer NAME) or be joined to it (--printer=NAME).\n\n"
         << "commands:\n";
     std::size_t width = 0;
     for (const auto& command : registry.Commands()) width = std::max(width, command.name.size());
@@ -30,8 +37,63 @@ void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
         << "2 refused input or wrong usage.\n";
 }
 
+// The commands whose name begins with the word `group` and a blank ("ticket" for "ticket show").
+std::vector<const CliCommand*> CommandsOfGroup(const CommandRegistry& registry, const std::string& group) {
+    std::vector<const CliCommand*> members;
+    for (const auto& command : registry.Commands()) {
+        if (command.name.rfind(group + ' ', 0) == 0) members.push_back(&command);
+    }
+    return members;
+}
+
+void PrintGroupHelp(const std::string& group, const std::vector<const CliCommand*>& members,
+                    std::ostream& out) {
+    std::string words;
+    std::size_t width = 0;
+    for (const CliCommand* command : members) {
+        words += (words.empty() ? "" : "|") + command->name.substr(group.size() + 1);
+        width = std::max(width, command->name.size());
+    }
+    out << "usage: " << kProgram << " [--printer NAME] " << group << ' ' << words << " ...\n";
+    for (const CliCommand* command : members) {
+        out << "  " << command->name << std::string(width - command->name.size() + 3, ' ') << command->summary
+            << '\n';
+    }
+    out << "'" << kProgram << ' ' << members.front()->name << " --help' explains one of them.\n";
+}
+
 bool IsHelp(const std::string& arg) {
     return arg == "--help" || arg == "-h";
+}
+
+bool IsOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+// One line on stderr naming the problem, then the wrong-usage status.
+int ReportUsage(std::ostream& err, const std::string& who, const std::string& problem) {
+    err << TerminalSafe(who) << ": " << TerminalSafe(problem) << "; " << kSeeHelp << '\n';
+    return kExitRefused;
+}
+
+// The command whose words begin args[next...], the longest one ("ticket apply" before "ticket").
+const CliCommand* FindCommand(const CommandRegistry& registry, const std::vector<std::string>& args,
+                              std::size_t next, std::size_t& words) {
+    const CliCommand* found = nullptr;
+    words = 0;
+    for (const auto& command : registry.Commands()) {
+        std::vector<std::string> parts;
+        std::istringstream name(command.name);
+        for (std::string part; name >> part;) parts.push_back(part);
+        if (next + parts.size() > args.size()) continue;
+        if (!std::equal(parts.begin(), parts.end(), args.begin() + static_cast<std::ptrdiff_t>(next)))
+            continue;
+        if (found == nullptr || parts.size() > words) {
+            found = &command;
+            words = parts.size();
+        }
+    }
+    return found;
 }
 
 }  // namespace
@@ -48,10 +110,51 @@ void PrintCommandHelp(const CliCommand& command, std::ostream& out) {
 }
 
 int UsageError(CliContext& context, const std::string& problem) {
-    const CliCommand& command = context.command;
-    context.err << kProgram << ' ' << command.name << ": " << TerminalSafe(problem) << '\n';
-    context.err << "usage: " << kProgram << ' ' << command.name << ' ' << command.usage << '\n';
-    return kExitRefused;
+    return ReportUsage(context.err, std::string(kProgram) + ' ' + context.command.name, problem);
+}
+
+std::vector<UsageOption> OptionsOfUsage(const std::string& usage) {
+    std::vector<std::string> tokens;
+    std::istringstream words(usage);
+    for (std::string token; words >> token;) tokens.push_back(token);
+    std::vector<UsageOption> options;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        std::string token = tokens[i];
+        if (!token.empty() && token.front() == '[') token.erase(0, 1);
+        if (token.rfind("--", 0) != 0) continue;
+        // "[--threshold]" is a switch; "[--pause MS]" and "--style 1|2]" take the next word as value.
+        const bool closed = token.back() == ']';
+        if (closed) token.pop_back();
+        const bool takesValue =
+            !closed && i + 1 < tokens.size() && tokens[i + 1].front() != '[' && tokens[i + 1].front() != '-';
+        options.push_back({token, takesValue});
+    }
+    return options;
+}
+
+bool SplitJoinedOptions(const std::vector<UsageOption>& options, std::vector<std::string>& args,
+                        std::string& problem) {
+    std::vector<std::string> split;
+    for (const std::string& arg : args) {
+        const std::size_t equals = arg.find('=');
+        const auto option = arg.rfind("--", 0) != 0 || equals == std::string::npos
+                                ? options.end()
+                                : std::find_if(options.begin(), options.end(), [&](const UsageOption& o) {
+                                      return o.name == arg.substr(0, equals);
+                                  });
+        if (option == options.end()) {
+            split.push_back(arg);
+            continue;
+        }
+        if (!option->takesValue) {
+            problem = option->name + " takes no value";
+            return false;
+        }
+        split.push_back(option->name);
+        split.push_back(arg.substr(equals + 1));
+    }
+    args = std::move(split);
+    return true;
 }
 
 int RunCommandLine(const CommandRegistry& registry, const std::vector<std::string>& args,
@@ -62,62 +165,70 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     std::size_t next = 0;
     std::unique_ptr<PrinterOverrideSpooler> override;
     Spooler* target = &spooler;
-    while (next < args.size() && args[next].rfind("--", 0) == 0) {
-        if (IsHelp(args[next])) {
+    for (; next < args.size() && IsOption(args[next]); ++next) {
+        const std::string& arg = args[next];
+        if (IsHelp(arg)) {
             PrintOverview(registry, out);
             return kExitOk;
         }
-        if (args[next] == "--printer" && next + 1 < args.size() && !args[next + 1].empty()) {
-            override = std::make_unique<PrinterOverrideSpooler>(spooler, args[next + 1]);
-            target = override.get();
-            next += 2;
-            continue;
+        if (arg == kVersionOption) {
+            out << kProgram << ' ' << kVersion << '\n';
+            return kExitOk;
         }
-        err << kProgram << ": unknown option " << args[next] << '\n';
-        PrintOverview(registry, err);
-        return kExitRefused;
+        std::string printer;
+        if (arg == kPrinterOption && next + 1 < args.size()) {
+            printer = args[++next];
+        } else if (arg.rfind(std::string(kPrinterOption) + '=', 0) == 0) {
+            printer = arg.substr(std::string_view(kPrinterOption).size() + 1);
+        } else if (arg != kPrinterOption) {
+            return ReportUsage(err, kProgram, "unknown option " + arg);
+        }
+        if (printer.empty()) return ReportUsage(err, kProgram, "--printer needs a printer name");
+        override = std::make_unique<PrinterOverrideSpooler>(spooler, printer);
+        target = override.get();
     }
-    if (next == args.size()) {
-        PrintOverview(registry, err);
-        return kExitRefused;
-    }
+    if (next == args.size()) return ReportUsage(err, kProgram, "no command given");
+
+    // "help" alone is the overview; "help COMMAND" is that command's --help.
+    bool helpFirst = false;
     if (args[next] == "help") {
-        PrintOverview(registry, out);
-        return kExitOk;
+        if (next + 1 == args.size()) {
+            PrintOverview(registry, out);
+            return kExitOk;
+        }
+        helpFirst = true;
+        ++next;
     }
 
-    // The longest command name that matches the next words ("ticket apply" before "ticket").
-    const CliCommand* found = nullptr;
     std::size_t words = 0;
-    for (const auto& command : registry.Commands()) {
-        std::vector<std::string> parts;
-        std::size_t start = 0;
-        while (true) {
-            const std::size_t blank = command.name.find(' ', start);
-            parts.push_back(command.name.substr(start, blank - start));
-            if (blank == std::string::npos) break;
-            start = blank + 1;
-        }
-        if (next + parts.size() > args.size()) continue;
-        if (!std::equal(parts.begin(), parts.end(), args.begin() + static_cast<std::ptrdiff_t>(next)))
-            continue;
-        if (found == nullptr || parts.size() > words) {
-            found = &command;
-            words = parts.size();
-        }
-    }
+    const CliCommand* found = FindCommand(registry, args, next, words);
     if (found == nullptr) {
-        err << kProgram << ": unknown command " << args[next] << '\n';
-        PrintOverview(registry, err);
-        return kExitRefused;
+        const auto members = CommandsOfGroup(registry, args[next]);
+        if (members.empty()) return ReportUsage(err, kProgram, "unknown command " + args[next]);
+        const bool groupHelp = helpFirst || (next + 1 < args.size() && IsHelp(args[next + 1]));
+        if (groupHelp) {
+            PrintGroupHelp(args[next], members, out);
+            return kExitOk;
+        }
+        const std::string problem = next + 1 < args.size()
+                                        ? "unknown command " + args[next] + ' ' + args[next + 1]
+                                        : args[next] + " needs one of its commands";
+        return ReportUsage(err, kProgram, problem);
     }
-    const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next + words), args.end());
-    if (std::any_of(rest.begin(), rest.end(), IsHelp)) {
+    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next + words), args.end());
+    if (helpFirst || std::any_of(rest.begin(), rest.end(), IsHelp)) {
         PrintCommandHelp(*found, out);
         return kExitOk;
     }
+    std::string problem;
+    if (!SplitJoinedOptions(OptionsOfUsage(found->usage), rest, problem)) {
+        return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
+    }
 
-    PrintChannel channel(*target, environment.dialogs, environment.programFolder);
+    PrintChannel channel(*target, environment.dialogs,
+                         environment.printFileFolders.empty()
+                             ? std::vector<std::filesystem::path>{environment.programFolder}
+                             : environment.printFileFolders);
     CliContext context{*found, *target, environment.dialogs, channel, environment.pause, out, err};
     const int status = found->run(context, rest);
     if (status != kExitOk) return status;

@@ -59,8 +59,21 @@ void RegisterConsoleCommands(CommandRegistry& registry);
 // Prints a command's usage and help.
 void PrintCommandHelp(const CliCommand& command, std::ostream& out);
 
-// Reports wrong usage of a command on stderr and returns kExitRefused.
+// Reports wrong usage of a command on stderr, one line naming the problem and pointing to --help, and
+// returns kExitRefused.
 int UsageError(CliContext& context, const std::string& problem);
+
+// An option as a command's usage text writes it: "[--pause MS]" takes a value, "[--no-watch]" does not.
+struct UsageOption {
+    std::string name;  // "--pause"
+    bool takesValue = false;
+};
+std::vector<UsageOption> OptionsOfUsage(const std::string& usage);
+
+// Turns "--pause=MS" into "--pause" "MS" for the options that take a value, so that every command reads
+// the two forms alike. Returns false with the problem for "--no-watch=..." (a switch given a value).
+bool SplitJoinedOptions(const std::vector<UsageOption>& options, std::vector<std::string>& args,
+                        std::string& problem);
 
 // Where qvctl runs: the platform's spooler, dialogs and pause, the program's folder (for "file.prn").
 struct CliEnvironment {
@@ -70,6 +83,8 @@ struct CliEnvironment {
     std::filesystem::path programFolder;
     std::ostream& out;
     std::ostream& err;
+    // Where "file.prn" is looked for, in order; empty means the program's folder alone.
+    std::vector<std::filesystem::path> printFileFolders = {};
 };
 
 // Runs qvctl with its arguments (without the program name) and returns its exit status.

@@ -136,9 +136,14 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                       return kExitOk;
                   }});
     registry.Add(
-        {"file", "[PATH]", "send a print file unchanged as one document (default: file.prn beside qvctl)",
-         "A folder, a device, a FIFO or a file that cannot be read is refused as missing; a file of\n"
-         "more than 2147483647 bytes is refused with its size. Both send nothing and exit 2.",
+        {"file", "[PATH]", "send a print file unchanged as one document (default: file.prn)",
+         "Without PATH, file.prn is sent from the first of these folders that holds one:\n"
+         "  the folder that holds qvctl (/usr/bin for the Debian package)\n"
+         "  the user's qvset folder: $XDG_DATA_HOME/qvset, by default ~/.local/share/qvset\n"
+         "  (on Windows %APPDATA%\\qvset)\n"
+         "A missing or empty file names the file looked for; a folder, a device, a FIFO or a file that\n"
+         "cannot be read is refused as missing; a file of more than 2147483647 bytes is refused with its\n"
+         "size. All of them send nothing and exit 2.",
          RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
              if (a.size() > 1) return UsageError(c, "at most one path");
              if (a.empty()) {

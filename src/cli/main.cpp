@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
     auto spooler = CreateDefaultSpooler();
     cli::ConsoleDialogs dialogs(std::cerr);
     SleepPause pause;
-    cli::CliEnvironment environment{*spooler, dialogs, pause, ProgramFolder(), std::cout, std::cerr};
+    cli::CliEnvironment environment{*spooler,  dialogs,           pause, ProgramFolder(), std::cout,
+                                    std::cerr, PrintFileFolders()};
     const std::vector<std::string> args = cli::PrepareConsole(argc, argv);
     return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr);
 }

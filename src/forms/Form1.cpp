@@ -28,14 +28,14 @@ constexpr std::pair<TuningMode, std::string_view> kModeOptions[] = {
 }  // namespace
 
 Form1::Form1(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
-             std::filesystem::path programFolder)
+             std::vector<std::filesystem::path> printFileFolders)
     : FormLogic(Form1Layout()),
       m_spooler(spooler),
       m_clock(clock),
       m_dialogs(dialogs, [this] { BeforeDialog(); }),
       m_pause(
           pause, [this] { BeforePause(); }, [this] { AfterPause(); }),
-      m_channel(spooler, m_dialogs, std::move(programFolder)),
+      m_channel(spooler, m_dialogs, std::move(printFileFolders)),
       m_text1(kText1Initial),
       m_watch(spooler, m_dialogs),
       m_console(m_channel, m_pause, m_dialogs) {

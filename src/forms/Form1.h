@@ -34,8 +34,9 @@ inline constexpr int kTimer1IntervalMs = 1000;
 // full second after its handler returned, as the command line counts them.
 class Form1 final : public FormLogic {
   public:
+    // `printFileFolders`: where "Windows" (Command14) looks for file.prn, the program's folder first.
     Form1(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
-          std::filesystem::path programFolder);
+          std::vector<std::filesystem::path> printFileFolders);
 
     const TicketSelection& Selection() const { return m_selection; }
     const CheckBoxPanel& CheckBoxes() const { return m_checkBoxes; }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "printer/Spooler.h"
 
@@ -10,7 +11,12 @@ namespace qvset {
 // The spooler of the platform the program was built for: CUPS on POSIX, winspool on Windows.
 std::unique_ptr<Spooler> CreateDefaultSpooler();
 
-// The folder that holds the running executable (where "file.prn" is looked for).
+// The folder that holds the running executable (where "file.prn" is looked for first).
 std::filesystem::path ProgramFolder();
+
+// Where "file.prn" is looked for, in order: the program's folder, then the user's own qvset folder, for
+// installed copies whose program folder (/usr/bin, Program Files) is no place for a user's files.
+// POSIX: $XDG_DATA_HOME/qvset, by default ~/.local/share/qvset. Windows: %APPDATA%\qvset.
+std::vector<std::filesystem::path> PrintFileFolders();
 
 }  // namespace qvset

@@ -7,9 +7,24 @@
 #include "printer/HexCodec.h"
 
 namespace qvset {
+namespace {
+
+// Messages are UTF-8 whatever the platform's own path encoding.
+std::string PathToUtf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+}  // namespace
 
 PrintChannel::PrintChannel(Spooler& spooler, Dialogs& dialogs, std::filesystem::path programFolder)
-    : m_spooler(spooler), m_dialogs(dialogs), m_programFolder(std::move(programFolder)) {}
+    : PrintChannel(spooler, dialogs, std::vector<std::filesystem::path>{std::move(programFolder)}) {}
+
+PrintChannel::PrintChannel(Spooler& spooler, Dialogs& dialogs,
+                           std::vector<std::filesystem::path> printFileFolders)
+    : m_spooler(spooler), m_dialogs(dialogs), m_printFileFolders(std::move(printFileFolders)) {
+    if (m_printFileFolders.empty()) m_printFileFolders.emplace_back(".");
+}
 
 std::int32_t PrintChannel::CharacterLen(std::string_view text) const {
     // Every GBK character is one or two bytes, so the converted length is the character count plus
@@ -65,7 +80,15 @@ std::string MsgPrintFileMissing(std::string_view fileName) {
 }
 
 void PrintChannel::SendPrintFile() {
-    SendPrintFileAt(m_programFolder / std::string(kPrintFileName));
+    std::string tried;
+    for (const auto& folder : m_printFileFolders) {
+        const auto path = folder / std::string(kPrintFileName);
+        std::error_code error;
+        if (std::filesystem::exists(path, error)) return SendPrintFileAt(path);
+        tried += (tried.empty() ? "" : " 或 ") + PathToUtf8(path);
+    }
+    ++m_refused;
+    m_dialogs.Message(MsgPrintFileMissing(tried));
 }
 
 std::string MsgPrintFileTooLarge(std::string_view fileName, std::uintmax_t size) {
@@ -73,27 +96,17 @@ std::string MsgPrintFileTooLarge(std::string_view fileName, std::uintmax_t size)
            std::to_string(kMostPrintFileBytes) + " 字节，未发送";
 }
 
-namespace {
-
-// A path's file name as UTF-8, the messages' encoding on every platform.
-std::string FileNameUtf8(const std::filesystem::path& path) {
-    const std::u8string name = path.filename().u8string();
-    return std::string(name.begin(), name.end());
-}
-
-}  // namespace
-
 void PrintChannel::SendPrintFileAt(const std::filesystem::path& path) {
     FileReadResult file = ReadFileContents(path, kMostPrintFileBytes);
     if (file.status == FileReadStatus::TooLarge) {
         ++m_refused;
-        m_dialogs.Message(MsgPrintFileTooLarge(FileNameUtf8(path), file.size));
+        m_dialogs.Message(MsgPrintFileTooLarge(PathToUtf8(path), file.size));
         return;
     }
     if (file.status != FileReadStatus::Read || file.bytes.empty()) {
         // No empty document is ever sent.
         ++m_refused;
-        m_dialogs.Message(MsgPrintFileMissing(FileNameUtf8(path)));
+        m_dialogs.Message(MsgPrintFileMissing(PathToUtf8(path)));
         return;
     }
     m_fileBuffer = std::move(file.bytes);

@@ -25,8 +25,8 @@ inline constexpr std::string_view kPrintFileName = "file.prn";
 // report failure to their callers: a printer that cannot be opened is shown to the user once per
 // document (kMsgServerUnreachable when the print server could not be reached or did not answer), and
 // the caller carries on with its next command.
-// "找不到打印文件 file.prn，或文件为空" for the default print file; also for a folder, a device, a FIFO
-// or a file that cannot be read in that place.
+// "找不到打印文件 /usr/bin/file.prn，或文件为空": names the file (or files, joined by " 或 ") looked for;
+// also for a folder, a device, a FIFO or a file that cannot be read in that place.
 std::string MsgPrintFileMissing(std::string_view fileName);
 
 // The largest print file sent: the file buffer's byte count is a signed 32-bit number.
@@ -37,6 +37,8 @@ std::string MsgPrintFileTooLarge(std::string_view fileName, std::uintmax_t size)
 class PrintChannel {
   public:
     PrintChannel(Spooler& spooler, Dialogs& dialogs, std::filesystem::path programFolder);
+    // Looks for "file.prn" in each of the folders in turn, the program's folder first.
+    PrintChannel(Spooler& spooler, Dialogs& dialogs, std::vector<std::filesystem::path> printFileFolders);
 
     // Byte length of a UTF-8 text in GBK: 1 per single-byte character, 2 per double-byte one.
     std::int32_t CharacterLen(std::string_view text) const;
@@ -48,11 +50,12 @@ class PrintChannel {
     // Sends the first `byteCount` bytes of the text in GBK (callers pass CharacterLen of the text).
     void SendText(std::string_view text, const std::int32_t& byteCount);
 
-    // Loads "file.prn" from the program's folder into the file buffer and sends all of it.
+    // Loads "file.prn" into the file buffer and sends all of it: the first one that exists in the
+    // print-file folders. None there sends nothing and shows MsgPrintFileMissing of every path tried.
     void SendPrintFile();
 
     // The same for a print file elsewhere. A missing, empty or unreadable file, or anything but a
-    // regular file, sends nothing and shows MsgPrintFileMissing(its name) without waiting on it; a file
+    // regular file, sends nothing and shows MsgPrintFileMissing(its path) without waiting on it; a file
     // above kMostPrintFileBytes sends nothing and shows MsgPrintFileTooLarge.
     void SendPrintFileAt(const std::filesystem::path& path);
 
@@ -69,14 +72,14 @@ class PrintChannel {
 
     Spooler& GetSpooler() { return m_spooler; }
     Dialogs& GetDialogs() { return m_dialogs; }
-    const std::filesystem::path& ProgramFolder() const { return m_programFolder; }
+    const std::filesystem::path& ProgramFolder() const { return m_printFileFolders.front(); }
 
   private:
     void WriteDocument(std::span<const std::uint8_t> payload);
 
     Spooler& m_spooler;
     Dialogs& m_dialogs;
-    std::filesystem::path m_programFolder;
+    std::vector<std::filesystem::path> m_printFileFolders;
     std::vector<std::uint8_t> m_fileBuffer;
     int m_openFailures = 0;
     int m_refused = 0;

@@ -276,7 +276,7 @@ TEST_F(QtFace, HelpIsOneWindowShownAgainOnEveryClickAndClosingItOnlyHidesIt) {
 
 TEST_F(QtFace, ThePreviewsButtonOpensTheMainWindow) {
     m_spooler.SetPrinters(Printers({"QV640_Virtual", "B"}));
-    m_program = std::make_unique<QtProgram>(m_spooler, m_dialogs, m_pause, m_clock, m_folder);
+    m_program = std::make_unique<QtProgram>(m_spooler, m_dialogs, m_pause, m_clock, std::vector<std::filesystem::path>{m_folder});
     m_program->SetEndProgram([this] { ++m_endings; });
     m_program->ShowForm("Form3");
     QtForm& preview = *m_program->Existing("Form3");

@@ -13,6 +13,7 @@
 
 #include "app/QtDialogs.h"
 #include "app/QtPause.h"
+#include "support/TestFolder.h"
 
 namespace qvset::app {
 namespace {
@@ -92,15 +93,12 @@ TEST(QtMessages, PlainMessageHasTheApplicationsNameAndAChineseOk) {
     EXPECT_TRUE(ok.startsWith(QString::fromUtf8("确定"))) << ok.toStdString();
 }
 
+// Each test in a folder of its own: ctest runs tests of this fixture side by side.
 class QtFileDialogs : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() / "qvset-qtdialogs";
-        std::filesystem::create_directories(m_folder);
-        std::ofstream(m_folder / "ticket.txt") << "KQ605USET1\r\n";
-    }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
-    std::filesystem::path m_folder;
+    void SetUp() override { std::ofstream(m_folder / "ticket.txt") << "KQ605USET1\r\n"; }
+    qvset::testing::TestFolder m_testFolder{"qvset-qtdialogs-"};
+    const std::filesystem::path& m_folder = m_testFolder.Path();
 };
 
 TEST_F(QtFileDialogs, OpenStartsAtTheLastNameAndReturnsTheChosenFile) {

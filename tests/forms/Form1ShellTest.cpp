@@ -1,6 +1,7 @@
 // The main window's start-up, printer list, clock, exit rules and help, without a toolkit.
 #include <fstream>
 
+#include "Version.h"
 #include "WindowLogicFixture.h"
 #include "printer/PrintChannel.h"
 
@@ -19,7 +20,6 @@ TEST_F(Form1StartUp, CaptionsAndInitialTextsAreThoseOfTheSystem) {
     Open();
     EXPECT_STREQ(Form1Layout().caption, "设置");
     const std::pair<const char*, const char*> kTexts[] = {
-        {"Label1", "Quelvane   V3.1"},
         {"Label12", "无"},
         {"Label13", "当前票样："},
         {"Label8", "完成....."},
@@ -71,6 +71,8 @@ TEST_F(Form1StartUp, CaptionsAndInitialTextsAreThoseOfTheSystem) {
         {"PrinterStartPosition", "起始打印位置相对发票顶部的偏移量(单位：mm)"},
     };
     for (const auto& [name, text] : kTexts) EXPECT_EQ(View().Text(name), text) << name;
+    // The version label carries the programs' one version, the project's.
+    EXPECT_EQ(View().Text("Label1"), "Quelvane   V" + std::string(kVersion));
 }
 
 TEST_F(Form1StartUp, ControlsStartInTheirInitialState) {
@@ -178,7 +180,8 @@ TEST_F(Form1Shell, Command14WithoutAPrintFileSendsNothingAndSaysSo) {
     Open();
     Click("Command14");
     EXPECT_TRUE(m_spooler.Documents().empty());
-    EXPECT_EQ(m_dialogs.MessageTexts(), std::vector<std::string>{MsgPrintFileMissing("file.prn")});
+    EXPECT_EQ(m_dialogs.MessageTexts(),
+              std::vector<std::string>{MsgPrintFileMissing((m_folder / "file.prn").string())});
 }
 
 TEST_F(Form1Shell, HelpShowsTheHelpWindowOnEveryClick) {

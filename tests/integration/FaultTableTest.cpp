@@ -312,9 +312,11 @@ TEST_F(FaultTableTest, PrintFilesThatCannotBeSentWholeAreRefusedAtOnce) {
         std::string message;
     } rows[] = {
         {"2 GiB + 16 sparse print file", sparse,
-         "打印文件 big.prn 有 2147483664 字节，超过上限 2147483647 字节，未发送\n"},
-        {"FIFO without a writer", folder / "fifo.prn", "找不到打印文件 fifo.prn，或文件为空\n"},
-        {"directory", folder / "dir.prn", "找不到打印文件 dir.prn，或文件为空\n"},
+         "打印文件 " + sparse.string() + " 有 2147483664 字节，超过上限 2147483647 字节，未发送\n"},
+        {"FIFO without a writer", folder / "fifo.prn",
+         "找不到打印文件 " + (folder / "fifo.prn").string() + "，或文件为空\n"},
+        {"directory", folder / "dir.prn",
+         "找不到打印文件 " + (folder / "dir.prn").string() + "，或文件为空\n"},
     };
     for (const auto& row : rows) {
         const auto start = Clock::now();

@@ -70,7 +70,7 @@ class WindowCups : public ::testing::Test {
     }
 
     QtForm& Open() {
-        m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, m_pause, m_clock, m_folder);
+        m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, m_pause, m_clock, std::vector<std::filesystem::path>{m_folder});
         m_program->SetEndProgram([] { ADD_FAILURE() << "the program ended"; });
         m_program->ShowForm("Form1");
         QtForm& form = *m_program->Existing("Form1");
@@ -188,7 +188,7 @@ TEST_F(WindowCups, CancelledSelectionThenAFewSettingsGiveTheWorkedBatch) {
 // through the logic, with the run's extra pause set to none.)
 TEST_F(WindowCups, ASingleModeRunOnAQueueThatPrintsAtOnceEndsDone) {
     QtPause pause;
-    m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, pause, m_clock, m_folder);
+    m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, pause, m_clock, std::vector<std::filesystem::path>{m_folder});
     m_program->SetEndProgram([] { ADD_FAILURE() << "the program ended"; });
     m_program->ShowForm("Form1");
     QtForm& form = *m_program->Existing("Form1");

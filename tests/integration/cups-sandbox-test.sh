@@ -14,7 +14,7 @@ status=0
 [ "$status" -eq 2 ] || fail "start in a foreign folder exited $status"
 grep -q 'not made by cups-sandbox' "$work/out" || fail "no reason given: $(cat "$work/out")"
 [ "$(cat "$work/theirs/etc/passwd")" = keep ] || fail "a file of the foreign folder was removed"
-[ -d "$work/theirs/bin" ] && [ -d "$work/theirs/home" ] || fail "a folder of the foreign folder was removed"
+{ [ -d "$work/theirs/bin" ] && [ -d "$work/theirs/home" ]; } || fail "a folder of the foreign folder was removed"
 [ ! -e "$work/theirs/cupsd.pid" ] || fail "a server was started"
 
 # A file is not a folder; stop leaves a foreign folder alone.

@@ -132,7 +132,50 @@ TEST_F(PrintChannelTest, MissingOrEmptyPrintFileSendsNothing) {
     std::ofstream(folder / "file.prn", std::ios::binary).flush();
     channel.SendPrintFile();
     EXPECT_TRUE(spooler.Documents().empty());
-    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>(2, "找不到打印文件 file.prn，或文件为空"));
+    const std::string path = (folder / "file.prn").string();
+    EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>(2, "找不到打印文件 " + path + "，或文件为空"));
+}
+
+TEST_F(PrintChannelTest, PrintFileComesFromTheFirstFolderThatHoldsOne) {
+    const auto first = folder / "program";
+    const auto second = folder / "user";
+    std::filesystem::create_directories(first);
+    std::filesystem::create_directories(second);
+    PrintChannel installed(spooler, dialogs, std::vector<std::filesystem::path>{first, second});
+
+    std::ofstream(second / "file.prn", std::ios::binary) << "USER";
+    installed.SendPrintFile();
+    std::ofstream(first / "file.prn", std::ios::binary) << "PROG";
+    installed.SendPrintFile();
+    ASSERT_EQ(spooler.Documents().size(), 2u);
+    EXPECT_EQ(SentHex(0), EncodeHex(std::vector<std::uint8_t>{'U', 'S', 'E', 'R'}));
+    EXPECT_EQ(SentHex(1), EncodeHex(std::vector<std::uint8_t>{'P', 'R', 'O', 'G'}));
+    EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(PrintChannelTest, AnEmptyPrintFileInTheProgramFolderIsNotPassedOver) {
+    const auto first = folder / "program";
+    const auto second = folder / "user";
+    std::filesystem::create_directories(first);
+    std::filesystem::create_directories(second);
+    std::ofstream(first / "file.prn", std::ios::binary).flush();
+    std::ofstream(second / "file.prn", std::ios::binary) << "USER";
+    PrintChannel installed(spooler, dialogs, std::vector<std::filesystem::path>{first, second});
+    installed.SendPrintFile();
+    EXPECT_TRUE(spooler.Documents().empty());
+    EXPECT_EQ(dialogs.MessageTexts(),
+              std::vector<std::string>{"找不到打印文件 " + (first / "file.prn").string() + "，或文件为空"});
+    EXPECT_EQ(installed.RefusedCommands(), 1);
+}
+
+TEST_F(PrintChannelTest, NoPrintFileAnywhereNamesEveryPlaceLookedAt) {
+    PrintChannel installed(spooler, dialogs, std::vector<std::filesystem::path>{folder / "a", folder / "b"});
+    installed.SendPrintFile();
+    EXPECT_TRUE(spooler.Documents().empty());
+    EXPECT_EQ(dialogs.MessageTexts(),
+              std::vector<std::string>{"找不到打印文件 " + (folder / "a" / "file.prn").string() + " 或 " +
+                                       (folder / "b" / "file.prn").string() + "，或文件为空"});
+    EXPECT_EQ(installed.RefusedCommands(), 1);
 }
 
 TEST_F(PrintChannelTest, SendFileBufferSendsThePrefixOfTheLastLoadedFile) {

@@ -43,9 +43,10 @@ TEST_F(PrintFileKindsTest, FolderFifoAndDevicesAreRefusedAsMissingWithoutWaiting
     channel.SendPrintFileAt("/proc/self/mem");
     EXPECT_TRUE(spooler.Documents().empty());
     EXPECT_EQ(dialogs.MessageTexts(),
-              (std::vector<std::string>{
-                  "找不到打印文件 file.prn，或文件为空", "找不到打印文件 fifo.prn，或文件为空",
-                  "找不到打印文件 zero，或文件为空", "找不到打印文件 mem，或文件为空"}));
+              (std::vector<std::string>{MsgPrintFileMissing((folder / "file.prn").string()),
+                                        MsgPrintFileMissing((folder / "fifo.prn").string()),
+                                        "找不到打印文件 /dev/zero，或文件为空",
+                                        "找不到打印文件 /proc/self/mem，或文件为空"}));
     EXPECT_EQ(channel.RefusedCommands(), 4);
 }
 
@@ -57,10 +58,10 @@ TEST_F(PrintFileKindsTest, AFileOfTwoGibibytesOrMoreIsRefusedWithItsSize) {
     fs::resize_file(path, (std::uintmax_t{1} << 32) + 16);  // once sent as a 16-byte document
     channel.SendPrintFileAt(path);
     EXPECT_TRUE(spooler.Documents().empty());
-    EXPECT_EQ(
-        dialogs.MessageTexts(),
-        (std::vector<std::string>{"打印文件 big.prn 有 2147483664 字节，超过上限 2147483647 字节，未发送",
-                                  "打印文件 big.prn 有 4294967312 字节，超过上限 2147483647 字节，未发送"}));
+    EXPECT_EQ(dialogs.MessageTexts(),
+              (std::vector<std::string>{
+                  "打印文件 " + path.string() + " 有 2147483664 字节，超过上限 2147483647 字节，未发送",
+                  "打印文件 " + path.string() + " 有 4294967312 字节，超过上限 2147483647 字节，未发送"}));
     EXPECT_EQ(channel.RefusedCommands(), 2);
 }
 

@@ -25,8 +25,7 @@ run() {
 }
 jobs_of() { wc -l < "$QVSET_SANDBOX_DIR/capture/$1/index"; }
 wait_for_jobs() {  # wait_for_jobs QUEUE COUNT
-  local i
-  for i in $(seq 1 200); do [ "$(jobs_of "$1")" -ge "$2" ] && return; sleep 0.1; done
+  for _ in $(seq 1 200); do [ "$(jobs_of "$1")" -ge "$2" ] && return; sleep 0.1; done
 }
 last_job_hex() {
   local id

@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "printer/Platform.h"
 #include "printer/SpoolerDeadline.h"
 #include "printer/cups/CupsSpooler.h"
@@ -17,6 +19,19 @@ std::filesystem::path ProgramFolder() {
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return std::filesystem::current_path();
     return exe.parent_path();
+}
+
+std::vector<std::filesystem::path> PrintFileFolders() {
+    std::vector<std::filesystem::path> folders{ProgramFolder()};
+    // The XDG base directory rule: an unset or relative XDG_DATA_HOME means ~/.local/share.
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (dataHome != nullptr && std::filesystem::path(dataHome).is_absolute()) {
+        folders.push_back(std::filesystem::path(dataHome) / "qvset");
+    } else if (home != nullptr && *home != '\0') {
+        folders.push_back(std::filesystem::path(home) / ".local" / "share" / "qvset");
+    }
+    return folders;
 }
 
 }  // namespace qvset

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <string>
 
 #include "printer/Platform.h"
@@ -22,6 +23,13 @@ std::filesystem::path ProgramFolder() {
         }
         path.resize(path.size() * 2);  // truncated: try a longer buffer
     }
+}
+
+std::vector<std::filesystem::path> PrintFileFolders() {
+    std::vector<std::filesystem::path> folders{ProgramFolder()};
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    if (appData != nullptr && *appData != L'\0') folders.push_back(std::filesystem::path(appData) / L"qvset");
+    return folders;
 }
 
 }  // namespace qvset

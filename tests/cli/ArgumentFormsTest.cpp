@@ -1,0 +1,213 @@
+// qvctl's argument forms: help, version, joined and separate option values, one-line usage errors.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+#include "Version.h"
+#include "cli/CommandRegistry.h"
+#include "cli/ConsoleDialogs.h"
+#include "printer/MemorySpooler.h"
+#include "support/DocumentsAsHex.h"
+#include "support/RecordingDialogs.h"
+
+namespace qvset {
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+struct Outcome {
+    int status = 0;
+    std::string out;
+    std::string err;
+    std::vector<std::string> documents;  // "printer: HEX" for each document, in order
+};
+
+class QvctlArguments : public ::testing::Test {
+  protected:
+    QvctlArguments() : spooler({{"QV640", "drv", "usb"}, {"Office", "drv", "lpt"}}) {
+        spooler.SetCurrentPrinter("QV640");
+        cli::RegisterPrinterCommands(registry);
+        cli::RegisterSettingsCommands(registry);
+        cli::RegisterTicketCommands(registry);
+        cli::RegisterTuningCommands(registry);
+        cli::RegisterConsoleCommands(registry);
+        folder = fs::temp_directory_path() / ("qvset-arguments-" + std::to_string(std::random_device()()));
+        fs::create_directories(folder);
+    }
+    ~QvctlArguments() override { fs::remove_all(folder); }
+
+    Outcome Run(const Args& args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        cli::ConsoleDialogs dialogs(err);
+        cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err};
+        spooler.ClearDocuments();
+        Outcome outcome{cli::RunCommandLine(registry, args, environment), out.str(), err.str(), {}};
+        for (const auto& document : spooler.Documents()) {
+            outcome.documents.push_back(document.printer + ": " + EncodeHex(document.bytes));
+        }
+        return outcome;
+    }
+
+    static std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+    static std::string ReadFile(const fs::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    cli::CommandRegistry registry;
+    MemorySpooler spooler;
+    testing::RecordingPause pause;
+    fs::path folder;
+};
+
+struct FormRow {
+    Args args;
+    int status;
+    std::string firstLine;  // of stdout when the status is 0, of stderr otherwise
+};
+
+TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
+    const std::string overview = "usage: qvctl [--printer NAME] COMMAND [ARGS...]";
+    const std::string ticketGroup = "usage: qvctl [--printer NAME] ticket show|apply|new ...";
+    const std::string tune =
+        "usage: qvctl [--printer NAME] tune single|all [--high N] [--standard N] [--fine N] "
+        "[--pause MS] [--no-watch]";
+    const std::vector<FormRow> rows = {
+        {{"--version"}, 0, "qvctl " + std::string(kVersion)},
+        {{"--printer", "QV640", "--version"}, 0, "qvctl " + std::string(kVersion)},
+        {{"--help"}, 0, overview},
+        {{"-h"}, 0, overview},
+        {{"help"}, 0, overview},
+        {{"--printer=Office", "-h"}, 0, overview},
+        {{"tune", "--help"}, 0, tune},
+        {{"tune", "-h"}, 0, tune},
+        {{"help", "tune"}, 0, tune},
+        {{"tune", "all", "--high", "3", "-h"}, 0, tune},
+        {{"ticket", "--help"}, 0, ticketGroup},
+        {{"ticket", "-h"}, 0, ticketGroup},
+        {{"help", "ticket"}, 0, ticketGroup},
+        {{"ticket", "new", "-h"},
+         0,
+         "usage: qvctl [--printer NAME] ticket new OUT [--black-mark on|off] "
+         "[--paper 76|58] [--head standard|quiet] [--edge high|low]"},
+        {{"help", "ticket", "show"}, 0, "usage: qvctl [--printer NAME] ticket show FILE"},
+        {{}, 2, "qvctl: no command given; see 'qvctl --help'"},
+        {{"frob"}, 2, "qvctl: unknown command frob; see 'qvctl --help'"},
+        {{"help", "frob"}, 2, "qvctl: unknown command frob; see 'qvctl --help'"},
+        {{"-x"}, 2, "qvctl: unknown option -x; see 'qvctl --help'"},
+        {{"--frob", "hex", "0A"}, 2, "qvctl: unknown option --frob; see 'qvctl --help'"},
+        {{"--printer"}, 2, "qvctl: --printer needs a printer name; see 'qvctl --help'"},
+        {{"--printer=", "line-feed"}, 2, "qvctl: --printer needs a printer name; see 'qvctl --help'"},
+        {{"--printer", "QV640"}, 2, "qvctl: no command given; see 'qvctl --help'"},
+        {{"ticket"}, 2, "qvctl: ticket needs one of its commands; see 'qvctl --help'"},
+        {{"ticket", "frob"}, 2, "qvctl: unknown command ticket frob; see 'qvctl --help'"},
+        {{"printers", "extra"}, 2, "qvctl printers: takes no arguments; see 'qvctl --help'"},
+        {{"format", "152", "20"}, 2, "qvctl format: three values L P B in millimetres; see 'qvctl --help'"},
+        {{"format", "--style=3", "152", "20", "27"},
+         2,
+         "qvctl format: --style takes 1 or 2; see 'qvctl --help'"},
+        {{"tune", "single", "--no-watch=yes"},
+         2,
+         "qvctl tune: --no-watch takes no value; see 'qvctl --help'"},
+        {{"console", "--table=1", "0A"}, 2, "qvctl console: --table takes no value; see 'qvctl --help'"},
+        {{"tune", "single", "--pause"}, 2, "qvctl tune: --pause needs a value; see 'qvctl --help'"},
+        {{"--printer=Office", "line-feed"}, 0, ""},
+    };
+    for (const auto& row : rows) {
+        std::string shown;
+        for (const auto& arg : row.args) shown += arg + ' ';
+        const Outcome outcome = Run(row.args);
+        EXPECT_EQ(outcome.status, row.status) << shown << outcome.err;
+        EXPECT_EQ(FirstLine(row.status == 0 ? outcome.out : outcome.err), row.firstLine) << shown;
+        if (row.status == 2) {
+            // A usage error is that one line: no overview, nothing on stdout, nothing sent.
+            EXPECT_EQ(outcome.err, row.firstLine + "\n") << shown;
+            EXPECT_EQ(outcome.out, "") << shown;
+            EXPECT_TRUE(outcome.documents.empty()) << shown;
+        }
+    }
+}
+
+TEST_F(QvctlArguments, HelpOfAGroupListsEachOfItsCommands) {
+    const Outcome outcome = Run({"ticket", "--help"});
+    std::size_t at = 0;
+    for (const char* name : {"ticket show", "ticket apply", "ticket new"}) {
+        at = outcome.out.find(std::string("  ") + name + " ", at);
+        EXPECT_NE(at, std::string::npos) << name << " in\n" << outcome.out;
+    }
+}
+
+TEST_F(QvctlArguments, AJoinedValueSendsWhatTheSeparateValueSends) {
+    const std::vector<std::pair<Args, Args>> pairs = {
+        {{"--printer=Office", "hex", "1B", "40"}, {"--printer", "Office", "hex", "1B", "40"}},
+        {{"format", "--style=1", "152", "20", "27"}, {"format", "--style", "1", "152", "20", "27"}},
+        {{"tune", "single", "--pause=0", "--high=22", "--fine=30", "--no-watch"},
+         {"tune", "single", "--pause", "0", "--high", "22", "--fine", "30", "--no-watch"}},
+        {{"tune", "all", "--standard=7", "--pause=0", "--no-watch"},
+         {"tune", "all", "--standard", "7", "--pause", "0", "--no-watch"}},
+    };
+    for (const auto& [joined, separate] : pairs) {
+        const Outcome a = Run(joined);
+        const Outcome b = Run(separate);
+        EXPECT_EQ(a.status, 0) << joined[0] << ' ' << a.err;
+        EXPECT_EQ(b.status, 0) << separate[0] << ' ' << b.err;
+        EXPECT_FALSE(a.documents.empty()) << joined[0];
+        EXPECT_EQ(a.documents, b.documents) << joined[0];
+    }
+    EXPECT_EQ(Run({"--printer=Office", "hex", "1B", "40"}).documents,
+              std::vector<std::string>{"Office: 1B40"});
+}
+
+TEST_F(QvctlArguments, TicketNewWritesTheSameFileWithJoinedValues) {
+    const fs::path joined = folder / "joined.txt";
+    const fs::path separate = folder / "separate.txt";
+    EXPECT_EQ(Run({"ticket", "new", joined.string(), "--black-mark=on", "--length=160", "--baud=12"}).status,
+              0);
+    EXPECT_EQ(
+        Run({"ticket", "new", separate.string(), "--black-mark", "on", "--length", "160", "--baud", "12"})
+            .status,
+        0);
+    EXPECT_EQ(Run({"ticket", "new", (folder / "x.txt").string(), "--threshold=1"}).err,
+              "qvctl ticket new: --threshold takes no value; see 'qvctl --help'\n");
+    ASSERT_FALSE(ReadFile(separate).empty());
+    EXPECT_EQ(ReadFile(joined), ReadFile(separate));
+}
+
+TEST_F(QvctlArguments, TextThatLooksLikeAnOptionIsSentAsWritten) {
+    // Only the options a command names in its usage are split at "=".
+    const Outcome outcome = Run({"text", "--a=b"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.documents, std::vector<std::string>{"QV640: 2D2D613D62"});
+}
+
+struct UsageRow {
+    std::string usage;
+    std::vector<std::pair<std::string, bool>> options;
+};
+
+TEST_F(QvctlArguments, UsageTextsNameTheirOptionsAndWhetherTheyTakeAValue) {
+    const std::vector<UsageRow> rows = {
+        {"[--style 1|2] L P B", {{"--style", true}}},
+        {"[--table] HEX...", {{"--table", false}}},
+        {"single|all [--pause MS] [--no-watch]", {{"--pause", true}, {"--no-watch", false}}},
+        {"OUT [--end-position on|off]\n    [--threshold] [--baud 1|2]",
+         {{"--end-position", true}, {"--threshold", false}, {"--baud", true}}},
+        {"HEX...", {}},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::pair<std::string, bool>> found;
+        for (const auto& option : cli::OptionsOfUsage(row.usage))
+            found.emplace_back(option.name, option.takesValue);
+        EXPECT_EQ(found, row.options) << row.usage;
+    }
+}
+
+}  // namespace
+}  // namespace qvset

@@ -1,0 +1,109 @@
+#pragma once
+
+// windows.h first, in a block of its own: the other Windows headers build on it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "forms/Clock.h"
+#include "forms/FormLayout.h"
+#include "printer/Spooler.h"
+#include "support/RecordingDialogs.h"
+#include "winapp/ControlIds.h"
+#include "winapp/WideText.h"
+#include "winapp/WinForm.h"
+#include "winapp/WinProgram.h"
+
+namespace qvset::winapp::testing {
+
+class FixedClock final : public forms::Clock {
+  public:
+    std::string Now() const override { return m_now; }
+    void Set(std::string now) { m_now = std::move(now); }
+
+  private:
+    std::string m_now = "2024/5/3 14:07:09";
+};
+
+// Runs the program's messages as its loop does (Enter and Tab included) until `done` holds or the
+// timeout passes; true when it held.
+inline bool PumpUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (WinForm::TakeDialogMessage(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// Runs the messages for a while.
+inline void PumpFor(std::chrono::milliseconds time) {
+    PumpUntil([] { return false; }, time);
+}
+
+inline std::string TextOf(HWND control) {
+    wchar_t text[512] = {};
+    GetWindowTextW(control, text, 512);
+    return ToUtf8(text);
+}
+
+// The main window's face as the program builds it, over any spooler, with recorded dialogs and
+// pauses and a fixed clock; its window shown at the screen's top-left corner.
+class WinFace : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_folder = std::filesystem::temp_directory_path() /
+                   ("qvset-winapp-" + std::to_string(GetCurrentProcessId()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(m_folder);
+    }
+    void TearDown() override {
+        m_program.reset();
+        std::filesystem::remove_all(m_folder);
+    }
+
+    WinForm& Open(Spooler& spooler, Pause* pause = nullptr) {
+        m_program = std::make_unique<WinProgram>(spooler, m_dialogs, pause != nullptr ? *pause : m_pause,
+                                                 m_clock, std::vector<std::filesystem::path>{m_folder});
+        m_program->OnEndProgram([this] { ++m_endings; });
+        WinForm& face = m_program->Face("Form1");
+        SetWindowPos(face.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+        face.Show();
+        PumpFor(std::chrono::milliseconds(100));
+        return face;
+    }
+
+    HWND Control(const std::string& name) {
+        HWND control = m_program->Face("Form1").Control(name);
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    // A button pressed as the user presses it (BM_CLICK on the control found by its name), and the
+    // messages run until the window is idle again.
+    void Press(const std::string& name) {
+        SendMessageW(Control(name), BM_CLICK, 0, 0);
+        PumpFor(std::chrono::milliseconds(20));
+    }
+
+    qvset::testing::RecordingDialogs m_dialogs;
+    qvset::testing::RecordingPause m_pause;
+    FixedClock m_clock;
+    std::filesystem::path m_folder;
+    std::unique_ptr<WinProgram> m_program;
+    int m_endings = 0;
+};
+
+}  // namespace qvset::winapp::testing

@@ -17,19 +17,13 @@
 #include "support/RecordingDialogs.h"
 #include "winapp/ControlIds.h"
 #include "winapp/WideText.h"
+#include "support/FixedClock.h"
 #include "winapp/WinForm.h"
 #include "winapp/WinProgram.h"
 
 namespace qvset::winapp::testing {
 
-class FixedClock final : public forms::Clock {
-  public:
-    std::string Now() const override { return m_now; }
-    void Set(std::string now) { m_now = std::move(now); }
-
-  private:
-    std::string m_now = "2024/5/3 14:07:09";
-};
+using qvset::testing::FixedClock;
 
 // Runs the program's messages as its loop does (Enter and Tab included) until `done` holds or the
 // timeout passes; true when it held.

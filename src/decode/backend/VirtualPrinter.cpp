@@ -12,8 +12,6 @@
 namespace qvset {
 namespace {
 
-constexpr std::string_view kScheme = "qvprinter:";
-constexpr std::string_view kEmptyAuthority = "//";
 constexpr std::string_view kBrokenSuffix = ".broken-";
 
 // A title on one line: the index holds one line per job.
@@ -25,14 +23,6 @@ std::string OneLine(std::string title) {
 }
 
 }  // namespace
-
-std::optional<std::filesystem::path> VirtualPrinterFolder(std::string_view deviceUri) {
-    if (!deviceUri.starts_with(kScheme)) return std::nullopt;
-    std::string_view path = deviceUri.substr(kScheme.size());
-    if (path.starts_with(kEmptyAuthority)) path.remove_prefix(kEmptyAuthority.size());
-    if (path.empty() || path.front() != '/') return std::nullopt;
-    return std::filesystem::path(std::string(path));
-}
 
 bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job, std::string& error,
                       std::string& warning) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/VirtualPrinterFolder.h"
+
 namespace qvset {
 
 // One job as the spooler hands it to the virtual printer.
@@ -15,10 +17,6 @@ struct VirtualJob {
     std::string title;  // the document name ("AAAAAA")
     std::vector<std::uint8_t> bytes;
 };
-
-// The folder of a device URI "qvprinter:/some/folder" (also "qvprinter:///some/folder"); nullopt for
-// any other URI.
-std::optional<std::filesystem::path> VirtualPrinterFolder(std::string_view deviceUri);
 
 // Records one job in a virtual printer's folder, in this order: <id>.prn (the bytes), <id>.txt (the
 // listing), <id>.png (the picture), the updated state.json, and last the line "<id><TAB><title>" in

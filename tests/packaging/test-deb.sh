@@ -57,6 +57,8 @@ check "qvset --screenshot writes a PNG" equals "89504e470d0a1a0a" "$(head -c 8 "
 backend=$root/usr/lib/cups/backend/qvprinter
 check "the qvprinter backend is where CUPS looks, run as lp (mode 755)" \
   equals 755 "$(stat -c %a "$backend" 2>/dev/null)"
+check "its drawer lies in lib/qvset, outside the backend folder" \
+  equals 755 "$(stat -c %a "$root/usr/lib/qvset/qvprinter-draw" 2>/dev/null)"
 # QV640_Virtual is a virtual printer with the package's own backend.
 "$repo/scripts/cups-sandbox" start "$sandbox" --qvprinter "$backend" QV640_Virtual Office_Laser >/dev/null
 eval "$("$repo/scripts/cups-sandbox" env "$sandbox")"

@@ -103,6 +103,15 @@ const CliCommand* FindCommand(const CommandRegistry& registry, const std::vector
 
 }  // namespace
 
+void RegisterAllCommands(CommandRegistry& registry) {
+    RegisterPrinterCommands(registry);
+    RegisterSettingsCommands(registry);
+    RegisterTicketCommands(registry);
+    RegisterTuningCommands(registry);
+    RegisterConsoleCommands(registry);
+    RegisterDecodeCommands(registry);
+}
+
 void CommandRegistry::Add(CliCommand command) {
     m_commands.push_back(std::move(command));
 }

@@ -60,6 +60,8 @@ void RegisterTicketCommands(CommandRegistry& registry);
 void RegisterTuningCommands(CommandRegistry& registry);
 void RegisterConsoleCommands(CommandRegistry& registry);
 void RegisterDecodeCommands(CommandRegistry& registry);
+// Every room's commands, in the order the overview lists them.
+void RegisterAllCommands(CommandRegistry& registry);
 
 // Prints a command's usage and help.
 void PrintCommandHelp(const CliCommand& command, std::ostream& out);

@@ -24,6 +24,22 @@ constexpr std::string_view kJsonOption = "--json";
 constexpr std::string_view kStandardInput = "-";
 constexpr std::string_view kEmptyDocument = "(no bytes)\n";
 
+// Splits the arguments into --json and the rest ("-" is standard input, no option); the problem with
+// an unknown option.
+std::optional<std::string> ReadJsonOption(const std::vector<std::string>& args, bool& json,
+                                          std::vector<std::string>& rest) {
+    for (const auto& arg : args) {
+        if (arg == kJsonOption) {
+            json = true;
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            return "unknown option " + arg;
+        } else {
+            rest.push_back(arg);
+        }
+    }
+    return std::nullopt;
+}
+
 // The bytes of one input of "decode", or the problem that kept them from being read.
 struct DecodeInput {
     std::optional<std::vector<std::uint8_t>> bytes;
@@ -70,15 +86,7 @@ DecodeInput ReadInput(CliContext& context, const std::string& name) {
 int Decode(CliContext& context, const std::vector<std::string>& args) {
     bool json = false;
     std::vector<std::string> inputs;
-    for (const auto& arg : args) {
-        if (arg == kJsonOption) {
-            json = true;
-        } else if (arg.size() > 1 && arg.front() == '-') {
-            return UsageError(context, "unknown option " + arg);
-        } else {
-            inputs.push_back(arg);
-        }
-    }
+    if (const auto problem = ReadJsonOption(args, json, inputs)) return UsageError(context, *problem);
     if (inputs.empty()) return UsageError(context, "a file (or - for standard input) is needed");
 
     const bool several = inputs.size() > 1;
@@ -144,15 +152,7 @@ StateFolder DefaultStateFolder(Spooler& spooler) {
 int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) {
     bool json = false;
     std::vector<std::string> folders;
-    for (const auto& arg : args) {
-        if (arg == kJsonOption) {
-            json = true;
-        } else if (arg.size() > 1 && arg.front() == '-') {
-            return UsageError(context, "unknown option " + arg);
-        } else {
-            folders.push_back(arg);
-        }
-    }
+    if (const auto problem = ReadJsonOption(args, json, folders)) return UsageError(context, *problem);
     if (folders.size() > 1) return UsageError(context, "at most one folder");
     const StateFolder chosen = folders.empty() ? DefaultStateFolder(context.spooler)
                                                : StateFolder{PathFromUtf8(folders[0]), "as given"};

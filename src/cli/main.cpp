@@ -11,12 +11,7 @@
 int main(int argc, char** argv) {
     using namespace qvset;
     cli::CommandRegistry registry;
-    cli::RegisterPrinterCommands(registry);
-    cli::RegisterSettingsCommands(registry);
-    cli::RegisterTicketCommands(registry);
-    cli::RegisterTuningCommands(registry);
-    cli::RegisterConsoleCommands(registry);
-    cli::RegisterDecodeCommands(registry);
+    cli::RegisterAllCommands(registry);
 
     auto spooler = CreateDefaultSpooler();
     cli::ConsoleDialogs dialogs(std::cerr);

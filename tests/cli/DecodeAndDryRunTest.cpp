@@ -42,12 +42,7 @@ class DecodeAndDryRun : public ::testing::Test {
   protected:
     DecodeAndDryRun() : spooler({{"QV640", "drv", "usb"}, {"Office", "drv", "lpt"}}), log(spooler, pause) {
         spooler.SetCurrentPrinter("QV640");
-        cli::RegisterPrinterCommands(registry);
-        cli::RegisterSettingsCommands(registry);
-        cli::RegisterTicketCommands(registry);
-        cli::RegisterTuningCommands(registry);
-        cli::RegisterConsoleCommands(registry);
-        cli::RegisterDecodeCommands(registry);
+        cli::RegisterAllCommands(registry);
         folder = fs::temp_directory_path() / ("qvset-decode-cli-" + std::to_string(std::random_device()()));
         fs::create_directories(folder);
     }

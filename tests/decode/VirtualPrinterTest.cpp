@@ -16,6 +16,7 @@
 #include "decode/Listing.h"
 #include "decode/PrinterState.h"
 #include "decode/backend/JobPicture.h"
+#include "decode/backend/LockedFile.h"
 #include "printer/AnsiText.h"
 #include "settings/BatchSend.h"
 #include "support/CaptureFolder.h"
@@ -261,17 +262,25 @@ TEST(VirtualPrinter, AsCupsRunsItTheJobsAreTakenAtOnceAndDrawnInTheirOrder) {
     testing::TestFolder folder("qvset-qvprinter-burst-");
     const fs::path job = folder.Path() / "job";
     const auto documents = FactoryRestoreDocuments();
-    // Five jobs in a row, as a burst reaches cupsd: each backend returns without waiting for a drawer.
-    const std::string backend =
-        "DEVICE_URI='qvprinter:" + folder.Path().string() + "' '" + QVSET_QVPRINTER + "' ";
-    for (int id = 1; id <= 5; ++id) {
-        WriteBytes(job, documents[static_cast<std::size_t>(id - 1) % documents.size()]);
-        const int status = std::system((backend + std::to_string(id) + " u T" + std::to_string(id) +
-                                        " 1 '' '" + job.string() + "' 2>/dev/null")
-                                           .c_str());
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        // The bytes are there as soon as the backend is done.
-        EXPECT_TRUE(fs::exists(folder.Path() / (std::to_string(id) + ".prn")));
+    // Five jobs in a row, as a burst reaches cupsd, while a drawer is busy (the test holds the drawing
+    // lock): each backend must return without waiting for it (a backend that waits is cut off by
+    // timeout and fails the test), and nothing is drawn before the lock is free.
+    const std::string backend = "DEVICE_URI='qvprinter:" + folder.Path().string() + "' timeout 20 '" +
+                                QVSET_QVPRINTER + "' ";
+    {
+        const LockedFile busyDrawer(folder.Path() / std::string(kDrawingLockFile));
+        ASSERT_TRUE(busyDrawer.Held());
+        for (int id = 1; id <= 5; ++id) {
+            WriteBytes(job, documents[static_cast<std::size_t>(id - 1) % documents.size()]);
+            const int status = std::system((backend + std::to_string(id) + " u T" + std::to_string(id) +
+                                            " 1 '' '" + job.string() + "' 2>/dev/null")
+                                               .c_str());
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "job " << id;
+            // The bytes are there as soon as the backend is done.
+            EXPECT_TRUE(fs::exists(folder.Path() / (std::to_string(id) + ".prn")));
+        }
+        EXPECT_FALSE(fs::exists(folder.Path() / std::string(kIndexFile)));
+        EXPECT_FALSE(fs::exists(folder.Path() / "1.png"));
     }
     const auto jobs = testing::WaitForCapturedJobs(folder.Path(), 5, std::chrono::seconds(30));
     ASSERT_EQ(jobs.size(), 5u);

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the window, qvset.
 # With a printer whose name begins with "QV6" in this machine's CUPS, qvset works against that CUPS.
-# Otherwise a private CUPS server is started with the capture queue QV640_Virtual and a second queue,
+# Otherwise a private CUPS server is started with the virtual QV6 printer QV640_Virtual (the qvprinter
+# backend: each job's bytes, listing and picture, and the printer's state) and a capture queue,
 # Office_Laser, and qvset is pointed at it: every document it sends lands in a file there.
 # Without a display the window cannot open: this says so, lists the printers and exits.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target qvctl qvset
+cmake --build --preset release --target qvctl qvset qvprinter
 
 qvctl=build/release/src/cli/qvctl
 qvset=build/release/src/app/qvset
@@ -19,10 +20,14 @@ else
   sandbox="$PWD/build/run-sandbox"
   # The private server gives its clients their own HOME; keep the X authority cookie reachable.
   [ -n "${XAUTHORITY:-}" ] || { [ -f "$HOME/.Xauthority" ] && export XAUTHORITY="$HOME/.Xauthority"; } || true
-  scripts/cups-sandbox start "$sandbox" QV640_Virtual Office_Laser
+  scripts/cups-sandbox start "$sandbox" --qvprinter build/release/src/decode/backend/qvprinter QV640_Virtual Office_Laser
   eval "$(scripts/cups-sandbox env "$sandbox")"
+  virtual=$sandbox/capture/QV640_Virtual
   echo "No printer whose name begins with QV6 here: qvset works against a private CUPS server."
   echo "Captured documents land in $sandbox/capture/<queue>/<job-id>.prn (index: $sandbox/capture/<queue>/index)."
+  echo "QV640_Virtual is a virtual QV6 printer: for each job it also writes the decoded listing"
+  echo "$virtual/<job-id>.txt and the picture $virtual/<job-id>.png, and keeps the printer's"
+  echo "state in $virtual/state.json ($qvctl printer-state shows it)."
 fi
 echo
 echo "\$ qvctl printers"; "$qvctl" printers
@@ -44,6 +49,7 @@ status=0
 if [ -n "$sandbox" ]; then
   echo "The private CUPS server keeps running; the documents qvset sent are in $sandbox/capture/"
   echo "(until the next ./run.sh, which starts the server afresh)."
+  echo "QV640_Virtual's pictures (<job-id>.png) and state (state.json) are in $virtual/."
   echo "Stop it with: scripts/cups-sandbox stop $sandbox"
 fi
 exit "$status"

@@ -38,7 +38,7 @@ _qvctl() {
         return 0
     fi
 
-    # The words before the cursor, without the program and the --printer option.
+    # The words before the cursor, without the program and the global options.
     local -a words=()
     local i=1
     while [ "$i" -lt "$COMP_CWORD" ]; do
@@ -47,7 +47,7 @@ _qvctl() {
                 i=$((i + 1))
                 [ "${COMP_WORDS[i]}" = "=" ] && i=$((i + 1))
                 ;;
-            = | --printer=* | -h | --help | --version) ;;
+            = | --printer=* | --dry-run | -h | --help | --version) ;;
             *) words+=("${COMP_WORDS[i]}") ;;
         esac
         i=$((i + 1))
@@ -58,7 +58,7 @@ _qvctl() {
     commands=$(_qvctl_commands "$program")
     if [ ${#words[@]} -eq 0 ]; then
         if [[ $cur == -* ]]; then
-            mapfile -t COMPREPLY < <(compgen -W "--printer --help --version" -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W "--printer --dry-run --help --version" -- "$cur")
         else
             mapfile -t COMPREPLY < <(compgen -W "$(printf '%s\n' "$commands" | cut -d' ' -f1 | sort -u) help" -- "$cur")
         fi
@@ -113,7 +113,8 @@ _qvctl() {
             fi
             ;;
         tune) [ ${#words[@]} -eq 1 ] && mapfile -t COMPREPLY < <(compgen -W "single all" -- "$cur") ;;
-        file | "ticket "*) mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
+        file | decode | "ticket "*) mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
+        printer-state) [ ${#words[@]} -eq 1 ] && mapfile -t COMPREPLY < <(compgen -d -- "$cur") ;;
     esac
     return 0
 }

@@ -1,12 +1,14 @@
 #include "cli/CommandRegistry.h"
 
 #include <algorithm>
+#include <iostream>
 #include <memory>
 #include <ostream>
 #include <sstream>
 
-#include "cli/TerminalText.h"
 #include "Version.h"
+#include "cli/DryRun.h"
+#include "cli/TerminalText.h"
 #include "printer/PrinterOverrideSpooler.h"
 
 namespace qvset::cli {
@@ -16,13 +18,16 @@ constexpr const char* kProgram = "qvctl";
 constexpr const char* kSeeHelp = "see 'qvctl --help'";
 constexpr const char* kPrinterOption = "--printer";
 constexpr const char* kVersionOption = "--version";
+constexpr const char* kDryRunOption = "--dry-run";
 
 void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
-    out << "usage: " << kProgram << " [--printer NAME] COMMAND [ARGS...]\n\n"
+    out << "usage: " << kProgram << " [--printer NAME] [--dry-run] COMMAND [ARGS...]\n\n"
         << "Settings and test commands for QV6 thermal ticket printers. Every command is sent as one\n"
         << "RAW document per printer command to the current (default) printer through the spooler.\n\n"
         << "options:\n"
         << "  --printer NAME   send to NAME for this command, without changing the default printer\n"
+        << "  --dry-run        send nothing: print each document the command would send, decoded, and\n"
+        << "                   each pause it would wait, in order (the pauses are not waited)\n"
         << "  -h, --help       this text; COMMAND --help (or help COMMAND) explains one command\n"
         << "  --version        print the version and exit\n"
         << "An option's value may follow it (--printer NAME) or be joined to it (--printer=NAME).\n\n"
@@ -98,6 +103,15 @@ const CliCommand* FindCommand(const CommandRegistry& registry, const std::vector
 
 }  // namespace
 
+void RegisterAllCommands(CommandRegistry& registry) {
+    RegisterPrinterCommands(registry);
+    RegisterSettingsCommands(registry);
+    RegisterTicketCommands(registry);
+    RegisterTuningCommands(registry);
+    RegisterConsoleCommands(registry);
+    RegisterDecodeCommands(registry);
+}
+
 void CommandRegistry::Add(CliCommand command) {
     m_commands.push_back(std::move(command));
 }
@@ -159,12 +173,11 @@ bool SplitJoinedOptions(const std::vector<UsageOption>& options, std::vector<std
 
 int RunCommandLine(const CommandRegistry& registry, const std::vector<std::string>& args,
                    CliEnvironment& environment) {
-    Spooler& spooler = environment.spooler;
     std::ostream& out = environment.out;
     std::ostream& err = environment.err;
     std::size_t next = 0;
-    std::unique_ptr<PrinterOverrideSpooler> override;
-    Spooler* target = &spooler;
+    std::string printer;
+    bool dryRun = false;
     for (; next < args.size() && IsOption(args[next]); ++next) {
         const std::string& arg = args[next];
         if (IsHelp(arg)) {
@@ -175,7 +188,10 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
             out << kProgram << ' ' << kVersion << '\n';
             return kExitOk;
         }
-        std::string printer;
+        if (arg == kDryRunOption) {
+            dryRun = true;
+            continue;
+        }
         if (arg == kPrinterOption && next + 1 < args.size()) {
             printer = args[++next];
         } else if (arg.rfind(std::string(kPrinterOption) + '=', 0) == 0) {
@@ -184,8 +200,6 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
             return ReportUsage(err, kProgram, "unknown option " + arg);
         }
         if (printer.empty()) return ReportUsage(err, kProgram, "--printer needs a printer name");
-        override = std::make_unique<PrinterOverrideSpooler>(spooler, printer);
-        target = override.get();
     }
     if (next == args.size()) return ReportUsage(err, kProgram, "no command given");
 
@@ -225,11 +239,25 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
     }
 
-    PrintChannel channel(*target, environment.dialogs,
+    if (dryRun && !found->sendsDocuments) {
+        return ReportUsage(err, kProgram,
+                           std::string(kDryRunOption) + ": " + found->name + " sends no documents");
+    }
+
+    // Under --dry-run nothing reaches the platform's spooler and nothing is waited for.
+    std::unique_ptr<DryRun> dry = dryRun ? std::make_unique<DryRun>(out) : nullptr;
+    Spooler& spooler = dry ? dry->GetSpooler() : environment.spooler;
+    Pause& pause = dry ? static_cast<Pause&>(*dry) : environment.pause;
+    std::unique_ptr<PrinterOverrideSpooler> override;
+    if (!printer.empty()) override = std::make_unique<PrinterOverrideSpooler>(spooler, printer);
+    Spooler& target = override ? *override : spooler;
+
+    PrintChannel channel(target, environment.dialogs,
                          environment.printFileFolders.empty()
                              ? std::vector<std::filesystem::path>{environment.programFolder}
                              : environment.printFileFolders);
-    CliContext context{*found, *target, environment.dialogs, channel, environment.pause, out, err};
+    std::istream& in = environment.in != nullptr ? *environment.in : std::cin;
+    CliContext context{*found, target, environment.dialogs, channel, pause, out, err, in};
     const int status = found->run(context, rest);
     if (status != kExitOk) return status;
     if (channel.OpenFailures() > 0) return kExitPrinterFailed;

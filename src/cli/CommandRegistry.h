@@ -29,6 +29,7 @@ struct CliContext {
     Pause& pause;
     std::ostream& out;
     std::ostream& err;
+    std::istream& in;  // standard input, for "decode -"
 };
 
 struct CliCommand {
@@ -38,6 +39,9 @@ struct CliCommand {
     std::string help;     // further lines for --help (may be empty)
     // Runs with the arguments after the name; returns an exit status.
     std::function<int(CliContext&, const std::vector<std::string>&)> run;
+    // False for a command that never writes a document (listing printers, choosing the default, reading
+    // files): --dry-run refuses it, since there would be nothing to show.
+    bool sendsDocuments = true;
 };
 
 class CommandRegistry {
@@ -55,6 +59,9 @@ void RegisterSettingsCommands(CommandRegistry& registry);
 void RegisterTicketCommands(CommandRegistry& registry);
 void RegisterTuningCommands(CommandRegistry& registry);
 void RegisterConsoleCommands(CommandRegistry& registry);
+void RegisterDecodeCommands(CommandRegistry& registry);
+// Every room's commands, in the order the overview lists them.
+void RegisterAllCommands(CommandRegistry& registry);
 
 // Prints a command's usage and help.
 void PrintCommandHelp(const CliCommand& command, std::ostream& out);
@@ -85,9 +92,12 @@ struct CliEnvironment {
     std::ostream& err;
     // Where "file.prn" is looked for, in order; empty means the program's folder alone.
     std::vector<std::filesystem::path> printFileFolders = {};
+    // Standard input ("decode -"); nullptr is std::cin.
+    std::istream* in = nullptr;
 };
 
-// Runs qvctl with its arguments (without the program name) and returns its exit status.
+// Runs qvctl with its arguments (without the program name) and returns its exit status. With --dry-run
+// the command's documents and pauses go to a DryRun on `out` instead of the spooler and the pause.
 int RunCommandLine(const CommandRegistry& registry, const std::vector<std::string>& args,
                    CliEnvironment& environment);
 

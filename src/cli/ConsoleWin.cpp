@@ -1,3 +1,8 @@
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
 #include "cli/Console.h"
 #include "printer/win/WinApi.h"
 #include "printer/win/WinHandles.h"
@@ -22,6 +27,8 @@ std::string ToUtf8(const win::WinApi& api, const wchar_t* wide) {
 std::vector<std::string> PrepareConsole(int argc, char** argv) {
     const auto& api = win::SystemWinApi();
     api.SetConsoleOutputCP(kUtf8CodePage);
+    // "decode -" reads a document from standard input: its bytes, without CR LF translation.
+    _setmode(_fileno(stdin), _O_BINARY);
     int count = 0;
     const win::LocalMemory<LPWSTR> wideArgs(api, api.CommandLineToArgvW(api.GetCommandLineW(), &count));
     if (wideArgs.Get() == nullptr) return {argv + 1, argv + argc};

@@ -100,7 +100,8 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                   [](CliContext& c, const std::vector<std::string>& a) {
                       if (!a.empty()) return UsageError(c, "takes no arguments");
                       return ListPrinters(c, a);
-                  }});
+                  },
+                  false});
     registry.Add(
         {"use", "NAME", "make the printer NAME the default printer",
          "NAME is a device (queue) name as `qvctl printers` lists it. A default that cannot be\n"
@@ -109,7 +110,8 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
          RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
              if (a.size() != 1) return UsageError(c, "one printer name");
              return UsePrinter(c, a);
-         })});
+         }),
+         false});
     registry.Add(
         {"pick", "", "the start-up search: make the first printer whose name begins with QV6 the default",
          "With more than one printer, every printer listed before the first QV6 printer becomes the\n"
@@ -118,7 +120,8 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
          [](CliContext& c, const std::vector<std::string>& a) {
              if (!a.empty()) return UsageError(c, "takes no arguments");
              return PickPrinter(c, a);
-         }});
+         },
+         false});
     registry.Add({"hex", "HEX...", "send hex digit pairs as one document (blanks between arguments ignored)",
                   "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A.",
                   [](CliContext& c, const std::vector<std::string>& a) {

@@ -119,7 +119,7 @@ void RegisterTicketCommands(CommandRegistry& registry) {
                   "One line per item 1 to 11: the item, its caption, its state code and the choice in words\n"
                   "(the millimetres for a recorded geometry item). A file that is refused prints\n"
                   "\"文件不符合要求，不能打开\" (\"文件无法打开\" when it cannot be read) and exits 2.",
-                  RefusingControlCharacters(ShowTicket)});
+                  RefusingControlCharacters(ShowTicket), false});
     registry.Add({"ticket apply", "FILE", "send every item a ticket description records, as one document",
                   "The same document and messages as \"打开票样\" followed by \"设置票样\". A file that is "
                   "refused or\n"
@@ -137,7 +137,7 @@ void RegisterTicketCommands(CommandRegistry& registry) {
          "The file is replaced as a whole, keeping its mode, owner and links; a failed write prints\n"
          "\"保存失败\" and exits 1, leaving any earlier file as it was. A value holding a control\n"
          "character (a CR read from a CR LF file) is refused: exit 2, nothing written.",
-         RefusingControlCharacters(NewTicket)});
+         RefusingControlCharacters(NewTicket), false});
 }
 
 }  // namespace qvset::cli

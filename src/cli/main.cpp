@@ -11,17 +11,13 @@
 int main(int argc, char** argv) {
     using namespace qvset;
     cli::CommandRegistry registry;
-    cli::RegisterPrinterCommands(registry);
-    cli::RegisterSettingsCommands(registry);
-    cli::RegisterTicketCommands(registry);
-    cli::RegisterTuningCommands(registry);
-    cli::RegisterConsoleCommands(registry);
+    cli::RegisterAllCommands(registry);
 
     auto spooler = CreateDefaultSpooler();
     cli::ConsoleDialogs dialogs(std::cerr);
     SleepPause pause;
-    cli::CliEnvironment environment{*spooler,  dialogs,           pause, ProgramFolder(), std::cout,
-                                    std::cerr, PrintFileFolders()};
+    cli::CliEnvironment environment{
+        *spooler, dialogs, pause, ProgramFolder(), std::cout, std::cerr, PrintFileFolders(), &std::cin};
     const std::vector<std::string> args = cli::PrepareConsole(argc, argv);
     return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr);
 }

@@ -74,7 +74,7 @@ struct FormRow {
 };
 
 TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
-    const std::string overview = "usage: qvctl [--printer NAME] COMMAND [ARGS...]";
+    const std::string overview = "usage: qvctl [--printer NAME] [--dry-run] COMMAND [ARGS...]";
     const std::string ticketGroup = "usage: qvctl [--printer NAME] ticket show|apply|new ...";
     const std::string tune =
         "usage: qvctl [--printer NAME] tune single|all [--high N] [--standard N] [--fine N] "

@@ -1,9 +1,11 @@
 #include "decode/backend/VirtualPrinter.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QColor>
 #include <QImage>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -14,6 +16,7 @@
 #include "decode/Listing.h"
 #include "decode/PrinterState.h"
 #include "decode/backend/JobPicture.h"
+#include "decode/backend/LockedFile.h"
 #include "printer/AnsiText.h"
 #include "settings/BatchSend.h"
 #include "support/CaptureFolder.h"
@@ -53,7 +56,9 @@ std::vector<std::string> Keys(const nlohmann::ordered_json& object) {
 int RunBackend(const std::string& deviceUri, const std::string& arguments, const std::string& input = "",
                const fs::path& errors = {}) {
     // cupsd's own umask, which the backend must not pass on to the files the user reads
-    std::string command = "umask 077; DEVICE_URI='" + deviceUri + "' '" + QVSET_QVPRINTER + "' " + arguments;
+    // In the foreground: the job is drawn before the backend exits.
+    std::string command = "umask 077; QVSET_QVPRINTER_FOREGROUND=1 DEVICE_URI='" + deviceUri + "' '" +
+                          QVSET_QVPRINTER + "' " + arguments;
     if (!input.empty()) command += " < '" + input + "'";
     command += errors.empty() ? " 2>/dev/null" : " 2>'" + errors.string() + "'";
     const int status = std::system(command.c_str());
@@ -251,6 +256,43 @@ TEST(QvprinterBackend, RefusesAWrongUriAMissingFolderAndMissingArguments) {
     EXPECT_EQ(RunBackend("qvprinter:" + folder.Path().string(), "1 u AAAAAA", "/dev/null", errors), 1);
     EXPECT_NE(ReadText(errors).find("Usage: qvprinter"), std::string::npos);
     EXPECT_FALSE(fs::exists(folder.Path() / "index"));
+}
+
+TEST(VirtualPrinter, AsCupsRunsItTheJobsAreTakenAtOnceAndDrawnInTheirOrder) {
+    testing::TestFolder folder("qvset-qvprinter-burst-");
+    const fs::path job = folder.Path() / "job";
+    const auto documents = FactoryRestoreDocuments();
+    // Five jobs in a row, as a burst reaches cupsd, while a drawer is busy (the test holds the drawing
+    // lock): each backend must return without waiting for it (a backend that waits is cut off by
+    // timeout and fails the test), and nothing is drawn before the lock is free.
+    const std::string backend = "DEVICE_URI='qvprinter:" + folder.Path().string() + "' timeout 20 '" +
+                                QVSET_QVPRINTER + "' ";
+    {
+        const LockedFile busyDrawer(folder.Path() / std::string(kDrawingLockFile));
+        ASSERT_TRUE(busyDrawer.Held());
+        for (int id = 1; id <= 5; ++id) {
+            WriteBytes(job, documents[static_cast<std::size_t>(id - 1) % documents.size()]);
+            const int status = std::system((backend + std::to_string(id) + " u T" + std::to_string(id) +
+                                            " 1 '' '" + job.string() + "' 2>/dev/null")
+                                               .c_str());
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "job " << id;
+            // The bytes are there as soon as the backend is done.
+            EXPECT_TRUE(fs::exists(folder.Path() / (std::to_string(id) + ".prn")));
+        }
+        EXPECT_FALSE(fs::exists(folder.Path() / std::string(kIndexFile)));
+        EXPECT_FALSE(fs::exists(folder.Path() / "1.png"));
+    }
+    const auto jobs = testing::WaitForCapturedJobs(folder.Path(), 5, std::chrono::seconds(30));
+    ASSERT_EQ(jobs.size(), 5u);
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        EXPECT_EQ(jobs[i].id, std::to_string(i + 1));
+        EXPECT_EQ(jobs[i].title, "T" + std::to_string(i + 1));
+        EXPECT_EQ(jobs[i].bytes, documents[i % documents.size()]);
+        EXPECT_TRUE(fs::exists(folder.Path() / (jobs[i].id + ".png"))) << jobs[i].id;
+    }
+    // The state followed the jobs' order: save, table, save, save, table; the last table is job 5's.
+    EXPECT_EQ(ReadState(folder.Path())["parameter-table"]["job"], "5");
+    EXPECT_FALSE(fs::exists(folder.Path() / "qvprinter.log"));
 }
 
 }  // namespace

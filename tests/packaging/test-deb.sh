@@ -48,13 +48,19 @@ check "qvctl --version" equals "qvctl $version" "$("$bin/qvctl" --version)"
 help_status=0
 help=$("$bin/qvctl" --help) || help_status=$?
 check "qvctl --help exits 0" equals 0 "$help_status"
-check "qvctl --help starts with the usage" equals "usage: qvctl [--printer NAME] COMMAND [ARGS...]" "$(head -1 <<<"$help")"
+check "qvctl --help starts with the usage" equals "usage: qvctl [--printer NAME] [--dry-run] COMMAND [ARGS...]" "$(head -1 <<<"$help")"
 check "qvset --version" equals "qvset $version" "$("$bin/qvset" --version)"
 shot=$work/qvset.png
 "$bin/qvset" --screenshot "$shot" >"$work/qvset.log" 2>&1 || cat "$work/qvset.log"
 check "qvset --screenshot writes a PNG" equals "89504e470d0a1a0a" "$(head -c 8 "$shot" 2>/dev/null | od -An -tx1 | tr -d ' \n')"
 
-"$repo/scripts/cups-sandbox" start "$sandbox" QV640_Virtual Office_Laser >/dev/null
+backend=$root/usr/lib/cups/backend/qvprinter
+check "the qvprinter backend is where CUPS looks, run as lp (mode 755)" \
+  equals 755 "$(stat -c %a "$backend" 2>/dev/null)"
+check "its drawer lies in lib/qvset, outside the backend folder" \
+  equals 755 "$(stat -c %a "$root/usr/lib/qvset/qvprinter-draw" 2>/dev/null)"
+# QV640_Virtual is a virtual printer with the package's own backend.
+"$repo/scripts/cups-sandbox" start "$sandbox" --qvprinter "$backend" QV640_Virtual Office_Laser >/dev/null
 eval "$("$repo/scripts/cups-sandbox" env "$sandbox")"
 # job_hex QUEUE COUNT: the bytes of the COUNT-th captured job of QUEUE as hex, once it has arrived.
 job_hex() {
@@ -81,6 +87,14 @@ mkdir -p "$XDG_DATA_HOME/qvset"
 printf '\x1b\x40\x0c' >"$XDG_DATA_HOME/qvset/file.prn"
 "$bin/qvctl" --printer QV640_Virtual file
 check "file.prn from the user's qvset folder" equals "1b400c" "$(job_hex QV640_Virtual 2)"
+"$bin/qvctl" --printer QV640_Virtual set paper 58
+job_hex QV640_Virtual 3 >/dev/null
+check "the packaged backend writes the job's listing" \
+  grep -q "ESC B 05 .*paper 58 mm" "$sandbox/capture/QV640_Virtual/3.txt"
+check "the packaged backend draws the job's picture" \
+  equals "89504e470d0a1a0a" "$(head -c 8 "$sandbox/capture/QV640_Virtual/3.png" 2>/dev/null | od -An -tx1 | tr -d ' \n')"
+check "qvctl printer-state shows what the packaged backend recorded" \
+  contains "$("$bin/qvctl" printer-state "$sandbox/capture/QV640_Virtual")" "paper 58 mm" "(job 3)"
 
 echo "== desktop entry, icons, man pages, completion"
 check "desktop-file-validate" desktop-file-validate "$share/applications/qvset.desktop"

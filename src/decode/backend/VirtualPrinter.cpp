@@ -8,31 +8,16 @@
 #include "decode/PrinterState.h"
 #include "decode/TextFile.h"
 #include "decode/backend/JobPicture.h"
+#include "decode/backend/LockedFile.h"
+#include "files/FileContents.h"
+#include "printer/PrintChannel.h"
 
 namespace qvset {
 namespace {
 
-constexpr std::string_view kScheme = "qvprinter:";
-constexpr std::string_view kEmptyAuthority = "//";
 constexpr std::string_view kBrokenSuffix = ".broken-";
 
-// A title on one line: the index holds one line per job.
-std::string OneLine(std::string title) {
-    for (char& c : title) {
-        if (c == '\n' || c == '\r' || c == '\t') c = ' ';
-    }
-    return title;
-}
-
 }  // namespace
-
-std::optional<std::filesystem::path> VirtualPrinterFolder(std::string_view deviceUri) {
-    if (!deviceUri.starts_with(kScheme)) return std::nullopt;
-    std::string_view path = deviceUri.substr(kScheme.size());
-    if (path.starts_with(kEmptyAuthority)) path.remove_prefix(kEmptyAuthority.size());
-    if (path.empty() || path.front() != '/') return std::nullopt;
-    return std::filesystem::path(std::string(path));
-}
 
 bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job, std::string& error,
                       std::string& warning) {
@@ -67,13 +52,43 @@ bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job
         return false;
     }
     std::ofstream index(folder / std::string(kIndexFile), std::ios::binary | std::ios::app);
-    index << job.id << '\t' << OneLine(job.title) << '\n';
+    index << job.id << '\t' << OneLineTitle(job.title) << '\n';
     index.close();
     if (!index) {
         error = "cannot append to " + (folder / std::string(kIndexFile)).string();
         return false;
     }
     return true;
+}
+
+bool DrawQueuedJobs(const std::filesystem::path& folder, std::string& error, std::string& warning) {
+    const LockedFile drawing(folder / std::string(kDrawingLockFile));
+    if (!drawing.Held()) {
+        error = "cannot lock " + (folder / std::string(kDrawingLockFile)).string();
+        return false;
+    }
+    bool recorded = true;
+    // A job listed while this drawer works is taken in the next round; one listed after the last round
+    // found nothing waits for this lock and is drawn by its own drawer.
+    for (auto jobs = TakeQueuedJobs(folder); !jobs.empty(); jobs = TakeQueuedJobs(folder)) {
+        for (auto& [id, title] : jobs) {
+            const auto prn = folder / (id + ".prn");
+            FileReadResult file = ReadFileContents(prn, kMostPrintFileBytes);
+            std::string jobError;
+            std::string jobWarning;
+            if (file.status != FileReadStatus::Read) {
+                jobError = "cannot read " + prn.string();
+            } else {
+                RecordVirtualJob(folder, {id, title, std::move(file.bytes)}, jobError, jobWarning);
+            }
+            if (!jobWarning.empty()) warning += (warning.empty() ? "" : "; ") + jobWarning;
+            if (!jobError.empty()) {
+                error += (error.empty() ? "" : "; ") + jobError;
+                recorded = false;
+            }
+        }
+    }
+    return recorded;
 }
 
 }  // namespace qvset

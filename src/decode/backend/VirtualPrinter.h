@@ -7,18 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/VirtualPrinterFolder.h"
+#include "decode/backend/JobQueue.h"
+
 namespace qvset {
-
-// One job as the spooler hands it to the virtual printer.
-struct VirtualJob {
-    std::string id;     // the spooler's job id, which names the job's files
-    std::string title;  // the document name ("AAAAAA")
-    std::vector<std::uint8_t> bytes;
-};
-
-// The folder of a device URI "qvprinter:/some/folder" (also "qvprinter:///some/folder"); nullopt for
-// any other URI.
-std::optional<std::filesystem::path> VirtualPrinterFolder(std::string_view deviceUri);
 
 // Records one job in a virtual printer's folder, in this order: <id>.prn (the bytes), <id>.txt (the
 // listing), <id>.png (the picture), the updated state.json, and last the line "<id><TAB><title>" in
@@ -28,6 +20,13 @@ std::optional<std::filesystem::path> VirtualPrinterFolder(std::string_view devic
 bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job, std::string& error,
                       std::string& warning);
 
+// Records every job that QueueVirtualJob listed with RecordVirtualJob, oldest first, until the list is
+// empty; one drawer at a time per folder (the lock .drawing), so the index and the state follow the
+// jobs' order whichever drawer runs. Blocks while another drawer works. False, with the reasons, when a
+// job could not be recorded (the others still are); `warning` collects RecordVirtualJob's warnings.
+bool DrawQueuedJobs(const std::filesystem::path& folder, std::string& error, std::string& warning);
+
 inline constexpr std::string_view kIndexFile = "index";
+inline constexpr std::string_view kDrawingLockFile = ".drawing";
 
 }  // namespace qvset

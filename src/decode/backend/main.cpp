@@ -5,28 +5,87 @@
 // As CUPS starts a backend: without arguments it names its device class; otherwise
 //   qvprinter job-id user title copies options [file]
 // with the job on standard input when no file is given, and the URI in DEVICE_URI.
+//
+// The backend only takes the job (its bytes and its place in the folder's list of jobs to draw) and
+// exits, so that the spooler's queue empties as fast as a capture queue's, as on a printer with a
+// buffer: a burst of documents does not linger in the queue that a tuning run's watch inspects. It
+// starts qvprinter-draw in a session of its own, which draws the list in order; the backend links no
+// toolkit, so that it starts quickly. QVSET_QVPRINTER_FOREGROUND=1 waits for the drawing and reports
+// its outcome (for tests and by-hand runs).
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <QGuiApplication>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
 
-#include "decode/backend/VirtualPrinter.h"
+#include "decode/VirtualPrinterFolder.h"
+#include "decode/backend/JobQueue.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr const char* kDeviceLine = "direct qvprinter \"Unknown\" \"qvset virtual QV6 printer\"\n";
 constexpr const char* kUsage = "Usage: qvprinter job-id user title copies options [file]\n";
+constexpr const char* kForegroundVariable = "QVSET_QVPRINTER_FOREGROUND";
+constexpr const char* kDrawer = "qvprinter-draw";
+constexpr const char* kLogOption = "--log";
 // The exit statuses of a CUPS backend.
 constexpr int kBackendOk = 0;
 constexpr int kBackendFailed = 1;
 
 std::vector<std::uint8_t> ReadAll(std::istream& in) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The drawer: beside the backend (a build tree), else in lib/qvset beside lib/cups/backend (installed).
+std::optional<fs::path> FindDrawer() {
+    std::error_code code;
+    const fs::path self = fs::read_symlink("/proc/self/exe", code);
+    if (code) return std::nullopt;
+    for (const fs::path& candidate :
+         {self.parent_path() / kDrawer, self.parent_path() / ".." / ".." / "qvset" / kDrawer}) {
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    return std::nullopt;
+}
+
+// Starts the drawer on the folder. In the foreground it is waited for and its status returned; in the
+// background it runs in a session of its own with standard input, output and errors on /dev/null,
+// writing what goes wrong to the folder's log, and the backend returns at once.
+int StartDrawer(const fs::path& drawer, const fs::path& folder, bool foreground) {
+    const pid_t child = fork();
+    if (child < 0) {
+        std::cerr << "ERROR: cannot start " << drawer.string() << "\n";
+        return kBackendFailed;
+    }
+    if (child == 0) {
+        std::array<std::string, 3> words = {drawer.string(), folder.string(), kLogOption};
+        std::array<char*, 4> argv = {words[0].data(), words[1].data(), nullptr, nullptr};
+        if (!foreground) {
+            setsid();
+            const int null = open("/dev/null", O_RDWR);
+            if (null >= 0) {
+                for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) dup2(null, stream);
+                if (null > STDERR_FILENO) close(null);
+            }
+            argv[2] = words[2].data();
+        }
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    if (!foreground) return kBackendOk;
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return kBackendFailed;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? kBackendOk : kBackendFailed;
 }
 
 }  // namespace
@@ -50,8 +109,13 @@ int main(int argc, char** argv) {
         return kBackendFailed;
     }
     std::error_code code;
-    if (!std::filesystem::is_directory(*folder, code)) {
+    if (!fs::is_directory(*folder, code)) {
         std::cerr << "ERROR: the virtual printer's folder " << folder->string() << " is missing\n";
+        return kBackendFailed;
+    }
+    const auto drawer = FindDrawer();
+    if (!drawer) {
+        std::cerr << "ERROR: " << kDrawer << " is missing beside the backend and in lib/qvset\n";
         return kBackendFailed;
     }
     qvset::VirtualJob job{argv[1], argv[3], {}};
@@ -65,16 +129,11 @@ int main(int argc, char** argv) {
     } else {
         job.bytes = ReadAll(std::cin);
     }
-    // The picture is drawn with Qt Gui on the offscreen platform: a backend has no display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
     std::string error;
-    std::string warning;
-    const bool recorded = qvset::RecordVirtualJob(*folder, job, error, warning);
-    if (!warning.empty()) std::cerr << "WARNING: " << warning << "\n";
-    if (!recorded) {
+    if (!qvset::QueueVirtualJob(*folder, job, error)) {
         std::cerr << "ERROR: " << error << "\n";
         return kBackendFailed;
     }
-    return kBackendOk;
+    const char* foreground = std::getenv(kForegroundVariable);
+    return StartDrawer(*drawer, *folder, foreground != nullptr && std::string(foreground) == "1");
 }

@@ -1,0 +1,211 @@
+// qvctl commands that read instead of send: the listing of a print file, the state of a virtual printer.
+#include <istream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <ostream>
+#include <system_error>
+
+#include "cli/CommandRegistry.h"
+#include "cli/TerminalText.h"
+#include "decode/Listing.h"
+#include "decode/PrinterState.h"
+#include "decode/StateListing.h"
+#include "decode/VirtualPrinterFolder.h"
+#include "files/FileContents.h"
+#include "ticket/TicketFiles.h"
+
+namespace qvset::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kJsonOption = "--json";
+constexpr std::string_view kStandardInput = "-";
+constexpr std::string_view kEmptyDocument = "(no bytes)\n";
+
+// Splits the arguments into --json and the rest ("-" is standard input, no option); the problem with
+// an unknown option.
+std::optional<std::string> ReadJsonOption(const std::vector<std::string>& args, bool& json,
+                                          std::vector<std::string>& rest) {
+    for (const auto& arg : args) {
+        if (arg == kJsonOption) {
+            json = true;
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            return "unknown option " + arg;
+        } else {
+            rest.push_back(arg);
+        }
+    }
+    return std::nullopt;
+}
+
+// The bytes of one input of "decode", or the problem that kept them from being read.
+struct DecodeInput {
+    std::optional<std::vector<std::uint8_t>> bytes;
+    std::string problem;
+};
+
+std::string TooLarge(std::uintmax_t size) {
+    return "has " + std::to_string(size) + " bytes, more than the " + std::to_string(kMostPrintFileBytes) +
+           " a document can hold";
+}
+
+DecodeInput ReadStandardInput(std::istream& in) {
+    std::vector<std::uint8_t> bytes;
+    for (std::istreambuf_iterator<char> it(in), end; it != end; ++it) {
+        if (bytes.size() == kMostPrintFileBytes)
+            return {std::nullopt, TooLarge(bytes.size() + 1) + " or more"};
+        bytes.push_back(static_cast<std::uint8_t>(*it));
+    }
+    return {std::move(bytes), {}};
+}
+
+// Reads a file without waiting on it: a folder, a FIFO or a device is named as such and not opened.
+DecodeInput ReadInput(CliContext& context, const std::string& name) {
+    if (name == kStandardInput) return ReadStandardInput(context.in);
+    const fs::path path = PathFromUtf8(name);
+    FileReadResult file = ReadFileContents(path, kMostPrintFileBytes);
+    switch (file.status) {
+        case FileReadStatus::Read:
+            return {std::move(file.bytes), {}};
+        case FileReadStatus::TooLarge:
+            return {std::nullopt, TooLarge(file.size)};
+        case FileReadStatus::Unreadable:
+            return {std::nullopt, "cannot be read"};
+        case FileReadStatus::NotAFile:
+            break;
+    }
+    std::error_code code;
+    const fs::file_status status = fs::status(path, code);
+    if (!fs::exists(status)) return {std::nullopt, "no such file"};
+    if (fs::is_directory(status)) return {std::nullopt, "is a folder, not a file"};
+    return {std::nullopt, "is not a regular file (a device, a FIFO or a socket): not read"};
+}
+
+int Decode(CliContext& context, const std::vector<std::string>& args) {
+    bool json = false;
+    std::vector<std::string> inputs;
+    if (const auto problem = ReadJsonOption(args, json, inputs)) return UsageError(context, *problem);
+    if (inputs.empty()) return UsageError(context, "a file (or - for standard input) is needed");
+
+    const bool several = inputs.size() > 1;
+    int status = kExitOk;
+    nlohmann::ordered_json listings = nlohmann::ordered_json::array();
+    for (const auto& name : inputs) {
+        const DecodeInput input = ReadInput(context, name);
+        if (!input.bytes) {
+            context.err << "qvctl decode: " << TerminalSafe(name) << ": " << input.problem << '\n';
+            status = kExitRefused;
+            continue;
+        }
+        if (json) {
+            const std::string listing = RenderListingJson(*input.bytes);
+            if (!several) {
+                context.out << listing;
+                continue;
+            }
+            nlohmann::ordered_json entry = {{"file", name}};
+            entry.update(nlohmann::ordered_json::parse(listing));
+            listings.push_back(std::move(entry));
+            continue;
+        }
+        if (several) context.out << "==> " << TerminalSafe(name) << " <==\n";
+        context.out << (input.bytes->empty() ? std::string(kEmptyDocument) : RenderListing(*input.bytes));
+    }
+    if (json && several) {
+        context.out << listings.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+    }
+    return status;
+}
+
+// The folder whose state "printer-state" shows, and why that one.
+struct StateFolder {
+    fs::path folder;
+    std::string why;
+};
+
+// Without a folder named: the current printer's when it is a virtual printer, else the first virtual
+// printer the print server has, else the current folder.
+StateFolder DefaultStateFolder(Spooler& spooler) {
+    const std::string current = spooler.CurrentPrinter();
+    const bool asked = spooler.LastFault() == SpoolerFault::None;
+    const std::vector<PrinterInfo> printers = asked ? spooler.ListPrinters() : std::vector<PrinterInfo>{};
+    if (!asked || spooler.LastFault() != SpoolerFault::None) {
+        return {".", "the current folder: the print server could not be asked for its virtual printers"};
+    }
+    for (const auto& printer : printers) {
+        if (printer.deviceName != current) continue;
+        if (const auto folder = VirtualPrinterFolder(printer.port)) {
+            return {*folder, "the folder of " + current + ", the current printer (" + printer.port + ")"};
+        }
+    }
+    for (const auto& printer : printers) {
+        if (const auto folder = VirtualPrinterFolder(printer.port)) {
+            return {*folder, "the folder of " + printer.deviceName +
+                                 ", the print server's first virtual printer (" + printer.port + ")"};
+        }
+    }
+    return {".", "the current folder: the print server has no virtual printer (device URI qvprinter:/...)"};
+}
+
+int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) {
+    bool json = false;
+    std::vector<std::string> folders;
+    if (const auto problem = ReadJsonOption(args, json, folders)) return UsageError(context, *problem);
+    if (folders.size() > 1) return UsageError(context, "at most one folder");
+    const StateFolder chosen = folders.empty() ? DefaultStateFolder(context.spooler)
+                                               : StateFolder{PathFromUtf8(folders[0]), "as given"};
+    const fs::path statePath = chosen.folder / std::string(kPrinterStateFile);
+    const std::string heading =
+        "virtual printer state " + TerminalSafe(statePath.string()) + " (" + TerminalSafe(chosen.why) + ")\n";
+    // The JSON goes to scripts on standard output alone; the heading then goes beside it.
+    (json ? context.err : context.out) << heading;
+
+    std::error_code code;
+    if (!fs::is_directory(chosen.folder, code)) {
+        context.err << "qvctl printer-state: " << TerminalSafe(chosen.folder.string())
+                    << " is not a folder\n";
+        return kExitRefused;
+    }
+    std::string error;
+    const auto state = PrinterState::Load(statePath, &error);
+    if (!state) {
+        context.err << "qvctl printer-state: " << TerminalSafe(error) << '\n';
+        return kExitRefused;
+    }
+    if (json) {
+        context.out << state->ToJson();
+        return kExitOk;
+    }
+    if (!fs::exists(statePath, code)) context.out << "no job recorded yet\n";
+    context.out << RenderPrinterState(*state);
+    return kExitOk;
+}
+
+}  // namespace
+
+void RegisterDecodeCommands(CommandRegistry& registry) {
+    registry.Add(
+        {"decode", "[--json] FILE...|-",
+         "print the commands a print file holds, one line each (- reads standard input); nothing is sent",
+         "Each line: offset, length, the bytes (up to nine), the command and its meaning; text is shown\n"
+         "decoded from GBK and bytes no command explains as unknown, so every byte is on one line.\n"
+         "With several files each listing follows a line \"==> FILE <==\". --json prints the listing as\n"
+         "JSON (several files: an array, each with its \"file\"). A missing file, a folder, a FIFO or a\n"
+         "device is named on stderr and not read; the other files are still decoded, and the exit\n"
+         "status is 2.",
+         RefusingControlCharacters(Decode), false});
+    registry.Add(
+        {"printer-state", "[--json] [FOLDER]",
+         "show what a virtual QV6 printer (qvprinter backend) holds after the jobs it was sent",
+         "The stored switches, the ticket distances, the mode values and the parameter table, each\n"
+         "with the job that last set it, from FOLDER/state.json. Without FOLDER: the folder of the\n"
+         "current printer when it is a virtual printer (device URI qvprinter:/FOLDER), else of the\n"
+         "print server's first virtual printer, else the current folder; the first line says which\n"
+         "and why (on stderr with --json, which prints the state file's JSON). A folder that does not\n"
+         "exist or a state file that cannot be read exits 2.",
+         RefusingControlCharacters(ShowPrinterState), false});
+}
+
+}  // namespace qvset::cli

@@ -1,0 +1,38 @@
+// qvprinter-draw FOLDER [--log]: draws the jobs the qvprinter backend listed in a virtual printer's
+// folder, oldest first (listing, picture, state, index line; see DrawQueuedJobs). What goes wrong is
+// reported on stderr, or with --log appended to FOLDER/qvprinter.log (the backend starts it so, with
+// stderr on /dev/null). Exit status 0 when every job was recorded.
+#include <QGuiApplication>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "decode/backend/VirtualPrinter.h"
+
+namespace {
+
+constexpr const char* kLogFile = "qvprinter.log";
+constexpr const char* kLogOption = "--log";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 && !(argc == 3 && std::string(argv[2]) == kLogOption)) {
+        std::cerr << "usage: qvprinter-draw FOLDER [--log]\n";
+        return EXIT_FAILURE;
+    }
+    const std::filesystem::path folder(argv[1]);
+    // The picture is drawn with Qt Gui on the offscreen platform: a backend has no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    std::string error;
+    std::string warning;
+    const bool recorded = qvset::DrawQueuedJobs(folder, error, warning);
+    std::ofstream log;
+    if (argc == 3 && (!warning.empty() || !recorded)) log.open(folder / kLogFile, std::ios::app);
+    std::ostream& report = log.is_open() ? static_cast<std::ostream&>(log) : std::cerr;
+    if (!warning.empty()) report << "WARNING: " << warning << "\n";
+    if (!recorded) report << "ERROR: " << error << "\n";
+    return recorded ? EXIT_SUCCESS : EXIT_FAILURE;
+}

@@ -6,6 +6,7 @@
 
 #include "WindowLogicFixture.h"
 #include "printer/AnsiText.h"
+#include "support/TypicalTicket.h"
 
 namespace qvset::forms::testing {
 namespace {
@@ -256,20 +257,7 @@ TEST_F(SettingsLogic, BatchSendsEveryRecordedItemAsOneDocument) {
 
 // ---- Ticket description files ----
 
-constexpr const char* kTypicalFile =
-    "KQ605USET1\r\n"
-    "A99黑标设置    打开\r\n"
-    "A88纸张类型设置    58mm纸\r\n"
-    "B0\r\n"
-    "A99撕纸口位置选择    高QV640\r\n"
-    "A99打印开始定位    开启\r\n"
-    "A88打印结束定位    关闭\r\n"
-    "A99152\r\n"
-    "B0\r\n"
-    "A9927\r\n"
-    "B0\r\n"
-    "A3串口波特率    9600*4\r\n"
-    "\r\n";
+using qvset::testing::kTypicalTicketFile;
 
 const std::set<std::string> kTypicalLit = {"Command28", "Command32", "Command35", "Command37",
                                            "Command40", "Command23", "Command25", "Command43"};
@@ -290,7 +278,7 @@ TEST_F(SettingsLogic, SavingWritesTheDescriptionAndOpeningRestoresIt) {
     EXPECT_EQ(m_dialogs.SaveDialogs()[0].filter, "txt(*.txt)|*.txt|AllFile(*.*)|*.*|");
     EXPECT_EQ(m_dialogs.SaveDialogs()[0].title, "");
     EXPECT_EQ(m_dialogs.MessageTexts(), (std::vector<std::string>{"保存成功"}));
-    EXPECT_EQ(ReadFile(path), ToAnsi(kTypicalFile));
+    EXPECT_EQ(ReadFile(path), ToAnsi(kTypicalTicketFile));
     EXPECT_EQ(View().Text("Label12"), "无");
     EXPECT_FALSE(m_form->Selection().HasUnsavedChanges());
 
@@ -414,7 +402,7 @@ TEST_F(SettingsLogic, CancelSelectionAsksOnlyWhenAnOpenDescriptionWasChanged) {
         {true, true, {MessageAnswer::Dismissed}, true, false},  // Escape or the close box: keeps too
         {true, true, {MessageAnswer::No}, true, true},          // open, changed, No: clears
     };
-    const std::string path = WriteFile("typical.txt", kTypicalFile);
+    const std::string path = WriteFile("typical.txt", kTypicalTicketFile);
     for (const auto& c : kCases) {
         Open();
         if (c.openFirst) {

@@ -9,6 +9,7 @@
 #include "settings/FlagCommands.h"
 #include "settings/PanelButtons.h"
 #include "support/RecordingDialogs.h"
+#include "support/TypicalTicket.h"
 #include "ticket/TicketDescription.h"
 #include "ticket/TicketFiles.h"
 
@@ -18,21 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-// The typical description: black mark on, 58 mm, head not recorded, high edge, start positioning on,
-// end positioning off, length 152 and black-mark offset 27 recorded, baud x4.
-constexpr const char* kTypical =
-    "KQ605USET1\r\n"
-    "A99黑标设置    打开\r\n"
-    "A88纸张类型设置    58mm纸\r\n"
-    "B0\r\n"
-    "A99撕纸口位置选择    高QV640\r\n"
-    "A99打印开始定位    开启\r\n"
-    "A88打印结束定位    关闭\r\n"
-    "A99152\r\n"
-    "B0\r\n"
-    "A9927\r\n"
-    "B0\r\n"
-    "A3串口波特率    9600*4\r\n";
+using testing::kTypicalTicket;
+using testing::kTypicalTicketFile;
 
 std::string ReadBytes(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -84,7 +72,7 @@ class TicketFilesTest : public ::testing::Test {
 
 TEST_F(TicketFilesTest, TypicalSelectionBuildsItsTwelveLines) {
     RecordTypical();
-    EXPECT_EQ(BuildTicketDescription(selection.ItemStates(), "152", "35", "27"), kTypical);
+    EXPECT_EQ(BuildTicketDescription(selection.ItemStates(), "152", "35", "27"), kTypicalTicket);
 }
 
 TEST_F(TicketFilesTest, EmptySelectionAndUnknownCodes) {
@@ -110,7 +98,7 @@ TEST_F(TicketFilesTest, SaveWritesGbkWithOneMoreLineEndAndTakesTheSnapshot) {
     const fs::path path = folder / "typical.txt";
     dialogs.QueueFileName(path.string());
     Command20_Click(selection, dialogs, fileDialog);
-    EXPECT_EQ(ReadBytes(path), ToAnsi(kTypical) + "\r\n");
+    EXPECT_EQ(ReadBytes(path), ToAnsi(kTypicalTicketFile));
     EXPECT_EQ(dialogs.MessageTexts(), Names{"保存成功"});
     ASSERT_EQ(dialogs.SaveDialogs().size(), 1u);
     EXPECT_EQ(dialogs.SaveDialogs()[0].fileName, "");
@@ -146,7 +134,7 @@ TEST_F(TicketFilesTest, SaveOverAFolderFailsAndKeepsTheSnapshot) {
 
 TEST_F(TicketFilesTest, OpeningTheTypicalFileRestoresItAndLightsItsButtons) {
     const fs::path path = folder / "typical.txt";
-    WriteBytes(path, ToAnsi(kTypical) + "\r\n");
+    WriteBytes(path, ToAnsi(kTypicalTicketFile));
     selection.SetText3("1");
     selection.SetText4("77");
     selection.SetText5("2");
@@ -283,7 +271,7 @@ TEST_F(TicketFilesTest, ReaderDetails) {
     EXPECT_EQ(selection.ItemState(11), 9);
     EXPECT_EQ(LitButtons(), (Names{"Command23", "Command25"}));
 
-    WriteBytes(path, ToAnsi(std::string(kTypical).substr(0, std::string(kTypical).rfind("A3")) + "A88\r\n"));
+    WriteBytes(path, ToAnsi(kTypicalTicket.substr(0, kTypicalTicket.rfind("A3")) + "A88\r\n"));
     Open(path);
     EXPECT_EQ(selection.ItemState(11), 8);
     EXPECT_TRUE(selection.IsLit("Command48"));

@@ -126,27 +126,29 @@ struct StateFolder {
 };
 
 // Without a folder named: the current printer's when it is a virtual printer, else the first virtual
-// printer the print server has, else the current folder.
-StateFolder DefaultStateFolder(Spooler& spooler) {
+// printer the print server has, else the current folder. Nothing when the server could not be asked:
+// the current folder would then show an empty state as if the virtual printer had recorded nothing.
+std::optional<StateFolder> DefaultStateFolder(Spooler& spooler) {
     const std::string current = spooler.CurrentPrinter();
     const bool asked = spooler.LastFault() == SpoolerFault::None;
     const std::vector<PrinterInfo> printers = asked ? spooler.ListPrinters() : std::vector<PrinterInfo>{};
-    if (!asked || spooler.LastFault() != SpoolerFault::None) {
-        return {".", "the current folder: the print server could not be asked for its virtual printers"};
-    }
+    if (!asked || spooler.LastFault() != SpoolerFault::None) return std::nullopt;
     for (const auto& printer : printers) {
         if (printer.deviceName != current) continue;
         if (const auto folder = VirtualPrinterFolder(printer.port)) {
-            return {*folder, "the folder of " + current + ", the current printer (" + printer.port + ")"};
+            return StateFolder{*folder,
+                               "the folder of " + current + ", the current printer (" + printer.port + ")"};
         }
     }
     for (const auto& printer : printers) {
         if (const auto folder = VirtualPrinterFolder(printer.port)) {
-            return {*folder, "the folder of " + printer.deviceName +
-                                 ", the print server's first virtual printer (" + printer.port + ")"};
+            return StateFolder{*folder, "the folder of " + printer.deviceName +
+                                            ", the print server's first virtual printer (" + printer.port +
+                                            ")"};
         }
     }
-    return {".", "the current folder: the print server has no virtual printer (device URI qvprinter:/...)"};
+    return StateFolder{
+        ".", "the current folder: the print server has no virtual printer (device URI qvprinter:/...)"};
 }
 
 int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) {
@@ -154,8 +156,15 @@ int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) 
     std::vector<std::string> folders;
     if (const auto problem = ReadJsonOption(args, json, folders)) return UsageError(context, *problem);
     if (folders.size() > 1) return UsageError(context, "at most one folder");
-    const StateFolder chosen = folders.empty() ? DefaultStateFolder(context.spooler)
-                                               : StateFolder{PathFromUtf8(folders[0]), "as given"};
+    const std::optional<StateFolder> found = folders.empty()
+                                                 ? DefaultStateFolder(context.spooler)
+                                                 : StateFolder{PathFromUtf8(folders[0]), "as given"};
+    if (!found) {
+        context.err << "qvctl printer-state: the print server could not be asked for its virtual "
+                       "printers; name the folder: qvctl printer-state FOLDER\n";
+        return kExitPrinterFailed;
+    }
+    const StateFolder& chosen = *found;
     const fs::path statePath = chosen.folder / std::string(kPrinterStateFile);
     const std::string heading =
         "virtual printer state " + TerminalSafe(statePath.string()) + " (" + TerminalSafe(chosen.why) + ")\n";
@@ -204,7 +213,8 @@ void RegisterDecodeCommands(CommandRegistry& registry) {
          "current printer when it is a virtual printer (device URI qvprinter:/FOLDER), else of the\n"
          "print server's first virtual printer, else the current folder; the first line says which\n"
          "and why (on stderr with --json, which prints the state file's JSON). A folder that does not\n"
-         "exist or a state file that cannot be read exits 2.",
+         "exist or a state file that cannot be read exits 2; a print server that cannot be asked\n"
+         "which folder, 1.",
          RefusingControlCharacters(ShowPrinterState), false});
 }
 

@@ -351,13 +351,17 @@ TEST_F(DecodeAndDryRun, PrinterStateShowsTheFolderItReadsAndWhy) {
     EXPECT_NE(Run({"printer-state"}).out.at(0).find("(the folder of QV640_Virtual, the current printer"),
               std::string::npos);
 
-    // A server that cannot be asked: the current folder, saying so; a folder that is not there: exit 2.
+    // A server that cannot be asked which folder: exit 1 and no state shown (an empty one from the
+    // current folder would read as a printer that recorded nothing), but a named folder is still read.
+    // A folder that is not there: exit 2.
     spooler.SetUnreachable();
     const Outcome unreachable = Run({"printer-state"});
-    EXPECT_EQ(unreachable.status, 0) << unreachable.err;
-    EXPECT_EQ(unreachable.out.at(0),
-              "virtual printer state ./state.json (the current folder: the print server could "
-              "not be asked for its virtual printers)");
+    EXPECT_EQ(unreachable.status, 1);
+    EXPECT_TRUE(unreachable.out.empty());
+    EXPECT_EQ(unreachable.err,
+              "qvctl printer-state: the print server could not be asked for its virtual printers; "
+              "name the folder: qvctl printer-state FOLDER\n");
+    EXPECT_EQ(Run({"printer-state", (folder / "vp").string()}).status, 0);
     const Outcome missing = Run({"printer-state", (folder / "nowhere").string()});
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.err, "qvctl printer-state: " + (folder / "nowhere").string() + " is not a folder\n");

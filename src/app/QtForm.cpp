@@ -36,14 +36,16 @@ QRect PixelRect(const forms::TwipsRect& twips, int dpiX, int dpiY) {
             forms::TwipsToPixels(twips.width, dpiX), forms::TwipsToPixels(twips.height, dpiY)};
 }
 
-QWidget* CreateControl(const forms::ControlSpec& spec, const forms::FormLogic& logic, QWidget* container) {
-    const QString caption = QString::fromUtf8(spec.caption);
-    switch (spec.kind) {
+QWidget* CreateControl(const forms::ControlSpec& layoutControl, const forms::FormLogic& logic,
+                       QWidget* container) {
+    const QString caption = QString::fromUtf8(layoutControl.caption);
+    switch (layoutControl.kind) {
         case ControlKind::Frame:
             return new QGroupBox(caption, container);
         case ControlKind::Label: {
             auto* label = new CaptionLabel(caption, container);
-            if (spec.align == forms::TextAlign::Centre) label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+            if (layoutControl.align == forms::TextAlign::Centre)
+                label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
             return label;
         }
         case ControlKind::Button:
@@ -75,7 +77,7 @@ QWidget* CreateControl(const forms::ControlSpec& spec, const forms::FormLogic& l
             return picture;
         }
         case ControlKind::Drawing:
-            return new DrawingWidget(logic.DrawingOf(spec.name), container);
+            return new DrawingWidget(logic.DrawingOf(layoutControl.name), container);
     }
     return nullptr;
 }
@@ -128,33 +130,33 @@ void QtForm::BuildControls() {
     const forms::FormLayout& layout = m_logic.Layout();
     std::map<QWidget*, QButtonGroup*> optionGroups;
     for (int pass = 0; pass <= 2; ++pass) {
-        for (const forms::ControlSpec& spec : layout.controls) {
-            if (CreationPass(spec.kind) != pass) continue;
-            QWidget* container = spec.container == nullptr ? this : Widget(spec.container);
-            QWidget* control = CreateControl(spec, m_logic, container);
-            control->setObjectName(spec.name);
-            control->setGeometry(PixelRect(spec.Rect(), dpiX, dpiY));
-            if (spec.fontPoints > 0 || spec.bold) {
+        for (const forms::ControlSpec& layoutControl : layout.controls) {
+            if (CreationPass(layoutControl.kind) != pass) continue;
+            QWidget* container = layoutControl.container == nullptr ? this : Widget(layoutControl.container);
+            QWidget* control = CreateControl(layoutControl, m_logic, container);
+            control->setObjectName(layoutControl.name);
+            control->setGeometry(PixelRect(layoutControl.Rect(), dpiX, dpiY));
+            if (layoutControl.fontPoints > 0 || layoutControl.bold) {
                 QFont font = control->font();
-                if (spec.fontPoints > 0) font.setPointSize(spec.fontPoints);
-                font.setBold(spec.bold);
+                if (layoutControl.fontPoints > 0) font.setPointSize(layoutControl.fontPoints);
+                font.setBold(layoutControl.bold);
                 control->setFont(font);
             }
-            m_controls.emplace(spec.name, control);
-            if (spec.kind == ControlKind::Option) {
+            m_controls.emplace(layoutControl.name, control);
+            if (layoutControl.kind == ControlKind::Option) {
                 // The options of one container form one group, and only those.
                 QButtonGroup*& group = optionGroups[container];
                 if (group == nullptr) group = new QButtonGroup(container);
                 group->addButton(qobject_cast<QRadioButton*>(control));
             }
-            ConnectControl(spec, control);
+            ConnectControl(layoutControl, control);
         }
     }
 }
 
-void QtForm::ConnectControl(const forms::ControlSpec& spec, QWidget* control) {
-    const std::string name = spec.name;
-    switch (spec.kind) {
+void QtForm::ConnectControl(const forms::ControlSpec& layoutControl, QWidget* control) {
+    const std::string name = layoutControl.name;
+    switch (layoutControl.kind) {
         case ControlKind::Button:
             connect(qobject_cast<QPushButton*>(control), &QPushButton::clicked, this,
                     [this, name] { Forward(FormEvent::Click(name)); });
@@ -206,11 +208,11 @@ void QtForm::ConnectControl(const forms::ControlSpec& spec, QWidget* control) {
 // can be reached with Tab, Shift+Tab or a click that would move the focus to it.
 void QtForm::ApplyTabOrder() {
     const forms::FormLayout& layout = m_logic.Layout();
-    for (const forms::ControlSpec& spec : layout.controls) {
-        const bool inOrder =
-            std::any_of(layout.tabOrder.begin(), layout.tabOrder.end(),
-                        [&spec](const char* name) { return std::string_view(name) == spec.name; });
-        QWidget* control = Widget(spec.name);
+    for (const forms::ControlSpec& layoutControl : layout.controls) {
+        const bool inOrder = std::any_of(
+            layout.tabOrder.begin(), layout.tabOrder.end(),
+            [&layoutControl](const char* name) { return std::string_view(name) == layoutControl.name; });
+        QWidget* control = Widget(layoutControl.name);
         control->setFocusPolicy(inOrder ? Qt::StrongFocus : Qt::NoFocus);
         if (auto* combo = qobject_cast<QComboBox*>(control);
             combo != nullptr && combo->lineEdit() != nullptr) {

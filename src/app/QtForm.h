@@ -58,7 +58,7 @@ class QtForm final : public QWidget, public forms::View {
 
   private:
     void BuildControls();
-    void ConnectControl(const forms::ControlSpec& spec, QWidget* control);
+    void ConnectControl(const forms::ControlSpec& layoutControl, QWidget* control);
     void ApplyTabOrder();
     void Forward(const forms::FormEvent& event);
 

@@ -11,18 +11,18 @@ bool TwipsRect::Contains(const TwipsRect& inner) const {
 }
 
 const ControlSpec* FormLayout::Find(std::string_view control) const {
-    for (const auto& spec : controls) {
-        if (control == spec.name) return &spec;
+    for (const auto& layoutControl : controls) {
+        if (control == layoutControl.name) return &layoutControl;
     }
     return nullptr;
 }
 
 TwipsRect FormLayout::WindowRect(std::string_view control) const {
-    const ControlSpec* spec = Find(control);
-    if (spec == nullptr) throw std::logic_error("no control named " + std::string(control));
-    TwipsRect rect = spec->Rect();
-    if (spec->container != nullptr) {
-        const TwipsRect outer = WindowRect(spec->container);
+    const ControlSpec* layoutControl = Find(control);
+    if (layoutControl == nullptr) throw std::logic_error("no control named " + std::string(control));
+    TwipsRect rect = layoutControl->Rect();
+    if (layoutControl->container != nullptr) {
+        const TwipsRect outer = WindowRect(layoutControl->container);
         rect.left += outer.left;
         rect.top += outer.top;
     }
@@ -30,12 +30,12 @@ TwipsRect FormLayout::WindowRect(std::string_view control) const {
 }
 
 bool FormLayout::IsShown(std::string_view control) const {
-    const ControlSpec* spec = Find(control);
-    if (spec == nullptr) return false;
+    const ControlSpec* layoutControl = Find(control);
+    if (layoutControl == nullptr) return false;
     const TwipsRect rect = WindowRect(control);
     if (!TwipsRect{0, 0, clientWidth, clientHeight}.Contains(rect)) return false;
-    if (spec->container == nullptr) return true;
-    return IsShown(spec->container) && WindowRect(spec->container).Contains(rect);
+    if (layoutControl->container == nullptr) return true;
+    return IsShown(layoutControl->container) && WindowRect(layoutControl->container).Contains(rect);
 }
 
 int TwipsToPixels(int twips, int logicalDpi) {

@@ -6,33 +6,34 @@ namespace qvset::forms {
 
 ControlStates InitialStates(const FormLayout& layout) {
     ControlStates states;
-    for (const ControlSpec& spec : layout.controls) {
+    for (const ControlSpec& layoutControl : layout.controls) {
         ControlState state;
-        if (spec.kind != ControlKind::ComboList) state.text = spec.caption;
-        states.emplace(spec.name, std::move(state));
+        if (layoutControl.kind != ControlKind::ComboList) state.text = layoutControl.caption;
+        states.emplace(layoutControl.name, std::move(state));
     }
     return states;
 }
 
 void TakeUserEvent(const FormLayout& layout, const FormEvent& event, ControlStates& states) {
-    const ControlSpec* spec = layout.Find(event.control);
+    const ControlSpec* layoutControl = layout.Find(event.control);
     const auto found = states.find(event.control);
-    if (spec == nullptr || found == states.end()) return;
+    if (layoutControl == nullptr || found == states.end()) return;
     ControlState& state = found->second;
     switch (event.kind) {
         case EventKind::Change:
             state.text = event.text;
             break;
         case EventKind::Click:
-            if (spec->kind == ControlKind::CheckBox) state.checked = event.checked;
+            if (layoutControl->kind == ControlKind::CheckBox) state.checked = event.checked;
             break;
         case EventKind::OptionOn:
             for (const ControlSpec& other : layout.controls) {
                 const bool sameContainer =
-                    (other.container == nullptr) == (spec->container == nullptr) &&
-                    (other.container == nullptr || std::string_view(other.container) == spec->container);
+                    (other.container == nullptr) == (layoutControl->container == nullptr) &&
+                    (other.container == nullptr ||
+                     std::string_view(other.container) == layoutControl->container);
                 if (other.kind == ControlKind::Option && sameContainer)
-                    states.at(other.name).checked = &other == spec;
+                    states.at(other.name).checked = &other == layoutControl;
             }
             break;
         case EventKind::Pick:

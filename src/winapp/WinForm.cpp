@@ -41,14 +41,14 @@ struct WindowClass {
 };
 
 // The Win32 class and styles of each kind of control.
-WindowClass ClassOf(const ControlSpec& spec) {
-    switch (spec.kind) {
+WindowClass ClassOf(const ControlSpec& layoutControl) {
+    switch (layoutControl.kind) {
         case ControlKind::Frame:
             return {L"BUTTON", BS_GROUPBOX};
         case ControlKind::Label:
-            return {L"STATIC",
-                    static_cast<DWORD>(SS_NOPREFIX |
-                                       (spec.align == forms::TextAlign::Centre ? SS_CENTER : SS_LEFT))};
+            return {L"STATIC", static_cast<DWORD>(
+                                   SS_NOPREFIX |
+                                   (layoutControl.align == forms::TextAlign::Centre ? SS_CENTER : SS_LEFT))};
         case ControlKind::Button:
             return {L"BUTTON", BS_OWNERDRAW};
         case ControlKind::TextBox:
@@ -210,32 +210,34 @@ void WinForm::CreateControls() {
 
 void WinForm::CreateControl(std::size_t row) {
     const forms::FormLayout& layout = m_logic.Layout();
-    const ControlSpec& spec = layout.controls[row];
-    const WindowClass windowClass = ClassOf(spec);
+    const ControlSpec& layoutControl = layout.controls[row];
+    const WindowClass windowClass = ClassOf(layoutControl);
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | windowClass.style;
-    if (layout.IsShown(spec.name)) style |= WS_VISIBLE;
+    if (layout.IsShown(layoutControl.name)) style |= WS_VISIBLE;
     for (const char* name : layout.tabOrder) {
-        if (std::string_view(name) == spec.name) style |= WS_TABSTOP;
+        if (std::string_view(name) == layoutControl.name) style |= WS_TABSTOP;
     }
     // Each container's first option starts a group of its own.
-    if (spec.kind == ControlKind::Option) {
+    if (layoutControl.kind == ControlKind::Option) {
         bool first = true;
         for (std::size_t before = 0; before < row; ++before) {
             const ControlSpec& other = layout.controls[before];
-            if (other.kind == ControlKind::Option && SameContainer(other, spec)) first = false;
+            if (other.kind == ControlKind::Option && SameContainer(other, layoutControl)) first = false;
         }
         if (first) style |= WS_GROUP;
     }
-    const DWORD exStyle = IsEdit(spec.kind) ? WS_EX_CLIENTEDGE : 0;
-    const std::wstring caption = spec.kind == ControlKind::ComboList ? L"" : ToWide(spec.caption);
+    const DWORD exStyle = IsEdit(layoutControl.kind) ? WS_EX_CLIENTEDGE : 0;
+    const std::wstring caption =
+        layoutControl.kind == ControlKind::ComboList ? L"" : ToWide(layoutControl.caption);
     const Applying applying(m_applying);
     HWND control = CreateWindowExW(
-        exStyle, windowClass.name, IsCombo(spec.kind) ? L"" : caption.c_str(), style, 0, 0, 1, 1, m_window,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId) + static_cast<INT_PTR>(row)),
+        exStyle, windowClass.name, IsCombo(layoutControl.kind) ? L"" : caption.c_str(), style, 0, 0, 1, 1,
+        m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId) + static_cast<INT_PTR>(row)),
         GetModuleHandleW(nullptr), nullptr);
-    if (control == nullptr) throw std::runtime_error("cannot create the control " + std::string(spec.name));
-    if (spec.kind == ControlKind::ComboEdit) SetWindowTextW(control, caption.c_str());
-    if (spec.kind == ControlKind::Drawing)
+    if (control == nullptr)
+        throw std::runtime_error("cannot create the control " + std::string(layoutControl.name));
+    if (layoutControl.kind == ControlKind::ComboEdit) SetWindowTextW(control, caption.c_str());
+    if (layoutControl.kind == ControlKind::Drawing)
         SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_controls[row] = control;
 }
@@ -245,17 +247,18 @@ void WinForm::PlaceControls() {
     const auto px = [this](int twips) { return forms::TwipsToPixels(twips, m_dpi); };
     const Applying applying(m_applying);
     for (std::size_t row = 0; row < layout.controls.size(); ++row) {
-        const ControlSpec& spec = layout.controls[row];
+        const ControlSpec& layoutControl = layout.controls[row];
         HWND control = m_controls[row];
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_fonts->Get(spec.fontPoints, spec.bold)),
+        SendMessageW(control, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(m_fonts->Get(layoutControl.fontPoints, layoutControl.bold)),
                      FALSE);
-        const forms::TwipsRect rect = layout.WindowRect(spec.name);
+        const forms::TwipsRect rect = layout.WindowRect(layoutControl.name);
         const int height = px(rect.height);
         // A combo box's window reaches down over its dropped list; its field is made as high as laid out.
-        const int windowHeight = IsCombo(spec.kind) ? height + px(kDroppedListTwips) : height;
+        const int windowHeight = IsCombo(layoutControl.kind) ? height + px(kDroppedListTwips) : height;
         SetWindowPos(control, nullptr, px(rect.left), px(rect.top), px(rect.width), windowHeight,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        if (IsCombo(spec.kind)) FitComboField(control, height);
+        if (IsCombo(layoutControl.kind)) FitComboField(control, height);
     }
 }
 
@@ -334,17 +337,17 @@ void WinForm::Forward(const FormEvent& event) {
 
 void WinForm::OnCommand(int id, int code) {
     const forms::FormLayout& layout = m_logic.Layout();
-    const ControlSpec* spec = ControlOfId(layout, id);
-    if (spec == nullptr || m_applying > 0) return;
+    const ControlSpec* layoutControl = ControlOfId(layout, id);
+    if (layoutControl == nullptr || m_applying > 0) return;
     HWND control = m_controls[static_cast<std::size_t>(id - kFirstControlId)];
-    switch (spec->kind) {
+    switch (layoutControl->kind) {
         case ControlKind::Button:
-            if (code == BN_CLICKED) Forward(FormEvent::Click(spec->name));
+            if (code == BN_CLICKED) Forward(FormEvent::Click(layoutControl->name));
             break;
         case ControlKind::CheckBox:
             if (code == BN_CLICKED)
-                Forward(
-                    FormEvent::Click(spec->name, SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED));
+                Forward(FormEvent::Click(layoutControl->name,
+                                         SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED));
             break;
         case ControlKind::Option:
             // The option is switched on, the others of its container off, before the logic hears of it.
@@ -353,25 +356,26 @@ void WinForm::OnCommand(int id, int code) {
                     const Applying applying(m_applying);
                     for (std::size_t row = 0; row < layout.controls.size(); ++row) {
                         const ControlSpec& other = layout.controls[row];
-                        if (other.kind == ControlKind::Option && SameContainer(other, *spec))
+                        if (other.kind == ControlKind::Option && SameContainer(other, *layoutControl))
                             SendMessageW(m_controls[row], BM_SETCHECK,
-                                         &other == spec ? BST_CHECKED : BST_UNCHECKED, 0);
+                                         &other == layoutControl ? BST_CHECKED : BST_UNCHECKED, 0);
                     }
                 }
-                Forward(FormEvent::OptionOn(spec->name));
+                Forward(FormEvent::OptionOn(layoutControl->name));
             }
             break;
         case ControlKind::TextBox:
         case ControlKind::MultiLineText:
-            if (code == EN_CHANGE) Forward(FormEvent::Change(spec->name, ToUtf8(TextOf(control))));
+            if (code == EN_CHANGE) Forward(FormEvent::Change(layoutControl->name, ToUtf8(TextOf(control))));
             break;
         case ControlKind::ComboEdit:
-            if (code == CBN_EDITCHANGE) Forward(FormEvent::Change(spec->name, ToUtf8(TextOf(control))));
+            if (code == CBN_EDITCHANGE)
+                Forward(FormEvent::Change(layoutControl->name, ToUtf8(TextOf(control))));
             [[fallthrough]];
         case ControlKind::ComboList:
             if (code == CBN_SELCHANGE)
-                Forward(
-                    FormEvent::Pick(spec->name, static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0))));
+                Forward(FormEvent::Pick(layoutControl->name,
+                                        static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0))));
             break;
         default:
             break;
@@ -405,10 +409,10 @@ LRESULT WinForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            const ControlSpec* spec = ControlOfId(m_logic.Layout(), static_cast<int>(item->CtlID));
-            if (spec == nullptr || item->CtlType != ODT_BUTTON) break;
+            const ControlSpec* layoutControl = ControlOfId(m_logic.Layout(), static_cast<int>(item->CtlID));
+            if (layoutControl == nullptr || item->CtlType != ODT_BUTTON) break;
             PaintPushButton(*item, m_lit[item->CtlID - kFirstControlId],
-                            m_fonts->Get(spec->fontPoints, spec->bold));
+                            m_fonts->Get(layoutControl->fontPoints, layoutControl->bold));
             return TRUE;
         }
         case WM_CTLCOLORSTATIC:
@@ -457,8 +461,9 @@ LRESULT CALLBACK WinForm::DrawingProc(HWND window, UINT message, WPARAM wParam, 
     PAINTSTRUCT paint{};
     HDC dc = message == WM_PAINT ? BeginPaint(window, &paint) : reinterpret_cast<HDC>(wParam);
     if (form != nullptr) {
-        const forms::ControlSpec* spec = ControlOfId(form->m_logic.Layout(), GetDlgCtrlID(window));
-        const forms::Drawing* drawing = spec == nullptr ? nullptr : form->m_logic.DrawingOf(spec->name);
+        const forms::ControlSpec* layoutControl = ControlOfId(form->m_logic.Layout(), GetDlgCtrlID(window));
+        const forms::Drawing* drawing =
+            layoutControl == nullptr ? nullptr : form->m_logic.DrawingOf(layoutControl->name);
         RECT area{};
         GetClientRect(window, &area);
         if (drawing != nullptr) PaintDrawing(dc, area, *drawing, *form->m_fonts);

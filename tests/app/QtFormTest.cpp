@@ -64,15 +64,16 @@ QRect ShownPart(const QWidget& form, const QWidget* control) {
 TEST_F(QtFace, EveryControlOfTheLayoutIsBuiltWithItsNameKindContainerAndTwipsRectangle) {
     QtForm& form = Open();
     const forms::FormLayout& layout = forms::Form1Layout();
-    for (const auto& spec : layout.controls) {
-        QWidget* widget = form.findChild<QWidget*>(spec.name);
-        ASSERT_NE(widget, nullptr) << spec.name;
-        EXPECT_TRUE(widget->inherits(QtClassOf(spec.kind))) << spec.name;
-        const QString container = spec.container == nullptr ? "Form1" : spec.container;
-        EXPECT_EQ(widget->parentWidget()->objectName(), container) << spec.name;
+    for (const auto& layoutControl : layout.controls) {
+        QWidget* widget = form.findChild<QWidget*>(layoutControl.name);
+        ASSERT_NE(widget, nullptr) << layoutControl.name;
+        EXPECT_TRUE(widget->inherits(QtClassOf(layoutControl.kind))) << layoutControl.name;
+        const QString container = layoutControl.container == nullptr ? "Form1" : layoutControl.container;
+        EXPECT_EQ(widget->parentWidget()->objectName(), container) << layoutControl.name;
         const QRect whole(widget->mapTo(&form, QPoint(0, 0)), widget->size());
-        EXPECT_EQ(ShownPart(form, widget) == whole, layout.IsShown(spec.name)) << spec.name;
-        EXPECT_EQ(ShownPart(form, widget).isEmpty(), !layout.IsShown(spec.name)) << spec.name;
+        EXPECT_EQ(ShownPart(form, widget) == whole, layout.IsShown(layoutControl.name)) << layoutControl.name;
+        EXPECT_EQ(ShownPart(form, widget).isEmpty(), !layout.IsShown(layoutControl.name))
+            << layoutControl.name;
     }
     EXPECT_EQ(form.windowTitle().toStdString(), "设置");
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
@@ -88,13 +89,14 @@ TEST_F(QtFace, EveryControlOfTheLayoutIsBuiltWithItsNameKindContainerAndTwipsRec
 
 TEST_F(QtFace, APointInsideAShownControlFindsThatControl) {
     QtForm& form = Open();
-    for (const auto& spec : forms::Form1Layout().controls) {
-        if (spec.kind == ControlKind::Frame || !forms::Form1Layout().IsShown(spec.name)) continue;
-        QWidget* control = form.Widget(spec.name);
+    for (const auto& layoutControl : forms::Form1Layout().controls) {
+        if (layoutControl.kind == ControlKind::Frame || !forms::Form1Layout().IsShown(layoutControl.name))
+            continue;
+        QWidget* control = form.Widget(layoutControl.name);
         const QRect whole(control->mapTo(&form, QPoint(0, 0)), control->size());
         QWidget* hit = form.childAt(whole.center());
         EXPECT_TRUE(hit == control || control->isAncestorOf(hit))
-            << spec.name << " hit " << (hit ? hit->objectName().toStdString() : "");
+            << layoutControl.name << " hit " << (hit ? hit->objectName().toStdString() : "");
     }
 }
 
@@ -237,9 +239,9 @@ TEST_F(QtFace, TabWalksTheShownControlsInReadingOrderAndNothingHiddenTakesTheFoc
     }
     EXPECT_EQ(back, (std::vector<std::string>{"Command18", "Command22", "Command21"}));
 
-    for (const auto& spec : forms::Form1Layout().controls) {
-        if (!forms::Form1Layout().IsShown(spec.name)) {
-            EXPECT_EQ(form.Widget(spec.name)->focusPolicy(), Qt::NoFocus) << spec.name;
+    for (const auto& layoutControl : forms::Form1Layout().controls) {
+        if (!forms::Form1Layout().IsShown(layoutControl.name)) {
+            EXPECT_EQ(form.Widget(layoutControl.name)->focusPolicy(), Qt::NoFocus) << layoutControl.name;
         }
     }
 }
@@ -276,7 +278,8 @@ TEST_F(QtFace, HelpIsOneWindowShownAgainOnEveryClickAndClosingItOnlyHidesIt) {
 
 TEST_F(QtFace, ThePreviewsButtonOpensTheMainWindow) {
     m_spooler.SetPrinters(Printers({"QV640_Virtual", "B"}));
-    m_program = std::make_unique<QtProgram>(m_spooler, m_dialogs, m_pause, m_clock, std::vector<std::filesystem::path>{m_folder});
+    m_program = std::make_unique<QtProgram>(m_spooler, m_dialogs, m_pause, m_clock,
+                                            std::vector<std::filesystem::path>{m_folder});
     m_program->SetEndProgram([this] { ++m_endings; });
     m_program->ShowForm("Form3");
     QtForm& preview = *m_program->Existing("Form3");

@@ -89,12 +89,12 @@ TEST_F(Form1StartUp, ControlsStartInTheirInitialState) {
     EXPECT_FALSE(View().Checked("Check1"));
     EXPECT_EQ(View().TimerStarts(), (std::vector<std::pair<std::string, int>>{{"Timer1", 1000}}));
     EXPECT_TRUE(View().Lit().empty());
-    for (const auto& spec : Form1Layout().controls) {
-        if (spec.kind == ControlKind::CheckBox) {
-            EXPECT_FALSE(View().Checked(spec.name)) << spec.name;
+    for (const auto& layoutControl : Form1Layout().controls) {
+        if (layoutControl.kind == ControlKind::CheckBox) {
+            EXPECT_FALSE(View().Checked(layoutControl.name)) << layoutControl.name;
         }
-        if (spec.kind == ControlKind::ComboEdit) {
-            EXPECT_TRUE(View().Enabled(spec.name)) << spec.name;
+        if (layoutControl.kind == ControlKind::ComboEdit) {
+            EXPECT_TRUE(View().Enabled(layoutControl.name)) << layoutControl.name;
         }
     }
     // Choosing a tuning mode leaves the black-mark style alone: two separate option groups.

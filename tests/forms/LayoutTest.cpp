@@ -28,8 +28,8 @@ bool TakesFocus(ControlKind kind) {
 }
 
 // The part of a control that the client area shows through all its containers, computed by clipping.
-TwipsRect ClippedPart(const FormLayout& layout, const ControlSpec& spec) {
-    TwipsRect shown = layout.WindowRect(spec.name);
+TwipsRect ClippedPart(const FormLayout& layout, const ControlSpec& layoutControl) {
+    TwipsRect shown = layout.WindowRect(layoutControl.name);
     const auto clip = [&shown](const TwipsRect& by) {
         const int left = std::max(shown.left, by.left);
         const int top = std::max(shown.top, by.top);
@@ -38,7 +38,7 @@ TwipsRect ClippedPart(const FormLayout& layout, const ControlSpec& spec) {
         shown = {left, top, std::max(0, right - left), std::max(0, bottom - top)};
     };
     clip({0, 0, layout.clientWidth, layout.clientHeight});
-    for (const char* up = spec.container; up != nullptr; up = layout.Find(up)->container)
+    for (const char* up = layoutControl.container; up != nullptr; up = layout.Find(up)->container)
         clip(layout.WindowRect(up));
     return shown;
 }
@@ -70,17 +70,17 @@ TEST(Form1Layout, EveryControlIsWhollyShownOrWhollyHidden) {
                                                    "Image3",
                                                    "Image4"};
     int shown = 0;
-    for (const ControlSpec& spec : layout.controls) {
+    for (const ControlSpec& layoutControl : layout.controls) {
         bool hidden = false;
-        for (const char* up = spec.name; up != nullptr; up = layout.Find(up)->container) {
+        for (const char* up = layoutControl.name; up != nullptr; up = layout.Find(up)->container) {
             hidden = hidden || kHiddenOutright.count(up) != 0;
         }
-        const TwipsRect part = ClippedPart(layout, spec);
-        EXPECT_EQ(layout.IsShown(spec.name), !hidden) << spec.name;
+        const TwipsRect part = ClippedPart(layout, layoutControl);
+        EXPECT_EQ(layout.IsShown(layoutControl.name), !hidden) << layoutControl.name;
         if (hidden) {
-            EXPECT_TRUE(part.width == 0 || part.height == 0) << spec.name;
+            EXPECT_TRUE(part.width == 0 || part.height == 0) << layoutControl.name;
         } else {
-            EXPECT_EQ(part, layout.WindowRect(spec.name)) << spec.name;
+            EXPECT_EQ(part, layout.WindowRect(layoutControl.name)) << layoutControl.name;
             ++shown;
         }
     }
@@ -95,15 +95,15 @@ TEST(Form1Layout, TabWalksExactlyTheShownControlsThatTakeFocusInReadingOrder) {
     const FormLayout& layout = Form1Layout();
     std::set<std::string> inChain;
     for (const char* name : layout.tabOrder) {
-        const ControlSpec* spec = layout.Find(name);
-        ASSERT_NE(spec, nullptr) << name;
+        const ControlSpec* layoutControl = layout.Find(name);
+        ASSERT_NE(layoutControl, nullptr) << name;
         EXPECT_TRUE(layout.IsShown(name)) << name;
-        EXPECT_TRUE(TakesFocus(spec->kind)) << name;
+        EXPECT_TRUE(TakesFocus(layoutControl->kind)) << name;
         EXPECT_TRUE(inChain.insert(name).second) << name << " twice";
     }
-    for (const ControlSpec& spec : layout.controls) {
-        if (layout.IsShown(spec.name) && TakesFocus(spec.kind)) {
-            EXPECT_EQ(inChain.count(spec.name), 1u) << spec.name;
+    for (const ControlSpec& layoutControl : layout.controls) {
+        if (layout.IsShown(layoutControl.name) && TakesFocus(layoutControl.kind)) {
+            EXPECT_EQ(inChain.count(layoutControl.name), 1u) << layoutControl.name;
         }
     }
     // Region by region: the top bar, the printer list, the settings panel row by row, the geometry
@@ -132,7 +132,8 @@ TEST(FormLayouts, TheHelpWindowTakesNoFocusAndThePreviewOnlyItsButton) {
     ASSERT_EQ(Form3Layout().tabOrder.size(), 1u);
     EXPECT_STREQ(Form3Layout().tabOrder[0], "Command19");
     for (const FormLayout* layout : {&Form2Layout(), &Form3Layout()}) {
-        for (const ControlSpec& spec : layout->controls) EXPECT_TRUE(layout->IsShown(spec.name)) << spec.name;
+        for (const ControlSpec& layoutControl : layout->controls)
+            EXPECT_TRUE(layout->IsShown(layoutControl.name)) << layoutControl.name;
     }
     EXPECT_STREQ(Form2Layout().caption, "说明");
     EXPECT_STREQ(Form3Layout().caption, "设置预览页");

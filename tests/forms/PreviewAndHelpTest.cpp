@@ -13,7 +13,7 @@ TEST(HelpWindow, ShowsItsHeadingAndSevenLinesInOrderAndClosingOnlyHidesIt) {
     RecordingView view(help.Layout());
     help.Attach(view);
     std::vector<std::string> texts;
-    for (const auto& spec : help.Layout().controls) texts.push_back(view.Text(spec.name));
+    for (const auto& layoutControl : help.Layout().controls) texts.push_back(view.Text(layoutControl.name));
     EXPECT_EQ(texts, (std::vector<std::string>{
                          "说明",
                          "一、设置前请先确认所选打印机驱动能不能正常打印测试页",

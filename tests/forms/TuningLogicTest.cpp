@@ -27,8 +27,9 @@ class TuningLogic : public WindowLogic {
     // The buttons of the window the view shows disabled.
     std::set<std::string> DisabledButtons() {
         std::set<std::string> disabled;
-        for (const auto& spec : Form1Layout().controls) {
-            if (spec.kind == ControlKind::Button && !View().Enabled(spec.name)) disabled.insert(spec.name);
+        for (const auto& layoutControl : Form1Layout().controls) {
+            if (layoutControl.kind == ControlKind::Button && !View().Enabled(layoutControl.name))
+                disabled.insert(layoutControl.name);
         }
         return disabled;
     }

@@ -71,9 +71,9 @@ TEST_F(WinFaceSandbox, EveryVisibleSendingButtonDeliversItsDocumentThenTheBatchA
             << button.name;
     }
     std::vector<std::string> lit;
-    for (const forms::ControlSpec& spec : forms::Form1Layout().controls) {
-        if (spec.kind == forms::ControlKind::Button && face.IsLitShown(spec.name))
-            lit.emplace_back(spec.name);
+    for (const forms::ControlSpec& layoutControl : forms::Form1Layout().controls) {
+        if (layoutControl.kind == forms::ControlKind::Button && face.IsLitShown(layoutControl.name))
+            lit.emplace_back(layoutControl.name);
     }
     std::vector<std::string> expectedLit = qvset::testing::LitAfterEveryVisibleSendButton();
     std::sort(lit.begin(), lit.end());

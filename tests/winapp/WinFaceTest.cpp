@@ -81,24 +81,25 @@ TEST_F(WinFace, EveryControlOfTheTableIsBuiltAsItsKindAndFoundByItsId) {
     EXPECT_EQ(TextOf(face.Window()), "设置");
     EXPECT_EQ(GetWindowLongPtrW(face.Window(), GWL_STYLE) & WS_MAXIMIZEBOX, 0) << "fixed size, no maximise";
     int shown = 0;
-    for (const forms::ControlSpec& spec : layout.controls) {
-        HWND control = GetDlgItem(face.Window(), ControlId(layout, spec.name));
-        ASSERT_NE(control, nullptr) << spec.name;
+    for (const forms::ControlSpec& layoutControl : layout.controls) {
+        HWND control = GetDlgItem(face.Window(), ControlId(layout, layoutControl.name));
+        ASSERT_NE(control, nullptr) << layoutControl.name;
         for (const KindOnWindows& kind : kKinds) {
-            if (kind.kind != spec.kind) continue;
-            EXPECT_EQ(lstrcmpiW(ClassName(control).c_str(), kind.className), 0) << spec.name;
-            EXPECT_EQ(GetWindowLongPtrW(control, GWL_STYLE) & kind.typeMask, kind.type) << spec.name;
+            if (kind.kind != layoutControl.kind) continue;
+            EXPECT_EQ(lstrcmpiW(ClassName(control).c_str(), kind.className), 0) << layoutControl.name;
+            EXPECT_EQ(GetWindowLongPtrW(control, GWL_STYLE) & kind.typeMask, kind.type) << layoutControl.name;
         }
-        EXPECT_EQ(IsWindowVisible(control) != FALSE, layout.IsShown(spec.name)) << spec.name;
-        if (!layout.IsShown(spec.name)) continue;
+        EXPECT_EQ(IsWindowVisible(control) != FALSE, layout.IsShown(layoutControl.name))
+            << layoutControl.name;
+        if (!layout.IsShown(layoutControl.name)) continue;
         ++shown;
-        const forms::TwipsRect twips = layout.WindowRect(spec.name);
+        const forms::TwipsRect twips = layout.WindowRect(layoutControl.name);
         const RECT placed = PlacedAt(control);
         const auto px = [](int length) { return forms::TwipsToPixels(length, USER_DEFAULT_SCREEN_DPI); };
-        EXPECT_EQ(placed.left, px(twips.left)) << spec.name;
-        EXPECT_EQ(placed.top, px(twips.top)) << spec.name;
-        EXPECT_EQ(placed.right - placed.left, px(twips.width)) << spec.name;
-        EXPECT_EQ(placed.bottom - placed.top, px(twips.height)) << spec.name;
+        EXPECT_EQ(placed.left, px(twips.left)) << layoutControl.name;
+        EXPECT_EQ(placed.top, px(twips.top)) << layoutControl.name;
+        EXPECT_EQ(placed.right - placed.left, px(twips.width)) << layoutControl.name;
+        EXPECT_EQ(placed.bottom - placed.top, px(twips.height)) << layoutControl.name;
     }
     EXPECT_EQ(shown, 56) << "the frames, labels, buttons, text boxes and list of the client area";
 }
@@ -111,8 +112,8 @@ TEST_F(WinFace, TheFocusChainHoldsTheVisibleControlsInReadingOrder) {
         std::vector<std::string> names;
         HWND at = face.Control(order.front());
         for (std::size_t step = 0; step <= order.size(); ++step) {
-            const auto* spec = ControlOfId(forms::Form1Layout(), GetDlgCtrlID(at));
-            names.push_back(spec == nullptr ? "?" : spec->name);
+            const auto* layoutControl = ControlOfId(forms::Form1Layout(), GetDlgCtrlID(at));
+            names.push_back(layoutControl == nullptr ? "?" : layoutControl->name);
             at = GetNextDlgTabItem(face.Window(), at, backwards);
         }
         return names;
@@ -238,7 +239,8 @@ TEST_F(WinFace, TheCloseBoxEndsTheProgramAndHelpOpensItsWindow) {
 
 TEST_F(WinFace, ThePreviewsButtonOpensTheMainWindow) {
     MemorySpooler spooler(Printers());
-    m_program = std::make_unique<WinProgram>(spooler, m_dialogs, m_pause, m_clock, std::vector<std::filesystem::path>{m_folder});
+    m_program = std::make_unique<WinProgram>(spooler, m_dialogs, m_pause, m_clock,
+                                             std::vector<std::filesystem::path>{m_folder});
     m_program->ShowForm("Form3");
     SendMessageW(m_program->Face("Form3").Control("Command19"), BM_CLICK, 0, 0);
     EXPECT_TRUE(IsWindowVisible(m_program->Face("Form1").Window()));
@@ -253,13 +255,13 @@ TEST_F(WinFace, TheWindowFontHasEveryCaptionsCharacters) {
     HGDIOBJ old = SelectObject(screen, fonts.Get());
     for (const forms::FormLayout* layout :
          {&forms::Form1Layout(), &forms::Form2Layout(), &forms::Form3Layout()}) {
-        for (const forms::ControlSpec& spec : layout->controls) {
-            const std::wstring caption = ToWide(spec.caption);
+        for (const forms::ControlSpec& layoutControl : layout->controls) {
+            const std::wstring caption = ToWide(layoutControl.caption);
             std::vector<WORD> glyphs(caption.size() + 1);
             GetGlyphIndicesW(screen, caption.c_str(), static_cast<int>(caption.size()), glyphs.data(),
                              GGI_MARK_NONEXISTING_GLYPHS);
             for (std::size_t i = 0; i < caption.size(); ++i)
-                EXPECT_NE(glyphs[i], 0xFFFF) << spec.name << " character " << i;
+                EXPECT_NE(glyphs[i], 0xFFFF) << layoutControl.name << " character " << i;
         }
     }
     SelectObject(screen, old);

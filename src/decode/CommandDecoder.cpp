@@ -81,12 +81,6 @@ const Openings& TheOpenings() {
     return openings;
 }
 
-std::string TwoDigits(std::uint32_t byte) {
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X", byte & 0xFFu);
-    return text;
-}
-
 // A command's bytes as they are usually written: ESC B 02, GS ( F, ESC : NUL NUL R.
 std::string Spell(Span bytes) {
     std::string text;
@@ -106,7 +100,7 @@ std::string Spell(Span bytes) {
                 if (byte > 0x20 && byte < 0x7F) {
                     text.push_back(static_cast<char>(byte));
                 } else {
-                    text += TwoDigits(byte);
+                    text += HexPair(byte);
                 }
         }
     }
@@ -169,7 +163,7 @@ DecodedCommand DecodeFlag(Span rest, const Openings& o) {
     const std::uint8_t n = command[o.flag.size()];
     const auto table = FlagCommandTable();
     const auto row = std::find_if(table.begin(), table.end(), [n](const auto& r) { return r.n == n; });
-    if (row == table.end()) return Refused(command, "ESC B " + TwoDigits(n) + " sets no switch");
+    if (row == table.end()) return Refused(command, "ESC B " + HexPair(n) + " sets no switch");
     DecodedCommand entry = Entry(CommandKind::Flag, command, Spell(command),
                                  DescribeChoice(*row) + " (" + std::string(FlagItemCaption(row->item)) +
                                      ": " + std::string(row->choiceText) + ", item " +
@@ -219,12 +213,11 @@ DecodedCommand DecodeGeometry(Span rest, const Openings& o) {
     const auto function = std::find_if(kGeometryFunctions.begin(), kGeometryFunctions.end(),
                                        [fn](const auto& f) { return f.fn == fn; });
     if (function == kGeometryFunctions.end()) {
-        return Refused(command, "GS ( F function " + TwoDigits(fn) + " sets no ticket distance");
+        return Refused(command, "GS ( F function " + HexPair(fn) + " sets no ticket distance");
     }
     const bool styled = fn == kFnFormatStart;
     if (mode > (styled ? 1 : 0)) {
-        return Refused(command,
-                       "GS ( F function " + TwoDigits(fn) + " with the mode byte " + TwoDigits(mode));
+        return Refused(command, "GS ( F function " + HexPair(fn) + " with the mode byte " + HexPair(mode));
     }
     // The item encoding sends a non-zero low byte one higher, and a low byte of 255 carries into the
     // high byte: nL 00 with nH above 0 is also the count just below.
@@ -246,7 +239,7 @@ DecodedCommand DecodeGeometry(Span rest, const Openings& o) {
     meaning += " (" + encoding + " encoding, count " + std::to_string(count) + " of 0." +
                std::to_string(unit) + " mm" + extra + ")";
     DecodedCommand entry =
-        Entry(CommandKind::Geometry, command, Spell(rest.first(o.geometry.size())) + " " + TwoDigits(fn),
+        Entry(CommandKind::Geometry, command, Spell(rest.first(o.geometry.size())) + " " + HexPair(fn),
               std::move(meaning));
     AddNumber(entry, "function", fn);
     AddNumber(entry, "mode", mode);
@@ -279,8 +272,8 @@ DecodedCommand DecodeTable(Span rest, const Openings& o) {
         meaning += ": word " + std::string(text);
         for (std::size_t i = 2; i < body.size(); i += 2) {
             if (!rows.empty()) rows.push_back(' ');
-            rows += TwoDigits(body[i]);
-            if (i + 1 < body.size()) rows += TwoDigits(body[i + 1]);
+            rows += HexPair(body[i]);
+            if (i + 1 < body.size()) rows += HexPair(body[i + 1]);
             ++rowCount;
         }
         meaning += " and " + std::to_string(rowCount) + (rowCount == 1 ? " row " : " rows ") + rows;
@@ -329,10 +322,9 @@ DecodedCommand DecodeModeValue(Span rest, const Openings& o) {
                                     std::string(kCommandSignature));
     }
     const TuningMode* mode = ModeOfCode(code);
-    if (mode == nullptr)
-        return Refused(command, "mode value command for the unknown mode " + TwoDigits(code));
+    if (mode == nullptr) return Refused(command, "mode value command for the unknown mode " + HexPair(code));
     if (flag != kStoreFlag && flag != kTestFlag) {
-        return Refused(command, "mode value command with the flag " + TwoDigits(flag));
+        return Refused(command, "mode value command with the flag " + HexPair(flag));
     }
     const bool store = flag == kStoreFlag;
     DecodedCommand entry =
@@ -366,7 +358,7 @@ DecodedCommand DecodeBitImage(Span rest, const Openings& o) {
     if (rest.size() < head) return CutOff(CommandKind::BitImage, rest, "ESC *", 0);
     const std::uint8_t mode = rest[o.bitImage.size()];
     const std::size_t perColumn = BytesPerColumn(mode);
-    if (perColumn == 0) return Refused(rest.first(head), "ESC * with the mode " + TwoDigits(mode));
+    if (perColumn == 0) return Refused(rest.first(head), "ESC * with the mode " + HexPair(mode));
     const std::size_t columns = rest[head - 2] + 256u * rest[head - 1];
     const std::size_t length = head + columns * perColumn;
     const bool cut = rest.size() < length;
@@ -377,7 +369,7 @@ DecodedCommand DecodeBitImage(Span rest, const Openings& o) {
                           " dots), " + summary;
     if (cut) meaning += ", cut off by the end of the document";
     DecodedCommand entry =
-        Entry(CommandKind::BitImage, command, Spell(rest.first(o.bitImage.size())) + " " + TwoDigits(mode),
+        Entry(CommandKind::BitImage, command, Spell(rest.first(o.bitImage.size())) + " " + HexPair(mode),
               std::move(meaning));
     entry.truncated = cut;
     AddNumber(entry, "mode", mode);
@@ -394,7 +386,7 @@ DecodedCommand DecodeFeed(Span rest, const Bytes& opening, CommandKind kind, std
     if (rest.size() < length) return CutOff(kind, rest, Spell(opening), length);
     const Span command = rest.first(length);
     const std::uint8_t units = command[opening.size()];
-    DecodedCommand entry = Entry(kind, command, Spell(opening) + " " + TwoDigits(units),
+    DecodedCommand entry = Entry(kind, command, Spell(opening) + " " + HexPair(units),
                                  "feed " + std::string(direction) + " " + std::to_string(units) + " units");
     AddNumber(entry, "units", units);
     return entry;

@@ -16,10 +16,8 @@ std::string ShownBytes(const std::vector<std::uint8_t>& bytes) {
     std::string text;
     const std::size_t shown = bytes.size() > kShownBytes ? kShownBytes - 1 : bytes.size();
     for (std::size_t i = 0; i < shown; ++i) {
-        char pair[4];
-        std::snprintf(pair, sizeof pair, "%02X", static_cast<unsigned>(bytes[i]));
         if (!text.empty()) text.push_back(' ');
-        text += pair;
+        text += HexPair(bytes[i]);
     }
     if (shown < bytes.size()) text += kCut;
     return text;

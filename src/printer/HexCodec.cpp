@@ -43,14 +43,15 @@ std::optional<std::vector<std::uint8_t>> DecodeHex(std::string_view hex) {
     return bytes;
 }
 
-std::string EncodeHex(const std::vector<std::uint8_t>& bytes) {
+std::string HexPair(std::uint8_t byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
+std::string EncodeHex(const std::vector<std::uint8_t>& bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
-    for (std::uint8_t b : bytes) {
-        out.push_back(kDigits[b >> 4]);
-        out.push_back(kDigits[b & 0x0F]);
-    }
+    for (std::uint8_t b : bytes) out += HexPair(b);
     return out;
 }
 

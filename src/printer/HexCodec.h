@@ -25,4 +25,7 @@ std::size_t HexByteCount(std::size_t length);
 // Two upper-case hex digits per byte.
 std::string EncodeHex(const std::vector<std::uint8_t>& bytes);
 
+// The two upper-case hex digits of one byte ("0A").
+std::string HexPair(std::uint8_t byte);
+
 }  // namespace qvset

@@ -20,14 +20,16 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "decode/VirtualPrinterFolder.h"
 #include "decode/backend/JobQueue.h"
+#include "files/FileContents.h"
+#include "printer/PrintChannel.h"
 
 namespace {
 
@@ -120,12 +122,12 @@ int main(int argc, char** argv) {
     }
     qvset::VirtualJob job{argv[1], argv[3], {}};
     if (argc == 7) {
-        std::ifstream file(argv[6], std::ios::binary);
-        if (!file) {
+        qvset::FileReadResult file = qvset::ReadFileContents(argv[6], qvset::kMostPrintFileBytes);
+        if (file.status != qvset::FileReadStatus::Read) {
             std::cerr << "ERROR: cannot read the job file " << argv[6] << "\n";
             return kBackendFailed;
         }
-        job.bytes = ReadAll(file);
+        job.bytes = std::move(file.bytes);
     } else {
         job.bytes = ReadAll(std::cin);
     }

@@ -12,7 +12,10 @@
 #include "cli/ConsoleDialogs.h"
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
+#include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
+
+using qvset::testing::ReadFileBytes;
 
 namespace qvset {
 namespace {
@@ -55,11 +58,6 @@ class QvctlArguments : public ::testing::Test {
     }
 
     static std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
-
-    static std::string ReadFile(const fs::path& path) {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
 
     cli::CommandRegistry registry;
     MemorySpooler spooler;
@@ -176,8 +174,8 @@ TEST_F(QvctlArguments, TicketNewWritesTheSameFileWithJoinedValues) {
         0);
     EXPECT_EQ(Run({"ticket", "new", (folder / "x.txt").string(), "--threshold=1"}).err,
               "qvctl ticket new: --threshold takes no value; see 'qvctl --help'\n");
-    ASSERT_FALSE(ReadFile(separate).empty());
-    EXPECT_EQ(ReadFile(joined), ReadFile(separate));
+    ASSERT_FALSE(ReadFileBytes(separate).empty());
+    EXPECT_EQ(ReadFileBytes(joined), ReadFileBytes(separate));
 }
 
 TEST_F(QvctlArguments, TextThatLooksLikeAnOptionIsSentAsWritten) {

@@ -20,9 +20,12 @@
 #include "printer/AnsiText.h"
 #include "settings/BatchSend.h"
 #include "support/CaptureFolder.h"
+#include "support/FileBytes.h"
 #include "support/TestFolder.h"
 #include "tuning/ParameterCommands.h"
 #include "tuning/TuningJobs.h"
+
+using qvset::testing::ReadFileBytes;
 
 namespace qvset {
 namespace {
@@ -32,18 +35,13 @@ using Bytes = std::vector<std::uint8_t>;
 using testing::FactoryRestoreDocuments;
 using testing::TypicalBatch;
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void WriteBytes(const fs::path& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 nlohmann::ordered_json ReadState(const fs::path& folder) {
-    return nlohmann::ordered_json::parse(ReadText(folder / std::string(kPrinterStateFile)));
+    return nlohmann::ordered_json::parse(ReadFileBytes(folder / std::string(kPrinterStateFile)));
 }
 
 std::vector<std::string> Keys(const nlohmann::ordered_json& object) {
@@ -72,14 +70,14 @@ TEST(VirtualPrinter, RecordsTheJobsFourFilesAndItsIndexLine) {
     std::string warning;
     ASSERT_TRUE(RecordVirtualJob(folder.Path(), {"5", "AAAAAA", batch}, error, warning)) << error;
     EXPECT_TRUE(warning.empty());
-    const std::string prn = ReadText(folder.Path() / "5.prn");
+    const std::string prn = ReadFileBytes(folder.Path() / "5.prn");
     EXPECT_EQ(Bytes(prn.begin(), prn.end()), batch);
-    EXPECT_EQ(ReadText(folder.Path() / "5.txt"), RenderListing(batch));
+    EXPECT_EQ(ReadFileBytes(folder.Path() / "5.txt"), RenderListing(batch));
     QImage picture;
     ASSERT_TRUE(picture.load(QString::fromStdString((folder.Path() / "5.png").string()), "PNG"));
     EXPECT_EQ(picture.width(), kPictureWidth);
     EXPECT_EQ(ReadState(folder.Path())["switches"]["baud"]["job"], "5");
-    EXPECT_EQ(ReadText(folder.Path() / "index"), "5\tAAAAAA\n");
+    EXPECT_EQ(ReadFileBytes(folder.Path() / "index"), "5\tAAAAAA\n");
     for (const auto& entry : fs::directory_iterator(folder.Path())) {
         EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
     }
@@ -120,7 +118,7 @@ TEST(VirtualPrinter, ABrokenStateFileIsKeptAsideAndANewStateBegins) {
     ASSERT_TRUE(
         RecordVirtualJob(folder.Path(), {"9", "AAAAAA", DecodeHex("1B4203").value()}, error, warning));
     EXPECT_NE(warning.find("state.json.broken-9"), std::string::npos) << warning;
-    EXPECT_EQ(ReadText(folder.Path() / "state.json.broken-9"), "not json");
+    EXPECT_EQ(ReadFileBytes(folder.Path() / "state.json.broken-9"), "not json");
     EXPECT_EQ(Keys(ReadState(folder.Path())["switches"]), std::vector<std::string>{"black-mark"});
 }
 
@@ -203,7 +201,7 @@ TEST(QvprinterBackend, RunAsCupsDoesWritesTheFourFilesFromAFileOrStandardInput) 
             EXPECT_TRUE(fs::exists(printer / (std::string(job) + suffix))) << job << suffix;
         }
     }
-    EXPECT_EQ(ReadText(printer / "13.txt"), RenderListing(batch));
+    EXPECT_EQ(ReadFileBytes(printer / "13.txt"), RenderListing(batch));
     for (const char* file : {"13.prn", "13.txt", "13.png", "state.json", "index"}) {
         EXPECT_NE(fs::status(printer / file).permissions() & fs::perms::others_read, fs::perms::none) << file;
     }
@@ -241,20 +239,20 @@ TEST(QvprinterBackend, AfterTheFactoryRestoresThreeDocumentsTheStateHoldsTheFact
     EXPECT_EQ(state["parameter-table"]["factory"], true);
     EXPECT_EQ(state["parameter-table"]["command"], FactoryParameterTable());
     EXPECT_EQ(state["parameter-table"]["job"], "21");
-    EXPECT_EQ(ReadText(folder.Path() / "index"), "20\tAAAAAA\n21\tAAAAAA\n22\tAAAAAA\n");
+    EXPECT_EQ(ReadFileBytes(folder.Path() / "index"), "20\tAAAAAA\n21\tAAAAAA\n22\tAAAAAA\n");
 }
 
 TEST(QvprinterBackend, RefusesAWrongUriAMissingFolderAndMissingArguments) {
     testing::TestFolder folder("qvset-qvprinter-");
     const fs::path errors = folder.Path() / "errors";
     EXPECT_EQ(RunBackend("qvcapture:" + folder.Path().string(), "1 u AAAAAA 1 ''", "/dev/null", errors), 1);
-    EXPECT_NE(ReadText(errors).find("ERROR: the device URI"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(errors).find("ERROR: the device URI"), std::string::npos);
     EXPECT_EQ(
         RunBackend("qvprinter:" + (folder.Path() / "gone").string(), "1 u AAAAAA 1 ''", "/dev/null", errors),
         1);
-    EXPECT_NE(ReadText(errors).find("is missing"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(errors).find("is missing"), std::string::npos);
     EXPECT_EQ(RunBackend("qvprinter:" + folder.Path().string(), "1 u AAAAAA", "/dev/null", errors), 1);
-    EXPECT_NE(ReadText(errors).find("Usage: qvprinter"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(errors).find("Usage: qvprinter"), std::string::npos);
     EXPECT_FALSE(fs::exists(folder.Path() / "index"));
 }
 
@@ -265,8 +263,8 @@ TEST(VirtualPrinter, AsCupsRunsItTheJobsAreTakenAtOnceAndDrawnInTheirOrder) {
     // Five jobs in a row, as a burst reaches cupsd, while a drawer is busy (the test holds the drawing
     // lock): each backend must return without waiting for it (a backend that waits is cut off by
     // timeout and fails the test), and nothing is drawn before the lock is free.
-    const std::string backend = "DEVICE_URI='qvprinter:" + folder.Path().string() + "' timeout 20 '" +
-                                QVSET_QVPRINTER + "' ";
+    const std::string backend =
+        "DEVICE_URI='qvprinter:" + folder.Path().string() + "' timeout 20 '" + QVSET_QVPRINTER + "' ";
     {
         const LockedFile busyDrawer(folder.Path() / std::string(kDrawingLockFile));
         ASSERT_TRUE(busyDrawer.Held());

@@ -11,20 +11,15 @@
 #include <random>
 
 #include "files/FileContents.h"
+#include "support/FileBytes.h"
+
+using qvset::testing::ReadFileBytes;
+using qvset::testing::WriteFileBytes;
 
 namespace qvset {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 bool Replace(const fs::path& path, const std::string& text) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(text.data());
@@ -82,7 +77,7 @@ TEST_F(FileContentsTest, AnythingButARegularFileIsRefusedWithoutWaiting) {
 
 TEST_F(FileContentsTest, AFileAboveTheLimitIsTooLargeWithItsSizeAndIsNotRead) {
     const fs::path path = folder / "sparse.prn";
-    WriteBytes(path, "");
+    WriteFileBytes(path, "");
     for (const std::uintmax_t size : {(std::uintmax_t{1} << 31) + 16, (std::uintmax_t{1} << 32) + 16}) {
         fs::resize_file(path, size);
         const auto result = ReadFileContents(path, 2147483647);
@@ -90,7 +85,7 @@ TEST_F(FileContentsTest, AFileAboveTheLimitIsTooLargeWithItsSizeAndIsNotRead) {
         EXPECT_EQ(result.size, size);
         EXPECT_TRUE(result.bytes.empty());
     }
-    WriteBytes(path, "12345");
+    WriteFileBytes(path, "12345");
     EXPECT_EQ(ReadFileContents(path, 4).status, FileReadStatus::TooLarge);
     const auto exact = ReadFileContents(path, 5);
     EXPECT_EQ(exact.status, FileReadStatus::Read);
@@ -99,7 +94,7 @@ TEST_F(FileContentsTest, AFileAboveTheLimitIsTooLargeWithItsSizeAndIsNotRead) {
 
 TEST_F(FileContentsTest, ReadingTheStartStopsAtTheLimitWhateverFollows) {
     const fs::path path = folder / "long.txt";
-    WriteBytes(path, "KQ605USET1\r\n");
+    WriteFileBytes(path, "KQ605USET1\r\n");
     fs::resize_file(path, std::uintmax_t{300} << 20);
     const auto result = ReadFileStart(path, 64);
     EXPECT_EQ(result.status, FileReadStatus::Read);
@@ -109,12 +104,12 @@ TEST_F(FileContentsTest, ReadingTheStartStopsAtTheLimitWhateverFollows) {
 
 TEST_F(FileContentsTest, ReplacingKeepsTheModeAndLeavesNoTemporary) {
     const fs::path path = folder / "private.txt";
-    WriteBytes(path, "old");
+    WriteFileBytes(path, "old");
     for (const auto mode : {fs::perms::owner_read | fs::perms::owner_write,
                             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read}) {
         fs::permissions(path, mode, fs::perm_options::replace);
         ASSERT_TRUE(Replace(path, "new text"));
-        EXPECT_EQ(ReadBytes(path), "new text");
+        EXPECT_EQ(ReadFileBytes(path), "new text");
         EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, mode);
     }
     EXPECT_EQ(EntriesIn(folder), 1u);
@@ -132,60 +127,60 @@ TEST_F(FileContentsTest, ANewFileGetsTheModeOfAPlainCreate) {
 TEST_F(FileContentsTest, ReplacingKeepsTheOwnerAndGroup) {
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
     const fs::path path = folder / "theirs.txt";
-    WriteBytes(path, "old");
+    WriteFileBytes(path, "old");
     ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
     ASSERT_TRUE(Replace(path, "new"));
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, 65534u);
     EXPECT_EQ(info.st_gid, 65534u);
-    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(ReadFileBytes(path), "new");
 }
 
 TEST_F(FileContentsTest, ASymbolicLinkIsWrittenThroughToItsTarget) {
     fs::create_directory(folder / "real");
-    WriteBytes(folder / "real" / "t.txt", "old");
+    WriteFileBytes(folder / "real" / "t.txt", "old");
     fs::create_symlink("real/t.txt", folder / "link.txt");
     fs::create_symlink(folder / "link.txt", folder / "link2.txt");  // a link to the link
     ASSERT_TRUE(Replace(folder / "link2.txt", "new"));
     EXPECT_TRUE(fs::is_symlink(folder / "link.txt"));
     EXPECT_TRUE(fs::is_symlink(folder / "link2.txt"));
-    EXPECT_EQ(ReadBytes(folder / "real" / "t.txt"), "new");
+    EXPECT_EQ(ReadFileBytes(folder / "real" / "t.txt"), "new");
     EXPECT_EQ(EntriesIn(folder), 3u);
     EXPECT_EQ(EntriesIn(folder / "real"), 1u);
     // A link whose target does not exist yet creates the target.
     fs::create_symlink("real/later.txt", folder / "dangling.txt");
     ASSERT_TRUE(Replace(folder / "dangling.txt", "first"));
-    EXPECT_EQ(ReadBytes(folder / "real" / "later.txt"), "first");
+    EXPECT_EQ(ReadFileBytes(folder / "real" / "later.txt"), "first");
 }
 
 TEST_F(FileContentsTest, AHardLinkedFileChangesForAllItsNames) {
-    WriteBytes(folder / "a.txt", "old text");
+    WriteFileBytes(folder / "a.txt", "old text");
     fs::create_hard_link(folder / "a.txt", folder / "b.txt");
     ASSERT_TRUE(Replace(folder / "a.txt", "new"));
-    EXPECT_EQ(ReadBytes(folder / "a.txt"), "new");
-    EXPECT_EQ(ReadBytes(folder / "b.txt"), "new");
+    EXPECT_EQ(ReadFileBytes(folder / "a.txt"), "new");
+    EXPECT_EQ(ReadFileBytes(folder / "b.txt"), "new");
     EXPECT_EQ(fs::hard_link_count(folder / "a.txt"), 2u);
     ASSERT_TRUE(Replace(folder / "b.txt", "a longer new text"));
-    EXPECT_EQ(ReadBytes(folder / "a.txt"), "a longer new text");
+    EXPECT_EQ(ReadFileBytes(folder / "a.txt"), "a longer new text");
 }
 
 TEST_F(FileContentsTest, ANameOfTwoHundredFiftyCharactersCanBeReplaced) {
     const fs::path path = folder / (std::string(246, 'n') + ".txt");
-    WriteBytes(path, "old");
+    WriteFileBytes(path, "old");
     ASSERT_TRUE(Replace(path, "new"));
-    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(ReadFileBytes(path), "new");
     EXPECT_EQ(EntriesIn(folder), 1u);
 }
 
 TEST_F(FileContentsTest, AFolderThatTakesNoNewFileIsWrittenInPlace) {
     const fs::path path = folder / "mine.txt";
-    WriteBytes(path, "old");
+    WriteFileBytes(path, "old");
     if (!MakeFolderTakeNoNewFile()) GTEST_SKIP() << "the file system has no immutable attribute";
     EXPECT_TRUE(Replace(path, "a new and longer text"));
-    EXPECT_EQ(ReadBytes(path), "a new and longer text");
+    EXPECT_EQ(ReadFileBytes(path), "a new and longer text");
     EXPECT_TRUE(Replace(path, "short"));
-    EXPECT_EQ(ReadBytes(path), "short");
+    EXPECT_EQ(ReadFileBytes(path), "short");
     EXPECT_FALSE(Replace(folder / "other.txt", "x"));  // nothing to write in place
     EXPECT_FALSE(fs::exists(folder / "other.txt"));
 }
@@ -210,21 +205,21 @@ class FileSizeLimit {
 
 TEST_F(FileContentsTest, AFullDiskLeavesTheEarlierContentsOnBothWays) {
     const fs::path path = folder / "earlier.txt";
-    WriteBytes(path, "earlier");
+    WriteFileBytes(path, "earlier");
     const std::string tooLong(4096, 'x');
     {
         FileSizeLimit limit(1024);
         ASSERT_TRUE(limit.IsSet());
         EXPECT_FALSE(Replace(path, tooLong));  // through the temporary file
     }
-    EXPECT_EQ(ReadBytes(path), "earlier");
+    EXPECT_EQ(ReadFileBytes(path), "earlier");
     EXPECT_EQ(EntriesIn(folder), 1u);
     fs::create_hard_link(path, folder / "other.txt");  // in place
     {
         FileSizeLimit limit(1024);
         EXPECT_FALSE(Replace(path, tooLong));
     }
-    EXPECT_EQ(ReadBytes(path), "earlier");
+    EXPECT_EQ(ReadFileBytes(path), "earlier");
     EXPECT_EQ(fs::file_size(path), 7u);
 }
 

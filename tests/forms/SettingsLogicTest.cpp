@@ -6,7 +6,10 @@
 
 #include "WindowLogicFixture.h"
 #include "printer/AnsiText.h"
+#include "support/FileBytes.h"
 #include "support/TypicalTicket.h"
+
+using qvset::testing::ReadFileBytes;
 
 namespace qvset::forms::testing {
 namespace {
@@ -33,11 +36,6 @@ class SettingsLogic : public WindowLogic {
         const auto path = m_folder / name;
         std::ofstream(path, std::ios::binary) << ToAnsi(utf8Text);
         return path.string();
-    }
-
-    static std::string ReadFile(const std::filesystem::path& path) {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 };
 
@@ -278,7 +276,7 @@ TEST_F(SettingsLogic, SavingWritesTheDescriptionAndOpeningRestoresIt) {
     EXPECT_EQ(m_dialogs.SaveDialogs()[0].filter, "txt(*.txt)|*.txt|AllFile(*.*)|*.*|");
     EXPECT_EQ(m_dialogs.SaveDialogs()[0].title, "");
     EXPECT_EQ(m_dialogs.MessageTexts(), (std::vector<std::string>{"保存成功"}));
-    EXPECT_EQ(ReadFile(path), ToAnsi(kTypicalTicketFile));
+    EXPECT_EQ(ReadFileBytes(path), ToAnsi(kTypicalTicketFile));
     EXPECT_EQ(View().Text("Label12"), "无");
     EXPECT_FALSE(m_form->Selection().HasUnsavedChanges());
 

@@ -20,7 +20,10 @@
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
 #include "support/DocumentsAsHex.h"
+#include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
+
+using qvset::testing::ReadFileBytes;
 
 namespace qvset {
 namespace {
@@ -32,11 +35,6 @@ using Clock = std::chrono::steady_clock;
 const std::string kQueue = "QV640_Virtual";
 const std::string kNotRecognized = "The Printer Name you typed wasn't recognized.\n";
 const std::string kUnreachable = "打印服务器无法连接或没有应答，未发送\n";
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 std::size_t Count(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -247,11 +245,11 @@ TEST_F(FaultTableTest, SaveOnAFullFileSystemKeepsTheEarlierDescription) {
     ASSERT_EQ(Sandbox::Shell("mount -t tmpfs -o size=64k qvset-small '" + mount.string() + "'"), 0);
     const fs::path path = mount / "t.txt";
     ASSERT_EQ(Sandbox::RunQvctl("ticket new " + path.string() + " --black-mark on").status, 0);
-    const std::string earlier = ReadBytes(path);
+    const std::string earlier = ReadFileBytes(path);
     // Fill the rest, then try a save.
     Sandbox::Shell("dd if=/dev/zero of='" + (mount / "fill").string() + "' bs=4k 2>/dev/null");
     const auto result = Sandbox::RunQvctl("ticket new " + path.string() + " --paper 58 --length 152");
-    const std::string after = ReadBytes(path);
+    const std::string after = ReadFileBytes(path);
     const auto entries = std::distance(fs::directory_iterator(mount), fs::directory_iterator());
     Sandbox::Shell("umount '" + mount.string() + "'");
     EXPECT_EQ(result.status, 1);
@@ -293,8 +291,8 @@ TEST_F(FaultTableTest, SaveThroughLinksKeepsThemAndTheMode) {
     const auto viaHard = Sandbox::RunQvctl("ticket new " + (folder / "hard.txt").string() + " --paper 76");
     EXPECT_EQ(viaHard.status, 0);
     EXPECT_EQ(fs::hard_link_count(target), 2u);
-    EXPECT_EQ(ReadBytes(target), ReadBytes(folder / "hard.txt"));
-    EXPECT_NE(ReadBytes(target).find("A99"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(target), ReadFileBytes(folder / "hard.txt"));
+    EXPECT_NE(ReadFileBytes(target).find("A99"), std::string::npos);
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     Row("save through a symbolic link and a hard link, mode 600", viaHard, 0);
@@ -337,7 +335,7 @@ TEST_F(FaultTableTest, OutputThatCannotBeWrittenFailsTheCommand) {
     const std::string qvctl(QVSET_QVCTL);
     Sandbox::Result result;
     result.status = Sandbox::Shell(qvctl + " ticket show " + path.string() + " >/dev/full 2>" + err.string());
-    result.err = ReadBytes(err);
+    result.err = ReadFileBytes(err);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "qvctl: 输出无法写入\n");
     EXPECT_EQ(Sandbox::Shell(qvctl + " printers >/dev/full 2>/dev/null"), 1);

@@ -9,17 +9,12 @@
 #include <stdexcept>
 #include <thread>
 
+#include "support/FileBytes.h"
+
 namespace qvset::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 }  // namespace
 
@@ -55,7 +50,7 @@ Sandbox::Result Sandbox::RunQvctl(const std::string& arguments) {
 }
 
 int Sandbox::ServerPid() {
-    return std::stoi(ReadFile(fs::path(QVSET_SANDBOX_DIR) / "cupsd.pid"));
+    return std::stoi(ReadFileBytes(fs::path(QVSET_SANDBOX_DIR) / "cupsd.pid"));
 }
 
 Sandbox::Result Sandbox::RunQvctlWith(const std::string& environment, const std::string& arguments) {
@@ -65,8 +60,8 @@ Sandbox::Result Sandbox::RunQvctlWith(const std::string& environment, const std:
     Result result;
     result.status = Shell(environment + " " + std::string(QVSET_QVCTL) + " " + arguments + " >" +
                           out.string() + " 2>" + err.string());
-    result.out = ReadFile(out);
-    result.err = ReadFile(err);
+    result.out = ReadFileBytes(out);
+    result.err = ReadFileBytes(err);
     fs::remove(out);
     fs::remove(err);
     return result;

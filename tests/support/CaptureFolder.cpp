@@ -1,29 +1,20 @@
 #include "support/CaptureFolder.h"
 
-#include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "support/FileBytes.h"
+
 namespace qvset::testing {
-namespace {
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-}  // namespace
 
 std::vector<CapturedJob> ReadCapturedJobs(const std::filesystem::path& folder) {
     std::vector<CapturedJob> jobs;
-    std::istringstream index(ReadFile(folder / "index"));
+    std::istringstream index(ReadFileBytes(folder / "index"));
     std::string line;
     while (std::getline(index, line)) {
         const auto tab = line.find('\t');
         CapturedJob job{line.substr(0, tab), tab == std::string::npos ? "" : line.substr(tab + 1), {}};
-        const std::string bytes = ReadFile(folder / (job.id + ".prn"));
+        const std::string bytes = ReadFileBytes(folder / (job.id + ".prn"));
         job.bytes.assign(bytes.begin(), bytes.end());
         jobs.push_back(std::move(job));
     }

@@ -13,20 +13,18 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
+#include "support/FileBytes.h"
 #include "support/InMemoryQvctl.h"
 #include "support/RecordingDialogs.h"
 #include "ticket/TicketFiles.h"
+
+using qvset::testing::ReadFileBytes;
 
 namespace qvset {
 namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 class QvctlTicketCommandsTest : public ::testing::Test {
   protected:
@@ -117,7 +115,7 @@ TEST_F(QvctlTicketCommandsTest, NewWritesWhatSavingThatSelectionWrites) {
     FileDialogState fileDialog;
     dialogs.QueueFileName(File("saved.txt"));
     Command20_Click(selection, dialogs, fileDialog);
-    EXPECT_EQ(ReadBytes(folder / "new.txt"), ReadBytes(folder / "saved.txt"));
+    EXPECT_EQ(ReadFileBytes(folder / "new.txt"), ReadFileBytes(folder / "saved.txt"));
     EXPECT_TRUE(spooler.Documents().empty());
 }
 

@@ -8,10 +8,14 @@
 #include "printer/AnsiText.h"
 #include "settings/FlagCommands.h"
 #include "settings/PanelButtons.h"
+#include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
 #include "support/TypicalTicket.h"
 #include "ticket/TicketDescription.h"
 #include "ticket/TicketFiles.h"
+
+using qvset::testing::ReadFileBytes;
+using qvset::testing::WriteFileBytes;
 
 namespace qvset {
 namespace {
@@ -21,16 +25,6 @@ using Names = std::vector<std::string>;
 
 using testing::kTypicalTicket;
 using testing::kTypicalTicketFile;
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary);
-    file << bytes;
-}
 
 class TicketFilesTest : public ::testing::Test {
   protected:
@@ -98,7 +92,7 @@ TEST_F(TicketFilesTest, SaveWritesGbkWithOneMoreLineEndAndTakesTheSnapshot) {
     const fs::path path = folder / "typical.txt";
     dialogs.QueueFileName(path.string());
     Command20_Click(selection, dialogs, fileDialog);
-    EXPECT_EQ(ReadBytes(path), ToAnsi(kTypicalTicketFile));
+    EXPECT_EQ(ReadFileBytes(path), ToAnsi(kTypicalTicketFile));
     EXPECT_EQ(dialogs.MessageTexts(), Names{"保存成功"});
     ASSERT_EQ(dialogs.SaveDialogs().size(), 1u);
     EXPECT_EQ(dialogs.SaveDialogs()[0].fileName, "");
@@ -134,7 +128,7 @@ TEST_F(TicketFilesTest, SaveOverAFolderFailsAndKeepsTheSnapshot) {
 
 TEST_F(TicketFilesTest, OpeningTheTypicalFileRestoresItAndLightsItsButtons) {
     const fs::path path = folder / "typical.txt";
-    WriteBytes(path, ToAnsi(kTypicalTicketFile));
+    WriteFileBytes(path, ToAnsi(kTypicalTicketFile));
     selection.SetText3("1");
     selection.SetText4("77");
     selection.SetText5("2");
@@ -232,7 +226,7 @@ TEST_F(TicketFilesTest, RefusedAndPartialFiles) {
     for (const auto& c : cases) {
         dialogs.Clear();
         const fs::path path = folder / "case.txt";
-        WriteBytes(path, ToAnsi(c.content));
+        WriteFileBytes(path, ToAnsi(c.content));
         text1 = "5000";
         Open(path);
         if (c.refused) {
@@ -259,7 +253,7 @@ TEST_F(TicketFilesTest, ReaderDetails) {
         "KQ605USET1\rB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nA99\r\nA88 ignored\r\nA9935\r\n"
         "B0\r\nA99\r\ngarbage\r\n\r\n";
     const fs::path path = folder / "details.txt";
-    WriteBytes(path, content);
+    WriteFileBytes(path, content);
     selection.SetText4("44");
     Open(path);
     EXPECT_TRUE(dialogs.Messages().empty());
@@ -271,7 +265,7 @@ TEST_F(TicketFilesTest, ReaderDetails) {
     EXPECT_EQ(selection.ItemState(11), 9);
     EXPECT_EQ(LitButtons(), (Names{"Command23", "Command25"}));
 
-    WriteBytes(path, ToAnsi(kTypicalTicket.substr(0, kTypicalTicket.rfind("A3")) + "A88\r\n"));
+    WriteFileBytes(path, ToAnsi(kTypicalTicket.substr(0, kTypicalTicket.rfind("A3")) + "A88\r\n"));
     Open(path);
     EXPECT_EQ(selection.ItemState(11), 8);
     EXPECT_TRUE(selection.IsLit("Command48"));
@@ -279,7 +273,7 @@ TEST_F(TicketFilesTest, ReaderDetails) {
 
 TEST_F(TicketFilesTest, ByteThatIsNotGbkDoesNotSwallowALineEnd) {
     const fs::path path = folder / "bytes.txt";
-    WriteBytes(path, "KQ605USET1\r\nA99\x81\r\nA88\r\n");
+    WriteFileBytes(path, "KQ605USET1\r\nA99\x81\r\nA88\r\n");
     Open(path);
     EXPECT_TRUE(dialogs.Messages().empty());
     EXPECT_EQ(selection.ItemState(1), 99);

@@ -9,18 +9,16 @@
 #include <random>
 
 #include "printer/AnsiText.h"
+#include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
 #include "ticket/TicketFiles.h"
+
+using qvset::testing::ReadFileBytes;
 
 namespace qvset {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 TEST(TicketSave, WriteThatFailsPartWayLeavesTheEarlierFileIntact) {
     const fs::path folder =
@@ -47,7 +45,7 @@ TEST(TicketSave, WriteThatFailsPartWayLeavesTheEarlierFileIntact) {
     setrlimit(RLIMIT_FSIZE, &old);
 
     EXPECT_EQ(dialogs.MessageTexts(), std::vector<std::string>{"保存失败"});
-    EXPECT_EQ(ReadBytes(path), earlier);
+    EXPECT_EQ(ReadFileBytes(path), earlier);
     EXPECT_TRUE(selection.HasUnsavedChanges());
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);  // no temporary
     fs::remove_all(folder);

@@ -28,12 +28,12 @@
 namespace qvset::app {
 namespace {
 
+using qvset::testing::FixedClock;
 using qvset::testing::kBatchButton;
 using qvset::testing::kCancelSelectionButton;
 using qvset::testing::Sandbox;
 using qvset::testing::VisibleSendButton;
 using qvset::testing::VisibleSendButtons;
-using qvset::testing::FixedClock;
 
 constexpr const char* kQueue = "QV640_Virtual";
 constexpr const char* kBaudMessage = "您设置了波特率，完成后需要重启打印机";
@@ -70,7 +70,8 @@ class WindowCups : public ::testing::Test {
     }
 
     QtForm& Open() {
-        m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, m_pause, m_clock, std::vector<std::filesystem::path>{m_folder});
+        m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, m_pause, m_clock,
+                                                std::vector<std::filesystem::path>{m_folder});
         m_program->SetEndProgram([] { ADD_FAILURE() << "the program ended"; });
         m_program->ShowForm("Form1");
         QtForm& form = *m_program->Existing("Form1");
@@ -103,13 +104,7 @@ class WindowCups : public ::testing::Test {
     std::vector<std::string> ClickAndCollect(const std::string& name, std::size_t expectedCount) {
         const std::size_t before = Sandbox::CapturedJobs(kQueue).size();
         ClickWhereLaidOut(name);
-        const auto jobs = Sandbox::WaitForJobs(kQueue, before + expectedCount);
-        std::vector<std::string> documents;
-        for (std::size_t i = before; i < jobs.size(); ++i) {
-            EXPECT_EQ(jobs[i].title, "AAAAAA") << name;
-            documents.push_back(EncodeHex(jobs[i].bytes));
-        }
-        return documents;
+        return DocumentsFrom(Sandbox::WaitForJobs(kQueue, before + expectedCount), before, name);
     }
 
     bool IsLit(const std::string& name) {
@@ -188,7 +183,8 @@ TEST_F(WindowCups, CancelledSelectionThenAFewSettingsGiveTheWorkedBatch) {
 // through the logic, with the run's extra pause set to none.)
 TEST_F(WindowCups, ASingleModeRunOnAQueueThatPrintsAtOnceEndsDone) {
     QtPause pause;
-    m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, pause, m_clock, std::vector<std::filesystem::path>{m_folder});
+    m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, pause, m_clock,
+                                            std::vector<std::filesystem::path>{m_folder});
     m_program->SetEndProgram([] { ADD_FAILURE() << "the program ended"; });
     m_program->ShowForm("Form1");
     QtForm& form = *m_program->Existing("Form1");

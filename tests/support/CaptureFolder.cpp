@@ -3,6 +3,10 @@
 #include <sstream>
 #include <thread>
 
+#include <gtest/gtest.h>
+
+#include "printer/HexCodec.h"
+#include "printer/PrintChannel.h"
 #include "support/FileBytes.h"
 
 namespace qvset::testing {
@@ -30,6 +34,16 @@ std::vector<CapturedJob> WaitForCapturedJobs(const std::filesystem::path& folder
         jobs = ReadCapturedJobs(folder);
     }
     return jobs;
+}
+
+std::vector<std::string> DocumentsFrom(const std::vector<CapturedJob>& jobs, std::size_t first,
+                                       const std::string& context) {
+    std::vector<std::string> documents;
+    for (std::size_t i = first; i < jobs.size(); ++i) {
+        EXPECT_EQ(jobs[i].title, kDocumentName) << context;
+        documents.push_back(EncodeHex(jobs[i].bytes));
+    }
+    return documents;
 }
 
 }  // namespace qvset::testing

@@ -23,4 +23,9 @@ std::vector<CapturedJob> ReadCapturedJobs(const std::filesystem::path& folder);
 std::vector<CapturedJob> WaitForCapturedJobs(const std::filesystem::path& folder, std::size_t count,
                                              std::chrono::milliseconds timeout);
 
+// The hex of each job from `first` on; a job not titled with the program's document name fails the
+// test, naming `context` (the control or command that sent it).
+std::vector<std::string> DocumentsFrom(const std::vector<CapturedJob>& jobs, std::size_t first,
+                                       const std::string& context);
+
 }  // namespace qvset::testing

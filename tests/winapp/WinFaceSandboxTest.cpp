@@ -38,13 +38,7 @@ class WinFaceSandbox : public WinFace {
     std::vector<std::string> PressAndCollect(const std::string& name, std::size_t count) {
         const std::size_t before = WinSandbox::CapturedJobs(kQueue).size();
         Press(name);
-        const auto jobs = WinSandbox::WaitForJobs(kQueue, before + count);
-        std::vector<std::string> documents;
-        for (std::size_t i = before; i < jobs.size(); ++i) {
-            EXPECT_EQ(jobs[i].title, "AAAAAA") << name;
-            documents.push_back(EncodeHex(jobs[i].bytes));
-        }
-        return documents;
+        return DocumentsFrom(WinSandbox::WaitForJobs(kQueue, before + count), before, name);
     }
 
     win::WinSpooler m_spooler;

@@ -1,5 +1,6 @@
 #include "decode/DecodeWords.h"
 
+#include <array>
 #include <cstdio>
 
 #include "settings/ChoiceWords.h"
@@ -10,6 +11,25 @@ namespace {
 const ChoiceWords* WordsOfButton(std::string_view button) {
     for (const auto& words : ChoiceWordTable()) {
         if (words.button == button) return &words;
+    }
+    return nullptr;
+}
+
+// The three ticket distances: the word a script reads, the name a listing shows.
+struct TicketDistance {
+    int item;
+    std::string_view word;
+    std::string_view name;
+};
+constexpr std::array<TicketDistance, 3> kTicketDistances{{
+    {kItemTicketLength, "length", "ticket length"},
+    {kItemStartOffset, "start", "print-start offset"},
+    {kItemBlackMarkOffset, "mark", "black-mark offset"},
+}};
+
+const TicketDistance* FindDistance(int item) {
+    for (const auto& distance : kTicketDistances) {
+        if (distance.item == item) return &distance;
     }
     return nullptr;
 }
@@ -41,29 +61,13 @@ std::string DescribeChoice(const FlagCommandRow& row) {
 }
 
 std::string_view DistanceWord(int item) {
-    switch (item) {
-        case kItemTicketLength:
-            return "length";
-        case kItemStartOffset:
-            return "start";
-        case kItemBlackMarkOffset:
-            return "mark";
-        default:
-            return {};
-    }
+    const TicketDistance* distance = FindDistance(item);
+    return distance == nullptr ? std::string_view() : distance->word;
 }
 
 std::string_view DistanceName(int item) {
-    switch (item) {
-        case kItemTicketLength:
-            return "ticket length";
-        case kItemStartOffset:
-            return "print-start offset";
-        case kItemBlackMarkOffset:
-            return "black-mark offset";
-        default:
-            return {};
-    }
+    const TicketDistance* distance = FindDistance(item);
+    return distance == nullptr ? std::string_view() : distance->name;
 }
 
 std::string_view ModeWord(TuningMode mode) {

@@ -58,6 +58,12 @@ TEST(PrinterState, ALaterJobOverridesOnlyWhatItSets) {
     EXPECT_EQ(state.Distances().at(8).Decoded().Text("encoding"), "format set");
     EXPECT_EQ(state.Distances().at(8).Decoded().Number("style"), 1);
     EXPECT_EQ(state.Distances().at(7).job, "9");
+    // each distance under its own name in the state file
+    const auto parsed = nlohmann::ordered_json::parse(state.ToJson())["distances"];
+    std::vector<std::string> names;
+    for (const auto& [name, distance] : parsed.items())
+        names.push_back(name + "@" + distance["job"].get<std::string>());
+    EXPECT_EQ(names, (std::vector<std::string>{"length@9", "start@9", "mark@9"}));
 }
 
 TEST(PrinterState, TheFactoryRestoresThreeDocumentsLeaveTheFactoryTable) {

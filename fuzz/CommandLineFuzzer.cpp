@@ -15,7 +15,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/ConsoleDialogs.h"
 #include "printer/MemorySpooler.h"
-#include "printer/Pause.h"
+#include "seams/Pause.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <string>
 
-#include "printer/Dialogs.h"
+#include "seams/Dialogs.h"
 
 namespace qvset::app {
 

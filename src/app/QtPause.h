@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printer/Pause.h"
+#include "seams/Pause.h"
 
 namespace qvset::app {
 

@@ -12,7 +12,7 @@
 
 namespace qvset::app {
 
-QtProgram::QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const forms::Clock& clock,
+QtProgram::QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                      std::vector<std::filesystem::path> printFileFolders)
     : m_spooler(spooler),
       m_dialogs(dialogs),

@@ -10,10 +10,10 @@
 
 #include "app/FormHost.h"
 #include "app/QtForm.h"
-#include "forms/Clock.h"
+#include "seams/Clock.h"
 #include "forms/FormLogic.h"
-#include "printer/Dialogs.h"
-#include "printer/Pause.h"
+#include "seams/Dialogs.h"
+#include "seams/Pause.h"
 #include "printer/Spooler.h"
 
 namespace qvset::app {
@@ -25,7 +25,7 @@ class QtDialogs;
 // once none is left on screen the program's event loop ends.
 class QtProgram final : public FormHost {
   public:
-    QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const forms::Clock& clock,
+    QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
               std::vector<std::filesystem::path> printFileFolders);
     ~QtProgram() override;
 
@@ -52,7 +52,7 @@ class QtProgram final : public FormHost {
     Spooler& m_spooler;
     Dialogs& m_dialogs;
     Pause& m_pause;
-    const forms::Clock& m_clock;
+    const Clock& m_clock;
     std::vector<std::filesystem::path> m_printFileFolders;
     std::map<std::string, Window, std::less<>> m_windows;
     std::function<void(QtForm&)> m_onMainWindow;

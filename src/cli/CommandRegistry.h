@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "printer/Dialogs.h"
-#include "printer/Pause.h"
+#include "seams/Dialogs.h"
+#include "seams/Pause.h"
 #include "printer/PrintChannel.h"
 #include "printer/Spooler.h"
 

@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "printer/Dialogs.h"
+#include "seams/Dialogs.h"
 
 namespace qvset::cli {
 

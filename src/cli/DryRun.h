@@ -3,7 +3,7 @@
 #include <iosfwd>
 
 #include "printer/MemorySpooler.h"
-#include "printer/Pause.h"
+#include "seams/Pause.h"
 
 namespace qvset::cli {
 

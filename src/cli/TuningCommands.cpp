@@ -3,7 +3,7 @@
 
 #include "cli/CommandRegistry.h"
 #include "cli/TerminalText.h"
-#include "printer/JobWatch.h"
+#include "tuning/JobWatch.h"
 #include "tuning/ParameterCommands.h"
 #include "tuning/SpeedQualityPanel.h"
 #include "tuning/TuningRuns.h"

@@ -6,7 +6,7 @@
 #include "cli/ConsoleDialogs.h"
 #include "cli/TerminalText.h"
 #include "printer/Platform.h"
-#include "printer/SleepPause.h"
+#include "seams/SleepPause.h"
 
 int main(int argc, char** argv) {
     using namespace qvset;

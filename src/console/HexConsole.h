@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "printer/Dialogs.h"
-#include "printer/Pause.h"
+#include "seams/Dialogs.h"
+#include "seams/Pause.h"
 #include "printer/PrintChannel.h"
 
 namespace qvset {

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "console/HexConsole.h"
-#include "forms/Clock.h"
+#include "seams/Clock.h"
 #include "forms/FormLogic.h"
 #include "forms/PaintingDialogs.h"
 #include "forms/PaintingPause.h"
-#include "printer/Dialogs.h"
-#include "printer/JobWatch.h"
-#include "printer/Pause.h"
+#include "seams/Dialogs.h"
+#include "tuning/JobWatch.h"
+#include "seams/Pause.h"
 #include "printer/PrintChannel.h"
 #include "printer/Spooler.h"
 #include "settings/CheckBoxPanel.h"

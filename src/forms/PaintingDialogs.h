@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "printer/Dialogs.h"
+#include "seams/Dialogs.h"
 
 namespace qvset::forms {
 

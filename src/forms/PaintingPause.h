@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "printer/Pause.h"
+#include "seams/Pause.h"
 
 namespace qvset::forms {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "printer/Dialogs.h"
+#include "seams/Dialogs.h"
 #include "printer/Spooler.h"
 
 namespace qvset {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "printer/Dialogs.h"
+#include "seams/Dialogs.h"
 #include "printer/PrintChannel.h"
 #include "settings/TicketSelection.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "printer/Dialogs.h"
+#include "seams/Dialogs.h"
 #include "settings/TicketSelection.h"
 #include "ticket/TicketDescription.h"
 

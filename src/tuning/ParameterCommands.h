@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "printer/Pause.h"
+#include "seams/Pause.h"
 #include "printer/PrintChannel.h"
 
 namespace qvset {

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "printer/Dialogs.h"
-#include "printer/JobWatch.h"
-#include "printer/Pause.h"
+#include "seams/Dialogs.h"
+#include "tuning/JobWatch.h"
+#include "seams/Pause.h"
 #include "printer/PrintChannel.h"
 #include "tuning/TuningJobs.h"
 

@@ -5,13 +5,13 @@
 
 #include <string>
 
-#include "forms/Clock.h"
+#include "seams/Clock.h"
 
 namespace qvset::winapp {
 
 // The local date and time in the user's short date and time formats ("2024/5/3 14:07:09" on a Chinese
 // system).
-class WinClock final : public forms::Clock {
+class WinClock final : public Clock {
   public:
     std::string Now() const override;
 

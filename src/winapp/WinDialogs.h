@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "printer/Dialogs.h"
+#include "seams/Dialogs.h"
 
 namespace qvset::winapp {
 

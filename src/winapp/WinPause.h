@@ -3,7 +3,7 @@
 // windows.h first, in a block of its own: the other Windows headers build on it.
 #include <windows.h>
 
-#include "printer/Pause.h"
+#include "seams/Pause.h"
 
 namespace qvset::winapp {
 

@@ -5,7 +5,7 @@
 
 namespace qvset::winapp {
 
-WinProgram::WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const forms::Clock& clock,
+WinProgram::WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                        std::vector<std::filesystem::path> printFileFolders)
     : m_form1(spooler, dialogs, pause, clock, std::move(printFileFolders)), m_end([] { ExitProcess(0); }) {}
 

@@ -10,12 +10,12 @@
 #include <memory>
 #include <string_view>
 
-#include "forms/Clock.h"
+#include "seams/Clock.h"
 #include "forms/Form1.h"
 #include "forms/Form2.h"
 #include "forms/Form3.h"
-#include "printer/Dialogs.h"
-#include "printer/Pause.h"
+#include "seams/Dialogs.h"
+#include "seams/Pause.h"
 #include "printer/Spooler.h"
 #include "winapp/WinForm.h"
 
@@ -25,7 +25,7 @@ namespace qvset::winapp {
 // "设置预览页" (Form3), each a Win32 face over its logic, created on first use.
 class WinProgram {
   public:
-    WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const forms::Clock& clock,
+    WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                std::vector<std::filesystem::path> printFileFolders);
 
     // What ending the program does; at first the process ends at once, without further events.

@@ -9,7 +9,7 @@
 
 #include "app/QtForm.h"
 #include "app/QtProgram.h"
-#include "forms/Clock.h"
+#include "seams/Clock.h"
 #include "forms/Form1.h"
 #include "printer/MemorySpooler.h"
 #include "support/FixedClock.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "RecordingView.h"
-#include "forms/Clock.h"
+#include "seams/Clock.h"
 #include "forms/Form1.h"
 #include "printer/MemorySpooler.h"
 #include "printer/Utf8.h"

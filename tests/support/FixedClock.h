@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "forms/Clock.h"
+#include "seams/Clock.h"
 
 namespace qvset::testing {
 
 // A clock that shows what the test sets.
-class FixedClock final : public forms::Clock {
+class FixedClock final : public Clock {
   public:
     std::string Now() const override { return m_now; }
     void Set(std::string now) { m_now = std::move(now); }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "printer/Dialogs.h"
-#include "printer/Pause.h"
+#include "seams/Dialogs.h"
+#include "seams/Pause.h"
 
 namespace qvset::testing {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "forms/Clock.h"
+#include "seams/Clock.h"
 #include "forms/FormLayout.h"
 #include "printer/Spooler.h"
 #include "support/RecordingDialogs.h"

@@ -9,7 +9,7 @@
 #include "WinSandbox.h"
 #include "forms/Form1.h"
 #include "printer/HexCodec.h"
-#include "printer/JobWatch.h"
+#include "tuning/JobWatch.h"
 #include "printer/PrinterSelection.h"
 #include "printer/win/WinSpooler.h"
 #include "settings/SettingsClicks.h"

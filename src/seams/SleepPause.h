@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "printer/Pause.h"
+#include "seams/Pause.h"
 
 namespace qvset {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace qvset::forms {
+namespace qvset {
 
 // The current local date and time, as the system writes it; shown once a second by the main window.
 class Clock {
@@ -11,4 +11,4 @@ class Clock {
     virtual std::string Now() const = 0;
 };
 
-}  // namespace qvset::forms
+}  // namespace qvset

@@ -1,4 +1,4 @@
-#include "printer/JobWatch.h"
+#include "tuning/JobWatch.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "printer/JobWatch.h"
+#include "tuning/JobWatch.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
 

@@ -123,6 +123,15 @@ void PrintCommandHelp(const CliCommand& command, std::ostream& out) {
     if (!command.help.empty()) out << "\n" << command.help << (command.help.back() == '\n' ? "" : "\n");
 }
 
+int ShowOutcome(CliContext& context, const SendOutcome& outcome) {
+    if (outcome.Refused()) {
+        context.dialogs.Message(outcome.refusal);
+        return kExitRefused;
+    }
+    if (!outcome.notice.empty()) context.dialogs.Message(outcome.notice);
+    return kExitOk;
+}
+
 int UsageError(CliContext& context, const std::string& problem) {
     return ReportUsage(context.err, std::string(kProgram) + ' ' + context.command.name, problem);
 }

@@ -9,6 +9,7 @@
 #include "seams/Dialogs.h"
 #include "seams/Pause.h"
 #include "printer/PrintChannel.h"
+#include "printer/SendOutcome.h"
 #include "printer/Spooler.h"
 
 namespace qvset::cli {
@@ -69,6 +70,9 @@ void PrintCommandHelp(const CliCommand& command, std::ostream& out);
 // Reports wrong usage of a command on stderr, one line naming the problem and pointing to --help, and
 // returns kExitRefused.
 int UsageError(CliContext& context, const std::string& problem);
+
+// Shows what an operation refused (exit kExitRefused) or the notice it leaves (exit kExitOk).
+int ShowOutcome(CliContext& context, const SendOutcome& outcome);
 
 // An option as a command's usage text writes it: "[--pause MS]" takes a value, "[--no-watch]" does not.
 struct UsageOption {

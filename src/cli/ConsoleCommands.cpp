@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
-#include "console/HexConsole.h"
+#include "console/ConsoleText.h"
 #include "console/TestPrints.h"
 #include "tuning/ParameterCommands.h"
 
@@ -36,11 +36,7 @@ int Console(CliContext& context, const std::vector<std::string>& args) {
         return kExitRefused;
     }
     if (text.find_first_not_of(' ') == std::string::npos) return UsageError(context, "no hex digits given");
-    HexConsole console(context.channel, context.pause, context.dialogs);
-    console.SetCheck1(table);
-    console.SetText(text);
-    console.Command6_Click();
-    return kExitOk;
+    return ShowOutcome(context, SendConsoleText(context.channel, context.pause, text, table));
 }
 
 }  // namespace
@@ -54,7 +50,7 @@ void RegisterConsoleCommands(CommandRegistry& registry) {
          "save command again (three documents), as for a parameter table.",
          Console});
     registry.Add(FixedCommand("save", "send the save command 1B 3A 00 00 52",
-                              [](PrintChannel& channel) { channel.SendBytes(SaveCommand()); }));
+                              [](PrintChannel& channel) { SendSaveCommand(channel); }));
     registry.Add(FixedCommand("self-test", "print the printer's self-test page", PrintSelfTest));
     registry.Add(FixedCommand("line-feed", "feed one line (0A)", FeedLine));
     registry.Add(FixedCommand("form-feed", "feed to the next page (0C)", FeedPage));

@@ -4,9 +4,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/TerminalText.h"
 #include "settings/BatchSend.h"
-#include "settings/ChoiceWords.h"
-#include "settings/FlagCommands.h"
-#include "ticket/GeometryClicks.h"
+#include "ticket/DistanceCommands.h"
 #include "ticket/TicketFiles.h"
 #include "ticket/TicketGeometry.h"
 
@@ -17,8 +15,8 @@ constexpr std::string_view kNotRecorded = "未设置";
 constexpr std::string_view kUnknownCode = "无效代码";
 
 // Reads a description as "打开票样" does; a refused or unreadable file prints its message.
-bool ReadDescription(CliContext& context, const std::string& fileName, TicketSelection& selection) {
-    switch (ReadTicketFile(PathFromUtf8(fileName), selection)) {
+bool ReadDescription(CliContext& context, const std::string& fileName, TicketDescription& description) {
+    switch (ReadTicketFile(PathFromUtf8(fileName), description)) {
         case TicketFileRead::Complete:
         case TicketFileRead::Ended:
             return true;
@@ -32,42 +30,39 @@ bool ReadDescription(CliContext& context, const std::string& fileName, TicketSel
     return false;
 }
 
-std::string ChoiceInWords(const TicketSelection& selection, int item) {
-    const std::int16_t code = selection.ItemState(item);
+std::string ChoiceInWords(const TicketDescription& description, int item) {
+    const std::int16_t code = description.Code(item);
     if (code == kCodeNone) return std::string(kNotRecorded);
-    if (FindGeometryButtonOfItem(item) != nullptr) {
-        return code == kCodeFirst ? selection.GeometryText(item) + " mm" : std::string(kUnknownCode);
+    if (FindDistance(item) != nullptr) {
+        return code == kCodeFirst ? description.DistanceText(item) + " mm" : std::string(kUnknownCode);
     }
-    const FlagCommandRow* row = FindFlagRow(item, code);
-    return row == nullptr ? std::string(kUnknownCode) : std::string(row->choiceText);
+    const SwitchChoice* choice = FindSwitchChoice(item, code);
+    return choice == nullptr ? std::string(kUnknownCode) : std::string(choice->choiceText);
 }
 
 int ShowTicket(CliContext& context, const std::vector<std::string>& args) {
     if (args.size() != 1) return UsageError(context, "one file");
-    TicketSelection selection;
-    if (!ReadDescription(context, args[0], selection)) return kExitRefused;
-    static constexpr std::string_view kGeometryNames[] = {"票据长度", "起始打印位置", "黑标位置"};
+    TicketDescription description;
+    if (!ReadDescription(context, args[0], description)) return kExitRefused;
     for (int item = kFirstItem; item <= kLastItem; ++item) {
-        std::string caption(FlagItemCaption(item));
-        if (item >= kItemTicketLength && item <= kItemBlackMarkOffset) {
-            caption = std::string(kGeometryNames[item - kItemTicketLength]);
-        }
-        context.out << item << ' ' << caption << ": " << selection.ItemState(item) << ' '
-                    << TerminalSafe(ChoiceInWords(selection, item)) << '\n';
+        const TicketDistance* distance = FindDistance(item);
+        const std::string_view caption = distance != nullptr ? distance->chineseName : ItemCaption(item);
+        context.out << item << ' ' << caption << ": " << description.Code(item) << ' '
+                    << TerminalSafe(ChoiceInWords(description, item)) << '\n';
     }
     return kExitOk;
 }
 
 int ApplyTicket(CliContext& context, const std::vector<std::string>& args) {
     if (args.size() != 1) return UsageError(context, "one file");
-    TicketSelection selection;
-    if (!ReadDescription(context, args[0], selection)) return kExitRefused;
-    return Command19_Click(selection, context.channel) ? kExitOk : kExitRefused;
+    TicketDescription description;
+    if (!ReadDescription(context, args[0], description)) return kExitRefused;
+    return ShowOutcome(context, SendTicket(context.channel, description));
 }
 
 int NewTicket(CliContext& context, const std::vector<std::string>& args) {
     if (args.empty()) return UsageError(context, "an output file");
-    TicketSelection selection;
+    TicketDescription description;
     std::string out;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -78,32 +73,28 @@ int NewTicket(CliContext& context, const std::vector<std::string>& args) {
         }
         const std::string option = arg.substr(2);
         if (option == "threshold") {
-            selection.SetItemState(kItemThreshold, kCodeFirst);
+            description.SetCode(kItemThreshold, kCodeFirst);
             continue;
         }
         if (i + 1 == args.size()) return UsageError(context, arg + " needs a value");
         const std::string& value = args[++i];
-        if (const GeometryButton* geometry = FindGeometryButton(option == "length"  ? "Command23"
-                                                                : option == "start" ? "Command24"
-                                                                : option == "mark"  ? "Command25"
-                                                                                    : "")) {
-            // As a click of the geometry button records it: a negative value takes the default.
-            const std::string text = NormaliseItemText(value, geometry->defaultText);
+        if (const TicketDistance* distance = FindDistanceByWord(option)) {
+            // As sending the distance records it: a negative value takes the default.
+            const std::string text = NormalisedDistanceText(*distance, value);
             if (!EncodeItemValue(text)) {
                 context.dialogs.Message(kMsgValueOutOfRange);
                 return kExitRefused;
             }
-            selection.SetGeometryText(geometry->item, text);
-            selection.SetItemState(geometry->item, kCodeFirst);
+            description.SetDistanceText(distance->item, text);
+            description.SetCode(distance->item, kCodeFirst);
             continue;
         }
-        const PanelButton* button = FindButtonByWords(option, value);
-        if (button == nullptr) return UsageError(context, "unknown option " + arg + " " + value);
-        selection.SetItemState(button->item, button->code);
+        const SwitchChoice* choice = FindSwitchChoice(option, value);
+        if (choice == nullptr) return UsageError(context, "unknown option " + arg + " " + value);
+        description.SetCode(choice->item, choice->code);
     }
     if (out.empty()) return UsageError(context, "an output file");
-    const std::string text = BuildTicketDescription(selection.ItemStates(), selection.Text3(),
-                                                    selection.Text4(), selection.Text5());
+    const std::string text = BuildTicketDescription(description);
     if (!WriteTicketText(PathFromUtf8(out), text)) {
         context.dialogs.Message(kMsgSaveFailed);
         return kExitPrinterFailed;

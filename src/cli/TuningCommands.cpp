@@ -5,7 +5,7 @@
 #include "cli/TerminalText.h"
 #include "tuning/JobWatch.h"
 #include "tuning/ParameterCommands.h"
-#include "tuning/SpeedQualityPanel.h"
+#include "tuning/TuningRuns.h"
 #include "tuning/TuningRuns.h"
 
 namespace qvset::cli {
@@ -16,7 +16,7 @@ constexpr int kTickMs = 1000;
 struct TuneOptions {
     bool allModes = false;
     ModeCaptions captions{"16", "18", "20"};
-    std::string pause{kText1Initial};
+    std::string pause{kInitialExtraPause};
     bool watch = true;
 };
 
@@ -57,7 +57,7 @@ int Tune(CliContext& context, const std::vector<std::string>& args) {
     if (!problem.empty()) return UsageError(context, problem);
 
     JobWatch watch(context.spooler, context.dialogs);
-    watch.OnLabel8([&](const std::string& caption) { context.err << caption << '\n' << std::flush; });
+    watch.OnCaption([&](const std::string& caption) { context.err << caption << '\n' << std::flush; });
     TuningSession session{context.channel, context.pause, context.dialogs, watch};
     const bool started = options.allModes ? AllModesRun(session, options.captions, options.pause)
                                           : SingleModeRun(session, options.captions, options.pause);

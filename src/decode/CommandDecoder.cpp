@@ -161,18 +161,18 @@ DecodedCommand DecodeFlag(Span rest, const Openings& o) {
     if (rest.size() < length) return CutOff(CommandKind::Flag, rest, "ESC B", length);
     const Span command = rest.first(length);
     const std::uint8_t n = command[o.flag.size()];
-    const auto table = FlagCommandTable();
+    const auto table = SwitchChoices();
     const auto row = std::find_if(table.begin(), table.end(), [n](const auto& r) { return r.n == n; });
     if (row == table.end()) return Refused(command, "ESC B " + HexPair(n) + " sets no switch");
     DecodedCommand entry = Entry(CommandKind::Flag, command, Spell(command),
-                                 DescribeChoice(*row) + " (" + std::string(FlagItemCaption(row->item)) +
+                                 DescribeChoice(*row) + " (" + std::string(ItemCaption(row->item)) +
                                      ": " + std::string(row->choiceText) + ", item " +
                                      std::to_string(row->item) + ", code " + std::to_string(row->code) + ")");
     AddNumber(entry, "n", n);
     AddNumber(entry, "item", row->item);
     AddNumber(entry, "code", row->code);
     AddText(entry, "switch", std::string(SwitchWord(row->item)));
-    AddText(entry, "choice", std::string(ChoiceWord(*row)));
+    AddText(entry, "choice", std::string(row->choiceWord));
     return entry;
 }
 

@@ -1,63 +1,25 @@
 #include "decode/DecodeWords.h"
 
-#include <array>
 #include <cstdio>
 
-#include "settings/ChoiceWords.h"
-
 namespace qvset {
-namespace {
-
-const ChoiceWords* WordsOfButton(std::string_view button) {
-    for (const auto& words : ChoiceWordTable()) {
-        if (words.button == button) return &words;
-    }
-    return nullptr;
-}
-
-// The three ticket distances: the word a script reads, the name a listing shows.
-struct TicketDistance {
-    int item;
-    std::string_view word;
-    std::string_view name;
-};
-constexpr std::array<TicketDistance, 3> kTicketDistances{{
-    {kItemTicketLength, "length", "ticket length"},
-    {kItemStartOffset, "start", "print-start offset"},
-    {kItemBlackMarkOffset, "mark", "black-mark offset"},
-}};
-
-const TicketDistance* FindDistance(int item) {
-    for (const auto& distance : kTicketDistances) {
-        if (distance.item == item) return &distance;
-    }
-    return nullptr;
-}
-
-}  // namespace
 
 std::string_view SwitchWord(int item) {
-    for (const auto& row : FlagCommandTable()) {
-        if (row.item != item) continue;
-        if (const ChoiceWords* words = WordsOfButton(row.button)) return words->item;
+    for (const SwitchChoice& choice : SwitchChoices()) {
+        if (choice.item == item) return choice.itemWord;
     }
     return {};
 }
 
-std::string_view ChoiceWord(const FlagCommandRow& row) {
-    const ChoiceWords* words = WordsOfButton(row.button);
-    return words == nullptr ? std::string_view() : words->choice;
-}
-
-std::string DescribeChoice(const FlagCommandRow& row) {
-    std::string item(SwitchWord(row.item));
+std::string DescribeChoice(const SwitchChoice& choice) {
+    std::string item(choice.itemWord);
     for (char& c : item) {
         if (c == '-') c = ' ';
     }
-    const std::string choice(ChoiceWord(row));
-    if (row.item == kItemBaudRate) return item + " 9600×" + choice;
-    if (row.item == kItemPaperWidth) return item + " " + choice + " mm";
-    return item + " " + choice;
+    const std::string word(choice.choiceWord);
+    if (choice.item == kItemBaudRate) return item + " 9600×" + word;
+    if (choice.item == kItemPaperWidth) return item + " " + word + " mm";
+    return item + " " + word;
 }
 
 std::string_view DistanceWord(int item) {

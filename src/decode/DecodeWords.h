@@ -3,21 +3,19 @@
 #include <string>
 #include <string_view>
 
-#include "settings/FlagCommands.h"
+#include "ticket/Catalogue.h"
 #include "tuning/ParameterCommands.h"
 
 namespace qvset {
 
 // The words the decoder's listing, its JSON and the virtual printer's state use for what a command
-// sets. The switches take the command line's item and choice words (ChoiceWords), so that the state
-// reads like the `qvctl set` that would set it.
+// sets, all views of the catalogue. The switches take the command line's item and choice words, so
+// that the state reads like the `qvctl set` that would set it.
 
 // The command line's item word of a stored switch ("black-mark", "baud"); empty for other items.
 std::string_view SwitchWord(int item);
-// The choice word of a flag row ("on", "58", "4"); empty when the row has no button words.
-std::string_view ChoiceWord(const FlagCommandRow& row);
 // The switch and choice in plain words: "black mark on", "paper 58 mm", "baud 9600×4".
-std::string DescribeChoice(const FlagCommandRow& row);
+std::string DescribeChoice(const SwitchChoice& choice);
 
 // The geometry items 7 to 9: "length", "start", "mark" (as the command line's commands); "ticket
 // length", "print-start offset", "black-mark offset" in plain words. Empty for other items.

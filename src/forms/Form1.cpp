@@ -1,13 +1,10 @@
 #include "forms/Form1.h"
 
 #include "console/TestPrints.h"
+#include "forms/PanelButtons.h"
+#include "forms/RunButtons.h"
+#include "forms/SelectionHandlers.h"
 #include "printer/PrinterSelection.h"
-#include "settings/BatchSend.h"
-#include "settings/FlagCommands.h"
-#include "settings/PanelButtons.h"
-#include "settings/SettingsClicks.h"
-#include "ticket/GeometryClicks.h"
-#include "ticket/TicketFiles.h"
 #include "tuning/ParameterCommands.h"
 #include "tuning/TuningJobs.h"
 #include "tuning/TuningRuns.h"
@@ -17,10 +14,6 @@ namespace qvset::forms {
 namespace {
 
 constexpr std::string_view kTimer1 = "Timer1";
-
-// The text box of geometry item 7, 8 or 9, and back.
-constexpr std::pair<int, std::string_view> kGeometryTexts[] = {
-    {kItemTicketLength, "Text3"}, {kItemStartOffset, "Text4"}, {kItemBlackMarkOffset, "Text5"}};
 
 constexpr std::pair<TuningMode, std::string_view> kModeOptions[] = {
     {TuningMode::HighSpeed, "Optgs"}, {TuningMode::Standard, "Optcgs"}, {TuningMode::Fine, "Optcgm"}};
@@ -36,11 +29,11 @@ Form1::Form1(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& cloc
       m_pause(
           pause, [this] { BeforePause(); }, [this] { AfterPause(); }),
       m_channel(spooler, m_dialogs, std::move(printFileFolders)),
-      m_text1(kText1Initial),
+      m_text1(kInitialExtraPause),
       m_watch(spooler, m_dialogs),
       m_console(m_channel, m_pause, m_dialogs) {
     // Label8 is repainted at once whenever the watch gives it a caption.
-    m_watch.OnLabel8([this](const std::string&) {
+    m_watch.OnCaption([this](const std::string&) {
         if (Attached()) PaintNow();
     });
     // The lock disables Command9 with the other run buttons; the unlock enables it whatever Check1.
@@ -74,11 +67,10 @@ const std::vector<Form1::Route>& Form1::Routes() {
         // The buttons that record a choice: the settings buttons and the geometry buttons.
         for (const PanelButton& button : PanelButtons()) {
             routes.push_back({Click, button.name,
-                              FindGeometryButton(button.name) != nullptr ? &Form1::GeometryButton_Click
-                                                                         : &Form1::SettingsButton_Click});
+                              button.textBox.empty() ? &Form1::SettingsButton_Click
+                                                     : &Form1::GeometryButton_Click});
+            if (!button.textBox.empty()) routes.push_back({Change, button.textBox, &Form1::GeometryText_Change});
         }
-        for (const auto& [item, box] : kGeometryTexts)
-            routes.push_back({Change, box, &Form1::GeometryText_Change});
         for (const CheckBoxRow& row : CheckBoxPanel::Rows())
             routes.push_back({Click, row.name, &Form1::CheckBox_Click});
         return routes;
@@ -209,8 +201,8 @@ void Form1::GeometryButton_Click(const FormEvent& event) {
 }
 
 void Form1::GeometryText_Change(const FormEvent& event) {
-    for (const auto& [item, box] : kGeometryTexts) {
-        if (box == event.control) m_selection.SetGeometryText(item, event.text);
+    for (const PanelButton& button : PanelButtons()) {
+        if (button.textBox == event.control) m_selection.SetGeometryText(button.item, event.text);
     }
 }
 
@@ -228,23 +220,23 @@ void Form1::Option2_Click(const FormEvent&) {
 }
 
 void Form1::Command49_Click(const FormEvent&) {
-    qvset::Command49_Click(m_selection, m_dialogs);
+    forms::Command49_Click(m_selection, m_dialogs);
 }
 
 void Form1::Command16_Click(const FormEvent&) {
-    qvset::Command16_Click(m_selection, m_channel);
+    forms::Command16_Click(m_selection, m_channel);
 }
 
 void Form1::Command19_Click(const FormEvent&) {
-    qvset::Command19_Click(m_selection, m_channel);
+    forms::Command19_Click(m_selection, m_channel);
 }
 
 void Form1::Command20_Click(const FormEvent&) {
-    qvset::Command20_Click(m_selection, m_dialogs, m_fileDialog);
+    forms::Command20_Click(m_selection, m_dialogs, m_fileDialog);
 }
 
 void Form1::Command21_Click(const FormEvent&) {
-    qvset::Command21_Click(m_selection, m_dialogs, m_fileDialog, m_text1);
+    forms::Command21_Click(m_selection, m_dialogs, m_fileDialog, m_text1);
 }
 
 // ---- Speed and quality panel, tuning runs, job watch, console and test prints ----
@@ -282,7 +274,7 @@ void Form1::Command8_Click(const FormEvent&) {
 }
 
 void Form1::Command15_Click(const FormEvent&) {
-    m_watch.Command15_Click();
+    m_watch.Rest();
 }
 
 void Form1::Command7_Click(const FormEvent&) {
@@ -359,7 +351,9 @@ void Form1::PaintSelection() {
         controls.ShowLit(button.name, m_selection.IsLit(button.name));
     controls.ShowLit("Command26", m_selection.IsLit("Command26"));
     controls.ShowText("Label12", m_selection.Label12());
-    for (const auto& [item, box] : kGeometryTexts) controls.ShowText(box, m_selection.GeometryText(item));
+    for (const PanelButton& button : PanelButtons()) {
+        if (!button.textBox.empty()) controls.ShowText(button.textBox, m_selection.GeometryText(button.item));
+    }
     controls.ShowChecked("Option1", m_selection.BlackMarkStyle() == 1);
     controls.ShowChecked("Option2", m_selection.BlackMarkStyle() == 2);
 }
@@ -387,10 +381,9 @@ void Form1::PaintConsoleAndRun() {
     ShownControls& controls = Controls();
     controls.ShowText("Text2", m_console.Text2());
     controls.ShowChecked("Check1", m_console.Check1());
-    controls.ShowText("Label8", m_watch.Label8());
+    controls.ShowText("Label8", m_watch.Caption());
     for (std::string_view name : kRunButtonNames) {
-        controls.ShowEnabled(
-            name, name == "Command9" ? m_console.Command9Enabled() : m_watch.IsButtonEnabled(name));
+        controls.ShowEnabled(name, name == "Command9" ? m_console.Command9Enabled() : m_watch.RunButtonsEnabled());
     }
 }
 

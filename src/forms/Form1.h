@@ -5,19 +5,19 @@
 #include <string_view>
 #include <vector>
 
-#include "console/HexConsole.h"
-#include "seams/Clock.h"
+#include "forms/CheckBoxPanel.h"
 #include "forms/FormLogic.h"
+#include "forms/HexConsole.h"
 #include "forms/PaintingDialogs.h"
 #include "forms/PaintingPause.h"
-#include "seams/Dialogs.h"
-#include "tuning/JobWatch.h"
-#include "seams/Pause.h"
+#include "forms/SpeedQualityPanel.h"
+#include "forms/TicketSelection.h"
 #include "printer/PrintChannel.h"
 #include "printer/Spooler.h"
-#include "settings/CheckBoxPanel.h"
-#include "settings/TicketSelection.h"
-#include "tuning/SpeedQualityPanel.h"
+#include "seams/Clock.h"
+#include "seams/Dialogs.h"
+#include "seams/Pause.h"
+#include "tuning/JobWatch.h"
 
 namespace qvset::forms {
 
@@ -47,7 +47,6 @@ class Form1 final : public FormLogic {
     const FileDialogState& FileDialog() const { return m_fileDialog; }
     // The 125 GB2312 characters 0xB0A1 to 0xB1BF ("啊" to "笨"), set at start-up.
     const std::string& SampleText() const { return m_sampleText; }
-    const std::vector<std::string>& PrinterEntries() const { return m_printerEntries; }
 
   private:
     using Handler = void (Form1::*)(const FormEvent&);

@@ -1,8 +1,8 @@
 #include "ticket/TicketDescription.h"
 
 #include <optional>
+#include <stdexcept>
 
-#include "settings/FlagCommands.h"
 #include "ticket/NumericText.h"
 
 namespace qvset {
@@ -12,26 +12,26 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kCaptionGap = "    ";
 constexpr std::string_view kBaudCaption = "串口波特率";
 
-std::string ItemLine(int item, std::int16_t code, const std::array<std::string_view, 3>& texts) {
+std::string ItemLine(int item, std::int16_t code, const TicketDescription& description) {
     const bool isGeometry = item >= kItemTicketLength && item <= kItemBlackMarkOffset;
     if (code == kCodeFirst || code == kCodeSecond) {
         std::string line = code == kCodeFirst ? "A99" : "A88";
         if (isGeometry) {
-            if (code == kCodeFirst) line += texts[static_cast<std::size_t>(item - kItemTicketLength)];
+            if (code == kCodeFirst) line += description.DistanceText(item);
             return line;
         }
-        const FlagCommandRow* row = item == kItemBaudRate ? nullptr : FindFlagRow(item, code);
-        if (row != nullptr) {
-            line += FlagItemCaption(item);
+        const SwitchChoice* choice = item == kItemBaudRate ? nullptr : FindSwitchChoice(item, code);
+        if (choice != nullptr) {
+            line += ItemCaption(item);
             line += kCaptionGap;
-            line += row->caption;
+            line += choice->caption;
         }
         return line;
     }
     if (code == kCodeNone) return "B0";
     if (code >= 1 && code <= 8) {
         return "A" + std::to_string(code) + std::string(kBaudCaption) + std::string(kCaptionGap) +
-               std::string(FindFlagRow(kItemBaudRate, code)->choiceText);
+               std::string(FindSwitchChoice(kItemBaudRate, code)->choiceText);
     }
     return {};
 }
@@ -64,20 +64,71 @@ std::optional<std::int16_t> StateDigits(std::string_view text) {
     return static_cast<std::int16_t>(RoundHalfEven(NumericValue(number)));
 }
 
+bool HoldsControlCharacter(std::string_view line) {
+    for (char c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    }
+    return false;
+}
+
+std::size_t CodeSlot(int item) {
+    if (item < kFirstItem || item > kLastItem) throw std::out_of_range("item outside 1 to 11");
+    return static_cast<std::size_t>(item);
+}
+
+std::size_t DistanceSlot(int item) {
+    if (item < kItemTicketLength || item > kItemBlackMarkOffset) {
+        throw std::out_of_range("distance item outside 7 to 9");
+    }
+    return static_cast<std::size_t>(item - kItemTicketLength);
+}
+
 }  // namespace
 
-std::string BuildTicketDescription(const std::array<std::int16_t, TicketSelection::kSlots>& itemState,
-                                   std::string_view text3, std::string_view text4, std::string_view text5) {
-    const std::array<std::string_view, 3> texts{text3, text4, text5};
-    std::string description(kTicketMarker);
-    description += kLineEnd;
-    for (int item = kFirstItem; item <= kLastItem; ++item) {
-        const std::string line = ItemLine(item, itemState[static_cast<std::size_t>(item)], texts);
-        if (line.empty()) continue;
-        description += line;
-        description += kLineEnd;
+TicketDescription::TicketDescription() {
+    for (const TicketDistance& distance : TicketDistances()) {
+        m_distanceTexts[DistanceSlot(distance.item)] = std::string(distance.initialText);
     }
-    return description;
+}
+
+std::int16_t TicketDescription::Code(int item) const {
+    return m_codes[CodeSlot(item)];
+}
+
+void TicketDescription::SetCode(int item, std::int16_t code) {
+    m_codes[CodeSlot(item)] = code;
+}
+
+int TicketDescription::RecordedCount() const {
+    int recorded = 0;
+    for (int item = kFirstItem; item <= kLastItem; ++item) {
+        if (Code(item) != kCodeNone) ++recorded;
+    }
+    return recorded;
+}
+
+const std::string& TicketDescription::DistanceText(int item) const {
+    return m_distanceTexts[DistanceSlot(item)];
+}
+
+void TicketDescription::SetDistanceText(int item, std::string text) {
+    m_distanceTexts[DistanceSlot(item)] = std::move(text);
+}
+
+void TicketDescription::ClearCodes() {
+    m_codes.fill(kCodeNone);
+}
+
+std::string BuildTicketDescription(const TicketDescription& description) {
+    std::string text(kTicketMarker);
+    text += kLineEnd;
+    for (int item = kFirstItem; item <= kLastItem; ++item) {
+        const std::string line = ItemLine(item, description.Code(item), description);
+        if (line.empty()) continue;
+        text += line;
+        text += kLineEnd;
+    }
+    return text;
 }
 
 std::vector<std::string> SplitTicketLines(std::string_view text, std::size_t maxLines) {
@@ -96,7 +147,7 @@ std::vector<std::string> SplitTicketLines(std::string_view text, std::size_t max
     return lines;
 }
 
-TicketReadOutcome ApplyTicketLines(const std::vector<std::string>& lines, TicketSelection& selection) {
+TicketReadOutcome ApplyTicketLines(const std::vector<std::string>& lines, TicketDescription& description) {
     for (std::size_t i = 0; i < lines.size() && i < kTicketLines; ++i) {
         const std::string& line = lines[i];
         const int item = static_cast<int>(i);
@@ -104,24 +155,21 @@ TicketReadOutcome ApplyTicketLines(const std::vector<std::string>& lines, Ticket
             if (line != kTicketMarker) return TicketReadOutcome::Refused;
             continue;
         }
-        if (line.empty()) return TicketReadOutcome::Refused;
+        if (line.empty() || HoldsControlCharacter(line)) return TicketReadOutcome::Refused;
         if (line[0] == 'A') {
             const std::size_t digitCount = item == kItemBaudRate ? 1 : 2;
             const auto code = StateDigits(std::string_view(line).substr(1, digitCount));
             if (!code) return TicketReadOutcome::Refused;
-            selection.SetItemState(item, *code);
-            if (item >= kItemTicketLength && item <= kItemBlackMarkOffset) {
-                selection.SetGeometryText(item, line.size() > 3 ? line.substr(3) : std::string());
+            description.SetCode(item, *code);
+            if (FindDistance(item) != nullptr) {
+                description.SetDistanceText(item, line.size() > 3 ? line.substr(3) : std::string());
             }
         } else if (line[0] == 'B') {
-            selection.SetItemState(item, kCodeNone);
+            description.SetCode(item, kCodeNone);
         } else {
             return TicketReadOutcome::Refused;
         }
-        if (item == kItemBaudRate) {
-            selection.ShowItemStates();
-            return TicketReadOutcome::Complete;
-        }
+        if (item == kItemBaudRate) return TicketReadOutcome::Complete;
     }
     return TicketReadOutcome::Ended;
 }

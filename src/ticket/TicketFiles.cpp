@@ -33,7 +33,7 @@ bool WriteTicketText(const std::filesystem::path& path, std::string_view text) {
     return ReplaceFileContents(path, {data, bytes.size()});
 }
 
-TicketReadOutcome ReadTicketBytes(std::string_view bytes, TicketSelection& selection) {
+TicketReadOutcome ReadTicketBytes(std::string_view bytes, TicketDescription& description) {
     // Lines are cut on the file's own bytes (CR and LF never occur inside a GBK character), then each
     // line is converted, so a byte that is not GBK cannot swallow a line end. A line longer than any
     // description holds (or cut by the read limit) is refused where it stands: an empty line is.
@@ -46,14 +46,14 @@ TicketReadOutcome ReadTicketBytes(std::string_view bytes, TicketSelection& selec
         }
         lines[i] = FromAnsi(lines[i]);
     }
-    return ApplyTicketLines(lines, selection);
+    return ApplyTicketLines(lines, description);
 }
 
-TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection& selection) {
+TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketDescription& description) {
     const FileReadResult read = ReadFileStart(path, kTicketReadLimit);
     if (read.status != FileReadStatus::Read) return TicketFileRead::Unreadable;
     const std::string bytes(read.bytes.begin(), read.bytes.end());
-    switch (ReadTicketBytes(bytes, selection)) {
+    switch (ReadTicketBytes(bytes, description)) {
         case TicketReadOutcome::Complete:
             return TicketFileRead::Complete;
         case TicketReadOutcome::Ended:
@@ -62,64 +62,6 @@ TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection
             return TicketFileRead::Refused;
     }
     return TicketFileRead::Refused;
-}
-
-bool SaveTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
-                    std::string_view text) {
-    fileDialog.fileName.clear();
-    fileDialog.filter = kTicketFileFilter;
-    dialogs.ShowSave(fileDialog);
-    if (fileDialog.fileName.empty()) return false;
-    if (!WriteTicketText(PathFromUtf8(fileDialog.fileName), text)) {
-        dialogs.Message(kMsgSaveFailed);
-        return false;
-    }
-    dialogs.Message(kMsgSaved);
-    selection.TakeSnapshot();
-    return true;
-}
-
-void OpenTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
-                    std::string& text1) {
-    text1.clear();
-    fileDialog.title = kOpenDialogTitle;
-    fileDialog.filter = kTicketFileFilter;
-    dialogs.ShowOpen(fileDialog);
-    if (fileDialog.fileName.empty()) {
-        dialogs.ShowMessage(MessageRequest{std::string(kMsgSelectFile), std::string(kTitleTips),
-                                           MessageButtons::Ok, MessageIcon::None});
-        return;
-    }
-    const std::filesystem::path path = PathFromUtf8(fileDialog.fileName);
-    if (ReadFileStart(path, 0).status != FileReadStatus::Read) {
-        dialogs.Message(kMsgCannotOpenFile);
-        return;
-    }
-    selection.SetLabel12(FileNameOfPath(fileDialog.fileName));
-    switch (ReadTicketFile(path, selection)) {
-        case TicketFileRead::Complete:
-        case TicketFileRead::Ended:
-            break;
-        case TicketFileRead::Refused:
-            dialogs.Message(kMsgFileRefused);
-            break;
-        case TicketFileRead::Unreadable:
-            dialogs.Message(kMsgCannotOpenFile);
-            break;
-    }
-}
-
-void Command20_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog) {
-    SaveTicketFile(selection, dialogs, fileDialog,
-                   BuildTicketDescription(selection.ItemStates(), selection.Text3(), selection.Text4(),
-                                          selection.Text5()));
-}
-
-void Command21_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
-                     std::string& text1) {
-    selection.ResetSelection();
-    OpenTicketFile(selection, dialogs, fileDialog, text1);
-    selection.TakeSnapshot();
 }
 
 }  // namespace qvset

@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "seams/Dialogs.h"
-#include "settings/TicketSelection.h"
 #include "ticket/TicketDescription.h"
 
 namespace qvset {
@@ -33,37 +31,14 @@ bool WriteTicketText(const std::filesystem::path& path, std::string_view text);
 
 enum class TicketFileRead { Complete, Ended, Refused, Unreadable };
 
-// Applies the bytes of a description file (GBK, from its start) to the selection: its lines as
+// Applies the bytes of a description file (GBK, from its start) to the description: its lines as
 // ApplyTicketLines reads them, a line longer than kMostTicketLineBytes refused like a wrong one.
-TicketReadOutcome ReadTicketBytes(std::string_view bytes, TicketSelection& selection);
+TicketReadOutcome ReadTicketBytes(std::string_view bytes, TicketDescription& description);
 
-// Reads a description file into the selection with ApplyTicketLines (Unreadable: nothing applied).
+// Reads a description file into the description with ApplyTicketLines (Unreadable: nothing applied).
 // Only the start of the file that can hold the twelve lines is read; anything but a regular file (a
 // folder, a device, a FIFO) is Unreadable at once, and a line longer than kMostTicketLineBytes is
 // Refused like any other line that does not fit.
-TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketSelection& selection);
-
-// Asks for a file name with the save dialog (its name emptied and its filter set first; its title left
-// as the last dialog set it) and writes the text with WriteTicketText. Cancelled: nothing written or
-// shown. Written: "保存成功" and the snapshot of the selection is taken. Failed: "保存失败", the earlier
-// file and the snapshot are kept. True when written.
-bool SaveTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
-                    std::string_view text);
-
-// Empties Text1 (the tuning pause), asks for a file with the open dialog (title "Open txt File SA", the
-// filter set, the last name kept) and reads it into the selection: Label12 takes the file name, the
-// items and geometry texts take the file's lines, and the buttons are lit once all eleven item lines
-// were read. No name: "Please select file" (title "Tips"). A file that cannot be read: "文件无法打开",
-// and Label12 stays as it was. A refused marker or item line: "文件不符合要求，不能打开", with the lines
-// before it applied.
-void OpenTicketFile(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
-                    std::string& text1);
-
-// "保存票样": SaveTicketFile of BuildTicketDescription of the selection.
-void Command20_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog);
-
-// "打开票样": ResetSelection, OpenTicketFile, then the snapshot, whatever the outcome.
-void Command21_Click(TicketSelection& selection, Dialogs& dialogs, FileDialogState& fileDialog,
-                     std::string& text1);
+TicketFileRead ReadTicketFile(const std::filesystem::path& path, TicketDescription& description);
 
 }  // namespace qvset

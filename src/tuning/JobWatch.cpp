@@ -1,7 +1,5 @@
 #include "tuning/JobWatch.h"
 
-#include <algorithm>
-
 namespace qvset {
 namespace {
 
@@ -30,9 +28,9 @@ void JobWatch::ClearQueueEntry(std::size_t index) {
     m_queueSeen[index] = 0;
 }
 
-void JobWatch::SetLabel8(std::string_view caption) {
-    m_label8 = std::string(caption);
-    if (m_label8Listener) m_label8Listener(m_label8);
+void JobWatch::SetCaption(std::string_view caption) {
+    m_caption = std::string(caption);
+    if (m_captionListener) m_captionListener(m_caption);
 }
 
 void JobWatch::LockRunButtons() {
@@ -43,12 +41,6 @@ void JobWatch::LockRunButtons() {
 void JobWatch::UnlockRunButtons() {
     m_buttonsEnabled = true;
     if (m_buttonsListener) m_buttonsListener(true);
-}
-
-bool JobWatch::IsButtonEnabled(std::string_view name) const {
-    const bool isRunButton =
-        std::find(kRunButtonNames.begin(), kRunButtonNames.end(), name) != kRunButtonNames.end();
-    return !isRunButton || m_buttonsEnabled;
 }
 
 void JobWatch::InspectQueue(std::size_t index) {
@@ -70,7 +62,7 @@ void JobWatch::EndRun(std::string_view caption) {
     m_runTicks = 0;
     m_runKind = kRunNone;
     UnlockRunButtons();
-    SetLabel8(caption);
+    SetCaption(caption);
 }
 
 WatchOutcome JobWatch::Tick() {
@@ -83,27 +75,27 @@ WatchOutcome JobWatch::Tick() {
     if (m_runPhase >= kLastPhase) m_runPhase = 0;
     // Phases 1 to 4 have their own caption; phase 5 wraps to 0 and repeats the longest one.
     const std::size_t step = m_runPhase == 0 ? 3 : static_cast<std::size_t>(m_runPhase - 1);
-    SetLabel8(kProgressCaptions[step]);
+    SetCaption(kProgressCaptions[step]);
 
     InspectQueue(kRunQueueIndex);
     const RunSeconds seconds = SecondsOf(m_runKind);
     if (m_queueState[kRunQueueIndex] != 0 || m_queueSeen[kRunQueueIndex] != 0) {
         m_queueSeen[kRunQueueIndex] = 1;
         if (m_runTicks == seconds.check) {
-            EndRun(kLabel8Failed);
+            EndRun(kWatchCaptionFailed);
             m_dialogs.Message(kMsgPrinterOffline);
             return WatchOutcome::Failed;
         }
     }
     if (m_runTicks == seconds.end) {
-        EndRun(kLabel8Done);
+        EndRun(kWatchCaptionDone);
         return WatchOutcome::Done;
     }
     return WatchOutcome::Watching;
 }
 
-void JobWatch::Command15_Click() {
-    EndRun(kLabel8Done);
+void JobWatch::Rest() {
+    EndRun(kWatchCaptionDone);
 }
 
 }  // namespace qvset

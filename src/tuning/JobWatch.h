@@ -16,16 +16,11 @@ inline constexpr std::int16_t kRunNone = 0;
 inline constexpr std::int16_t kRunSingleMode = 88;
 inline constexpr std::int16_t kRunAllModes = 99;
 
-// Captions of Label8.
-inline constexpr std::string_view kLabel8Initial = "完成.....";
-inline constexpr std::string_view kLabel8Done = "完成...";
-inline constexpr std::string_view kLabel8Failed = "设置失败...";
+// The run's caption: at start-up, once a run is done, once it failed.
+inline constexpr std::string_view kWatchCaptionInitial = "完成.....";
+inline constexpr std::string_view kWatchCaptionDone = "完成...";
+inline constexpr std::string_view kWatchCaptionFailed = "设置失败...";
 inline constexpr std::string_view kMsgPrinterOffline = "请检查打印机是否脱机,请重启打印机";
-
-// The buttons that send to the printer, disabled while a run is watched; in lock order.
-inline constexpr std::array<std::string_view, 13> kRunButtonNames = {
-    "Command3",  "Command8",  "Command1", "Command14", "Command12", "Command5", "Command10",
-    "Command11", "Command13", "Command7", "Command4",  "Command9",  "Command6"};
 
 // What one tick found.
 enum class WatchOutcome {
@@ -36,10 +31,11 @@ enum class WatchOutcome {
 };
 
 // Follows a tuning run through the current printer's queue, one Tick() a second. A run sets RunKind
-// (88 or 99), clears the queue entries at index 1 and locks the run buttons; the watch then animates
-// Label8, inspects the queue and, at the check second (5 or 10), fails the run when a document is
-// waiting or was seen and not cleared; otherwise the run is done at the end second (27 or 68). Either
-// way the buttons are unlocked. Command15 ("Rest") ends a watch at once as done.
+// (88 or 99), clears the queue entries at index 1 and locks the run buttons (every button that sends to
+// the printer); the watch then animates the run's caption, inspects the queue and, at the check second
+// (5 or 10), fails the run when a document is waiting or was seen and not cleared; otherwise the run
+// is done at the end second (27 or 68). Either way the buttons are unlocked. Rest() ends a watch at
+// once as done.
 class JobWatch {
   public:
     static constexpr std::size_t kQueueEntries = 11;
@@ -47,17 +43,15 @@ class JobWatch {
 
     JobWatch(Spooler& spooler, Dialogs& dialogs);
 
-    // Called whenever Label8 gets a caption, so that the window repaints it at once.
-    void OnLabel8(std::function<void(const std::string&)> listener) {
-        m_label8Listener = std::move(listener);
-    }
+    // Called whenever the run's caption is set, so that the window repaints it at once.
+    void OnCaption(std::function<void(const std::string&)> listener) { m_captionListener = std::move(listener); }
     // Called after the run buttons were disabled (false) or enabled (true) together.
     void OnRunButtons(std::function<void(bool enabled)> listener) { m_buttonsListener = std::move(listener); }
 
-    // One tick of Timer1 (the window sets Labtime itself).
+    // One second of the watch (the window's timer tick; the window shows the clock itself).
     WatchOutcome Tick();
     // "Rest": ends the watch at once as done, without a message.
-    void Command15_Click();
+    void Rest();
 
     // Counts the documents waiting on the current printer and updates QueueState/QueueSeen[index]:
     // one document -> state 1; several -> state 99; none -> both cleared when both were 1.
@@ -66,7 +60,7 @@ class JobWatch {
     // Used by the tuning runs when they start.
     void SetRunKind(std::int16_t kind) { m_runKind = kind; }
     void ClearQueueEntry(std::size_t index);
-    void SetLabel8(std::string_view caption);
+    void SetCaption(std::string_view caption);
     void LockRunButtons();
     void UnlockRunButtons();
 
@@ -75,25 +69,22 @@ class JobWatch {
     std::int16_t RunPhase() const { return m_runPhase; }
     const std::array<std::int16_t, kQueueEntries>& QueueState() const { return m_queueState; }
     const std::array<std::int16_t, kQueueEntries>& QueueSeen() const { return m_queueSeen; }
-    const std::string& Label8() const { return m_label8; }
+    const std::string& Caption() const { return m_caption; }
     bool RunButtonsEnabled() const { return m_buttonsEnabled; }
-    // Whether a run button (by control name) is enabled as far as the watch is concerned; buttons that
-    // are not run buttons are always enabled here.
-    bool IsButtonEnabled(std::string_view name) const;
 
   private:
     void EndRun(std::string_view caption);
 
     Spooler& m_spooler;
     Dialogs& m_dialogs;
-    std::function<void(const std::string&)> m_label8Listener;
+    std::function<void(const std::string&)> m_captionListener;
     std::function<void(bool)> m_buttonsListener;
     std::int16_t m_runKind = kRunNone;
     std::int16_t m_runTicks = 0;
     std::int16_t m_runPhase = 0;
     std::array<std::int16_t, kQueueEntries> m_queueState{};
     std::array<std::int16_t, kQueueEntries> m_queueSeen{};
-    std::string m_label8{kLabel8Initial};
+    std::string m_caption{kWatchCaptionInitial};
     bool m_buttonsEnabled = true;
 };
 

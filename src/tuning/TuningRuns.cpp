@@ -13,23 +13,26 @@ constexpr std::string_view kCaptionFourDots = "正在设置....";
 constexpr int kSettlePauseMs = 2500;
 constexpr int kAfterStorePauseMs = 2000;
 constexpr int kHighestValueByte = 255;
+constexpr std::string_view kHighestModeValue = "40";
+constexpr double kHighestModeNumber = 40;
+constexpr int kModeValueEntries = 50;
 
 // Steps shared by both runs once the buttons are locked: captions, the store job and the pauses that
 // give the printer time to keep the values.
-void StoreValues(TuningSession& session, const ModeValues& values, std::string_view text1) {
+void StoreValues(TuningSession& session, const ModeValues& values, std::string_view extraPause) {
     JobWatch& watch = session.watch;
-    watch.SetLabel8(kCaptionThreeDots);
+    watch.SetCaption(kCaptionThreeDots);
     session.pause.Wait(kSettlePauseMs);
-    watch.SetLabel8(kCaptionFourDots);
+    watch.SetCaption(kCaptionFourDots);
     session.channel.SendBytes(BuildStoreJob(values));
     session.pause.Wait(kAfterStorePauseMs);
-    watch.SetLabel8(kCaptionTwoDots);
+    watch.SetCaption(kCaptionTwoDots);
     session.pause.Wait(kSettlePauseMs);
-    watch.SetLabel8(kCaptionThreeDots);
+    watch.SetCaption(kCaptionThreeDots);
     session.pause.Wait(kSettlePauseMs);
-    const int extra = ExtraPauseOf(text1);
+    const int extra = ExtraPauseOf(extraPause);
     if (extra > 0) session.pause.Wait(extra);
-    watch.SetLabel8(kCaptionFourDots);
+    watch.SetCaption(kCaptionFourDots);
 }
 
 std::optional<ModeValues> CheckValues(TuningSession& session, const ModeCaptions& captions) {
@@ -61,8 +64,18 @@ std::optional<ModeValues> ReadModeValues(const ModeCaptions& captions) {
     return ModeValues{*high, *standard, *fine};
 }
 
-int ExtraPauseOf(std::string_view text1) {
-    const double rounded = RoundHalfEven(NumericValue(text1));
+std::string ClampModeValue(std::string_view text) {
+    return NumericValue(text) > kHighestModeNumber ? std::string(kHighestModeValue) : std::string(text);
+}
+
+std::vector<std::string> ModeValueEntries() {
+    std::vector<std::string> entries;
+    for (int i = 1; i <= kModeValueEntries; ++i) entries.push_back(std::to_string(i));
+    return entries;
+}
+
+int ExtraPauseOf(std::string_view extraPause) {
+    const double rounded = RoundHalfEven(NumericValue(extraPause));
     if (!(rounded > 0)) return 0;  // also a text without a number
     if (rounded >= kMaxExtraPauseMs) return kMaxExtraPauseMs;
     return static_cast<int>(rounded);
@@ -75,15 +88,15 @@ void PrintAlignmentSample(PrintChannel& channel, const std::int16_t& v, std::uin
     channel.SendHex(AlignmentBarRow());
 }
 
-bool SingleModeRun(TuningSession& session, const ModeCaptions& captions, std::string_view text1) {
+bool SingleModeRun(TuningSession& session, const ModeCaptions& captions, std::string_view extraPause) {
     const auto values = CheckValues(session, captions);
     if (!values) return false;
     JobWatch& watch = session.watch;
     watch.SetRunKind(kRunSingleMode);
     watch.ClearQueueEntry(JobWatch::kRunQueueIndex);
-    watch.SetLabel8(kCaptionTwoDots);
+    watch.SetCaption(kCaptionTwoDots);
     watch.LockRunButtons();
-    StoreValues(session, *values, text1);
+    StoreValues(session, *values, extraPause);
     // The samples of the high-speed test window: h-4..h+4 in the middle, cut at 1 and 40 at the ends.
     for (int v : TestWindow(values->highSpeed)) {
         const auto sample = static_cast<std::int16_t>(v);
@@ -92,15 +105,15 @@ bool SingleModeRun(TuningSession& session, const ModeCaptions& captions, std::st
     return true;
 }
 
-bool AllModesRun(TuningSession& session, const ModeCaptions& captions, std::string_view text1) {
+bool AllModesRun(TuningSession& session, const ModeCaptions& captions, std::string_view extraPause) {
     const auto values = CheckValues(session, captions);
     if (!values) return false;
     JobWatch& watch = session.watch;
     watch.SetRunKind(kRunAllModes);
-    watch.SetLabel8(kCaptionTwoDots);
+    watch.SetCaption(kCaptionTwoDots);
     watch.ClearQueueEntry(JobWatch::kRunQueueIndex);
     watch.LockRunButtons();
-    StoreValues(session, *values, text1);
+    StoreValues(session, *values, extraPause);
     session.channel.SendBytes(BuildTestPage(*values));
     return true;
 }

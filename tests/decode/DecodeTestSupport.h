@@ -62,14 +62,14 @@ inline std::vector<CommandKind> KindsOf(const std::vector<DecodedCommand>& entri
 // threshold not recorded.
 inline std::vector<std::uint8_t> TypicalBatch() {
     RecordingPrinter printer;
-    TicketSelection selection;
+    TicketDescription description;
     for (auto [item, code] : std::initializer_list<std::pair<int, std::int16_t>>{
              {1, 99}, {2, 88}, {4, 99}, {5, 99}, {6, 88}, {7, 99}, {9, 99}, {11, 3}}) {
-        selection.SetItemState(item, code);
+        description.SetCode(item, code);
     }
-    selection.SetText3("152");
-    selection.SetText5("27");
-    EXPECT_TRUE(Command19_Click(selection, printer.channel));
+    description.SetDistanceText(kItemTicketLength, "152");
+    description.SetDistanceText(kItemBlackMarkOffset, "27");
+    EXPECT_FALSE(SendTicket(printer.channel, description).Refused());
     return printer.Documents().at(0);
 }
 

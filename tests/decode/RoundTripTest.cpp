@@ -335,11 +335,11 @@ TEST(ParameterRoundTrip, AnEditedTableIsNotTheFactoryOne) {
 
 TEST(BatchRoundTrip, EveryItemComesBackInItemOrder) {
     testing::RecordingPrinter printer;
-    TicketSelection selection;
+    TicketDescription description;
     const std::pair<int, std::int16_t> recorded[] = {{1, 99}, {2, 99}, {3, 88}, {4, 88},  {5, 99}, {6, 88},
                                                      {7, 99}, {8, 99}, {9, 99}, {10, 99}, {11, 8}};
-    for (const auto& [item, code] : recorded) selection.SetItemState(item, code);
-    ASSERT_TRUE(Command19_Click(selection, printer.channel));
+    for (const auto& [item, code] : recorded) description.SetCode(item, code);
+    ASSERT_FALSE(SendTicket(printer.channel, description).Refused());
     const auto documents = printer.Documents();
     ASSERT_EQ(documents.size(), 1u);
     const auto entries = DecodeCovering(documents[0]);

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "WindowLogicFixture.h"
+#include "forms/RunButtons.h"
 #include "printer/HexCodec.h"
 
 namespace qvset::forms::testing {

@@ -4,21 +4,20 @@
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
 #include "settings/BatchSend.h"
-#include "settings/SettingsClicks.h"
+#include "forms/SelectionHandlers.h"
+#include "support/Descriptions.h"
 #include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset {
 namespace {
 
-using Names = std::vector<std::string>;
-using States = std::array<std::int16_t, TicketSelection::kSlots>;
+using namespace qvset::forms;
 
-States Recorded(std::initializer_list<std::pair<int, std::int16_t>> codes) {
-    States states{};
-    for (const auto& [item, code] : codes) states[static_cast<std::size_t>(item)] = code;
-    return states;
-}
+using Names = std::vector<std::string>;
+using States = TicketDescription;
+using testing::Recorded;
+using testing::WithTexts;
 
 TEST(BuildBatchCommand, JoinsTheRecordedPartsInItemOrder) {
     struct Case {
@@ -61,7 +60,7 @@ TEST(BuildBatchCommand, JoinsTheRecordedPartsInItemOrder) {
          "1B42011B4215"},
     };
     for (const auto& c : cases) {
-        const auto batch = BuildBatchCommand(c.states, c.text3, c.text4, c.text5);
+        const auto batch = BuildBatchCommand(WithTexts(c.states, c.text3, c.text4, c.text5));
         ASSERT_TRUE(batch) << c.hex;
         EXPECT_EQ(*batch, c.hex);
     }
@@ -70,10 +69,10 @@ TEST(BuildBatchCommand, JoinsTheRecordedPartsInItemOrder) {
 
 TEST(BuildBatchCommand, ValueOutOfRangeRefusesTheWholeBatch) {
     const States states = Recorded({{1, 99}, {8, 99}, {11, 1}});
-    EXPECT_FALSE(BuildBatchCommand(states, "152", "11468.8", "27"));
-    EXPECT_FALSE(BuildBatchCommand(states, "152", "1E999", "27"));
+    EXPECT_FALSE(BuildBatchCommand(WithTexts(states, "152", "11468.8", "27")));
+    EXPECT_FALSE(BuildBatchCommand(WithTexts(states, "152", "1E999", "27")));
     // a value out of range on an item that is not recorded is not read
-    EXPECT_TRUE(BuildBatchCommand(states, "1E999", "35", "99999"));
+    EXPECT_TRUE(BuildBatchCommand(WithTexts(states, "1E999", "35", "99999")));
 }
 
 // Dialogs that also note how many documents had been written when each message was shown.

@@ -30,8 +30,8 @@ TEST(BuildFlagCommand, CodesWithoutAChoiceBuildNothing) {
     for (const auto& c : cases) EXPECT_EQ(BuildFlagCommand(c.item, c.code), "") << c.item << "/" << c.code;
 }
 
-TEST(FlagCommandTable, RunsFromOneToTwentyOneWithoutGapsAndDecodesToThreeBytes) {
-    const auto table = FlagCommandTable();
+TEST(SwitchChoices, RunFromOneToTwentyOneWithoutGapsAndDecodeToThreeBytes) {
+    const auto table = SwitchChoices();
     ASSERT_EQ(table.size(), 21u);
     for (std::size_t i = 0; i < table.size(); ++i) {
         EXPECT_EQ(table[i].n, i + 1);

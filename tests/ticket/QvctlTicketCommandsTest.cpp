@@ -9,6 +9,7 @@
 
 #include "cli/CommandRegistry.h"
 #include "cli/ConsoleDialogs.h"
+#include "forms/SelectionHandlers.h"
 #include "printer/AnsiText.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
@@ -22,6 +23,8 @@ using qvset::testing::ReadFileBytes;
 
 namespace qvset {
 namespace {
+
+using namespace qvset::forms;
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;

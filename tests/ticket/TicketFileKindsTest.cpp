@@ -7,11 +7,14 @@
 #include <fstream>
 #include <random>
 
+#include "forms/SelectionHandlers.h"
 #include "support/RecordingDialogs.h"
 #include "ticket/TicketFiles.h"
 
 namespace qvset {
 namespace {
+
+using namespace qvset::forms;
 
 namespace fs = std::filesystem;
 
@@ -31,7 +34,7 @@ TEST_F(TicketFileKindsTest, FolderFifoAndDevicesAreUnreadableAtOnce) {
     ASSERT_EQ(::mkfifo((folder / "fifo.txt").c_str(), 0600), 0);
     for (const fs::path& path :
          {folder, folder / "fifo.txt", fs::path("/dev/zero"), fs::path("/proc/self/mem")}) {
-        EXPECT_EQ(ReadTicketFile(path, selection), TicketFileRead::Unreadable) << path;
+        EXPECT_EQ(ReadTicketFile(path, selection.Description()), TicketFileRead::Unreadable) << path;
     }
     testing::RecordingDialogs dialogs;
     FileDialogState fileDialog;
@@ -48,7 +51,7 @@ TEST_F(TicketFileKindsTest, ADescriptionFollowedByHundredsOfMegabytesIsReadFromI
         << "KQ605USET1\r\nA99\r\nA88\r\nB0\r\nB0\r\nB0\r\nB0\r\nA99152\r\nB0\r\nB0\r\nB0\r\nA3\r\n";
     fs::resize_file(path, std::uintmax_t{300} << 20);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ReadTicketFile(path, selection), TicketFileRead::Complete);
+    EXPECT_EQ(ReadTicketFile(path, selection.Description()), TicketFileRead::Complete);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(selection.ItemState(1), 99);
     EXPECT_EQ(selection.ItemState(11), 3);
@@ -59,12 +62,12 @@ TEST_F(TicketFileKindsTest, ALineLongerThanAnyDescriptionHoldsRefusesTheFileTher
     const fs::path path = folder / "wide.txt";
     std::ofstream(path, std::ios::binary)
         << "KQ605USET1\r\nA88\r\nA99" << std::string(kMostTicketLineBytes, '7') << "\r\nB0\r\n";
-    EXPECT_EQ(ReadTicketFile(path, selection), TicketFileRead::Refused);
+    EXPECT_EQ(ReadTicketFile(path, selection.Description()), TicketFileRead::Refused);
     EXPECT_EQ(selection.ItemState(1), 88);  // the lines before it stay applied
     EXPECT_EQ(selection.ItemState(2), 0);
     std::ofstream(path, std::ios::binary)
         << "KQ605USET1\r\nA88\r\nA99" << std::string(kMostTicketLineBytes - 3, '7') << "\r\n";
-    EXPECT_EQ(ReadTicketFile(path, selection), TicketFileRead::Ended);  // exactly the longest line
+    EXPECT_EQ(ReadTicketFile(path, selection.Description()), TicketFileRead::Ended);  // exactly the longest line
 }
 
 }  // namespace

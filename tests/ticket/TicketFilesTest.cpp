@@ -5,9 +5,11 @@
 #include <iterator>
 #include <random>
 
+#include "forms/SelectionHandlers.h"
 #include "printer/AnsiText.h"
 #include "settings/FlagCommands.h"
-#include "settings/PanelButtons.h"
+#include "forms/PanelButtons.h"
+#include "support/Descriptions.h"
 #include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
 #include "support/TypicalTicket.h"
@@ -19,6 +21,8 @@ using qvset::testing::WriteFileBytes;
 
 namespace qvset {
 namespace {
+
+using namespace qvset::forms;
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
@@ -66,22 +70,22 @@ class TicketFilesTest : public ::testing::Test {
 
 TEST_F(TicketFilesTest, TypicalSelectionBuildsItsTwelveLines) {
     RecordTypical();
-    EXPECT_EQ(BuildTicketDescription(selection.ItemStates(), "152", "35", "27"), kTypicalTicket);
+    EXPECT_EQ(BuildTicketDescription(testing::WithTexts(selection.Description(), "152", "35", "27")), kTypicalTicket);
 }
 
 TEST_F(TicketFilesTest, EmptySelectionAndUnknownCodes) {
-    std::array<std::int16_t, TicketSelection::kSlots> states{};
+    TicketDescription states;
     std::string expected = "KQ605USET1\r\n";
     for (int i = 0; i < 11; ++i) expected += "B0\r\n";
-    EXPECT_EQ(BuildTicketDescription(states, "", "", ""), expected);
+    EXPECT_EQ(BuildTicketDescription(testing::WithTexts(states, "", "", "")), expected);
     // codes no button records: 5 on item 2 is a baud line, 100 and -1 write no line; 88 on the
     // geometry items and 99 or 88 on the baud item carry no text
-    states[2] = 5;
-    states[3] = 100;
-    states[4] = -1;
-    states[7] = 88;
-    states[11] = 99;
-    EXPECT_EQ(BuildTicketDescription(states, "152", "35", "27"),
+    states.SetCode(2, 5);
+    states.SetCode(3, 100);
+    states.SetCode(4, -1);
+    states.SetCode(7, 88);
+    states.SetCode(11, 99);
+    EXPECT_EQ(BuildTicketDescription(testing::WithTexts(states, "152", "35", "27")),
               "KQ605USET1\r\nB0\r\nA5串口波特率    9600*24\r\nB0\r\nB0\r\nA88\r\nB0\r\nB0\r\nB0\r\nA99\r\n");
 }
 

@@ -5,11 +5,13 @@
 #include "printer/PrintChannel.h"
 #include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
-#include "ticket/GeometryClicks.h"
+#include "forms/SelectionHandlers.h"
 #include "ticket/TicketGeometry.h"
 
 namespace qvset {
 namespace {
+
+using namespace qvset::forms;
 
 using Names = std::vector<std::string>;
 

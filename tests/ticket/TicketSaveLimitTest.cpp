@@ -8,6 +8,7 @@
 #include <iterator>
 #include <random>
 
+#include "forms/SelectionHandlers.h"
 #include "printer/AnsiText.h"
 #include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
@@ -17,6 +18,8 @@ using qvset::testing::ReadFileBytes;
 
 namespace qvset {
 namespace {
+
+using namespace qvset::forms;
 
 namespace fs = std::filesystem;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "forms/RunButtons.h"
 #include "tuning/JobWatch.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
@@ -10,7 +11,7 @@ namespace {
 class JobWatchTest : public ::testing::Test {
   protected:
     JobWatchTest() : spooler({{"QV640", "QV6", "USB001"}}), watch(spooler, dialogs) {
-        watch.OnLabel8([this](const std::string& caption) { captions.push_back(caption); });
+        watch.OnCaption([this](const std::string& caption) { captions.push_back(caption); });
         watch.OnRunButtons([this](bool enabled) { buttonChanges.push_back(enabled); });
     }
 
@@ -33,7 +34,7 @@ class JobWatchTest : public ::testing::Test {
         EXPECT_EQ(watch.RunKind(), kRunNone);
         EXPECT_EQ(watch.RunTicks(), 0);
         EXPECT_EQ(watch.RunPhase(), 0);
-        EXPECT_EQ(watch.Label8(), caption);
+        EXPECT_EQ(watch.Caption(), caption);
         EXPECT_TRUE(watch.RunButtonsEnabled());
         EXPECT_EQ(buttonChanges.back(), true);
     }
@@ -48,7 +49,7 @@ class JobWatchTest : public ::testing::Test {
 TEST_F(JobWatchTest, AnIdleWatchCountsNothingAndLeavesLabel8Alone) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(watch.Tick(), WatchOutcome::Idle);
     EXPECT_EQ(watch.RunTicks(), 0);
-    EXPECT_EQ(watch.Label8(), "完成.....");
+    EXPECT_EQ(watch.Caption(), "完成.....");
     EXPECT_TRUE(captions.empty());
     EXPECT_EQ(spooler.QueueInspections(), 0);
 }
@@ -59,14 +60,19 @@ const std::vector<std::string_view> kThirteenRunButtons = {
     "Command11", "Command13", "Command7", "Command4",  "Command9",  "Command6"};
 
 TEST_F(JobWatchTest, LockingDisablesTheThirteenRunButtonsTogether) {
+    using forms::kRunButtonNames;
     EXPECT_EQ(std::vector<std::string_view>(kRunButtonNames.begin(), kRunButtonNames.end()),
               kThirteenRunButtons);
+    // A button is enabled unless it is a run button and the watch holds the run buttons locked.
+    const auto isButtonEnabled = [this](std::string_view name) {
+        return !forms::IsRunButton(name) || watch.RunButtonsEnabled();
+    };
     watch.LockRunButtons();
-    for (auto name : kThirteenRunButtons) EXPECT_FALSE(watch.IsButtonEnabled(name)) << name;
-    EXPECT_TRUE(watch.IsButtonEnabled("Command17"));
-    EXPECT_TRUE(watch.IsButtonEnabled("Command15"));
+    for (auto name : kThirteenRunButtons) EXPECT_FALSE(isButtonEnabled(name)) << name;
+    EXPECT_TRUE(isButtonEnabled("Command17"));
+    EXPECT_TRUE(isButtonEnabled("Command15"));
     watch.UnlockRunButtons();
-    for (auto name : kThirteenRunButtons) EXPECT_TRUE(watch.IsButtonEnabled(name)) << name;
+    for (auto name : kThirteenRunButtons) EXPECT_TRUE(isButtonEnabled(name)) << name;
     EXPECT_EQ(buttonChanges, (std::vector<bool>{false, true}));
 }
 
@@ -144,7 +150,7 @@ TEST_F(JobWatchTest, AnAllModesRunChecksAtSecond10AndEndsAt68) {
 TEST_F(JobWatchTest, RestEndsARunAtOnceAsDoneWithoutAMessage) {
     StartRun(kRunAllModes);
     TickWatching(3, 5);
-    watch.Command15_Click();
+    watch.Rest();
     ExpectEndedWith("完成...");
     EXPECT_TRUE(dialogs.Messages().empty());
     EXPECT_EQ(watch.Tick(), WatchOutcome::Idle);

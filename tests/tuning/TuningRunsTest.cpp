@@ -19,7 +19,7 @@ class TuningRunsTest : public ::testing::Test {
           channel(spooler, dialogs, "."),
           watch(spooler, dialogs),
           session{channel, pause, dialogs, watch} {
-        watch.OnLabel8([this](const std::string& caption) { captions.push_back(caption); });
+        watch.OnCaption([this](const std::string& caption) { captions.push_back(caption); });
     }
 
     std::string DocumentHex(std::size_t index) const { return Hex(spooler.Documents().at(index).bytes); }
@@ -93,7 +93,7 @@ std::vector<std::string> StepsBeforePrinting(const std::string& pauseEntry) {
 
 TEST_F(TuningRunsTest, SingleModeRunStepsAreCaptionsPausesStoreJobThenTheSamplesInOrder) {
     testing::SequenceLog log(spooler, pause);
-    watch.OnLabel8([&](const std::string& caption) { log.Note("label " + caption); });
+    watch.OnCaption([&](const std::string& caption) { log.Note("label " + caption); });
     ASSERT_TRUE(SingleModeRun(session, {"16", "18", "20"}, "5000"));
     const auto& entries = log.Entries();
     const auto steps = StepsBeforePrinting("wait 5000");
@@ -109,7 +109,7 @@ TEST_F(TuningRunsTest, SingleModeRunStepsAreCaptionsPausesStoreJobThenTheSamples
 
 TEST_F(TuningRunsTest, AllModesRunStepsAreCaptionsPausesStoreJobThenThePage) {
     testing::SequenceLog log(spooler, pause);
-    watch.OnLabel8([&](const std::string& caption) { log.Note("label " + caption); });
+    watch.OnCaption([&](const std::string& caption) { log.Note("label " + caption); });
     ASSERT_TRUE(AllModesRun(session, {"16", "18", "20"}, "1500"));
     auto expected = StepsBeforePrinting("wait 1500");
     expected.push_back(Hex(BuildTestPage({16, 18, 20})));
@@ -185,7 +185,7 @@ TEST_F(TuningRunsTest, AnAllModesRunIsWatchedToItsEndAtSecond68) {
     spooler.SetWaitingCount(0);
     for (int second = 4; second < 68; ++second) ASSERT_EQ(watch.Tick(), WatchOutcome::Watching) << second;
     EXPECT_EQ(watch.Tick(), WatchOutcome::Done);
-    EXPECT_EQ(watch.Label8(), "完成...");
+    EXPECT_EQ(watch.Caption(), "完成...");
     EXPECT_TRUE(watch.RunButtonsEnabled());
     EXPECT_TRUE(dialogs.Messages().empty());
 }

@@ -12,7 +12,7 @@
 #include "tuning/JobWatch.h"
 #include "printer/PrinterSelection.h"
 #include "printer/win/WinSpooler.h"
-#include "settings/SettingsClicks.h"
+#include "forms/SelectionHandlers.h"
 #include "support/VisibleSendButtons.h"
 
 namespace qvset::winapp::testing {

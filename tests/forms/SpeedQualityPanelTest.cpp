@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "tuning/SpeedQualityPanel.h"
+#include "forms/SpeedQualityPanel.h"
+#include "tuning/TuningRuns.h"
 
-namespace qvset {
+namespace qvset::forms {
 namespace {
 
 TEST(SpeedQualityPanelTest, StartsWithHighSpeedAndTheValues16_18_20) {
@@ -69,4 +70,4 @@ TEST(SpeedQualityPanelTest, ClampModeValueCapsNumbersAboveForty) {
 }
 
 }  // namespace
-}  // namespace qvset
+}  // namespace qvset::forms

@@ -1,13 +1,10 @@
-#include "tuning/SpeedQualityPanel.h"
+#include "forms/SpeedQualityPanel.h"
 
-#include "ticket/NumericText.h"
+#include "tuning/TuningRuns.h"
 
-namespace qvset {
+namespace qvset::forms {
 namespace {
 
-constexpr std::string_view kHighestModeValue = "40";
-constexpr double kHighestModeNumber = 40;
-constexpr int kEntryCount = 50;
 constexpr std::string_view kStartHighSpeed = "16";
 constexpr std::string_view kStartStandard = "18";
 constexpr std::string_view kStartFine = "20";
@@ -17,16 +14,6 @@ std::size_t IndexOf(TuningMode mode) {
 }
 
 }  // namespace
-
-std::string ClampModeValue(std::string_view text) {
-    return NumericValue(text) > kHighestModeNumber ? std::string(kHighestModeValue) : std::string(text);
-}
-
-std::vector<std::string> ModeValueEntries() {
-    std::vector<std::string> entries;
-    for (int i = 1; i <= kEntryCount; ++i) entries.push_back(std::to_string(i));
-    return entries;
-}
 
 SpeedQualityPanel::SpeedQualityPanel() {
     SetCaption(TuningMode::HighSpeed, kStartHighSpeed);
@@ -68,7 +55,8 @@ void SpeedQualityPanel::ShowModeValue(TuningMode mode) {
 }
 
 void SpeedQualityPanel::TakeComboValue() {
-    if (NumericValue(m_comboText) > kHighestModeNumber) SetComboText(kHighestModeValue);
+    const std::string clamped = ClampModeValue(m_comboText);
+    if (clamped != m_comboText) SetComboText(clamped);
     m_captions[IndexOf(m_selected)] = m_comboText;
 }
 
@@ -80,4 +68,4 @@ void SpeedQualityPanel::SetCaption(TuningMode mode, std::string_view caption) {
     m_captions[IndexOf(mode)] = std::string(caption);
 }
 
-}  // namespace qvset
+}  // namespace qvset::forms

@@ -1,8 +1,8 @@
-#include "settings/CheckBoxPanel.h"
+#include "forms/CheckBoxPanel.h"
 
 #include <optional>
 
-namespace qvset {
+namespace qvset::forms {
 namespace {
 
 constexpr std::string_view kBaudRateBox = "PrinterBaudrate";
@@ -57,4 +57,4 @@ bool CheckBoxPanel::IsPartnerEnabled(std::string_view checkBox) const {
     return index && m_enabled[*index];
 }
 
-}  // namespace qvset
+}  // namespace qvset::forms

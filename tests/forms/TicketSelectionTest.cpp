@@ -3,13 +3,13 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
-#include "settings/CheckBoxPanel.h"
-#include "settings/SettingsClicks.h"
-#include "settings/TicketSelection.h"
+#include "forms/CheckBoxPanel.h"
+#include "forms/SelectionHandlers.h"
+#include "forms/TicketSelection.h"
 #include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
 
-namespace qvset {
+namespace qvset::forms {
 namespace {
 
 using testing::RecordingDialogs;
@@ -228,4 +228,4 @@ TEST(CheckBoxPanel, TickEnablesAndOnlyTheBaudRateBoxDisablesOnUntick) {
 }
 
 }  // namespace
-}  // namespace qvset
+}  // namespace qvset::forms

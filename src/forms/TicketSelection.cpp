@@ -1,41 +1,22 @@
-#include "settings/TicketSelection.h"
+#include "forms/TicketSelection.h"
 
 #include <stdexcept>
 
-#include "settings/FlagCommands.h"
-#include "settings/PanelButtons.h"
+#include "forms/PanelButtons.h"
 #include "ticket/NumericText.h"
 
-namespace qvset {
+namespace qvset::forms {
 namespace {
 
 std::size_t Slot(int item) {
-    if (item < 0 || item >= static_cast<int>(TicketSelection::kSlots)) {
-        throw std::out_of_range("item slot outside 0 to 20");
-    }
+    if (item < kFirstItem || item > kLastItem) throw std::out_of_range("item outside 1 to 11");
     return static_cast<std::size_t>(item);
-}
-
-std::size_t GeometrySlot(int item) {
-    if (item < kItemTicketLength || item > kItemBlackMarkOffset) {
-        throw std::out_of_range("geometry item outside 7 to 9");
-    }
-    return static_cast<std::size_t>(item - kItemTicketLength);
 }
 
 }  // namespace
 
-TicketSelection::TicketSelection()
-    : m_texts{std::string(kInitialText3), std::string(kInitialText4), std::string(kInitialText5)} {
+TicketSelection::TicketSelection() {
     ResetSelection();
-}
-
-std::int16_t TicketSelection::ItemState(int item) const {
-    return m_itemState[Slot(item)];
-}
-
-void TicketSelection::SetItemState(int item, std::int16_t code) {
-    m_itemState[Slot(item)] = code;
 }
 
 const std::string& TicketSelection::SavedItemState(int item) const {
@@ -58,8 +39,8 @@ bool TicketSelection::HasUnsavedChanges() const {
 void TicketSelection::ResetSelection() {
     m_label12 = kLabel12None;
     m_lit.clear();
+    m_description.ClearCodes();
     for (int item = kFirstItem; item <= kLastItem; ++item) {
-        m_itemState[Slot(item)] = kCodeNone;
         m_savedItemState[Slot(item)] = "0";
     }
 }
@@ -97,16 +78,8 @@ void TicketSelection::Unlight(std::string_view button) {
     if (it != m_lit.end()) m_lit.erase(it);
 }
 
-const std::string& TicketSelection::GeometryText(int item) const {
-    return m_texts[GeometrySlot(item)];
-}
-
-void TicketSelection::SetGeometryText(int item, std::string text) {
-    m_texts[GeometrySlot(item)] = std::move(text);
-}
-
 void TicketSelection::SetBlackMarkStyle(int style) {
     if (style == 1 || style == 2) m_blackMarkStyle = style;
 }
 
-}  // namespace qvset
+}  // namespace qvset::forms

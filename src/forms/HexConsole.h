@@ -1,25 +1,18 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "console/ConsoleText.h"
+#include "printer/PrintChannel.h"
 #include "seams/Dialogs.h"
 #include "seams/Pause.h"
-#include "printer/PrintChannel.h"
 
-namespace qvset {
+namespace qvset::forms {
 
-inline constexpr std::string_view kMsgNotHex = "请输入的数据是16进制的范围";
-
-// Whether a console character is one of the 23 allowed: 0-9, a-f, A-F and the blank.
-bool IsConsoleCharacter(char32_t c);
-
-// The first character (a whole UTF-8 sequence) of a text that is not allowed in the console, if any.
-std::optional<std::string> FirstDisallowedCharacter(std::string_view text);
-
-// The hex console (Frame5) as state: the text of Text2, the tick of Check1 ("选择", table mode) and
-// whether Command9 ("导入出厂值") is enabled. The window paints this state and forwards its events.
+// The hex console (Frame5) as the window's state: the text of Text2, the tick of Check1 ("选择",
+// table mode) and whether Command9 ("导入出厂值") is enabled. The window paints this state and forwards
+// its events; sending is SendConsoleText's.
 class HexConsole {
   public:
     HexConsole(PrintChannel& channel, Pause& pause, Dialogs& dialogs);
@@ -38,9 +31,9 @@ class HexConsole {
     void Check1_Click();
     // "导入出厂值": Text2 becomes the factory table's console text.
     void Command9_Click();
-    // "发送": sends the text without its blanks, framed by SaveCommand and the table pauses in table
-    // mode; then unticks Check1, disables Command9 and empties Text2. An empty text does nothing; a text
-    // of blanks only sends nothing and is cleared the same way.
+    // "发送": sends the text (SendConsoleText, table mode while Check1 is ticked); then unticks Check1,
+    // disables Command9 and empties Text2. An empty text does nothing; a text of blanks only sends
+    // nothing and is cleared the same way.
     void Command6_Click();
     // "保存": SaveCommand alone.
     void Command4_Click();
@@ -58,4 +51,4 @@ class HexConsole {
     bool m_command9Enabled = false;
 };
 
-}  // namespace qvset
+}  // namespace qvset::forms

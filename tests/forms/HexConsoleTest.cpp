@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "console/HexConsole.h"
+#include "forms/HexConsole.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
@@ -8,7 +8,7 @@
 #include "support/SequenceLog.h"
 #include "tuning/ParameterCommands.h"
 
-namespace qvset {
+namespace qvset::forms {
 namespace {
 
 class HexConsoleTest : public ::testing::Test {
@@ -147,4 +147,4 @@ TEST_F(HexConsoleTest, TheConsoleIsClearedEvenWhenThePrinterCannotBeOpened) {
 }
 
 }  // namespace
-}  // namespace qvset
+}  // namespace qvset::forms

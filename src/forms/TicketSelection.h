@@ -6,16 +6,16 @@
 #include <string>
 #include <string_view>
 
-namespace qvset {
+#include "ticket/TicketDescription.h"
+
+namespace qvset::forms {
 
 inline constexpr std::string_view kLabel12None = "无";
-inline constexpr std::string_view kInitialText3 = "152";
-inline constexpr std::string_view kInitialText4 = "35";
-inline constexpr std::string_view kInitialText5 = "27";
 
-// The ticket description (票样) the window shows: the recorded code of every flag item (ItemState),
-// its snapshot at the last reset, open or save (SavedItemState), the lit buttons, the three geometry
-// texts, the black-mark style and the name of the opened description (Label12).
+// The ticket description (票样) as the window holds it: the description itself (ItemState, the recorded
+// code of every item, and the three geometry texts), its snapshot at the last reset, open or save
+// (SavedItemState), the lit buttons, the black-mark style and the name of the opened description
+// (Label12).
 //
 // The window only paints this model: after any operation it repaints each button from IsLit(name) and
 // the text boxes and Label12 from their texts, and writes a typed geometry text back with SetText3/4/5.
@@ -23,14 +23,14 @@ inline constexpr std::string_view kInitialText5 = "27";
 // texts "152", "35", "27" and black-mark style 2.
 class TicketSelection {
   public:
-    static constexpr std::size_t kSlots = 21;  // slots 0 to 20; only 1 to 11 are used
-
     TicketSelection();
 
-    // The code recorded for item 1 to 11 (slots 0 to 20 are readable; every loop runs 1 to 11).
-    std::int16_t ItemState(int item) const;
-    void SetItemState(int item, std::int16_t code);
-    const std::array<std::int16_t, kSlots>& ItemStates() const { return m_itemState; }
+    // The code recorded for item 1 to 11.
+    std::int16_t ItemState(int item) const { return m_description.Code(item); }
+    void SetItemState(int item, std::int16_t code) { m_description.SetCode(item, code); }
+    // The recorded codes and the geometry texts as one description.
+    const TicketDescription& Description() const { return m_description; }
+    TicketDescription& Description() { return m_description; }
 
     // The snapshot text of an item ("0" after a reset).
     const std::string& SavedItemState(int item) const;
@@ -59,27 +59,26 @@ class TicketSelection {
     const std::string& Label12() const { return m_label12; }
     void SetLabel12(std::string caption) { m_label12 = std::move(caption); }
 
-    const std::string& Text3() const { return m_texts[0]; }
-    const std::string& Text4() const { return m_texts[1]; }
-    const std::string& Text5() const { return m_texts[2]; }
-    void SetText3(std::string text) { m_texts[0] = std::move(text); }
-    void SetText4(std::string text) { m_texts[1] = std::move(text); }
-    void SetText5(std::string text) { m_texts[2] = std::move(text); }
+    const std::string& Text3() const { return GeometryText(kItemTicketLength); }
+    const std::string& Text4() const { return GeometryText(kItemStartOffset); }
+    const std::string& Text5() const { return GeometryText(kItemBlackMarkOffset); }
+    void SetText3(std::string text) { SetGeometryText(kItemTicketLength, std::move(text)); }
+    void SetText4(std::string text) { SetGeometryText(kItemStartOffset, std::move(text)); }
+    void SetText5(std::string text) { SetGeometryText(kItemBlackMarkOffset, std::move(text)); }
     // The text of a geometry item: 7 is Text3, 8 is Text4, 9 is Text5.
-    const std::string& GeometryText(int item) const;
-    void SetGeometryText(int item, std::string text);
+    const std::string& GeometryText(int item) const { return m_description.DistanceText(item); }
+    void SetGeometryText(int item, std::string text) { m_description.SetDistanceText(item, std::move(text)); }
 
     // The black-mark style chosen with Option1 (1) or Option2 (2); other values are ignored.
     int BlackMarkStyle() const { return m_blackMarkStyle; }
     void SetBlackMarkStyle(int style);
 
   private:
-    std::array<std::int16_t, kSlots> m_itemState{};
-    std::array<std::string, kSlots> m_savedItemState;
+    TicketDescription m_description;
+    std::array<std::string, kLastItem + 1> m_savedItemState;
     std::set<std::string, std::less<>> m_lit;
     std::string m_label12;
-    std::array<std::string, 3> m_texts;
     int m_blackMarkStyle = 2;
 };
 
-}  // namespace qvset
+}  // namespace qvset::forms

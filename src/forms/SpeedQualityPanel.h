@@ -7,13 +7,7 @@
 
 #include "tuning/ParameterCommands.h"
 
-namespace qvset {
-
-// "40" when the numeric value of the text is greater than 40, otherwise the text unchanged.
-std::string ClampModeValue(std::string_view text);
-
-// The entries of the value combo box: "1" to "50".
-std::vector<std::string> ModeValueEntries();
+namespace qvset::forms {
 
 // The speed and quality panel as state: which option button is on (Optgs, Optcgs, Optcgm), the three
 // value captions (Labgs, Labcgs, Labcgm) and the text of the combo box cmbsz. The window paints this
@@ -60,4 +54,4 @@ class SpeedQualityPanel {
     std::string m_comboText;
 };
 
-}  // namespace qvset
+}  // namespace qvset::forms

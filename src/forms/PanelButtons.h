@@ -4,7 +4,9 @@
 #include <span>
 #include <string_view>
 
-namespace qvset {
+#include "ticket/Catalogue.h"
+
+namespace qvset::forms {
 
 // How a lit button goes out again.
 enum class LitRule {
@@ -15,14 +17,17 @@ enum class LitRule {
     Alone,
 };
 
-// A button that records a choice in ItemState: the settings buttons Command28 to Command48 and the
-// geometry buttons Command23 to Command25.
+// A button that records a choice in ItemState: the settings buttons Command28 to Command48, each
+// sending one switch choice of the catalogue, and the geometry buttons Command23 to Command25, each
+// sending one ticket distance (recorded as 99).
 struct PanelButton {
     std::string_view name;
     std::string_view frame;
     int item;
     std::int16_t code;
     LitRule rule;
+    // The text box the geometry button reads; empty for a settings button.
+    std::string_view textBox;
 };
 
 std::span<const PanelButton> PanelButtons();
@@ -33,4 +38,10 @@ const PanelButton* FindPanelButton(std::string_view name);
 // The button that records `code` for `item`, or nullptr.
 const PanelButton* FindPanelButton(int item, std::int16_t code);
 
-}  // namespace qvset
+// The switch choice a settings button sends, or nullptr (a geometry button, an unknown name).
+const SwitchChoice* ChoiceOfButton(std::string_view name);
+
+// The ticket distance a geometry button sends, or nullptr.
+const TicketDistance* DistanceOfButton(std::string_view name);
+
+}  // namespace qvset::forms

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace qvset {
+namespace qvset::forms {
 
 // One check box of the hidden flag panel (Frame8) and the control it enables.
 struct CheckBoxRow {
@@ -33,4 +33,4 @@ class CheckBoxPanel {
     std::array<bool, kCount> m_enabled{true, true, true, true, true, true, true, true, true, true, true};
 };
 
-}  // namespace qvset
+}  // namespace qvset::forms

@@ -29,6 +29,10 @@ enum class SpoolerFault {
 // How long one request may wait for the print server unless told otherwise.
 inline constexpr std::chrono::milliseconds kDefaultSpoolerDeadline{10000};
 
+// What WaitingDocuments answers when the spooler reported documents but then listed no job (they left
+// between its two answers, or the list could not be had): not the same as an empty queue.
+inline constexpr int kReportedButNoneListed = -1;
+
 // The platform's print spooler. Every command reaches the printer through WriteRawDocument; nothing
 // is ever read back from the printer itself, only the spooler's queue.
 class Spooler {
@@ -52,7 +56,8 @@ class Spooler {
                                   std::span<const std::uint8_t> payload) = 0;
 
     // Number of documents still waiting on the printer (pending, held or printing); 0 when the printer
-    // cannot be opened.
+    // cannot be opened; kReportedButNoneListed when the spooler said documents were there but listed
+    // none when asked for them.
     virtual int WaitingDocuments(const std::string& deviceName) = 0;
 
     // The fault of the last call: Unreachable when its empty or false result came from a server that

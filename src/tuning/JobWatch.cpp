@@ -46,6 +46,16 @@ void JobWatch::UnlockRunButtons() {
 void JobWatch::InspectQueue(std::size_t index) {
     if (index >= kQueueEntries) return;
     const int waiting = m_spooler.WaitingDocuments(m_spooler.CurrentPrinter());
+    if (waiting == kReportedButNoneListed) {
+        // Documents were reported, none listed: gone once the watch had seen one, else unexplained.
+        if (m_queueSeen[index] == 1) {
+            m_queueState[index] = 0;
+            m_queueSeen[index] = 0;
+        } else {
+            m_queueState[index] = kQueueOther;
+        }
+        return;
+    }
     if (waiting <= 0) {
         // The tracked document has left the queue.
         if (m_queueState[index] == kQueueOneWaiting && m_queueSeen[index] == 1) {

@@ -54,7 +54,8 @@ class JobWatch {
     void Rest();
 
     // Counts the documents waiting on the current printer and updates QueueState/QueueSeen[index]:
-    // one document -> state 1; several -> state 99; none -> both cleared when both were 1.
+    // one document -> state 1; several -> state 99; none -> both cleared when both were 1; documents
+    // reported but none listed -> both cleared once seen, else state 99.
     void InspectQueue(std::size_t index);
 
     // Used by the tuning runs when they start.

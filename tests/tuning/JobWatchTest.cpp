@@ -126,6 +126,34 @@ TEST_F(JobWatchTest, OneDocumentSeenAndThenDrainedEndsDone) {
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 
+// The spooler said documents were there, then listed none: each row is the waiting counts of the
+// ticks up to the single run's check second and what the run comes to there.
+TEST_F(JobWatchTest, DocumentsReportedButNoneListedFailUnlessTheWatchHadSeenOne) {
+    constexpr int kNoneListed = kReportedButNoneListed;
+    const struct {
+        const char* what;
+        std::vector<int> waiting;
+        WatchOutcome atCheckSecond;
+    } cases[] = {
+        {"none listed from the first tick", {kNoneListed, 0, 0, 0, 0}, WatchOutcome::Failed},
+        {"none listed once, then an empty queue", {0, 0, kNoneListed, 0, 0}, WatchOutcome::Failed},
+        {"one seen, then none listed: it left", {1, kNoneListed, 0, 0, 0}, WatchOutcome::Watching},
+        {"several seen, then none listed: it left", {2, kNoneListed, 0, 0, 0}, WatchOutcome::Watching},
+        {"an empty queue throughout", {0, 0, 0, 0, 0}, WatchOutcome::Watching},
+    };
+    for (const auto& c : cases) {
+        JobWatch fresh(spooler, dialogs);
+        fresh.SetRunKind(kRunSingleMode);
+        fresh.ClearQueueEntry(JobWatch::kRunQueueIndex);
+        WatchOutcome outcome = WatchOutcome::Idle;
+        for (const int waiting : c.waiting) {
+            spooler.SetWaitingCount(waiting);
+            outcome = fresh.Tick();
+        }
+        EXPECT_EQ(outcome, c.atCheckSecond) << c.what;
+    }
+}
+
 TEST_F(JobWatchTest, DocumentsWaitingOnlyAfterTheCheckSecondDoNotFailTheRun) {
     StartRun(kRunSingleMode);
     TickWatching(5, 0);

@@ -66,6 +66,26 @@ TEST(CountQueuedJobs, JobsThatLeftBetweenTheTwoCallsCountZero) {
     EXPECT_EQ(jobs.calls.size(), 2u);
 }
 
+TEST(CountQueuedJobs, SaysWhetherTheSizeQueryReportedDocuments) {
+    const struct {
+        std::deque<Answer> answers;
+        int count;
+        bool reported;
+    } cases[] = {
+        {{{true, 0, 0}}, 0, false},                     // an empty queue
+        {{{false, 120, 0}, {true, 0, 0}}, 0, true},     // the jobs left between the two calls
+        {{{false, 100, 0}, {false, 100, 3}}, 0, true},  // the list could not be fetched
+        {{{false, 61, 0}, {true, 61, 1}}, 1, true},
+    };
+    for (const auto& c : cases) {
+        FakeEnumJobs jobs;
+        jobs.answers = c.answers;
+        bool reported = !c.reported;
+        EXPECT_EQ(CountQueuedJobs(jobs.Callable(), &reported), c.count);
+        EXPECT_EQ(reported, c.reported) << c.count;
+    }
+}
+
 TEST(CountQueuedJobs, AQueueThatGrewIsAskedAgainWithTheLargerSize) {
     FakeEnumJobs jobs;
     jobs.answers = {{false, 100, 0}, {false, 200, 0}, {true, 200, 2}};

@@ -314,6 +314,11 @@ TEST(WinSpooler, WaitingDocumentsCountsTheQueueOfTheOpenedPrinter) {
     windows.jobs = {0, 0};
     EXPECT_EQ(spooler.WaitingDocuments("QV640"), 0);
     EXPECT_EQ(windows.calls.size(), 3u);  // open, size query, close
+
+    // Bytes reported for the job list, but no job in it by the time it was fetched.
+    windows.calls.clear();
+    windows.jobs = {240, 0};
+    EXPECT_EQ(spooler.WaitingDocuments("QV640"), kReportedButNoneListed);
 }
 
 }  // namespace

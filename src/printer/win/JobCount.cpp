@@ -8,10 +8,11 @@ namespace {
 constexpr int kMostFetches = 3;
 }
 
-int CountQueuedJobs(const EnumJobsCall& enumJobs) {
+int CountQueuedJobs(const EnumJobsCall& enumJobs, bool* documentsReported) {
     std::uint32_t needed = 0;
     std::uint32_t returned = 0;
     enumJobs(nullptr, 0, needed, returned);
+    if (documentsReported != nullptr) *documentsReported = needed > 0;
     for (int fetch = 0; fetch < kMostFetches && needed > 0; ++fetch) {
         // Job records hold pointers: the buffer is allocated in 8-byte units to keep them aligned.
         std::vector<std::uint64_t> buffer((needed + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t));

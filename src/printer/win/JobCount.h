@@ -19,6 +19,9 @@ inline constexpr std::uint32_t kJobInfoLevel = 1;
 // needs (none needed: no documents), then with a buffer of exactly that size, whose job count is the
 // answer. A queue that grew between the two calls makes the second call fail for want of space; it is
 // then asked again with the new size, a few times at most, so a busy queue is not taken for an empty one.
-int CountQueuedJobs(const EnumJobsCall& enumJobs);
+// `documentsReported`, when given, tells whether the first call reported documents at all, so that a
+// count of 0 after it (the jobs left between the calls, or the list could not be fetched) is told apart
+// from an empty queue.
+int CountQueuedJobs(const EnumJobsCall& enumJobs, bool* documentsReported = nullptr);
 
 }  // namespace qvset::win

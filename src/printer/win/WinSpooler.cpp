@@ -129,7 +129,8 @@ bool WinSpooler::WriteRawDocument(const std::string& deviceName, std::string_vie
 int WinSpooler::WaitingDocuments(const std::string& deviceName) {
     PrinterHandle printer(m_api);
     if (!printer.Open(ToSystemAnsi(deviceName))) return 0;
-    return CountQueuedJobs(
+    bool reported = false;
+    const int listed = CountQueuedJobs(
         [&](std::uint8_t* buffer, std::uint32_t size, std::uint32_t& needed, std::uint32_t& returned) {
             DWORD neededBytes = 0;
             DWORD jobs = 0;
@@ -138,7 +139,9 @@ int WinSpooler::WaitingDocuments(const std::string& deviceName) {
             needed = neededBytes;
             returned = jobs;
             return ok != FALSE;
-        });
+        },
+        &reported);
+    return reported && listed == 0 ? kReportedButNoneListed : listed;
 }
 
 }  // namespace qvset::win

@@ -226,6 +226,11 @@ TEST_F(TicketFilesTest, RefusedAndPartialFiles) {
         {"empty item line", marker + "A99\r\n\r\nA99\r\n", true, {99}},
         {"baud line at another item", marker + "A99\r\nA3串口波特率    9600*4\r\n", true, {99}},
         {"A without digits", marker + "A\r\n", true, {}},
+        {"NUL inside a distance line",
+         marker + "A99\r\nA88\r\nB0\r\nB0\r\nB0\r\nB0\r\nA99" + std::string(1, '\0') + "44.8\r\n", true,
+         {99, 88, 0, 0, 0, 0}},
+        {"ESC after a state code", marker + "A99\x1b\r\nA88\r\n", true, {}},
+        {"lone LF inside an item line", marker + "A88\r\nA99\nB0\r\n", true, {88}},
     };
     for (const auto& c : cases) {
         dialogs.Clear();

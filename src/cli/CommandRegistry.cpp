@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -155,6 +156,53 @@ std::vector<UsageOption> OptionsOfUsage(const std::string& usage) {
     return options;
 }
 
+OperandCount OperandsOfUsage(const std::string& usage) {
+    std::vector<std::string> tokens;
+    std::istringstream words(usage);
+    for (std::string token; words >> token;) tokens.push_back(token);
+    OperandCount count;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const std::string& token = tokens[i];
+        if (token.front() == '[') {
+            // A bracketed group: options ("[--pause MS]") take no operand, "[PATH]" an optional one.
+            const bool option = token.rfind("[-", 0) == 0;
+            while (tokens[i].back() != ']' && i + 1 < tokens.size()) ++i;
+            if (!option && count.most != kManyOperands) ++count.most;
+            continue;
+        }
+        ++count.least;
+        const bool repeats = token.find("...") != std::string::npos;
+        count.most = repeats || count.most == kManyOperands ? kManyOperands : count.most + 1;
+    }
+    return count;
+}
+
+namespace {
+
+// The operands among a command's arguments, or nullopt when an argument is an option the usage does
+// not declare (the command itself says what is wrong with it).
+std::optional<std::size_t> CountOperands(const std::vector<UsageOption>& options,
+                                         const std::vector<std::string>& args) {
+    std::size_t operands = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i].rfind("--", 0) != 0) {
+            ++operands;
+            continue;
+        }
+        const auto option = std::find_if(options.begin(), options.end(),
+                                         [&](const UsageOption& o) { return o.name == args[i]; });
+        if (option == options.end()) return std::nullopt;
+        if (option->takesValue) ++i;
+    }
+    return operands;
+}
+
+}  // namespace
+
+std::string Quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
 bool SplitJoinedOptions(const std::vector<UsageOption>& options, std::vector<std::string>& args,
                         std::string& problem) {
     std::vector<std::string> split;
@@ -244,13 +292,23 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         return kExitOk;
     }
     std::string problem;
-    if (!SplitJoinedOptions(OptionsOfUsage(found->usage), rest, problem)) {
+    const std::vector<UsageOption> options = OptionsOfUsage(found->usage);
+    if (!SplitJoinedOptions(options, rest, problem)) {
         return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
     }
 
     if (dryRun && !found->sendsDocuments) {
         return ReportUsage(err, kProgram,
                            std::string(kDryRunOption) + ": " + found->name + " sends no documents");
+    }
+
+    const OperandCount expected = OperandsOfUsage(found->usage);
+    if (const auto operands = CountOperands(options, rest);
+        operands && (*operands < expected.least || *operands > expected.most)) {
+        const std::string countProblem = !found->countProblem.empty() ? found->countProblem
+                                         : expected.most == 0           ? "takes no arguments"
+                                                                        : found->usage + " expected";
+        return ReportUsage(err, std::string(kProgram) + ' ' + found->name, countProblem);
     }
 
     // Under --dry-run nothing reaches the platform's spooler and nothing is waited for.

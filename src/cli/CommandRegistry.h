@@ -4,6 +4,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "seams/Dialogs.h"
@@ -34,8 +35,11 @@ struct CliContext {
 };
 
 struct CliCommand {
-    std::string name;     // "hex", or "ticket apply" for a two-word command
-    std::string usage;    // arguments after the name, e.g. "HEX..."
+    std::string name;  // "hex", or "ticket apply" for a two-word command
+    // The arguments after the name as --help shows them, e.g. "[--table] HEX...": the one declaration
+    // of the command's options (OptionsOfUsage) and of how many operands it takes (OperandsOfUsage),
+    // which is checked before the command runs.
+    std::string usage;
     std::string summary;  // one line
     std::string help;     // further lines for --help (may be empty)
     // Runs with the arguments after the name; returns an exit status.
@@ -43,6 +47,9 @@ struct CliCommand {
     // False for a command that never writes a document (listing printers, choosing the default, reading
     // files): --dry-run refuses it, since there would be nothing to show.
     bool sendsDocuments = true;
+    // The usage error for a wrong number of operands; empty: "takes no arguments" for a command without
+    // operands, else the operands its usage names.
+    std::string countProblem = {};
 };
 
 class CommandRegistry {
@@ -71,6 +78,9 @@ void PrintCommandHelp(const CliCommand& command, std::ostream& out);
 // returns kExitRefused.
 int UsageError(CliContext& context, const std::string& problem);
 
+// A system text as help quotes it: in double quotes.
+std::string Quoted(std::string_view text);
+
 // Shows what an operation refused (exit kExitRefused) or the notice it leaves (exit kExitOk).
 int ShowOutcome(CliContext& context, const SendOutcome& outcome);
 
@@ -80,6 +90,16 @@ struct UsageOption {
     bool takesValue = false;
 };
 std::vector<UsageOption> OptionsOfUsage(const std::string& usage);
+
+// How many operands (arguments that are not options or their values) a usage text takes: "ITEM CHOICE"
+// two; "[PATH]" none or one; "HEX..." and "FILE...|-" one or more; "single|all" one; an option group
+// "[--pause MS]" none.
+struct OperandCount {
+    std::size_t least = 0;
+    std::size_t most = 0;  // kManyOperands: no limit
+};
+inline constexpr std::size_t kManyOperands = static_cast<std::size_t>(-1);
+OperandCount OperandsOfUsage(const std::string& usage);
 
 // Turns "--pause=MS" into "--pause" "MS" for the options that take a value, so that every command reads
 // the two forms alike. Returns false with the problem for "--no-watch=..." (a switch given a value).

@@ -11,12 +11,15 @@ namespace {
 
 // A command that takes no arguments and sends fixed documents.
 CliCommand FixedCommand(std::string name, std::string summary, void (*send)(PrintChannel&)) {
-    return {std::move(name), "", std::move(summary), "",
-            [send](CliContext& c, const std::vector<std::string>& a) {
-                if (!a.empty()) return UsageError(c, "takes no arguments");
-                send(c.channel);
-                return kExitOk;
-            }};
+    return {.name = std::move(name),
+            .usage = "",
+            .summary = std::move(summary),
+            .help = "",
+            .run =
+                [send](CliContext& c, const std::vector<std::string>&) {
+                    send(c.channel);
+                    return kExitOk;
+                }};
 }
 
 int Console(CliContext& context, const std::vector<std::string>& args) {
@@ -43,12 +46,14 @@ int Console(CliContext& context, const std::vector<std::string>& args) {
 
 void RegisterConsoleCommands(CommandRegistry& registry) {
     registry.Add(
-        {"console", "[--table] HEX...",
-         "send hex digits as the console does (blanks ignored); --table frames them with save commands",
-         "Only 0-9, a-f, A-F and blanks are accepted; anything else is refused and nothing is sent.\n"
-         "--table sends the save command, waits 2.5 s, sends the digits, waits 1 s and sends the\n"
-         "save command again (three documents), as for a parameter table.",
-         Console});
+        {.name = "console",
+         .usage = "[--table] HEX...",
+         .summary = "send hex digits as the console does (blanks ignored); --table frames them with save commands",
+         .help = "Only 0-9, a-f, A-F and blanks are accepted; anything else is refused and nothing is sent.\n"
+                 "--table sends the save command, waits 2.5 s, sends the digits, waits 1 s and sends the\n"
+                 "save command again (three documents), as for a parameter table.",
+         .run = Console,
+         .countProblem = "no hex digits given"});
     registry.Add(FixedCommand("save", "send the save command 1B 3A 00 00 52",
                               [](PrintChannel& channel) { SendSaveCommand(channel); }));
     registry.Add(FixedCommand("self-test", "print the printer's self-test page", PrintSelfTest));

@@ -96,66 +96,75 @@ std::string JoinWithoutBlanks(const std::vector<std::string>& args) {
 }  // namespace
 
 void RegisterPrinterCommands(CommandRegistry& registry) {
-    registry.Add({"printers", "", "list the installed printers; \"* \" marks the current printer", "",
-                  [](CliContext& c, const std::vector<std::string>& a) {
-                      if (!a.empty()) return UsageError(c, "takes no arguments");
-                      return ListPrinters(c, a);
-                  },
-                  false});
+    registry.Add({.name = "printers",
+                  .usage = "",
+                  .summary = "list the installed printers; \"* \" marks the current printer",
+                  .help = "",
+                  .run = ListPrinters,
+                  .sendsDocuments = false});
+    registry.Add({.name = "use",
+                  .usage = "NAME",
+                  .summary = "make the printer NAME the default printer",
+                  .help = "NAME is a device (queue) name as `qvctl printers` lists it. A default that cannot be\n"
+                          "written prints \"默认打印机未能写入：...\" and exits 1; when LPDEST or PRINTER is set, a note\n"
+                          "says that it still decides the printer of other programs.",
+                  .run = RefusingControlCharacters(UsePrinter),
+                  .sendsDocuments = false,
+                  .countProblem = "one printer name"});
+    registry.Add({.name = "pick",
+                  .usage = "",
+                  .summary = "the start-up search: make the first printer whose name begins with QV6 the default",
+                  .help = "With more than one printer, every printer listed before the first QV6 printer becomes the\n"
+                          "default in turn; with none matching, the last one stays the default. Prints the entry left\n"
+                          "selected (nothing with fewer than two printers).",
+                  .run = PickPrinter,
+                  .sendsDocuments = false});
+    registry.Add({.name = "hex",
+                  .usage = "HEX...",
+                  .summary = "send hex digit pairs as one document (blanks between arguments ignored)",
+                  .help = "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A.",
+                  .run =
+                      [](CliContext& c, const std::vector<std::string>& a) {
+                          const std::string hex = JoinWithoutBlanks(a);
+                          if (hex.empty()) return UsageError(c, "no hex digits given");
+                          c.channel.SendHex(hex);
+                          return kExitOk;
+                      },
+                  .countProblem = "no hex digits given"});
+    registry.Add({.name = "text",
+                  .usage = "TEXT",
+                  .summary = "send a text in the printer's character set (GBK) as one document",
+                  .help = "",
+                  .run =
+                      [](CliContext& c, const std::vector<std::string>& a) {
+                          if (a[0].empty()) return UsageError(c, "the text is empty");
+                          const std::int32_t length = c.channel.CharacterLen(a[0]);
+                          c.channel.SendText(a[0], length);
+                          return kExitOk;
+                      },
+                  .countProblem = "one text argument"});
     registry.Add(
-        {"use", "NAME", "make the printer NAME the default printer",
-         "NAME is a device (queue) name as `qvctl printers` lists it. A default that cannot be\n"
-         "written prints \"默认打印机未能写入：...\" and exits 1; when LPDEST or PRINTER is set, a note\n"
-         "says that it still decides the printer of other programs.",
-         RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
-             if (a.size() != 1) return UsageError(c, "one printer name");
-             return UsePrinter(c, a);
-         }),
-         false});
-    registry.Add(
-        {"pick", "", "the start-up search: make the first printer whose name begins with QV6 the default",
-         "With more than one printer, every printer listed before the first QV6 printer becomes the\n"
-         "default in turn; with none matching, the last one stays the default. Prints the entry left\n"
-         "selected (nothing with fewer than two printers).",
-         [](CliContext& c, const std::vector<std::string>& a) {
-             if (!a.empty()) return UsageError(c, "takes no arguments");
-             return PickPrinter(c, a);
-         },
-         false});
-    registry.Add({"hex", "HEX...", "send hex digit pairs as one document (blanks between arguments ignored)",
-                  "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A.",
-                  [](CliContext& c, const std::vector<std::string>& a) {
-                      const std::string hex = JoinWithoutBlanks(a);
-                      if (hex.empty()) return UsageError(c, "no hex digits given");
-                      c.channel.SendHex(hex);
-                      return kExitOk;
-                  }});
-    registry.Add({"text", "TEXT", "send a text in the printer's character set (GBK) as one document", "",
-                  [](CliContext& c, const std::vector<std::string>& a) {
-                      if (a.size() != 1) return UsageError(c, "one text argument");
-                      if (a[0].empty()) return UsageError(c, "the text is empty");
-                      const std::int32_t length = c.channel.CharacterLen(a[0]);
-                      c.channel.SendText(a[0], length);
-                      return kExitOk;
-                  }});
-    registry.Add(
-        {"file", "[PATH]", "send a print file unchanged as one document (default: file.prn)",
-         "Without PATH, file.prn is sent from the first of these folders that holds one:\n"
-         "  the folder that holds qvctl (/usr/bin for the Debian package)\n"
-         "  the user's qvset folder: $XDG_DATA_HOME/qvset, by default ~/.local/share/qvset\n"
-         "  (on Windows %APPDATA%\\qvset)\n"
-         "A missing or empty file names the file looked for; a folder, a device, a FIFO or a file that\n"
-         "cannot be read is refused as missing; a file of more than 2147483647 bytes is refused with its\n"
-         "size. All of them send nothing and exit 2.",
-         RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
-             if (a.size() > 1) return UsageError(c, "at most one path");
+        {.name = "file",
+         .usage = "[PATH]",
+         .summary = "send a print file unchanged as one document (default: " + std::string(kPrintFileName) + ")",
+         .help = "Without PATH, file.prn is sent from the first of these folders that holds one:\n"
+                 "  the folder that holds qvctl (/usr/bin for the Debian package)\n"
+                 "  the user's qvset folder: $XDG_DATA_HOME/qvset, by default ~/.local/share/qvset\n"
+                 "  (on Windows %APPDATA%\\qvset)\n"
+                 "A missing or empty file names the file looked for; a folder, a device, a FIFO or a file that\n"
+                 "cannot be read is refused as missing; a file of more than " +
+                 std::to_string(kMostPrintFileBytes) +
+                 " bytes is refused with its\n"
+                 "size. All of them send nothing and exit 2.",
+         .run = RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
              if (a.empty()) {
                  c.channel.SendPrintFile();
              } else {
                  c.channel.SendPrintFileAt(a[0]);
              }
              return kExitOk;
-         })});
+         }),
+         .countProblem = "at most one path"});
 }
 
 }  // namespace qvset::cli

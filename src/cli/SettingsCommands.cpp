@@ -34,7 +34,6 @@ std::string ChoiceList() {
 }
 
 int SetChoice(CliContext& context, const std::vector<std::string>& args) {
-    if (args.size() != 2) return UsageError(context, "an item and a choice");
     const SwitchChoice* choice = FindSwitchChoice(args[0], args[1]);
     if (choice == nullptr) return UsageError(context, "unknown item or choice: " + args[0] + " " + args[1]);
     return ShowOutcome(context, SendSwitch(context.channel, *choice));
@@ -42,7 +41,6 @@ int SetChoice(CliContext& context, const std::vector<std::string>& args) {
 
 // One ticket distance of MM.
 int SendDistanceItem(CliContext& context, const std::vector<std::string>& args, const TicketDistance& distance) {
-    if (args.size() != 1) return UsageError(context, "one value in millimetres");
     TicketDescription description;
     description.SetDistanceText(distance.item, args[0]);
     return ShowOutcome(context, SendDistance(context.channel, description, distance.item));
@@ -62,7 +60,7 @@ int FormatSet(CliContext& context, const std::vector<std::string>& args) {
             values.push_back(args[i]);
         }
     }
-    if (values.size() != 3) return UsageError(context, "three values L P B in millimetres");
+    if (values.size() != 3) return UsageError(context, context.command.countProblem);
     TicketDescription description;
     description.SetDistanceText(kItemTicketLength, values[0]);
     description.SetDistanceText(kItemStartOffset, values[1]);
@@ -85,7 +83,8 @@ CliCommand DistanceCommand(int item, std::string summary) {
             .help = kGeometryHelp,
             .run = RefusingControlCharacters([&distance](CliContext& c, const std::vector<std::string>& a) {
                 return SendDistanceItem(c, a, distance);
-            })};
+            }),
+            .countProblem = "one value in millimetres"};
 }
 
 }  // namespace
@@ -96,7 +95,8 @@ void RegisterSettingsCommands(CommandRegistry& registry) {
                   .summary = "change one stored switch of the printer (one ESC B document)",
                   .help = "ITEM and its CHOICEs:\n" + ChoiceList() + "A baud rate prints \"" +
                           std::string(kMsgBaudRateSet) + "\" after it was sent.",
-                  .run = RefusingControlCharacters(SetChoice)});
+                  .run = RefusingControlCharacters(SetChoice),
+                  .countProblem = "an item and a choice"});
     registry.Add(DistanceCommand(kItemTicketLength, "set the ticket length (geometry command fn 04)"));
     registry.Add(DistanceCommand(kItemStartOffset,
                                  "set the print-start offset from the ticket top (geometry command fn 05)"));
@@ -110,7 +110,8 @@ void RegisterSettingsCommands(CommandRegistry& registry) {
                  "10; style 1: P + B not above L, P not above B; style 2: P not above B, P and B not above L.\n"
                  "A failed check prints its message, sends nothing and exits 2. P, B and L of 0 or below are\n"
                  "sent as 0.",
-         .run = RefusingControlCharacters(FormatSet)});
+         .run = RefusingControlCharacters(FormatSet),
+         .countProblem = "three values L P B in millimetres"});
 }
 
 }  // namespace qvset::cli

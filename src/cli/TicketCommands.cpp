@@ -41,7 +41,6 @@ std::string ChoiceInWords(const TicketDescription& description, int item) {
 }
 
 int ShowTicket(CliContext& context, const std::vector<std::string>& args) {
-    if (args.size() != 1) return UsageError(context, "one file");
     TicketDescription description;
     if (!ReadDescription(context, args[0], description)) return kExitRefused;
     for (int item = kFirstItem; item <= kLastItem; ++item) {
@@ -54,14 +53,12 @@ int ShowTicket(CliContext& context, const std::vector<std::string>& args) {
 }
 
 int ApplyTicket(CliContext& context, const std::vector<std::string>& args) {
-    if (args.size() != 1) return UsageError(context, "one file");
     TicketDescription description;
     if (!ReadDescription(context, args[0], description)) return kExitRefused;
     return ShowOutcome(context, SendTicket(context.channel, description));
 }
 
 int NewTicket(CliContext& context, const std::vector<std::string>& args) {
-    if (args.empty()) return UsageError(context, "an output file");
     TicketDescription description;
     std::string out;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -106,29 +103,41 @@ int NewTicket(CliContext& context, const std::vector<std::string>& args) {
 }  // namespace
 
 void RegisterTicketCommands(CommandRegistry& registry) {
-    registry.Add({"ticket show", "FILE", "print the items a ticket description file records",
-                  "One line per item 1 to 11: the item, its caption, its state code and the choice in words\n"
-                  "(the millimetres for a recorded geometry item). A file that is refused prints\n"
-                  "\"文件不符合要求，不能打开\" (\"文件无法打开\" when it cannot be read) and exits 2.",
-                  RefusingControlCharacters(ShowTicket), false});
-    registry.Add({"ticket apply", "FILE", "send every item a ticket description records, as one document",
-                  "The same document and messages as \"打开票样\" followed by \"设置票样\". A file that is "
-                  "refused or\n"
-                  "cannot be read sends nothing at all and exits 2; so does a file that records nothing\n"
-                  "(\"您没有要设置的项目，请确认\") or a value out of range (\"数值超出范围，未发送\").",
-                  RefusingControlCharacters(ApplyTicket)});
+    const std::string refused = Quoted(kMsgFileRefused);
+    registry.Add({.name = "ticket show",
+                  .usage = "FILE",
+                  .summary = "print the items a ticket description file records",
+                  .help = "One line per item 1 to 11: the item, its caption, its state code and the choice in words\n"
+                          "(the millimetres for a recorded geometry item). A file that is refused prints\n" +
+                          refused + " (" + Quoted(kMsgCannotOpenFile) + " when it cannot be read) and exits 2.",
+                  .run = RefusingControlCharacters(ShowTicket),
+                  .sendsDocuments = false,
+                  .countProblem = "one file"});
+    registry.Add({.name = "ticket apply",
+                  .usage = "FILE",
+                  .summary = "send every item a ticket description records, as one document",
+                  .help = "The same document and messages as \"打开票样\" followed by \"设置票样\". A file that is "
+                          "refused or\n"
+                          "cannot be read sends nothing at all and exits 2; so does a file that records nothing\n"
+                          "(" + Quoted(kMsgNothingToSet) + ") or a value out of range (" +
+                          Quoted(kMsgValueOutOfRange) + ").",
+                  .run = RefusingControlCharacters(ApplyTicket),
+                  .countProblem = "one file"});
     registry.Add(
-        {"ticket new",
-         "OUT [--black-mark on|off] [--paper 76|58] [--head standard|quiet] [--edge high|low]\n"
-         "    [--start-position on|off] [--end-position on|off] [--length MM] [--start MM] [--mark MM]\n"
-         "    [--threshold] [--baud 1|2|4|12|24|30|36|42]",
-         "write a ticket description file as \"保存票样\" would, without sending anything",
-         "Each option records the choice of its panel button; items without an option are written\n"
-         "as not recorded. A negative MM takes its default (152 for --length, 0 for the offsets).\n"
-         "The file is replaced as a whole, keeping its mode, owner and links; a failed write prints\n"
-         "\"保存失败\" and exits 1, leaving any earlier file as it was. A value holding a control\n"
-         "character (a CR read from a CR LF file) is refused: exit 2, nothing written.",
-         RefusingControlCharacters(NewTicket), false});
+        {.name = "ticket new",
+         .usage = "OUT [--black-mark on|off] [--paper 76|58] [--head standard|quiet] [--edge high|low]\n"
+                  "    [--start-position on|off] [--end-position on|off] [--length MM] [--start MM] [--mark MM]\n"
+                  "    [--threshold] [--baud 1|2|4|12|24|30|36|42]",
+         .summary = "write a ticket description file as \"保存票样\" would, without sending anything",
+         .help = "Each option records the choice of its panel button; items without an option are written\n"
+                 "as not recorded. A negative MM takes its default (152 for --length, 0 for the offsets).\n"
+                 "The file is replaced as a whole, keeping its mode, owner and links; a failed write prints\n" +
+                 Quoted(kMsgSaveFailed) +
+                 " and exits 1, leaving any earlier file as it was. A value holding a control\n"
+                 "character (a CR read from a CR LF file) is refused: exit 2, nothing written.",
+         .run = RefusingControlCharacters(NewTicket),
+         .sendsDocuments = false,
+         .countProblem = "one output file"});
 }
 
 }  // namespace qvset::cli

@@ -15,7 +15,7 @@ constexpr int kTickMs = 1000;
 
 struct TuneOptions {
     bool allModes = false;
-    ModeCaptions captions{"16", "18", "20"};
+    ModeCaptions captions = InitialModeCaptions();
     std::string pause{kInitialExtraPause};
     bool watch = true;
 };
@@ -81,21 +81,33 @@ int Tune(CliContext& context, const std::vector<std::string>& args) {
 }  // namespace
 
 void RegisterTuningCommands(CommandRegistry& registry) {
-    registry.Add({"tune", "single|all [--high N] [--standard N] [--fine N] [--pause MS] [--no-watch]",
-                  "store the three mode values and print the tuning samples (single) or test page (all)",
-                  "single  stores the values, then prints alignment samples around the high-speed value\n"
-                  "all     stores the values, then prints one test page for high speed, standard and fine\n"
-                  "--high, --standard, --fine  the mode values (start-up values 16, 18, 20); above 40\n"
-                  "        becomes 40; a value that is not a whole number from 0 to 255 sends nothing\n"
-                  "--pause MS  the extra pause before the samples (default 5000; at most 60000)\n"
-                  "--no-watch  return once the documents are queued\n"
-                  "Unless --no-watch, the spooler queue is then watched once a second (progress on\n"
-                  "stderr): \"完成...\" exits 0; \"设置失败...\" (documents still waiting at second 5 of a\n"
-                  "single run, 10 of an all run) exits 1. The run itself takes about 9.5 s plus the pause.",
-                  RefusingControlCharacters(Tune)});
-    registry.Add({"factory-restore", "", "write the factory parameter table (save, table, save; about 3.5 s)",
-                  "", [](CliContext& c, const std::vector<std::string>& a) {
-                      if (!a.empty()) return UsageError(c, "takes no arguments");
+    const ModeCaptions initial = InitialModeCaptions();
+    registry.Add(
+        {.name = "tune",
+         .usage = "single|all [--high N] [--standard N] [--fine N] [--pause MS] [--no-watch]",
+         .summary = "store the three mode values and print the tuning samples (single) or test page (all)",
+         .help = "single  stores the values, then prints alignment samples around the high-speed value\n"
+                 "all     stores the values, then prints one test page for high speed, standard and fine\n"
+                 "--high, --standard, --fine  the mode values (start-up values " +
+                 initial.highSpeed + ", " + initial.standard + ", " + initial.fine +
+                 "); above 40\n"
+                 "        becomes 40; a value that is not a whole number from 0 to 255 sends nothing\n"
+                 "--pause MS  the extra pause before the samples (default " +
+                 std::string(kInitialExtraPause) + "; at most " + std::to_string(kMaxExtraPauseMs) +
+                 ")\n"
+                 "--no-watch  return once the documents are queued\n"
+                 "Unless --no-watch, the spooler queue is then watched once a second (progress on\n"
+                 "stderr): " +
+                 Quoted(kWatchCaptionDone) + " exits 0; " + Quoted(kWatchCaptionFailed) +
+                 " (documents still waiting at second 5 of a\n"
+                 "single run, 10 of an all run) exits 1. The run itself takes about 9.5 s plus the pause.",
+         .run = RefusingControlCharacters(Tune),
+         .countProblem = "single or all is needed"});
+    registry.Add({.name = "factory-restore",
+                  .usage = "",
+                  .summary = "write the factory parameter table (save, table, save; about 3.5 s)",
+                  .help = "",
+                  .run = [](CliContext& c, const std::vector<std::string>&) {
                       RestoreFactoryParameters(c.channel, c.pause);
                       return kExitOk;
                   }});

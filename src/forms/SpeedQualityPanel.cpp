@@ -5,10 +5,6 @@
 namespace qvset::forms {
 namespace {
 
-constexpr std::string_view kStartHighSpeed = "16";
-constexpr std::string_view kStartStandard = "18";
-constexpr std::string_view kStartFine = "20";
-
 std::size_t IndexOf(TuningMode mode) {
     return static_cast<std::size_t>(mode);
 }
@@ -16,11 +12,12 @@ std::size_t IndexOf(TuningMode mode) {
 }  // namespace
 
 SpeedQualityPanel::SpeedQualityPanel() {
-    SetCaption(TuningMode::HighSpeed, kStartHighSpeed);
-    SetCaption(TuningMode::Standard, kStartStandard);
-    SetCaption(TuningMode::Fine, kStartFine);
+    const ModeCaptions initial = InitialModeCaptions();
+    SetCaption(TuningMode::HighSpeed, initial.highSpeed);
+    SetCaption(TuningMode::Standard, initial.standard);
+    SetCaption(TuningMode::Fine, initial.fine);
     SelectMode(TuningMode::HighSpeed);
-    SetComboText(kStartHighSpeed);
+    SetComboText(initial.highSpeed);
 }
 
 void SpeedQualityPanel::SelectMode(TuningMode mode) {

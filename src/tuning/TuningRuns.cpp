@@ -64,6 +64,10 @@ std::optional<ModeValues> ReadModeValues(const ModeCaptions& captions) {
     return ModeValues{*high, *standard, *fine};
 }
 
+ModeCaptions InitialModeCaptions() {
+    return ModeCaptions{"16", "18", "20"};
+}
+
 std::string ClampModeValue(std::string_view text) {
     return NumericValue(text) > kHighestModeNumber ? std::string(kHighestModeValue) : std::string(text);
 }

@@ -36,6 +36,9 @@ struct ModeCaptions {
     std::string fine;
 };
 
+// The three mode values the window starts with: "16", "18", "20".
+ModeCaptions InitialModeCaptions();
+
 // A caption that is a whole number from 0 to 255 (blanks around it allowed) as its value byte.
 std::optional<std::uint8_t> ReadModeValue(std::string_view caption);
 // All three, or nothing when one of them is not such a number.

@@ -117,6 +117,18 @@ TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
         {{"console", "--table=1", "0A"}, 2, "qvctl console: --table takes no value; see 'qvctl --help'"},
         {{"tune", "single", "--pause"}, 2, "qvctl tune: --pause needs a value; see 'qvctl --help'"},
         {{"--printer=Office", "line-feed"}, 0, ""},
+        // The operand count comes from each command's usage, checked before anything is read or sent.
+        {{"set", "head"}, 2, "qvctl set: an item and a choice; see 'qvctl --help'"},
+        {{"set", "head", "quiet", "now"}, 2, "qvctl set: an item and a choice; see 'qvctl --help'"},
+        {{"length"}, 2, "qvctl length: one value in millimetres; see 'qvctl --help'"},
+        {{"ticket", "apply"}, 2, "qvctl ticket apply: one file; see 'qvctl --help'"},
+        {{"ticket", "new", "--threshold"}, 2, "qvctl ticket new: one output file; see 'qvctl --help'"},
+        {{"file", "a.prn", "b.prn"}, 2, "qvctl file: at most one path; see 'qvctl --help'"},
+        {{"save", "now"}, 2, "qvctl save: takes no arguments; see 'qvctl --help'"},
+        {{"factory-restore", "now"}, 2, "qvctl factory-restore: takes no arguments; see 'qvctl --help'"},
+        {{"tune", "--pause", "0"}, 2, "qvctl tune: single or all is needed; see 'qvctl --help'"},
+        {{"hex"}, 2, "qvctl hex: no hex digits given; see 'qvctl --help'"},
+        {{"text", "a", "b"}, 2, "qvctl text: one text argument; see 'qvctl --help'"},
     };
     for (const auto& row : rows) {
         std::string shown;
@@ -204,6 +216,32 @@ TEST_F(QvctlArguments, UsageTextsNameTheirOptionsAndWhetherTheyTakeAValue) {
         for (const auto& option : cli::OptionsOfUsage(row.usage))
             found.emplace_back(option.name, option.takesValue);
         EXPECT_EQ(found, row.options) << row.usage;
+    }
+}
+
+TEST(OperandsOfUsage, CountsWhatIsNeitherAnOptionNorItsValue) {
+    using cli::kManyOperands;
+    using cli::OperandCount;
+    const struct {
+        const char* usage;
+        std::size_t least;
+        std::size_t most;
+    } rows[] = {
+        {"", 0, 0},
+        {"ITEM CHOICE", 2, 2},
+        {"[PATH]", 0, 1},
+        {"HEX...", 1, kManyOperands},
+        {"[--table] HEX...", 1, kManyOperands},
+        {"[--json] FILE...|-", 1, kManyOperands},
+        {"[--json] [FOLDER]", 0, 1},
+        {"[--style 1|2] L P B", 3, 3},
+        {"single|all [--high N] [--pause MS] [--no-watch]", 1, 1},
+        {"OUT [--black-mark on|off]\n    [--threshold] [--baud 1|2|4]", 1, 1},
+    };
+    for (const auto& row : rows) {
+        const OperandCount count = cli::OperandsOfUsage(row.usage);
+        EXPECT_EQ(count.least, row.least) << row.usage;
+        EXPECT_EQ(count.most, row.most) << row.usage;
     }
 }
 

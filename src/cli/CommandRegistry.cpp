@@ -179,8 +179,8 @@ OperandCount OperandsOfUsage(const std::string& usage) {
 
 namespace {
 
-// The operands among a command's arguments, or nullopt when an argument is an option the usage does
-// not declare (the command itself says what is wrong with it).
+// The operands among a command's arguments, or nullopt when an argument is an option that a usage with
+// options does not declare (the command itself says what is wrong with it).
 std::optional<std::size_t> CountOperands(const std::vector<UsageOption>& options,
                                          const std::vector<std::string>& args) {
     std::size_t operands = 0;
@@ -191,6 +191,11 @@ std::optional<std::size_t> CountOperands(const std::vector<UsageOption>& options
         }
         const auto option = std::find_if(options.begin(), options.end(),
                                          [&](const UsageOption& o) { return o.name == args[i]; });
+        // Without options of its own, a command takes "--x" as an operand like any other word.
+        if (option == options.end() && options.empty()) {
+            ++operands;
+            continue;
+        }
         if (option == options.end()) return std::nullopt;
         if (option->takesValue) ++i;
     }

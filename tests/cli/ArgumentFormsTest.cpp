@@ -129,6 +129,7 @@ TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
         {{"tune", "--pause", "0"}, 2, "qvctl tune: single or all is needed; see 'qvctl --help'"},
         {{"hex"}, 2, "qvctl hex: no hex digits given; see 'qvctl --help'"},
         {{"text", "a", "b"}, 2, "qvctl text: one text argument; see 'qvctl --help'"},
+        {{"text", "--a", "b"}, 2, "qvctl text: one text argument; see 'qvctl --help'"},
     };
     for (const auto& row : rows) {
         std::string shown;

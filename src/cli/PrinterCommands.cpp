@@ -106,7 +106,8 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                   .usage = "NAME",
                   .summary = "make the printer NAME the default printer",
                   .help = "NAME is a device (queue) name as `qvctl printers` lists it. A default that cannot be\n"
-                          "written prints \"默认打印机未能写入：...\" and exits 1; when LPDEST or PRINTER is set, a note\n"
+                          "written prints " + Quoted(MsgDefaultNotWritten("...")) +
+                          " and exits 1; when LPDEST or PRINTER is set, a note\n"
                           "says that it still decides the printer of other programs.",
                   .run = RefusingControlCharacters(UsePrinter),
                   .sendsDocuments = false,

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "Sandbox.h"
 #include "printer/HexCodec.h"
@@ -14,6 +13,7 @@
 #include "printer/PrinterSelection.h"
 #include "printer/cups/CupsSpooler.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 
 namespace qvset {
 namespace {
@@ -27,27 +27,22 @@ const std::string kUnreachable = "打印服务器无法连接或没有应答，�
 // A private server of this test's own, which it may stop and start without disturbing the others.
 class OwnServer {
   public:
-    OwnServer()
-        : m_dir(fs::temp_directory_path() / ("qvset-own-cups-" + std::to_string(std::random_device()()))) {}
-    ~OwnServer() {
-        Stop();
-        std::error_code ignored;
-        fs::remove_all(m_dir, ignored);
-    }
+    OwnServer() = default;
+    ~OwnServer() { Stop(); }
     OwnServer(const OwnServer&) = delete;
     OwnServer& operator=(const OwnServer&) = delete;
 
     // Starts the server with the one capture queue; a restart begins with empty captures and no
     // per-user default, at the same socket.
     bool Start() {
-        return Sandbox::Shell(std::string(QVSET_SANDBOX_SCRIPT) + " start '" + m_dir.string() + "' " +
+        return Sandbox::Shell(std::string(QVSET_SANDBOX_SCRIPT) + " start '" + Dir().string() + "' " +
                               kQueue + " >/dev/null") == 0;
     }
-    void Stop() { Sandbox::Shell(std::string(QVSET_SANDBOX_SCRIPT) + " stop '" + m_dir.string() + "'"); }
+    void Stop() { Sandbox::Shell(std::string(QVSET_SANDBOX_SCRIPT) + " stop '" + Dir().string() + "'"); }
 
     // Points this process at the server, as Sandbox::UseClientEnvironment does for the shared one.
     void UseClientEnvironment() const {
-        std::ifstream env(m_dir / "client.env");
+        std::ifstream env(Dir() / "client.env");
         std::string line;
         while (std::getline(env, line)) {
             const auto equals = line.find('=');
@@ -62,14 +57,16 @@ class OwnServer {
     std::vector<std::string> Arrived(std::size_t count) const {
         std::vector<std::string> hex;
         for (const auto& job :
-             testing::WaitForCapturedJobs(m_dir / "capture" / kQueue, count, std::chrono::seconds(10))) {
+             testing::WaitForCapturedJobs(Dir() / "capture" / kQueue, count, std::chrono::seconds(10))) {
             hex.push_back(EncodeHex(job.bytes));
         }
         return hex;
     }
 
   private:
-    fs::path m_dir;
+    const fs::path& Dir() const { return m_dir.Path(); }
+
+    testing::TestFolder m_dir{"qvset-own-cups-"};
 };
 
 // Makes the queue the printer of later documents: the window's pick does this at start-up.

@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "printer/AnsiText.h"
 #include "settings/FlagCommands.h"
 #include "settings/PanelButtons.h"
 #include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 #include "support/TypicalTicket.h"
 #include "ticket/TicketDescription.h"
 #include "ticket/TicketFiles.h"
@@ -28,12 +28,6 @@ using testing::kTypicalTicketFile;
 
 class TicketFilesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("qvset-ticket-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     void RecordTypical() {
         for (auto [item, code] : std::initializer_list<std::pair<int, std::int16_t>>{
                  {1, 99}, {2, 88}, {4, 99}, {5, 99}, {6, 88}, {7, 99}, {9, 99}, {11, 3}}) {
@@ -57,7 +51,8 @@ class TicketFilesTest : public ::testing::Test {
         return lit;
     }
 
-    fs::path folder;
+    testing::TestFolder testFolder{"qvset-ticket-"};
+    const fs::path& folder = testFolder.Path();
     testing::RecordingDialogs dialogs;
     FileDialogState fileDialog;
     TicketSelection selection;

@@ -46,8 +46,8 @@ double NumericValue(std::string_view input) {
         if (text[1] == 'O' || text[1] == 'o') return ReadRadixInteger(text, 2, 8);
         return 0;
     }
-    // The longest prefix of the form [sign] digits [. digits] [(E|D) [sign] digits], rewritten as
-    // digits "." digits "e" exponent for a reader that ignores the process locale (the window's
+    // The longest prefix of the form [sign] digits [. digits] [(E|D) [sign] digits], its sign taken
+    // apart and D written as e, read by from_chars, which ignores the process locale (the window's
     // toolkit sets LC_ALL from the environment, and a decimal comma there must not change "44.8").
     std::size_t i = 0;
     bool negative = false;

@@ -22,14 +22,34 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64 xdotool fonts-arphic-uming
   # packages: icons (and the Windows .ico), man pages, the .deb (shlibdeps) and the zip, and their checks
   librsvg2-bin icoutils help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
+  # the tests of typed numbers under a locale whose decimal separator is a comma
+  locales
 )
+
+# The German UTF-8 locale, generated once; the tests switch to it.
+generate_test_locale() {
+  locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8' && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "qvset's tests need the locale de_DE.UTF-8. Generate it as root, then run this again:" >&2
+    echo "  sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen && locale-gen" >&2
+    exit 1
+  fi
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
+    { sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+      grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >>/etc/locale.gen; }
+  echo "generating the locale de_DE.UTF-8"
+  locale-gen >/dev/null
+}
 
 missing=()
 for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
   [ "$status" = installed ] || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  generate_test_locale
+  exit 0
+fi
 
 line="apt-get install -y --no-install-recommends ${missing[*]}"
 if [ "$(id -u)" -ne 0 ]; then
@@ -41,3 +61,4 @@ echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+generate_test_locale

@@ -18,6 +18,7 @@
 #include "app/CaptionLabel.h"
 #include "app/DrawingWidget.h"
 #include "app/FaceButton.h"
+#include "app/PlainTextBox.h"
 #include "app/WindowFont.h"
 
 namespace qvset::app {
@@ -53,7 +54,7 @@ QWidget* CreateControl(const forms::ControlSpec& layoutControl, const forms::For
         case ControlKind::TextBox:
             return new QLineEdit(caption, container);
         case ControlKind::MultiLineText: {
-            auto* edit = new QPlainTextEdit(caption, container);
+            auto* edit = new PlainTextBox(caption, container);
             edit->setTabChangesFocus(true);
             return edit;
         }
@@ -177,10 +178,9 @@ void QtForm::ConnectControl(const forms::ControlSpec& layoutControl, QWidget* co
                 [this, name](const QString& text) { Forward(FormEvent::Change(name, text.toStdString())); });
             break;
         case ControlKind::MultiLineText: {
-            auto* edit = qobject_cast<QPlainTextEdit*>(control);
-            connect(edit, &QPlainTextEdit::textChanged, this, [this, name, edit] {
-                Forward(FormEvent::Change(name, edit->toPlainText().toStdString()));
-            });
+            auto* edit = qobject_cast<PlainTextBox*>(control);
+            connect(edit, &QPlainTextEdit::textChanged, this,
+                    [this, name, edit] { Forward(FormEvent::Change(name, edit->Text().toStdString())); });
             break;
         }
         case ControlKind::ComboEdit: {
@@ -245,8 +245,8 @@ void QtForm::SetText(std::string_view name, std::string_view text) {
         edit->setText(value);
     } else if (auto* combo = qobject_cast<QComboBox*>(control); combo != nullptr && combo->isEditable()) {
         combo->setEditText(value);
-    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
-        plain->setPlainText(value);
+    } else if (auto* plain = qobject_cast<PlainTextBox*>(control)) {
+        plain->SetText(value);
         plain->moveCursor(QTextCursor::End);  // typing goes on at the end
     } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         button->setText(value);

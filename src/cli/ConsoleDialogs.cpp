@@ -7,7 +7,6 @@
 namespace qvset::cli {
 
 MessageAnswer ConsoleDialogs::ShowMessage(const MessageRequest& request) {
-    ++m_messages;
     m_err << TerminalSafe(request.text) << '\n' << std::flush;
     return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }

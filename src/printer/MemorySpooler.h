@@ -31,7 +31,6 @@ class MemorySpooler final : public Spooler {
                           std::span<const std::uint8_t> payload) override;
     int WaitingDocuments(const std::string& deviceName) override;
     SpoolerFault LastFault() override { return m_lastFault; }
-    void SetDeadline(std::chrono::milliseconds deadline) override { m_deadline = deadline; }
     std::string DefaultOverride() override { return m_override; }
 
     // Set-up for a test.
@@ -51,7 +50,6 @@ class MemorySpooler final : public Spooler {
     const std::vector<Document>& Documents() const { return m_documents; }
     const std::vector<std::string>& AppliedChoices() const { return m_applied; }
     int QueueInspections() const { return m_inspections; }
-    std::chrono::milliseconds Deadline() const { return m_deadline; }
     void ClearDocuments() { m_documents.clear(); }
 
   private:
@@ -65,7 +63,6 @@ class MemorySpooler final : public Spooler {
     bool m_defaultUnwritable = false;
     bool m_unreachable = false;
     SpoolerFault m_lastFault = SpoolerFault::None;
-    std::chrono::milliseconds m_deadline = kDefaultSpoolerDeadline;
     std::string m_override;
     std::function<void(const Document&)> m_listener;
 };

@@ -65,10 +65,9 @@ class PrintChannel {
     // Sends bytes that are already built, as one document.
     void SendBytes(const std::vector<std::uint8_t>& payload);
 
-    // What went wrong since the last reset; read by the command line for its exit status.
+    // What went wrong so far; read by the command line for its exit status.
     int OpenFailures() const { return m_openFailures; }
     int RefusedCommands() const { return m_refused; }
-    void ResetCounters() { m_openFailures = m_refused = 0; }
 
     Spooler& GetSpooler() { return m_spooler; }
     Dialogs& GetDialogs() { return m_dialogs; }

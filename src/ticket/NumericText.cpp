@@ -1,12 +1,16 @@
 #include "ticket/NumericText.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <string>
 
 namespace qvset {
 namespace {
+
+// Exponent digits beyond this far are all out of range for a double alike.
+constexpr long kExponentCap = 100000;
 
 bool IsIgnored(char c) {
     return c == ' ' || c == '\t' || c == '\n';
@@ -42,10 +46,13 @@ double NumericValue(std::string_view input) {
         if (text[1] == 'O' || text[1] == 'o') return ReadRadixInteger(text, 2, 8);
         return 0;
     }
-    // Collect the longest prefix of the form [sign] digits [. digits] [(E|D) [sign] digits].
-    std::string number;
+    // The longest prefix of the form [sign] digits [. digits] [(E|D) [sign] digits], its sign taken
+    // apart and D written as e, read by from_chars, which ignores the process locale (the window's
+    // toolkit sets LC_ALL from the environment, and a decimal comma there must not change "44.8").
     std::size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) number.push_back(text[i++]);
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    std::string number;
     bool digits = false;
     while (i < text.size() && IsDigit(text[i])) {
         number.push_back(text[i++]);
@@ -59,20 +66,35 @@ double NumericValue(std::string_view input) {
         }
     }
     if (!digits) return 0;
+    // The decimal exponent of the leading digit, to tell an overflow from an underflow.
+    long magnitude = 0;
+    const std::size_t point = std::min(number.find('.'), number.size());
+    const std::size_t first = number.find_first_not_of("0.");
+    if (first != std::string::npos) {
+        magnitude = first < point ? static_cast<long>(point - first) : -static_cast<long>(first - point - 1);
+    }
     if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
         std::size_t j = i + 1;
         std::string exponent = "e";
         if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent.push_back(text[j++]);
+        long exponentValue = 0;
         bool exponentDigits = false;
         while (j < text.size() && IsDigit(text[j])) {
+            exponentValue = std::min(exponentValue * 10 + (text[j] - '0'), kExponentCap);
             exponent.push_back(text[j++]);
             exponentDigits = true;
         }
-        if (exponentDigits) number += exponent;
+        if (exponentDigits) {
+            number += exponent;
+            magnitude += exponent[1] == '-' ? -exponentValue : exponentValue;
+        }
     }
-    // strtod of a plain decimal prefix is locale-independent only in the "C" locale's decimal point;
-    // the program never changes LC_NUMERIC, so "." is the point.
-    return std::strtod(number.c_str(), nullptr);
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return negative ? -value : value;
 }
 
 double RoundHalfEven(double value) {

@@ -12,7 +12,8 @@ namespace qvset {
 // - then an optional sign, decimal digits with at most one ".", and an optional exponent (E or D, an
 //   optional sign, digits), read as far as they fit;
 // - a text that begins with "&H" or "&O" (either case) is a hexadecimal or octal integer instead;
-// - reading stops at the first character that does not fit; a text without a leading number is 0.
+// - reading stops at the first character that does not fit; a text without a leading number is 0;
+// - "." is the point whatever the process locale says (a decimal-comma locale changes nothing).
 // A value too large for a double is infinite; callers that turn it into bytes refuse it.
 double NumericValue(std::string_view text);
 

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 
 #include "Version.h"
@@ -13,6 +12,7 @@
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
 #include "support/FileBytes.h"
+#include "support/QvctlFixture.h"
 #include "support/RecordingDialogs.h"
 
 using qvset::testing::ReadFileBytes;
@@ -30,27 +30,20 @@ struct Outcome {
     std::vector<std::string> documents;  // "printer: HEX" for each document, in order
 };
 
-class QvctlArguments : public ::testing::Test {
+class QvctlArguments : public testing::QvctlFixture {
   protected:
-    QvctlArguments() : spooler({{"QV640", "drv", "usb"}, {"Office", "drv", "lpt"}}) {
+    QvctlArguments() : QvctlFixture({{"QV640", "drv", "usb"}, {"Office", "drv", "lpt"}}) {
         spooler.SetCurrentPrinter("QV640");
         cli::RegisterPrinterCommands(registry);
         cli::RegisterSettingsCommands(registry);
         cli::RegisterTicketCommands(registry);
         cli::RegisterTuningCommands(registry);
         cli::RegisterConsoleCommands(registry);
-        folder = fs::temp_directory_path() / ("qvset-arguments-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
     }
-    ~QvctlArguments() override { fs::remove_all(folder); }
 
     Outcome Run(const Args& args) {
-        std::ostringstream out;
-        std::ostringstream err;
-        cli::ConsoleDialogs dialogs(err);
-        cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err};
         spooler.ClearDocuments();
-        Outcome outcome{cli::RunCommandLine(registry, args, environment), out.str(), err.str(), {}};
+        Outcome outcome{RunQvctl(args), out.str(), err.str(), {}};
         for (const auto& document : spooler.Documents()) {
             outcome.documents.push_back(document.printer + ": " + EncodeHex(document.bytes));
         }
@@ -58,11 +51,6 @@ class QvctlArguments : public ::testing::Test {
     }
 
     static std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
-
-    cli::CommandRegistry registry;
-    MemorySpooler spooler;
-    testing::RecordingPause pause;
-    fs::path folder;
 };
 
 struct FormRow {

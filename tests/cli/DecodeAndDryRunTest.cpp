@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <sstream>
 
 #include "cli/CommandRegistry.h"
@@ -15,6 +14,7 @@
 #include "decode/CommandDecoder.h"
 #include "decode/PrinterState.h"
 #include "printer/MemorySpooler.h"
+#include "support/QvctlFixture.h"
 #include "support/RecordingDialogs.h"
 #include "support/SequenceLog.h"
 
@@ -38,23 +38,17 @@ Lines SplitLines(const std::string& text) {
     return lines;
 }
 
-class DecodeAndDryRun : public ::testing::Test {
+class DecodeAndDryRun : public testing::QvctlFixture {
   protected:
-    DecodeAndDryRun() : spooler({{"QV640", "drv", "usb"}, {"Office", "drv", "lpt"}}), log(spooler, pause) {
+    DecodeAndDryRun()
+        : QvctlFixture({{"QV640", "drv", "usb"}, {"Office", "drv", "lpt"}}), log(spooler, pause) {
         spooler.SetCurrentPrinter("QV640");
         cli::RegisterAllCommands(registry);
-        folder = fs::temp_directory_path() / ("qvset-decode-cli-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
     }
-    ~DecodeAndDryRun() override { fs::remove_all(folder); }
 
     Outcome Run(const Args& args, const std::string& input = "") {
-        std::ostringstream out;
-        std::ostringstream err;
         std::istringstream in(input);
-        cli::ConsoleDialogs dialogs(err);
-        cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err, {}, &in};
-        const int status = cli::RunCommandLine(registry, args, environment);
+        const int status = RunQvctl(args, &in);
         return {status, SplitLines(out.str()), err.str()};
     }
 
@@ -63,11 +57,7 @@ class DecodeAndDryRun : public ::testing::Test {
         return (folder / name).string();
     }
 
-    cli::CommandRegistry registry;
-    MemorySpooler spooler;
-    testing::RecordingPause pause;
     testing::SequenceLog log;
-    fs::path folder;
 };
 
 const std::string kBlackMarkOn =

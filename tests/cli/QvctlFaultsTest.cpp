@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <sstream>
 
 #include "cli/CommandRegistry.h"
@@ -11,7 +10,7 @@
 #include "cli/TerminalText.h"
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
-#include "support/InMemoryQvctl.h"
+#include "support/QvctlFixture.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset {
@@ -20,30 +19,18 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-class QvctlFaultsTest : public ::testing::Test {
+class QvctlFaultsTest : public testing::QvctlFixture {
   protected:
     QvctlFaultsTest()
-        : spooler({{"Office", "laser", "ipp"}, {"QV640", "drv", "usb"}, {"QV650", "drv", "lpt"}}) {
+        : QvctlFixture({{"Office", "laser", "ipp"}, {"QV640", "drv", "usb"}, {"QV650", "drv", "lpt"}}) {
         cli::RegisterPrinterCommands(registry);
         cli::RegisterSettingsCommands(registry);
         cli::RegisterTicketCommands(registry);
         cli::RegisterTuningCommands(registry);
         cli::RegisterConsoleCommands(registry);
-        folder = fs::temp_directory_path() / ("qvset-faults-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
-    }
-    ~QvctlFaultsTest() override { fs::remove_all(folder); }
-
-    int Run(const std::vector<std::string>& args) {
-        return testing::RunQvctlInMemory(registry, spooler, pause, folder, out, err, args);
     }
 
-    cli::CommandRegistry registry;
-    MemorySpooler spooler;
-    testing::RecordingPause pause;
-    std::ostringstream out;
-    std::ostringstream err;
-    fs::path folder;
+    int Run(const std::vector<std::string>& args) { return RunQvctl(args); }
 };
 
 TEST_F(QvctlFaultsTest, ADefaultThatCannotBeWrittenIsReportedWithStatusOne) {

@@ -8,29 +8,24 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
+#include "support/QvctlFixture.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset {
 namespace {
 
-class ConsoleCliTest : public ::testing::Test {
+class ConsoleCliTest : public testing::QvctlFixture {
   protected:
-    ConsoleCliTest() : spooler({{"QV640", "QV6", "USB001"}}) { cli::RegisterConsoleCommands(registry); }
-
-    int Run(std::vector<std::string> args) {
-        err.str({});
-        cli::CliEnvironment environment{spooler, dialogs, pause, ".", out, err};
-        return cli::RunCommandLine(registry, args, environment);
+    ConsoleCliTest() : QvctlFixture({{"QV640", "QV6", "USB001"}}) {
+        cli::RegisterConsoleCommands(registry);
+        ShowDialogsOn(dialogs);
     }
+
+    int Run(std::vector<std::string> args) { return RunQvctl(args); }
 
     std::vector<std::string> SentHex() const { return testing::DocumentsAsHex(spooler); }
 
-    cli::CommandRegistry registry;
-    MemorySpooler spooler;
     testing::RecordingDialogs dialogs;
-    testing::RecordingPause pause;
-    std::ostringstream out;
-    std::ostringstream err;
 };
 
 TEST_F(ConsoleCliTest, ConsoleSendsPlainlyOrFramedAsATable) {

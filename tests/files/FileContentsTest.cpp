@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "files/FileContents.h"
 #include "support/FileBytes.h"
+#include "support/TestFolder.h"
 
 using qvset::testing::ReadFileBytes;
 using qvset::testing::WriteFileBytes;
@@ -32,14 +32,10 @@ std::size_t EntriesIn(const fs::path& folder) {
 
 class FileContentsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("qvset-files-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
-    }
     void TearDown() override {
+        // The folder takes entries again, so that it can be removed.
         std::system(("chattr -i '" + folder.string() + "' 2>/dev/null").c_str());
         fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(folder);
     }
 
     // Makes the folder refuse new entries, for root as well: immutable where the file system has the
@@ -53,7 +49,8 @@ class FileContentsTest : public ::testing::Test {
         return true;
     }
 
-    fs::path folder;
+    testing::TestFolder testFolder{"qvset-files-"};
+    const fs::path& folder = testFolder.Path();
 };
 
 TEST_F(FileContentsTest, AnythingButARegularFileIsRefusedWithoutWaiting) {

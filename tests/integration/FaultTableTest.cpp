@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <random>
 #include <thread>
 
 #include "Sandbox.h"
@@ -22,6 +21,7 @@
 #include "support/DocumentsAsHex.h"
 #include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 
 using qvset::testing::ReadFileBytes;
 
@@ -79,15 +79,9 @@ class FaultTableTest : public ::testing::Test {
   protected:
     void SetUp() override {
         Sandbox::UseClientEnvironment();
-        folder = fs::temp_directory_path() / ("qvset-faults-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
         before = Sandbox::CapturedJobs(kQueue).size();
     }
-    void TearDown() override {
-        Sandbox::Shell("chattr -i '" + folder.string() + "' 2>/dev/null");
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
+    void TearDown() override { Sandbox::Shell("chattr -i '" + folder.string() + "' 2>/dev/null"); }
 
     // The jobs that arrived on the queue since the test began, once the server has had time to print.
     std::vector<std::string> Arrived(std::size_t expected = 0, const std::string& queue = kQueue) {
@@ -105,7 +99,8 @@ class FaultTableTest : public ::testing::Test {
         std::cout << std::endl;
     }
 
-    fs::path folder;
+    testing::TestFolder testFolder{"qvset-faults-"};
+    const fs::path& folder = testFolder.Path();
     std::size_t before = 0;
 };
 

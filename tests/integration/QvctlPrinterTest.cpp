@@ -7,6 +7,7 @@
 #include "Sandbox.h"
 #include "printer/HexCodec.h"
 #include "printer/cups/CupsSpooler.h"
+#include "support/TestFolder.h"
 
 namespace qvset {
 namespace {
@@ -87,7 +88,8 @@ TEST_F(QvctlPrinterTest, BadInputIsRefusedWithStatusTwo) {
 }
 
 TEST_F(QvctlPrinterTest, FileSendsThePrintFileUnchanged) {
-    const auto path = std::filesystem::temp_directory_path() / "qvset-test-file.prn";
+    const testing::TestFolder folder("qvset-test-file-");
+    const auto path = folder.Path() / "test-file.prn";
     {
         std::ofstream out(path, std::ios::binary);
         out.write("\x1B\x40\x00\xFF", 4);
@@ -98,7 +100,6 @@ TEST_F(QvctlPrinterTest, FileSendsThePrintFileUnchanged) {
     const auto jobs = Sandbox::WaitForJobs("QV640_Virtual", before + 1);
     ASSERT_EQ(jobs.size(), before + 1);
     EXPECT_EQ(EncodeHex(jobs.back().bytes), "1B4000FF");
-    std::filesystem::remove(path);
 }
 
 TEST_F(QvctlPrinterTest, EveryCommandHasHelp) {

@@ -5,6 +5,7 @@
 
 #include "Sandbox.h"
 #include "printer/HexCodec.h"
+#include "support/TestFolder.h"
 
 namespace qvset {
 namespace {
@@ -36,13 +37,13 @@ TEST_F(QvctlTicketTest, SetAndGeometryCommandsArriveByteForByte) {
 }
 
 TEST_F(QvctlTicketTest, TicketApplySendsTheWholeDescriptionAsOneJob) {
-    const auto path = std::filesystem::temp_directory_path() / "qvset-ticket-apply.txt";
+    const testing::TestFolder folder("qvset-ticket-apply-");
+    const auto path = folder.Path() / "ticket.txt";
     const auto made = Sandbox::RunQvctl("ticket new " + path.string() +
                                         " --black-mark on --paper 58 --length 152 --baud 12");
     ASSERT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(SentBy("ticket apply " + path.string(), "您设置了波特率，完成后需要重启打印机\n"),
               "1B42021B42051D28460400040065031B4211");
-    std::filesystem::remove(path);
 }
 
 TEST_F(QvctlTicketTest, RefusedFormatSendsNoJob) {

@@ -10,6 +10,7 @@
 
 #include "Sandbox.h"
 #include "printer/HexCodec.h"
+#include "support/TestFolder.h"
 
 namespace qvset {
 namespace {
@@ -53,13 +54,13 @@ class VirtualPrinterStateTest : public ::testing::Test {
 };
 
 TEST_F(VirtualPrinterStateTest, TicketApplyLeavesExactlyTheRecordedItems) {
-    const fs::path ticket = fs::temp_directory_path() / ("qvset-state-" + queue + ".txt");
+    const testing::TestFolder ticketFolder("qvset-state-");
+    const fs::path ticket = ticketFolder.Path() / (queue + ".txt");
     const auto made = Sandbox::RunQvctl("ticket new " + ticket.string() +
                                         " --black-mark on --paper 58 --edge high --start-position on"
                                         " --end-position off --length 152 --mark 27 --baud 4");
     ASSERT_EQ(made.status, 0) << made.err;
     const auto applied = Sandbox::RunQvctl("--printer " + queue + " ticket apply " + ticket.string());
-    fs::remove(ticket);
     ASSERT_EQ(applied.status, 0) << applied.err;
     const auto jobs = Sandbox::WaitForJobs(queue, 1);
     ASSERT_EQ(jobs.size(), 1u);

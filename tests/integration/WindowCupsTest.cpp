@@ -23,6 +23,7 @@
 #include "printer/PrinterSelection.h"
 #include "printer/cups/CupsSpooler.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 #include "support/VisibleSendButtons.h"
 
 namespace qvset::app {
@@ -52,9 +53,6 @@ class WindowCups : public ::testing::Test {
     static void SetUpTestSuite() { Sandbox::UseClientEnvironment(); }
 
     void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("qvset-window-cups-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-        std::filesystem::create_directories(m_folder);
         m_spooler = std::make_unique<CupsSpooler>();
         // Start from another default, so that the start-up pick has something to change.
         for (const auto& printer : m_spooler->ListPrinters()) {
@@ -64,10 +62,7 @@ class WindowCups : public ::testing::Test {
         ASSERT_EQ(m_spooler->CurrentPrinter(), "Office_Laser");
     }
 
-    void TearDown() override {
-        m_program.reset();
-        std::filesystem::remove_all(m_folder);
-    }
+    void TearDown() override { m_program.reset(); }
 
     QtForm& Open() {
         m_program = std::make_unique<QtProgram>(*m_spooler, m_dialogs, m_pause, m_clock,
@@ -114,7 +109,8 @@ class WindowCups : public ::testing::Test {
     qvset::testing::RecordingDialogs m_dialogs;
     qvset::testing::RecordingPause m_pause;
     FixedClock m_clock;
-    std::filesystem::path m_folder;
+    qvset::testing::TestFolder m_testFolder{"qvset-window-cups-"};
+    const std::filesystem::path& m_folder = m_testFolder.Path();
     std::unique_ptr<CupsSpooler> m_spooler;
     std::unique_ptr<QtProgram> m_program;
 };

@@ -8,6 +8,7 @@
 #include "printer/PrintChannel.h"
 #include "printer/SpoolerDeadline.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 
 namespace qvset {
 namespace {
@@ -16,19 +17,14 @@ class PrintChannelTest : public ::testing::Test {
   protected:
     PrintChannelTest()
         : spooler({{"QV640", "QV6 Driver", "USB001"}, {"Other", "Generic", "LPT1:"}}),
-          folder(std::filesystem::temp_directory_path() /
-                 ("qvset-channel-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name())),
-          channel(spooler, dialogs, folder) {
-        std::filesystem::create_directories(folder);
-    }
-    ~PrintChannelTest() override { std::filesystem::remove_all(folder); }
+          channel(spooler, dialogs, folder) {}
 
     std::string SentHex(std::size_t index) const { return EncodeHex(spooler.Documents().at(index).bytes); }
 
     MemorySpooler spooler;
     testing::RecordingDialogs dialogs;
-    std::filesystem::path folder;
+    testing::TestFolder testFolder{"qvset-channel-"};
+    const std::filesystem::path& folder = testFolder.Path();
     PrintChannel channel;
 };
 

@@ -9,6 +9,7 @@
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 
 namespace qvset {
 namespace {
@@ -17,20 +18,12 @@ namespace fs = std::filesystem;
 
 class PrintFileKindsTest : public ::testing::Test {
   protected:
-    PrintFileKindsTest()
-        : spooler({{"QV640", "QV6 Driver", "USB001"}}),
-          folder(fs::temp_directory_path() /
-                 ("qvset-kinds-" +
-                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))),
-          channel(spooler, dialogs, folder) {
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    ~PrintFileKindsTest() override { fs::remove_all(folder); }
+    PrintFileKindsTest() : spooler({{"QV640", "QV6 Driver", "USB001"}}), channel(spooler, dialogs, folder) {}
 
     MemorySpooler spooler;
     testing::RecordingDialogs dialogs;
-    fs::path folder;
+    testing::TestFolder testFolder{"qvset-kinds-"};
+    const fs::path& folder = testFolder.Path();
     PrintChannel channel;
 };
 

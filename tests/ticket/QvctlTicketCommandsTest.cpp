@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 
 #include "cli/CommandRegistry.h"
@@ -15,7 +14,7 @@
 #include "printer/MemorySpooler.h"
 #include "support/DocumentsAsHex.h"
 #include "support/FileBytes.h"
-#include "support/InMemoryQvctl.h"
+#include "support/QvctlFixture.h"
 #include "support/RecordingDialogs.h"
 #include "ticket/TicketFiles.h"
 
@@ -29,31 +28,19 @@ using namespace qvset::forms;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-class QvctlTicketCommandsTest : public ::testing::Test {
+class QvctlTicketCommandsTest : public testing::QvctlFixture {
   protected:
-    QvctlTicketCommandsTest() : spooler({{"QV640", "drv", "usb"}}) {
+    QvctlTicketCommandsTest() : QvctlFixture({{"QV640", "drv", "usb"}}) {
         spooler.SetCurrentPrinter("QV640");
         cli::RegisterSettingsCommands(registry);
         cli::RegisterTicketCommands(registry);
-        folder = fs::temp_directory_path() / ("qvset-qvctl-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
     }
-    ~QvctlTicketCommandsTest() override { fs::remove_all(folder); }
 
-    int Run(const std::vector<std::string>& args) {
-        return testing::RunQvctlInMemory(registry, spooler, pause, folder, out, err, args);
-    }
+    int Run(const std::vector<std::string>& args) { return RunQvctl(args); }
 
     Names Sent() const { return testing::DocumentsAsHex(spooler); }
 
     std::string File(const char* name) const { return (folder / name).string(); }
-
-    cli::CommandRegistry registry;
-    MemorySpooler spooler;
-    testing::RecordingPause pause;
-    std::ostringstream out;
-    std::ostringstream err;
-    fs::path folder;
 };
 
 TEST_F(QvctlTicketCommandsTest, SetSendsOneEscB) {

@@ -5,10 +5,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "forms/SelectionHandlers.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 #include "ticket/TicketFiles.h"
 
 namespace qvset {
@@ -20,13 +20,8 @@ namespace fs = std::filesystem;
 
 class TicketFileKindsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("qvset-ticket-kinds-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    fs::path folder;
+    testing::TestFolder testFolder{"qvset-ticket-kinds-"};
+    const fs::path& folder = testFolder.Path();
     TicketSelection selection;
 };
 

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "forms/SelectionHandlers.h"
 #include "printer/AnsiText.h"
@@ -12,6 +11,7 @@
 #include "support/Descriptions.h"
 #include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 #include "support/TypicalTicket.h"
 #include "ticket/TicketDescription.h"
 #include "ticket/TicketFiles.h"
@@ -32,12 +32,6 @@ using testing::kTypicalTicketFile;
 
 class TicketFilesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("qvset-ticket-" + std::to_string(std::random_device()()));
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
     void RecordTypical() {
         for (auto [item, code] : std::initializer_list<std::pair<int, std::int16_t>>{
                  {1, 99}, {2, 88}, {4, 99}, {5, 99}, {6, 88}, {7, 99}, {9, 99}, {11, 3}}) {
@@ -61,7 +55,8 @@ class TicketFilesTest : public ::testing::Test {
         return lit;
     }
 
-    fs::path folder;
+    testing::TestFolder testFolder{"qvset-ticket-"};
+    const fs::path& folder = testFolder.Path();
     testing::RecordingDialogs dialogs;
     FileDialogState fileDialog;
     TicketSelection selection;

@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 #include "forms/SelectionHandlers.h"
 #include "printer/AnsiText.h"
 #include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 #include "ticket/TicketFiles.h"
 
 using qvset::testing::ReadFileBytes;
@@ -24,9 +24,8 @@ using namespace qvset::forms;
 namespace fs = std::filesystem;
 
 TEST(TicketSave, WriteThatFailsPartWayLeavesTheEarlierFileIntact) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("qvset-limit-" + std::to_string(std::random_device()()));
-    fs::create_directories(folder);
+    const testing::TestFolder testFolder("qvset-limit-");
+    const fs::path& folder = testFolder.Path();
     const fs::path path = folder / "earlier.txt";
     const std::string earlier = "KQ605USET1\r\nB0\r\n";
     std::ofstream(path, std::ios::binary) << earlier;
@@ -51,7 +50,6 @@ TEST(TicketSave, WriteThatFailsPartWayLeavesTheEarlierFileIntact) {
     EXPECT_EQ(ReadFileBytes(path), earlier);
     EXPECT_TRUE(selection.HasUnsavedChanges());
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);  // no temporary
-    fs::remove_all(folder);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "TuningTestSupport.h"
 #include "cli/CommandRegistry.h"
 #include "printer/MemorySpooler.h"
+#include "support/QvctlFixture.h"
 #include "support/RecordingDialogs.h"
 #include "tuning/TuningJobs.h"
 
@@ -14,16 +15,14 @@ namespace {
 
 using testing::Hex;
 
-class TuningCliTest : public ::testing::Test {
+class TuningCliTest : public testing::QvctlFixture {
   protected:
-    TuningCliTest() : spooler({{"QV640", "QV6", "USB001"}}) { cli::RegisterTuningCommands(registry); }
-
-    int Run(std::vector<std::string> args) {
-        out.str({});
-        err.str({});
-        cli::CliEnvironment environment{spooler, dialogs, pause, ".", out, err};
-        return cli::RunCommandLine(registry, args, environment);
+    TuningCliTest() : QvctlFixture({{"QV640", "QV6", "USB001"}}) {
+        cli::RegisterTuningCommands(registry);
+        ShowDialogsOn(dialogs);
     }
+
+    int Run(std::vector<std::string> args) { return RunQvctl(args); }
 
     // The one-second ticks the watch waited, after the run's own pauses.
     std::size_t Ticks(std::size_t runPauses) const {
@@ -32,12 +31,7 @@ class TuningCliTest : public ::testing::Test {
         return waits.size() - runPauses;
     }
 
-    cli::CommandRegistry registry;
-    MemorySpooler spooler;
     testing::RecordingDialogs dialogs;
-    testing::RecordingPause pause;
-    std::ostringstream out;
-    std::ostringstream err;
 };
 
 TEST_F(TuningCliTest, SingleRunWithoutWatchQueuesTheStoreJobAndSamples) {

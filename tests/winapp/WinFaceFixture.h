@@ -11,13 +11,14 @@
 #include <memory>
 #include <string>
 
-#include "seams/Clock.h"
 #include "forms/FormLayout.h"
 #include "printer/Spooler.h"
+#include "seams/Clock.h"
+#include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
+#include "support/TestFolder.h"
 #include "winapp/ControlIds.h"
 #include "winapp/WideText.h"
-#include "support/FixedClock.h"
 #include "winapp/WinForm.h"
 #include "winapp/WinProgram.h"
 
@@ -58,16 +59,7 @@ inline std::string TextOf(HWND control) {
 // pauses and a fixed clock; its window shown at the screen's top-left corner.
 class WinFace : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("qvset-winapp-" + std::to_string(GetCurrentProcessId()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_folder);
-    }
-    void TearDown() override {
-        m_program.reset();
-        std::filesystem::remove_all(m_folder);
-    }
+    void TearDown() override { m_program.reset(); }
 
     WinForm& Open(Spooler& spooler, Pause* pause = nullptr) {
         m_program = std::make_unique<WinProgram>(spooler, m_dialogs, pause != nullptr ? *pause : m_pause,
@@ -95,7 +87,8 @@ class WinFace : public ::testing::Test {
     qvset::testing::RecordingDialogs m_dialogs;
     qvset::testing::RecordingPause m_pause;
     FixedClock m_clock;
-    std::filesystem::path m_folder;
+    qvset::testing::TestFolder m_testFolder{"qvset-winapp-"};
+    const std::filesystem::path& m_folder = m_testFolder.Path();
     std::unique_ptr<WinProgram> m_program;
     int m_endings = 0;
 };

@@ -160,8 +160,8 @@ TEST(WinDialogs, AQuestionShowsItsTextAndTitleAndReturnsTheChosenButton) {
 }
 
 TEST(WinDialogs, TheSaveDialogStartsAtTheSharedNameAndReturnsTheChosenPath) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qvset-dialogs";
-    std::filesystem::create_directories(folder);
+    const qvset::testing::TestFolder testFolder("qvset-dialogs-");
+    const std::filesystem::path& folder = testFolder.Path();
     const std::wstring chosen = (folder / L"票样一.txt").wstring();
     std::wstring startedAt;
     const DialogHand hand(L"保存票样", [&](HWND box) {
@@ -179,7 +179,6 @@ TEST(WinDialogs, TheSaveDialogStartsAtTheSharedNameAndReturnsTheChosenPath) {
     dialogs.ShowSave(state);
     EXPECT_EQ(startedAt, L"上次.txt");
     EXPECT_EQ(std::filesystem::path(ToWide(state.fileName)), std::filesystem::path(chosen));
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

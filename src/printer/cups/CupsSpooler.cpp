@@ -80,6 +80,11 @@ http_t* CupsSpooler::Connection() {
     return m_http.get();
 }
 
+bool CupsSpooler::LostServer(http_t* http) const {
+    return m_timedOut || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE ||
+           httpGetStatus(http) == HTTP_STATUS_ERROR;
+}
+
 void CupsSpooler::NoteNoAnswer() {
     m_http.reset();
     m_fault = SpoolerFault::Unreachable;
@@ -139,7 +144,7 @@ std::string CupsSpooler::CurrentPrinter() {
     // cupsGetNamedDest with no name honours LPDEST, PRINTER and lpoptions; cupsGetDefault2 does not.
     DestList dest(1, cupsGetNamedDest(http, nullptr, nullptr));
     if (dest.Get() == nullptr) {
-        if (m_timedOut || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) NoteNoAnswer();
+        if (LostServer(http)) NoteNoAnswer();
         return {};
     }
     return dest.Get()->name != nullptr ? dest.Get()->name : "";
@@ -163,7 +168,7 @@ bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
         if (raw[i].instance == nullptr && device == raw[i].name) found = true;
     }
     if (!found) {
-        if (m_timedOut) NoteNoAnswer();
+        if (LostServer(http)) NoteNoAnswer();
         return false;
     }
     for (int i = 0; i < count; ++i) raw[i].is_default = raw[i].instance == nullptr && device == raw[i].name;
@@ -188,6 +193,13 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, kRawFormat);
 
     http_status_t status = cupsSendRequest(http, request, resource.c_str(), CUPS_LENGTH_VARIABLE);
+    if (status == HTTP_STATUS_ERROR || status == HTTP_STATUS_SERVICE_UNAVAILABLE) {
+        // Nothing was sent: the connection broke (a server stopped since the last request) and could
+        // not be made again, or the server let the deadline pass.
+        ippDelete(request);
+        NoteNoAnswer();
+        return false;
+    }
     if (status == HTTP_STATUS_CONTINUE && !payload.empty()) {
         status = cupsWriteRequestData(http, reinterpret_cast<const char*>(payload.data()), payload.size());
     }
@@ -218,7 +230,7 @@ int CupsSpooler::WaitingDocuments(const std::string& deviceName) {
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(http, &jobs, deviceName.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
     if (jobs != nullptr) cupsFreeJobs(count, jobs);
-    if (count < 0 && (m_timedOut || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)) NoteNoAnswer();
+    if (count < 0 && LostServer(http)) NoteNoAnswer();
     return count > 0 ? count : 0;
 }
 

@@ -47,6 +47,10 @@ class CupsSpooler final : public Spooler {
   private:
     // The connection to the server; null (and the fault Unreachable) when there is none.
     http_t* Connection();
+    // Whether a request without an answer failed for want of a server: it let the deadline pass, the
+    // server said it was unavailable, or the connection broke (a server stopped while this process
+    // kept its connection) and libcups could not make it again.
+    bool LostServer(http_t* http) const;
     // After a request that got no answer: drops the connection, records the fault and, when the
     // deadline passed, holds further requests back.
     void NoteNoAnswer();

@@ -8,7 +8,7 @@
 #include "support/DecimalCommaLocale.h"
 #include "ticket/NumericText.h"
 #include "ticket/TicketGeometry.h"
-#include "tuning/SpeedQualityPanel.h"
+#include "tuning/TuningRuns.h"
 
 namespace qvset {
 namespace {

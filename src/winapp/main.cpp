@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "files/WideText.h"
 #include "printer/MemorySpooler.h"
 #include "printer/Platform.h"
-#include "winapp/WideText.h"
 #include "winapp/WinClock.h"
 #include "winapp/WinDialogs.h"
 #include "winapp/WinPause.h"

@@ -11,13 +11,13 @@
 #include <memory>
 #include <string>
 
-#include "seams/Clock.h"
+#include "files/WideText.h"
 #include "forms/FormLayout.h"
 #include "printer/Spooler.h"
+#include "seams/Clock.h"
+#include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
 #include "winapp/ControlIds.h"
-#include "winapp/WideText.h"
-#include "support/FixedClock.h"
 #include "winapp/WinForm.h"
 #include "winapp/WinProgram.h"
 

@@ -247,6 +247,41 @@ TEST_F(WinFace, ThePreviewsButtonOpensTheMainWindow) {
     EXPECT_EQ(spooler.CurrentPrinter(), "QV640_Virtual") << "the main window's start-up ran";
 }
 
+// The preview started alone and closed by its close box leaves no window on screen: the program's
+// message loop ends. With the main window open it only hides.
+TEST_F(WinFace, ClosingTheLastWindowOnScreenEndsTheMessageLoop) {
+    for (const bool mainWindowOpen : {false, true}) {
+        MemorySpooler spooler(Printers());
+        m_program = std::make_unique<WinProgram>(spooler, m_dialogs, m_pause, m_clock,
+                                                 std::vector<std::filesystem::path>{m_folder});
+        m_program->OnEndProgram([this] { ++m_endings; });
+        m_lastWindowGone = 0;
+        m_program->OnLastWindowGone([this] { ++m_lastWindowGone; });
+        m_program->ShowForm("Form3");
+        HWND preview = m_program->Face("Form3").Window();
+        if (mainWindowOpen) SendMessageW(m_program->Face("Form3").Control("Command19"), BM_CLICK, 0, 0);
+        SendMessageW(preview, WM_CLOSE, 0, 0);
+        EXPECT_FALSE(IsWindowVisible(preview));
+        EXPECT_EQ(m_lastWindowGone, mainWindowOpen ? 0 : 1) << "main window open: " << mainWindowOpen;
+        EXPECT_EQ(m_endings, 0);
+    }
+}
+
+// By default the last window gone ends the message loop, and with it qvset.exe.
+TEST_F(WinFace, TheLastWindowGoneEndsTheMessageLoop) {
+    MemorySpooler spooler(Printers());
+    m_program = std::make_unique<WinProgram>(spooler, m_dialogs, m_pause, m_clock,
+                                             std::vector<std::filesystem::path>{m_folder});
+    m_program->ShowForm("Form3");
+    PostMessageW(m_program->Face("Form3").Window(), WM_CLOSE, 0, 0);
+    // Should the loop not end by itself, a timer ends it after 5 s with another status.
+    const UINT_PTR guard =
+        SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); });
+    EXPECT_EQ(WinProgram::RunMessages(), 0);
+    KillTimer(nullptr, guard);
+    EXPECT_FALSE(IsWindowVisible(m_program->Face("Form3").Window()));
+}
+
 // Every character of every caption has a glyph in the window's font: no caption shows boxes.
 TEST_F(WinFace, TheWindowFontHasEveryCaptionsCharacters) {
     WindowFonts fonts(USER_DEFAULT_SCREEN_DPI);

@@ -54,6 +54,18 @@ PY
   check "screenshot of form $form is not blank" many "$colours"
 done
 
+# The options as qvset reads them: joined values, and --form only with --screenshot.
+picture="$pictures/qvset-win-joined.png"
+rm -f "$picture"
+wine "$qvset" "--screenshot=Z:$picture" --form=3 >/dev/null 2>&1
+check "--screenshot=FILE --form=3 writes a PNG" "0 89504e47" "$? $(od -An -tx1 -N4 "$picture" 2>/dev/null | tr -d ' ')"
+rm -f "$picture"
+refusal=$(timeout 20 wine "$qvset" --form 1 2>&1 >/dev/null | tr -d '\r')
+check "--form 1 without --screenshot is refused" "qvset: --form goes with --screenshot" "$(head -n 1 <<<"$refusal")"
+timeout 20 wine "$qvset" --form 1 >/dev/null 2>&1
+check "--form 1 without --screenshot: exit status" 2 $?
+check "--version names the program" "qvset " "$(wine "$qvset" --version 2>/dev/null | tr -d '\r' | cut -c1-6)"
+
 # The preview started alone and closed by a real click on its close box: nothing is left on screen, so
 # qvset.exe ends (it used to run on without a window).
 wine "$qvset" --preview >/dev/null 2>&1 &

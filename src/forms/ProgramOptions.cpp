@@ -90,7 +90,8 @@ ProgramOptions ParseProgramArguments(const std::vector<std::string>& args) {
 std::string ProgramHelp(std::string_view program) {
     const std::string name(program);
     return "Usage: " + name + " [--preview]\n" +                       //
-           "       " + name + " --screenshot FILE [--form 1|2|3]\n" +  //
+           "  or:  " + name + " --screenshot FILE [--form 1|2|3]\n" +  //
+           "\n"
            "The QV6 printer utility's window (设置): the printer's stored switches, the ticket geometry,\n"
            "ticket descriptions (票样), test prints and print-quality tuning. Every command goes to the\n"
            "current printer (the default printer) as one RAW document.\n"

@@ -91,7 +91,7 @@ TEST(ProgramOptions, ARefusalNamesTheProblemAndWhereToReadMore) {
 TEST(ProgramOptions, TheHelpNamesTheProgramAndEveryOption) {
     const std::string help = ProgramHelp("qvset.exe");
     EXPECT_EQ(
-        help.rfind("Usage: qvset.exe [--preview]\n       qvset.exe --screenshot FILE [--form 1|2|3]\n", 0),
+        help.rfind("Usage: qvset.exe [--preview]\n  or:  qvset.exe --screenshot FILE [--form 1|2|3]\n", 0),
         0u)
         << help;
     std::size_t at = 0;

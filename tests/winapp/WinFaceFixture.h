@@ -73,7 +73,8 @@ class WinFace : public ::testing::Test {
         m_program = std::make_unique<WinProgram>(spooler, m_dialogs, pause != nullptr ? *pause : m_pause,
                                                  m_clock, std::vector<std::filesystem::path>{m_folder});
         m_program->OnEndProgram([this] { ++m_endings; });
-        m_program->OnLastWindowGone([this] { ++m_lastWindowGone; });
+        // The main window stays on screen through every test: its message pumps must not be ended.
+        m_program->OnLastWindowGone([] { ADD_FAILURE() << "no window is left on screen"; });
         WinForm& face = m_program->Face("Form1");
         SetWindowPos(face.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
         face.Show();
@@ -99,7 +100,6 @@ class WinFace : public ::testing::Test {
     std::filesystem::path m_folder;
     std::unique_ptr<WinProgram> m_program;
     int m_endings = 0;
-    int m_lastWindowGone = 0;
 };
 
 }  // namespace qvset::winapp::testing

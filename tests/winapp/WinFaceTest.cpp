@@ -247,27 +247,8 @@ TEST_F(WinFace, ThePreviewsButtonOpensTheMainWindow) {
     EXPECT_EQ(spooler.CurrentPrinter(), "QV640_Virtual") << "the main window's start-up ran";
 }
 
-// The preview started alone and closed by its close box leaves no window on screen: the program's
-// message loop ends. With the main window open it only hides.
-TEST_F(WinFace, ClosingTheLastWindowOnScreenEndsTheMessageLoop) {
-    for (const bool mainWindowOpen : {false, true}) {
-        MemorySpooler spooler(Printers());
-        m_program = std::make_unique<WinProgram>(spooler, m_dialogs, m_pause, m_clock,
-                                                 std::vector<std::filesystem::path>{m_folder});
-        m_program->OnEndProgram([this] { ++m_endings; });
-        m_lastWindowGone = 0;
-        m_program->OnLastWindowGone([this] { ++m_lastWindowGone; });
-        m_program->ShowForm("Form3");
-        HWND preview = m_program->Face("Form3").Window();
-        if (mainWindowOpen) SendMessageW(m_program->Face("Form3").Control("Command19"), BM_CLICK, 0, 0);
-        SendMessageW(preview, WM_CLOSE, 0, 0);
-        EXPECT_FALSE(IsWindowVisible(preview));
-        EXPECT_EQ(m_lastWindowGone, mainWindowOpen ? 0 : 1) << "main window open: " << mainWindowOpen;
-        EXPECT_EQ(m_endings, 0);
-    }
-}
-
-// By default the last window gone ends the message loop, and with it qvset.exe.
+// The preview started alone and closed by its close box leaves no window on screen: the message loop
+// ends, and with it qvset.exe.
 TEST_F(WinFace, TheLastWindowGoneEndsTheMessageLoop) {
     MemorySpooler spooler(Printers());
     m_program = std::make_unique<WinProgram>(spooler, m_dialogs, m_pause, m_clock,

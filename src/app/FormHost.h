@@ -1,17 +1,10 @@
 #pragma once
 
-#include <string_view>
+#include "forms/FormHost.h"
 
 namespace qvset::app {
 
-// What a window asks of the program around it: to show or hide one of the program's windows, or to
-// end the program at once.
-class FormHost {
-  public:
-    virtual ~FormHost() = default;
-    virtual void ShowForm(std::string_view form) = 0;
-    virtual void HideForm(std::string_view form) = 0;
-    virtual void EndProgram() = 0;
-};
+// The program around a Qt window is the one program shell of src/forms.
+using FormHost = forms::FormHost;
 
 }  // namespace qvset::app

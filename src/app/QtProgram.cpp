@@ -1,84 +1,53 @@
 #include "app/QtProgram.h"
 
 #include <QApplication>
-#include <cstdio>
-#include <cstdlib>
-#include <iostream>
-#include <stdexcept>
-
-#include "forms/Form1.h"
-#include "forms/Form2.h"
-#include "forms/Form3.h"
 
 namespace qvset::app {
+namespace {
+
+// A QtForm as the program shell sees it.
+class QtFace final : public forms::FormFace {
+  public:
+    QtFace(forms::FormLogic& logic, forms::FormHost& host, QWidget* owner)
+        : m_form(std::make_unique<QtForm>(logic, host, owner)) {}
+
+    void Show() override {
+        m_form->show();
+        m_form->raise();
+        m_form->activateWindow();
+    }
+    void Hide() override { m_form->hide(); }
+    bool IsShown() const override { return m_form->isVisible(); }
+    QtForm& Form() const { return *m_form; }
+
+  private:
+    std::unique_ptr<QtForm> m_form;
+};
+
+}  // namespace
 
 QtProgram::QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                      std::vector<std::filesystem::path> printFileFolders)
-    : m_spooler(spooler),
-      m_dialogs(dialogs),
-      m_pause(pause),
-      m_clock(clock),
-      m_printFileFolders(std::move(printFileFolders)) {}
+    : m_program(
+          spooler, dialogs, pause, clock, std::move(printFileFolders),
+          [this](std::string_view name, forms::FormLogic& logic) { return MakeFace(name, logic); },
+          [] { QApplication::quit(); }) {}
 
-QtProgram::~QtProgram() {
-    // Faces go first: each refers to its logic. The help window belongs to the main window's face.
-    for (const char* name : {"Form2", "Form3", "Form1"}) {
-        const auto found = m_windows.find(name);
-        if (found != m_windows.end()) found->second.face.reset();
-    }
-}
-
-QtForm* QtProgram::Existing(std::string_view name) const {
-    const auto found = m_windows.find(name);
-    return found == m_windows.end() ? nullptr : found->second.face.get();
-}
-
-QtForm& QtProgram::Form(std::string_view name) {
-    if (QtForm* existing = Existing(name)) return *existing;
-    Window window;
-    QWidget* owner = nullptr;
-    if (name == "Form1") {
-        window.logic =
-            std::make_unique<forms::Form1>(m_spooler, m_dialogs, m_pause, m_clock, m_printFileFolders);
-    } else if (name == "Form2") {
-        window.logic = std::make_unique<forms::Form2>();
-        owner = Existing("Form1");  // the help window stays with the main window
-    } else if (name == "Form3") {
-        window.logic = std::make_unique<forms::Form3>();
-    } else {
-        throw std::logic_error("no window named " + std::string(name));
-    }
-    window.face = std::make_unique<QtForm>(*window.logic, *this, owner);
-    QtForm& face = *window.face;
-    m_windows.emplace(std::string(name), std::move(window));
-    if (name == "Form1" && m_onMainWindow) m_onMainWindow(face);
+std::unique_ptr<forms::FormFace> QtProgram::MakeFace(std::string_view name, forms::FormLogic& logic) {
+    // The help window stays with the main window.
+    QWidget* owner = name == "Form2" ? Existing("Form1") : nullptr;
+    auto face = std::make_unique<QtFace>(logic, m_program, owner);
+    if (name == "Form1" && m_onMainWindow) m_onMainWindow(face->Form());
     return face;
 }
 
-void QtProgram::ShowForm(std::string_view name) {
-    QtForm& face = Form(name);
-    face.show();
-    face.raise();
-    face.activateWindow();
+QtForm& QtProgram::Form(std::string_view name) {
+    return static_cast<QtFace&>(m_program.Face(name)).Form();
 }
 
-void QtProgram::HideForm(std::string_view name) {
-    if (QtForm* face = Existing(name)) face->hide();
-    for (const auto& [other, window] : m_windows) {
-        if (window.face != nullptr && window.face->isVisible()) return;
-    }
-    QApplication::quit();
-}
-
-void QtProgram::EndProgram() {
-    if (m_endProgram) {
-        m_endProgram();
-        return;
-    }
-    std::cout.flush();
-    std::cerr.flush();
-    std::fflush(nullptr);
-    std::_Exit(EXIT_SUCCESS);
+QtForm* QtProgram::Existing(std::string_view name) const {
+    const auto* face = static_cast<const QtFace*>(m_program.ExistingFace(name));
+    return face == nullptr ? nullptr : &face->Form();
 }
 
 }  // namespace qvset::app

@@ -5,7 +5,6 @@
 //   qvset --screenshot FILE [--form 1|2|3]       render a window to a PNG without a display, and exit
 // Qt's own options (-platform, -style, -display ...) are taken by Qt.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QIcon>
 #include <cstdlib>
 #include <iostream>
@@ -21,15 +20,14 @@
 #include "app/QtProgram.h"
 #include "app/Screenshot.h"
 #include "app/Translations.h"
+#include "forms/ProgramOptions.h"
 #include "printer/MemorySpooler.h"
 #include "printer/Platform.h"
 
 namespace {
 
-constexpr const char* kDescription =
-    "The QV6 printer utility's window (设置): the printer's stored switches, the ticket geometry, ticket\n"
-    "descriptions (票样), test prints and print-quality tuning. Every command goes to the current\n"
-    "printer (the default printer) as one RAW document.";
+constexpr const char* kQtOptions =
+    "\nQt's own options (-platform offscreen, -style fusion, -display ...) are passed to Qt.\n";
 
 constexpr const char* kNoDisplay =
     "qvset: no display (DISPLAY and WAYLAND_DISPLAY are empty), so the window cannot open here.\n"
@@ -53,8 +51,8 @@ EarlyLook LookAtArguments(int argc, char** argv) {
     look.platformChosen = IsSet("QT_QPA_PLATFORM");
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--version" || arg == "-v" ||
-            arg == "--screenshot" || arg.rfind("--screenshot=", 0) == 0) {
+        if (arg == "--help" || arg == "-h" || arg == "--version" || arg == "--screenshot" ||
+            arg.rfind("--screenshot=", 0) == 0) {
             look.windowless = true;
         }
         if (arg == "-platform" || arg == "--platform" || arg.rfind("-platform=", 0) == 0)
@@ -73,7 +71,7 @@ bool CanOpenWindow() {
 #endif
 }
 
-int Screenshot(const QString& file, const QString& form) {
+int Screenshot(const qvset::forms::ProgramOptions& options) {
     using namespace qvset;
     // The real printer list, but picking one changes nothing outside this process.
     MemorySpooler spooler(CreateDefaultSpooler()->ListPrinters());
@@ -81,11 +79,11 @@ int Screenshot(const QString& file, const QString& form) {
     app::QtPause pause;
     app::QtClock clock;
     app::QtProgram program(spooler, dialogs, pause, clock, PrintFileFolders());
-    app::QtForm& window = program.Form("Form" + form.toStdString());
+    app::QtForm& window = program.Form(options.screenshotForm);
     // The clock as the first tick shows it.
-    if (form == "1") window.Logic().OnEvent(forms::FormEvent::Tick("Timer1"));
-    if (!app::SaveScreenshot(window, file)) {
-        std::cerr << "qvset: cannot write " << file.toStdString() << "\n";
+    if (options.screenshotForm == "Form1") window.Logic().OnEvent(forms::FormEvent::Tick("Timer1"));
+    if (!app::SaveScreenshot(window, QString::fromStdString(options.screenshotFile))) {
+        std::cerr << "qvset: cannot write " << options.screenshotFile << "\n";
         return 1;
     }
     return 0;
@@ -96,12 +94,10 @@ int Screenshot(const QString& file, const QString& form) {
 int main(int argc, char** argv) {
     using namespace qvset;
     const EarlyLook look = LookAtArguments(argc, argv);
-    if (look.windowless && !look.platformChosen) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    } else if (!look.platformChosen && !CanOpenWindow()) {
-        std::cerr << kNoDisplay;
-        return 1;
-    }
+    // Without a display Qt still starts offscreen, so that the arguments are read (and refused) as
+    // anywhere else; only a window that would open is then turned away.
+    const bool noDisplay = !look.platformChosen && !CanOpenWindow();
+    if ((look.windowless || noDisplay) && !look.platformChosen) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication application(argc, argv);  // takes Qt's own options out of the arguments
     QApplication::setApplicationName(app::kApplicationTitle);
@@ -110,59 +106,39 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("qvset"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/qvset.png")));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(kDescription));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption preview(
-        QStringLiteral("preview"),
-        QStringLiteral("Start on the ticket-geometry preview; its button opens the main window."));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Render a window to a PNG file without a display and "
-                                                       "exit; printers are listed, none is changed."),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption form(
-        QStringLiteral("form"),
-        QStringLiteral("With --screenshot: the main window (1), the help window (2) or the preview (3)."),
-        QStringLiteral("1|2|3"), QStringLiteral("1"));
-    parser.addOptions({preview, screenshot, form});
-    if (!parser.parse(QApplication::arguments())) {
-        std::cerr << "qvset: " << parser.errorText().toStdString() << "\nsee 'qvset --help'\n";
-        return 2;
-    }
-    if (parser.isSet(help)) {
-        std::cout << parser.helpText().toStdString();
-        return 0;
-    }
-    if (parser.isSet(version)) {
-        std::cout << "qvset " << kVersion << "\n";
-        return 0;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        std::cerr << "qvset: unexpected argument " << parser.positionalArguments().front().toStdString()
-                  << "\nsee 'qvset --help'\n";
-        return 2;
-    }
-    const QString formNumber = parser.value(form);
-    if (formNumber != "1" && formNumber != "2" && formNumber != "3") {
-        std::cerr << "qvset: --form takes 1, 2 or 3\nsee 'qvset --help'\n";
-        return 2;
-    }
-    if (parser.isSet(form) && !parser.isSet(screenshot)) {
-        std::cerr << "qvset: --form goes with --screenshot\nsee 'qvset --help'\n";
-        return 2;
+    // Qt has taken its own options out of the arguments; the rest are the program's.
+    std::vector<std::string> args;
+    for (const QString& arg : QApplication::arguments().mid(1)) args.push_back(arg.toStdString());
+    const forms::ProgramOptions options = forms::ParseProgramArguments(args);
+    switch (options.action) {
+        case forms::ProgramOptions::Action::Refused:
+            std::cerr << forms::RefusalText(options);
+            return 2;
+        case forms::ProgramOptions::Action::Help:
+            std::cout << forms::ProgramHelp("qvset") << kQtOptions;
+            return 0;
+        case forms::ProgramOptions::Action::Version:
+            std::cout << "qvset " << kVersion << "\n";
+            return 0;
+        case forms::ProgramOptions::Action::Screenshot:
+        case forms::ProgramOptions::Action::Run:
+            break;
     }
     // The window's standard buttons and file dialogs in Chinese, like the rest of it (the command line's
     // help above stays in English).
     app::LoadChineseTranslations(application);
-    if (parser.isSet(screenshot)) return Screenshot(parser.value(screenshot), formNumber);
+    if (options.action == forms::ProgramOptions::Action::Screenshot) return Screenshot(options);
 
+    if (noDisplay) {
+        std::cerr << kNoDisplay;
+        return 1;
+    }
     auto spooler = CreateDefaultSpooler();
     app::QtDialogs dialogs;
     app::QtPause pause;
     app::QtClock clock;
     app::QtProgram program(*spooler, dialogs, pause, clock, PrintFileFolders());
     program.OnMainWindow([&dialogs](app::QtForm& mainWindow) { dialogs.SetParent(&mainWindow); });
-    program.ShowForm(parser.isSet(preview) ? "Form3" : "Form1");
+    program.ShowForm(options.startForm);
     return QApplication::exec();
 }

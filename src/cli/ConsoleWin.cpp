@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/Console.h"
+#include "files/WideText.h"
 #include "printer/win/WinApi.h"
 #include "printer/win/WinHandles.h"
 
@@ -11,15 +12,6 @@ namespace qvset::cli {
 
 namespace {
 constexpr UINT kUtf8CodePage = 65001;
-
-std::string ToUtf8(const win::WinApi& api, const wchar_t* wide) {
-    const int length = api.WideCharToMultiByte(kUtf8CodePage, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 1) return {};
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    api.WideCharToMultiByte(kUtf8CodePage, 0, wide, -1, utf8.data(), length, nullptr, nullptr);
-    utf8.pop_back();  // the terminating zero
-    return utf8;
-}
 }  // namespace
 
 // The console shows qvctl's UTF-8 text as such; the arguments are taken from the wide command line, so
@@ -33,7 +25,7 @@ std::vector<std::string> PrepareConsole(int argc, char** argv) {
     const win::LocalMemory<LPWSTR> wideArgs(api, api.CommandLineToArgvW(api.GetCommandLineW(), &count));
     if (wideArgs.Get() == nullptr) return {argv + 1, argv + argc};
     std::vector<std::string> args;
-    for (int i = 1; i < count; ++i) args.push_back(ToUtf8(api, wideArgs.Get()[i]));
+    for (int i = 1; i < count; ++i) args.push_back(ToUtf8(wideArgs.Get()[i]));
     return args;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "files/WideText.h"
 #include "printer/AnsiText.h"
 #include "printer/Utf8.h"
 
@@ -13,7 +14,6 @@ namespace {
 
 constexpr UINT kGbkCodePage = 936;
 constexpr wchar_t kUnrepresentable = L'?';
-constexpr wchar_t kReplacementCharacter = 0xFFFD;
 
 int ToInt(std::size_t size) {
     return static_cast<int>(size);
@@ -31,8 +31,8 @@ bool DecodeStrict(UINT codePage, std::string_view input, std::wstring& out) {
                                needed) == needed;
 }
 
-// UTF-8 to UTF-16, one sequence at a time where the whole text is not valid UTF-8: every malformed
-// or truncated sequence becomes `bad`.
+// GBK to UTF-16, one sequence at a time where the whole text is not valid GBK: every malformed or
+// truncated sequence becomes `bad`.
 std::wstring DecodeSequences(UINT codePage, std::string_view input, wchar_t bad,
                              std::size_t (*replacedSpan)(std::string_view)) {
     std::wstring out;
@@ -62,7 +62,7 @@ bool IsLowSurrogate(wchar_t c) {
 }  // namespace
 
 std::string ToAnsi(std::string_view utf8) {
-    std::wstring wide = DecodeSequences(CP_UTF8, utf8, kUnrepresentable, Utf8ReplacedSpan);
+    const std::wstring wide = ToWide(utf8, kUnrepresentable);
     // GBK has nothing outside the basic plane: a surrogate pair is one unrepresentable character.
     std::wstring bmp;
     bmp.reserve(wide.size());
@@ -82,14 +82,7 @@ std::string ToAnsi(std::string_view utf8) {
 }
 
 std::string FromAnsi(std::string_view ansi) {
-    const std::wstring wide = DecodeSequences(kGbkCodePage, ansi, kReplacementCharacter, GbkReplacedSpan);
-    if (wide.empty()) return {};
-    const int needed =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), ToInt(wide.size()), nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return {};
-    std::string out(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), ToInt(wide.size()), out.data(), needed, nullptr, nullptr);
-    return out;
+    return ToUtf8(DecodeSequences(kGbkCodePage, ansi, kReplacementCharacter, GbkReplacedSpan));
 }
 
 }  // namespace qvset

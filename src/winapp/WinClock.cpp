@@ -1,6 +1,6 @@
 #include "winapp/WinClock.h"
 
-#include "winapp/WideText.h"
+#include "files/WideText.h"
 
 namespace qvset::winapp {
 

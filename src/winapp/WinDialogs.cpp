@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "winapp/WideText.h"
+#include "files/WideText.h"
 
 namespace qvset::winapp {
 

@@ -2,11 +2,11 @@
 
 #include <stdexcept>
 
+#include "files/WideText.h"
 #include "winapp/ControlIds.h"
 #include "winapp/Dpi.h"
 #include "winapp/DrawingPainter.h"
 #include "winapp/PushButtonPainter.h"
-#include "winapp/WideText.h"
 
 namespace qvset::winapp {
 

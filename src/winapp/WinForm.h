@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "forms/FormLogic.h"
+#include "forms/Program.h"
 #include "forms/View.h"
 #include "winapp/WindowFonts.h"
 
@@ -25,7 +26,7 @@ namespace qvset::winapp {
 // Controls the window does not show are created without WS_VISIBLE: they exist and are wired, but
 // cannot be seen or reached. Only the controls of the layout's tab order have WS_TABSTOP, and they are
 // created first, in that order, so that the dialog manager walks them in it.
-class WinForm final : public forms::View {
+class WinForm final : public forms::View, public forms::FormFace {
   public:
     // What the face cannot do by itself: the program's other windows and its end.
     struct Host {
@@ -43,8 +44,9 @@ class WinForm final : public forms::View {
     // runs before it is first displayed.
     void Create();
     // Shows the window and brings it to the front, the focus on its first control.
-    void Show();
-    void Hide();
+    void Show() override;
+    void Hide() override;
+    bool IsShown() const override { return m_window != nullptr && IsWindowVisible(m_window) != FALSE; }
 
     HWND Window() const { return m_window; }
     // The control of that name, as GetDlgItem finds it by the ID of its row; nullptr for none.

@@ -293,5 +293,25 @@ TEST_F(QtFace, ThePreviewsButtonOpensTheMainWindow) {
     EXPECT_EQ(m_spooler.AppliedChoices().size(), 1u);
 }
 
+// The preview started alone and closed by its close box leaves no window: the event loop ends. With
+// the main window still open it only hides.
+TEST_F(QtFace, ClosingTheLastWindowOnScreenEndsTheEventLoop) {
+    for (const bool mainWindowOpen : {false, true}) {
+        m_spooler.SetPrinters(Printers({"QV640_Virtual", "B"}));
+        m_program = std::make_unique<QtProgram>(m_spooler, m_dialogs, m_pause, m_clock,
+                                                std::vector<std::filesystem::path>{m_folder});
+        int gone = 0;
+        m_program->SetEndProgram([this] { ++m_endings; });
+        m_program->SetLastWindowGone([&gone] { ++gone; });
+        m_program->ShowForm("Form3");
+        QtForm& preview = *m_program->Existing("Form3");
+        if (mainWindowOpen) QTest::mouseClick(preview.Control<QPushButton>("Command19"), Qt::LeftButton);
+        preview.close();  // the close box
+        EXPECT_FALSE(preview.isVisible());
+        EXPECT_EQ(gone, mainWindowOpen ? 0 : 1) << "main window open: " << mainWindowOpen;
+        EXPECT_EQ(m_endings, 0);
+    }
+}
+
 }  // namespace
 }  // namespace qvset::app::testing

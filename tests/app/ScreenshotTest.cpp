@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Version.h"
 #include "WindowFixture.h"
 #include "app/Screenshot.h"
 
@@ -136,6 +137,40 @@ TEST(ScreenshotCommand, RendersEachWindowWithoutADisplay) {
 TEST(ScreenshotCommand, RefusesUnknownArguments) {
     EXPECT_EQ(RunScreenshot({"--form", "4"}).status, 2);
     EXPECT_EQ(RunScreenshot({"--bogus"}).status, 2);
+}
+
+// qvset hands its own options to the shared reading after Qt has taken Qt's, and reads them before
+// it looks for a display: a line of each answer, and the exit status.
+TEST(WindowCommand, ReadsItsOptionsAfterQtHasTakenItsOwn) {
+    struct Row {
+        QStringList args;
+        int status;
+        std::string line;
+    };
+    const Row rows[] = {
+        {{"--version"}, 0, "qvset " + std::string(kVersion)},
+        {{"-platform", "offscreen", "--version"}, 0, "qvset " + std::string(kVersion)},
+        {{"-style", "fusion", "--help"}, 0, "Usage: qvset [--preview]"},
+        {{"--form", "1"}, 2, "qvset: --form goes with --screenshot"},
+        {{"-platform", "offscreen", "--form=2", "--preview"}, 2, "qvset: --form goes with --screenshot"},
+        {{"--preview", "extra"}, 2, "qvset: unexpected argument extra"},
+    };
+    for (const Row& row : rows) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        environment.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(environment);
+        process.start(QVSET_EXE, row.args);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const QString out = QString::fromUtf8(row.status == 0 ? process.readAllStandardOutput()
+                                                              : process.readAllStandardError());
+        EXPECT_EQ(process.exitCode(), row.status) << row.args.join(' ').toStdString();
+        // Qt may add notes of its own on the standard error.
+        EXPECT_TRUE(out.split('\n').contains(QString::fromStdString(row.line)))
+            << row.args.join(' ').toStdString() << ": " << out.toStdString();
+    }
 }
 
 TEST(WindowCommand, WithoutADisplaySaysHowToRunItInsteadOfAborting) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "files/WideText.h"
 #include "forms/FormLayout.h"
 #include "printer/Spooler.h"
 #include "seams/Clock.h"
@@ -18,7 +19,6 @@
 #include "support/RecordingDialogs.h"
 #include "support/TestFolder.h"
 #include "winapp/ControlIds.h"
-#include "winapp/WideText.h"
 #include "winapp/WinForm.h"
 #include "winapp/WinProgram.h"
 
@@ -65,6 +65,8 @@ class WinFace : public ::testing::Test {
         m_program = std::make_unique<WinProgram>(spooler, m_dialogs, pause != nullptr ? *pause : m_pause,
                                                  m_clock, std::vector<std::filesystem::path>{m_folder});
         m_program->OnEndProgram([this] { ++m_endings; });
+        // The main window stays on screen through every test: its message pumps must not be ended.
+        m_program->OnLastWindowGone([] { ADD_FAILURE() << "no window is left on screen"; });
         WinForm& face = m_program->Face("Form1");
         SetWindowPos(face.Window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
         face.Show();

@@ -247,6 +247,22 @@ TEST_F(WinFace, ThePreviewsButtonOpensTheMainWindow) {
     EXPECT_EQ(spooler.CurrentPrinter(), "QV640_Virtual") << "the main window's start-up ran";
 }
 
+// The preview started alone and closed by its close box leaves no window on screen: the message loop
+// ends, and with it qvset.exe.
+TEST_F(WinFace, TheLastWindowGoneEndsTheMessageLoop) {
+    MemorySpooler spooler(Printers());
+    m_program = std::make_unique<WinProgram>(spooler, m_dialogs, m_pause, m_clock,
+                                             std::vector<std::filesystem::path>{m_folder});
+    m_program->ShowForm("Form3");
+    PostMessageW(m_program->Face("Form3").Window(), WM_CLOSE, 0, 0);
+    // Should the loop not end by itself, a timer ends it after 5 s with another status.
+    const UINT_PTR guard =
+        SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); });
+    EXPECT_EQ(WinProgram::RunMessages(), 0);
+    KillTimer(nullptr, guard);
+    EXPECT_FALSE(IsWindowVisible(m_program->Face("Form3").Window()));
+}
+
 // Every character of every caption has a glyph in the window's font: no caption shows boxes.
 TEST_F(WinFace, TheWindowFontHasEveryCaptionsCharacters) {
     WindowFonts fonts(USER_DEFAULT_SCREEN_DPI);

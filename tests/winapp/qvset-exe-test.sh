@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # qvset.exe under Wine on the private X display and CUPS server that scripts/test-windows.sh starts
 # (DISPLAY, QVSET_SANDBOX_DIR, CUPS_SERVER, WINEPREFIX): one file needing only system DLLs, a picture
-# of each window, and a real click through X on a button that delivers its document.
+# of each window, a real click through X on a button that delivers its document, and the preview's
+# close box.
 #   qvset-exe-test.sh PATH/TO/qvset.exe PATH/TO/qvset_probe.exe PICTURE_FOLDER
 set -uo pipefail
 qvset=$1 probe=$2 pictures=$3
@@ -52,6 +53,42 @@ PY
   [ "${colours:-0}" -ge 8 ] && colours=many
   check "screenshot of form $form is not blank" many "$colours"
 done
+
+# The options as qvset reads them: joined values, and --form only with --screenshot.
+picture="$pictures/qvset-win-joined.png"
+rm -f "$picture"
+wine "$qvset" "--screenshot=Z:$picture" --form=3 >/dev/null 2>&1
+check "--screenshot=FILE --form=3 writes a PNG" "0 89504e47" "$? $(od -An -tx1 -N4 "$picture" 2>/dev/null | tr -d ' ')"
+rm -f "$picture"
+refusal=$(timeout 20 wine "$qvset" --form 1 2>&1 >/dev/null | tr -d '\r')
+check "--form 1 without --screenshot is refused" "qvset: --form goes with --screenshot" "$(head -n 1 <<<"$refusal")"
+timeout 20 wine "$qvset" --form 1 >/dev/null 2>&1
+check "--form 1 without --screenshot: exit status" 2 $?
+check "--version names the program" "qvset " "$(wine "$qvset" --version 2>/dev/null | tr -d '\r' | cut -c1-6)"
+
+# The preview started alone and closed by a real click on its close box: nothing is left on screen, so
+# qvset.exe ends (it used to run on without a window).
+wine "$qvset" --preview >/dev/null 2>&1 &
+preview=$!
+for _ in $(seq 1 100); do
+  box=$(wine "$probe" closebox Form3 2>/dev/null | tr -d '\r') && [ -n "$box" ] && break
+  sleep 0.2
+done
+check "qvset.exe --preview shows the preview" yes "$([ -n "${box:-}" ] && echo yes)"
+if [ -n "${box:-}" ]; then
+  read -r x y <<<"$box"
+  xdotool mousemove "$x" "$y" click 1
+fi
+ended=no
+for _ in $(seq 1 50); do
+  kill -0 "$preview" 2>/dev/null || { ended=yes; break; }
+  sleep 0.1
+done
+check "closing the preview started alone ends qvset.exe within 5 s" yes "$ended"
+[ "$ended" = yes ] || kill "$preview" 2>/dev/null
+wait "$preview"
+status=$?
+[ "$ended" = yes ] && check "qvset.exe --preview closed ends with status 0" 0 "$status"
 
 # A real click: the main window on the X display, the pointer moved to 黑标设置/打开 (Command28) and
 # pressed there; the document arrives in the capture queue.

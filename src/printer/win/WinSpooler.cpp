@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "files/WideText.h"
 #include "printer/win/JobCount.h"
 #include "printer/win/WinHandles.h"
 
@@ -24,12 +25,8 @@ WinSpooler::WinSpooler(const WinApi& api) : m_api(api) {}
 
 std::string WinSpooler::ToSystemAnsi(const std::string& utf8) const {
     if (utf8.empty()) return {};
-    const int wideLength =
-        m_api.MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    if (wideLength <= 0) return utf8;
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    m_api.MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                              wideLength);
+    const std::wstring wide = ToWide(utf8);
+    const int wideLength = static_cast<int>(wide.size());
     const int length =
         m_api.WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (length <= 0) return utf8;
@@ -46,12 +43,7 @@ std::string WinSpooler::FromSystemAnsi(const char* ansi) const {
     if (wideLength <= 0) return text;
     std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
     m_api.MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
-    const int length =
-        m_api.WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return text;
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    m_api.WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
-    return utf8;
+    return ToUtf8(wide);
 }
 
 std::vector<PrinterInfo> WinSpooler::ListPrinters() {

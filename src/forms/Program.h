@@ -1,0 +1,90 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "forms/Form1.h"
+#include "forms/FormHost.h"
+#include "forms/FormLogic.h"
+#include "printer/Spooler.h"
+#include "seams/Clock.h"
+#include "seams/Dialogs.h"
+#include "seams/Pause.h"
+
+namespace qvset::forms {
+
+// What the program asks of one window's face, whatever its toolkit.
+class FormFace {
+  public:
+    virtual ~FormFace() = default;
+    // Shows the window and brings it to the front.
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    // Whether the window is on screen now, however it got there.
+    virtual bool IsShown() const = 0;
+};
+
+// The window program without a toolkit: its three windows, the main window "设置" (Form1), the help
+// "说明" (Form2) and the preview "设置预览页" (Form3), each its logic and a face, both made on first
+// use; the face comes from the factory a toolkit supplies, which connects it to the logic (the
+// window's start-up runs then). The program ends in one of two ways: at once when a window says so
+// (EndProgram), or when the last window on screen closes or hides; the toolkit supplies both.
+class Program final : public FormHost {
+  public:
+    // Makes the face of `form` over its logic, with this program as its host, and attaches it.
+    using FaceFactory = std::function<std::unique_ptr<FormFace>(std::string_view form, FormLogic& logic)>;
+
+    Program(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
+            std::vector<std::filesystem::path> printFileFolders, FaceFactory makeFace,
+            std::function<void()> lastWindowGone);
+    // The faces go first, the last made first (a face may belong to one made before it), then the logic.
+    ~Program() override;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // The face of "Form1", "Form2" or "Form3", made (with its logic) on first use; any other name is a
+    // logic error.
+    FormFace& Face(std::string_view form);
+    // The face of that window, or nullptr before its first use.
+    FormFace* ExistingFace(std::string_view form) const;
+    // The logic of that window, made on first use without a face.
+    FormLogic& Logic(std::string_view form);
+    Form1& Main() { return static_cast<Form1&>(Logic("Form1")); }
+
+    void ShowForm(std::string_view form) override;
+    // Hides the window; when it was on screen and no other window is, the program's last window is gone.
+    void HideForm(std::string_view form) override;
+    // At once: no further events, questions or documents. Every document was already closed by the send
+    // that wrote it, so nothing is left half-written. At first the process ends with status 0.
+    void EndProgram() override;
+    void OnEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
+    void OnLastWindowGone(std::function<void()> lastWindowGone) {
+        m_lastWindowGone = std::move(lastWindowGone);
+    }
+
+  private:
+    struct Window {
+        std::string name;
+        std::unique_ptr<FormLogic> logic;
+        std::unique_ptr<FormFace> face;
+    };
+    Window* Find(std::string_view form) const;
+    Window& Make(std::string_view form);
+
+    Spooler& m_spooler;
+    Dialogs& m_dialogs;
+    Pause& m_pause;
+    const Clock& m_clock;
+    std::vector<std::filesystem::path> m_printFileFolders;
+    FaceFactory m_makeFace;
+    std::function<void()> m_lastWindowGone;
+    std::function<void()> m_endProgram;
+    std::vector<std::unique_ptr<Window>> m_windows;
+    std::vector<Window*> m_faceOrder;  // the windows in the order their faces were made
+};
+
+}  // namespace qvset::forms

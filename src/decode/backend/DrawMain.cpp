@@ -4,7 +4,6 @@
 // stderr on /dev/null). Exit status 0 when every job was recorded.
 #include <QGuiApplication>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -29,10 +28,17 @@ int main(int argc, char** argv) {
     std::string error;
     std::string warning;
     const bool recorded = qvset::DrawQueuedJobs(folder, error, warning);
-    std::ofstream log;
-    if (argc == 3 && (!warning.empty() || !recorded)) log.open(folder / kLogFile, std::ios::app);
-    std::ostream& report = log.is_open() ? static_cast<std::ostream&>(log) : std::cerr;
-    if (!warning.empty()) report << "WARNING: " << warning << "\n";
-    if (!recorded) report << "ERROR: " << error << "\n";
+    std::string report;
+    if (!warning.empty()) report += "WARNING: " + warning + "\n";
+    if (!recorded) report += "ERROR: " + error + "\n";
+    if (report.empty()) return EXIT_SUCCESS;
+    // The log is a regular file of the folder, appended to never through a link; when it cannot be
+    // written (a full disk, a link in its place) the report goes to stderr.
+    std::string logError;
+    const auto opened = argc == 3 ? qvset::JobFolder::Open(folder, logError) : std::nullopt;
+    if (!opened || !opened->AppendLine(kLogFile, report, logError)) {
+        if (!logError.empty()) std::cerr << "ERROR: " << logError << "\n";
+        std::cerr << report;
+    }
     return recorded ? EXIT_SUCCESS : EXIT_FAILURE;
 }

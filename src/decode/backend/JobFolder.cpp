@@ -167,8 +167,15 @@ int JobFolder::OpenRegular(std::string_view file, int flags, std::string& error)
     const std::string name(file);
     const int fd = ::openat(m_fd, name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
     if (fd < 0) {
-        error = errno == ELOOP ? Name(file) + " is a symbolic link; refusing it"
-                               : "cannot open " + Name(file) + ": " + Reason();
+        const int reason = errno;
+        if (reason == ELOOP) {
+            error = Name(file) + " is a symbolic link; refusing it";
+        } else if (reason == ENXIO || reason == EISDIR || reason == ENODEV) {
+            error = Name(file) + " is not a regular file; refusing it";  // a FIFO, folder or device
+        } else {
+            error = "cannot open " + Name(file) + ": " + Reason();
+        }
+        errno = reason;
         return -1;
     }
     struct stat info {};

@@ -3,6 +3,7 @@
 // reported on stderr, or with --log appended to FOLDER/qvprinter.log (the backend starts it so, with
 // stderr on /dev/null). Exit status 0 when every job was recorded.
 #include <QGuiApplication>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
         std::cerr << "usage: qvprinter-draw FOLDER [--log]\n";
         return EXIT_FAILURE;
     }
+    // A file size limit (or a full disk) fails a write, which is reported; it does not kill the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::filesystem::path folder(argv[1]);
     // The picture is drawn with Qt Gui on the offscreen platform: a backend has no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdio>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <iterator>
@@ -96,6 +97,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return kBackendFailed;
     }
+    // A file size limit (or a full disk) fails a write, which is reported; it does not kill the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     // cupsd starts backends with a umask that keeps their files from the user who reads them.
     umask(022);
     const char* uri = std::getenv("DEVICE_URI");

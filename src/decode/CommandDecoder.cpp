@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -488,6 +489,12 @@ DecodedCommand DecodeAt(Span rest, const Openings& o) {
     return Unknown(rest.first(1));
 }
 
+// A byte that DecodeAt makes a plain unknown entry of one byte whatever follows it.
+bool IsLoneUnknown(std::uint8_t byte, const Openings& o) {
+    return byte != o.lineFeed && byte != o.carriageReturn && byte != o.formFeed && byte != kEsc && byte != kGs &&
+           !IsAscii(byte) && !IsGbkLead(byte);
+}
+
 bool IsPlainUnknown(const DecodedCommand& entry) {
     return entry.kind == CommandKind::Unknown && !entry.truncated && entry.fields.empty();
 }
@@ -528,13 +535,33 @@ class Runs {
 
     // Counts the run's command once more when `rest` starts with its very bytes (a whole command: the
     // same bytes decode to the same command); the bytes taken, 0 when it does not.
-    std::size_t Repeat(Span rest) {
-        if (!m_run || !Countable(*m_run) || rest.size() < m_run->bytes.size() ||
-            !std::equal(m_run->bytes.begin(), m_run->bytes.end(), rest.begin())) {
-            return 0;
+    // Counts the run's command again for every copy of its very bytes at the start of `rest` (a whole
+    // command: the same bytes decode to the same command), and a run of unknown bytes grows by the lone
+    // unknown bytes there; the bytes taken, 0 when none.
+    std::size_t Repeat(Span rest, const Openings& o) {
+        if (!m_run) return 0;
+        std::size_t taken = 0;
+        if (IsPlainUnknown(*m_run)) {
+            const std::size_t room = kMostUnknownRun - std::min(kMostUnknownRun, m_run->bytes.size());
+            // The last byte is left to DecodeAt: a GBK lead there is a character cut off.
+            while (taken < room && taken + 1 < rest.size() && IsLoneUnknown(rest[taken], o)) ++taken;
+            m_run->bytes.insert(m_run->bytes.end(), rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(taken));
+            return taken;
         }
-        ++m_run->count;
-        return m_run->bytes.size();
+        if (!Countable(*m_run)) return 0;
+        const std::size_t size = m_run->bytes.size();
+        const std::uint8_t* const at = rest.data();
+        if (size == 1) {
+            const std::uint8_t only = m_run->bytes[0];
+            while (taken < rest.size() && at[taken] == only) ++taken;
+            m_run->count += taken;
+            return taken;
+        }
+        while (rest.size() - taken >= size && std::memcmp(at + taken, m_run->bytes.data(), size) == 0) {
+            taken += size;
+            ++m_run->count;
+        }
+        return taken;
     }
 
   private:
@@ -580,7 +607,7 @@ std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, b
             }
         }
         if (begin == end) break;
-        if (const std::size_t repeated = runs.Repeat(std::span(buffer).subspan(begin, end - begin))) {
+        if (const std::size_t repeated = runs.Repeat(std::span(buffer).subspan(begin, end - begin), openings)) {
             begin += repeated;
             offset += repeated;
             continue;

@@ -1,5 +1,6 @@
 #include "decode/backend/VirtualPrinter.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +23,9 @@ constexpr std::string_view kBrokenSuffix = ".broken-";
 constexpr std::size_t kMostStateBytes = 16 * 1024 * 1024;
 // How much of the index's end is read to find its last line.
 constexpr std::size_t kIndexTail = 4096;
+// A picture shows a few thousand entries at most; the entries kept for it are bounded by count and bytes.
+constexpr std::size_t kMostPictureEntries = 100000;
+constexpr std::size_t kMostPictureBytes = 16 * 1024 * 1024;
 
 void Step(const DrawStepHook& afterStep, std::string_view step) {
     if (afterStep) afterStep(step);
@@ -53,22 +57,59 @@ std::string Reason(const std::string& what) {
     return "cannot write " + what + (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string());
 }
 
-// Records a job whose bytes are in place: its listing, picture, state and index line.
-bool DrawJob(const JobFolder& folder, const VirtualJob& job, std::string& error, std::string& warning,
-             const DrawStepHook& afterStep) {
-    const auto name = [&](std::string_view suffix) { return job.id + std::string(suffix); };
-    const auto entries = DecodeDocument(job.bytes);
+// Records a job whose bytes are in place: its listing, picture, state and index line, decoding the
+// bytes piece by piece (the listing written as it goes, the state's changes kept, the picture's entries
+// kept only as far as a picture can show them). False with `retry` set when a file could not be written
+// (the job can be drawn later); false without it when the bytes cannot be read.
+bool DrawJob(const JobFolder& folder, const std::string& id, const std::string& title, std::string& error,
+             std::string& warning, bool& retry, const DrawStepHook& afterStep) {
+    retry = false;
+    const std::string prn = id + ".prn";
+    const int source = folder.OpenRegular(prn, O_RDONLY, error);
+    if (source < 0) return false;
+    const DocumentReader read = [source](std::span<std::uint8_t> buffer) -> std::ptrdiff_t {
+        for (;;) {
+            const ssize_t got = ::read(source, buffer.data(), buffer.size());
+            if (got >= 0 || errno != EINTR) return got;
+        }
+    };
+    JobFolder::NewFile listing = folder.Create(id + ".txt");
+    PrinterState changes;
+    std::vector<DecodedCommand> shown;
+    std::size_t shownBytes = 0;
+    std::size_t leftOut = 0;
+    bool unreadable = false;
+    DecodeStream(
+        read,
+        [&](DecodedCommand&& entry) {
+            listing.Write(RenderListingLine(entry));
+            changes.Apply(entry, id);
+            if (shown.size() < kMostPictureEntries && shownBytes + entry.bytes.size() <= kMostPictureBytes) {
+                shownBytes += entry.bytes.size();
+                shown.push_back(std::move(entry));
+            } else {
+                ++leftOut;
+            }
+        },
+        &unreadable);
+    ::close(source);
+    if (unreadable) {
+        error = "cannot read " + folder.Name(prn);
+        return false;
+    }
+    retry = true;
     errno = 0;
-    if (!folder.Replace(name(".txt"), RenderEntries(entries))) {
-        error = Reason(folder.Name(name(".txt")));
+    if (!listing.Commit()) {
+        error = Reason(folder.Name(id + ".txt"));
         return false;
     }
     Step(afterStep, "listing");
     errno = 0;
-    if (!folder.Replace(name(".png"), RenderJobPng(entries))) {
-        error = Reason(folder.Name(name(".png")));
+    if (!folder.Replace(id + ".png", RenderJobPng(shown, leftOut))) {
+        error = Reason(folder.Name(id + ".png"));
         return false;
     }
+    shown.clear();
     Step(afterStep, "picture");
     const std::string stateFile(kPrinterStateFile);
     std::string reason;
@@ -82,20 +123,20 @@ bool DrawJob(const JobFolder& folder, const VirtualJob& job, std::string& error,
         state = PrinterState{};
     }
     if (!state) {
-        const std::string broken = stateFile + std::string(kBrokenSuffix) + job.id;
+        const std::string broken = stateFile + std::string(kBrokenSuffix) + id;
         folder.Rename(stateFile, broken);
         warning = reason + "; kept as " + folder.Name(broken) + ", a new state begins";
         state = PrinterState{};
     }
-    state->Apply(entries, job.id);
+    state->Merge(changes);
     errno = 0;
     if (!folder.Replace(stateFile, state->ToJson())) {
         error = Reason(folder.Name(stateFile));
         return false;
     }
     Step(afterStep, "state");
-    if (!IndexEndsWithJob(folder, job.id) &&
-        !folder.AppendLine(kIndexFile, job.id + '\t' + OneLineTitle(job.title) + '\n', error)) {
+    if (!IndexEndsWithJob(folder, id) &&
+        !folder.AppendLine(kIndexFile, id + '\t' + OneLineTitle(title) + '\n', error)) {
         return false;
     }
     Step(afterStep, "index");
@@ -116,7 +157,8 @@ bool RecordVirtualJob(const JobFolder& folder, const VirtualJob& job, std::strin
         error = Reason(folder.Name(prn));
         return false;
     }
-    return DrawJob(folder, job, error, warning, afterStep);
+    bool retry = false;
+    return DrawJob(folder, job.id, job.title, error, warning, retry, afterStep);
 }
 
 bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job, std::string& error,
@@ -151,20 +193,13 @@ bool DrawQueuedJobs(const std::filesystem::path& path, std::string& error, std::
         }
         if (jobs.empty()) break;
         for (const auto& [id, title] : jobs) {
-            const std::string prn = id + ".prn";
-            std::string readError;
-            bool missing = false;
-            auto bytes = folder->Read(prn, kMostPrintFileBytes, readError, &missing);
             std::string jobError;
             std::string jobWarning;
             bool keep = false;  // on the list for the next drawer
-            if (!bytes) {
-                // Bytes that are gone or no regular file can never be drawn: the job is left out.
-                jobError = missing ? "the bytes of job " + id + " are gone (" + folder->Name(prn) + ")" : readError;
-            } else {
-                VirtualJob job{id, title, std::vector<std::uint8_t>(bytes->begin(), bytes->end())};
-                bytes.reset();
-                keep = !DrawJob(*folder, job, jobError, jobWarning, afterStep);
+            // Bytes that are gone, unreadable or no regular file can never be drawn: the job is left out.
+            if (DrawJob(*folder, id, title, jobError, jobWarning, keep, afterStep)) keep = false;
+            if (!keep && jobError.starts_with("cannot open") && errno == ENOENT) {
+                jobError = "the bytes of job " + id + " are gone (" + folder->Name(id + ".prn") + ")";
             }
             if (!jobWarning.empty()) warning += (warning.empty() ? "" : "; ") + jobWarning;
             if (!jobError.empty()) addError(jobError + (keep ? "; the job stays listed for the next drawer" : ""));

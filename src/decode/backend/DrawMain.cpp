@@ -8,12 +8,23 @@
 #include <iostream>
 #include <string>
 
+#include "decode/backend/LockedFile.h"
 #include "decode/backend/VirtualPrinter.h"
 
 namespace {
 
 constexpr const char* kLogFile = "qvprinter.log";
 constexpr const char* kLogOption = "--log";
+
+// True when, once the drawer before this one is done, no job is left to draw.
+bool NothingToDraw(const std::filesystem::path& path) {
+    std::string error;
+    const auto folder = qvset::JobFolder::Open(path, error);
+    if (!folder) return false;  // DrawQueuedJobs reports why
+    const qvset::LockedFile drawing(folder->Descriptor(), std::string(qvset::kDrawingLockFile));
+    if (!drawing.Held()) return false;
+    return qvset::PendingJobs(*folder, error).empty() && error.empty();
+}
 
 }  // namespace
 
@@ -25,6 +36,9 @@ int main(int argc, char** argv) {
     // A file size limit (or a full disk) fails a write, which is reported; it does not kill the process.
     std::signal(SIGXFSZ, SIG_IGN);
     const std::filesystem::path folder(argv[1]);
+    // In a burst every job starts a drawer, and all but one find that another drew their job while
+    // they waited for the drawing lock: those leave without starting the toolkit.
+    if (NothingToDraw(folder)) return EXIT_SUCCESS;
     // The picture is drawn with Qt Gui on the offscreen platform: a backend has no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);

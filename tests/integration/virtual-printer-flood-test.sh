@@ -43,8 +43,12 @@ for n in $(seq 1 $jobs); do
 done
 [ "$(wc -l < "$work/ids")" -eq $jobs ] || fail "the spooler did not take every job"
 
-for _ in $(seq 1 900); do
-  [ "$(wc -l < "$folder/index" 2>/dev/null || echo 0)" -ge $jobs ] && break
+# Drawn until every job is in the index, or nothing more is drawn for 20 seconds.
+seen=-1 still=0
+while [ $still -lt 100 ]; do
+  count=$(wc -l < "$folder/index" 2>/dev/null || echo 0)
+  [ "$count" -ge $jobs ] && break
+  if [ "$count" -eq "$seen" ]; then still=$(( still + 1 )); else seen=$count still=0; fi
   sleep 0.2
 done
 lines=$(wc -l < "$folder/index")

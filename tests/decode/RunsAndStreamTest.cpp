@@ -107,5 +107,15 @@ TEST(DecodeStream, ADocumentReadInPiecesDecodesAsTheWholeOfIt) {
     }
 }
 
+TEST(DecodeStream, NoCommandIsCutWhereTheDecodersBufferEnds) {
+    // A text as long as the buffer holds but one byte, then a command across the buffer's end.
+    const std::size_t text = 2 * kDecodeWindow - 1;
+    const auto entries = DecodeCovering(DecodeHex(Repeated("41", text) + "1B4202").value());
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back().mnemonic, "ESC B 02");
+    EXPECT_EQ(entries.back().offset, text);
+    EXPECT_FALSE(entries.back().truncated);
+}
+
 }  // namespace
 }  // namespace qvset

@@ -61,7 +61,7 @@ while IFS=$'\t' read -r id title; do
   [ "$id" = "$expected" ] || fail "index line $n is job $id, sent as job $expected"
   [ "$title" = "F$n" ] || fail "job $id is titled $title, not F$n"
   cmp -s "$folder/$id.prn" "$work/$n" || fail "the bytes of job $id are not those sent"
-  [ -s "$folder/$id.txt" ] && [ -s "$folder/$id.png" ] || fail "job $id has no listing or picture"
+  { [ -s "$folder/$id.txt" ] && [ -s "$folder/$id.png" ]; } || fail "job $id has no listing or picture"
   grep -q " text  *\"$n\"\$" "$folder/$id.txt" || fail "the listing of job $id is not its own"
 done < "$folder/index"
 last=$(tail -1 "$work/ids")

@@ -491,8 +491,8 @@ DecodedCommand DecodeAt(Span rest, const Openings& o) {
 
 // A byte that DecodeAt makes a plain unknown entry of one byte whatever follows it.
 bool IsLoneUnknown(std::uint8_t byte, const Openings& o) {
-    return byte != o.lineFeed && byte != o.carriageReturn && byte != o.formFeed && byte != kEsc && byte != kGs &&
-           !IsAscii(byte) && !IsGbkLead(byte);
+    return byte != o.lineFeed && byte != o.carriageReturn && byte != o.formFeed && byte != kEsc &&
+           byte != kGs && !IsAscii(byte) && !IsGbkLead(byte);
 }
 
 bool IsPlainUnknown(const DecodedCommand& entry) {
@@ -545,7 +545,8 @@ class Runs {
             const std::size_t room = kMostUnknownRun - std::min(kMostUnknownRun, m_run->bytes.size());
             // The last byte is left to DecodeAt: a GBK lead there is a character cut off.
             while (taken < room && taken + 1 < rest.size() && IsLoneUnknown(rest[taken], o)) ++taken;
-            m_run->bytes.insert(m_run->bytes.end(), rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(taken));
+            m_run->bytes.insert(m_run->bytes.end(), rest.begin(),
+                                rest.begin() + static_cast<std::ptrdiff_t>(taken));
             return taken;
         }
         if (!Countable(*m_run)) return 0;
@@ -607,7 +608,8 @@ std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, b
             }
         }
         if (begin == end) break;
-        if (const std::size_t repeated = runs.Repeat(std::span(buffer).subspan(begin, end - begin), openings)) {
+        if (const std::size_t repeated =
+                runs.Repeat(std::span(buffer).subspan(begin, end - begin), openings)) {
             begin += repeated;
             offset += repeated;
             continue;

@@ -25,7 +25,8 @@ inline std::vector<DecodedCommand> DecodeCovering(const std::vector<std::uint8_t
         EXPECT_FALSE(entry.bytes.empty()) << "an empty entry at offset " << offset;
         EXPECT_GE(entry.count, 1u) << entry.mnemonic;
         offset += entry.Length();
-        for (std::size_t i = 0; i < entry.count; ++i) joined.insert(joined.end(), entry.bytes.begin(), entry.bytes.end());
+        for (std::size_t i = 0; i < entry.count; ++i)
+            joined.insert(joined.end(), entry.bytes.begin(), entry.bytes.end());
     }
     EXPECT_EQ(joined, document);
     return entries;

@@ -183,9 +183,8 @@ TEST(ModeValueRoundTrip, EveryValueOneToFortyOfEveryModeWithBothFlags) {
 
 TEST(TuningJobsRoundTrip, StoreJobIsThreeStoredValuesThenTheSave) {
     const auto entries = DecodeCovering(BuildStoreJob({16, 18, 20}));
-    EXPECT_EQ(KindsOf(entries),
-              (std::vector<K>{K::ModeValue, K::LineFeed, K::ModeValue, K::LineFeed, K::ModeValue, K::LineFeed,
-                              K::Save}));
+    EXPECT_EQ(KindsOf(entries), (std::vector<K>{K::ModeValue, K::LineFeed, K::ModeValue, K::LineFeed,
+                                                K::ModeValue, K::LineFeed, K::Save}));
     const std::pair<int, int> expected[] = {{0x0A, 16}, {0x0B, 18}, {0x0C, 20}};
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(entries[2 * i].Number("mode"), expected[i].first);

@@ -28,7 +28,8 @@ std::string Repeated(const std::string& hex, std::size_t times) {
 std::vector<std::string> Shape(const std::vector<DecodedCommand>& entries) {
     std::vector<std::string> shape;
     for (const auto& entry : entries) {
-        shape.push_back(entry.mnemonic + "@" + std::to_string(entry.offset) + "+" + std::to_string(entry.Length()));
+        shape.push_back(entry.mnemonic + "@" + std::to_string(entry.offset) + "+" +
+                        std::to_string(entry.Length()));
     }
     return shape;
 }
@@ -67,10 +68,11 @@ TEST(Runs, UnknownBytesAreOneEntryPer65536) {
 
 TEST(Runs, ARunIsListedOnceWithItsCountInTextAndJson) {
     const auto document = DecodeHex(Repeated("0A", 1000) + "1B4202").value();
-    EXPECT_EQ(RenderListing(document),
-              "     0  1000  0A                          LF × 1000       line feed\n"
-              "  1000     3  1B 42 02                    ESC B 02        black mark on (黑标设置: 打开, item 1, "
-              "code 99)\n");
+    EXPECT_EQ(
+        RenderListing(document),
+        "     0  1000  0A                          LF × 1000       line feed\n"
+        "  1000     3  1B 42 02                    ESC B 02        black mark on (黑标设置: 打开, item 1, "
+        "code 99)\n");
     const std::string json = RenderListingJson(document);
     EXPECT_NE(json.find("\"offset\": 0,\n      \"length\": 1000,\n      \"count\": 1000,\n      \"kind\": "
                         "\"line-feed\",\n      \"mnemonic\": \"LF × 1000\",\n      \"bytes\": \"0A\""),
@@ -83,9 +85,15 @@ TEST(DecodeStream, ADocumentReadInPiecesDecodesAsTheWholeOfIt) {
     // the decoder's window several times.
     std::mt19937 random(7);
     // (long texts and bit images, so that the window is crossed with few entries)
-    const std::string pieces[] = {"1B4202", "0A0A0A", Repeated("B0A1", 3000) + "B0", Repeated("41", 5000),
-                                  Repeated("00FF", 3000), "1B2A01C800" + Repeated("81", 200),
-                                  "1D2846040004006503", "1B4A05", "0D0C"};
+    const std::string pieces[] = {"1B4202",
+                                  "0A0A0A",
+                                  Repeated("B0A1", 3000) + "B0",
+                                  Repeated("41", 5000),
+                                  Repeated("00FF", 3000),
+                                  "1B2A01C800" + Repeated("81", 200),
+                                  "1D2846040004006503",
+                                  "1B4A05",
+                                  "0D0C"};
     std::string hex;
     while (hex.size() < 2 * 2 * kDecodeWindow + 1000) hex += pieces[random() % std::size(pieces)];
     const auto document = DecodeHex(hex).value();

@@ -29,8 +29,9 @@ void ListThreeJobs(const fs::path& folder) {
     const char choices[] = {'\x02', '\x03', '\x02'};
     std::ofstream pending(folder / std::string(kPendingFile));
     for (int job = 1; job <= 3; ++job) {
-        std::ofstream(folder / (std::to_string(job) + ".prn"), std::ios::binary)
-            << "\x1b" "B" << choices[job - 1];
+        std::ofstream(folder / (std::to_string(job) + ".prn"), std::ios::binary) << "\x1b"
+                                                                                    "B"
+                                                                                 << choices[job - 1];
         pending << job << "\tT" << job << "\n";
     }
 }
@@ -71,8 +72,8 @@ TEST(VirtualPrinterCrash, ADrawerKilledAfterAnyStepLeavesEveryJobToTheNextInOrde
         DrawAndDieAfterStep(folder.Path(), dieAfter);
         std::string error;
         std::string warning;
-        ASSERT_TRUE(DrawQueuedJobs(folder.Path(), error, warning)) << "killed after step " << dieAfter << ": "
-                                                                   << error;
+        ASSERT_TRUE(DrawQueuedJobs(folder.Path(), error, warning))
+            << "killed after step " << dieAfter << ": " << error;
         EXPECT_EQ(IndexOf(folder.Path()), "1\tT1\n2\tT2\n3\tT3\n") << "killed after step " << dieAfter;
         for (const char* file : {"1.txt", "2.png", "3.txt", "3.png"}) {
             EXPECT_TRUE(fs::exists(folder.Path() / file)) << file << ", killed after step " << dieAfter;
@@ -89,8 +90,8 @@ TEST(VirtualPrinterCrash, ADrawerKilledAtRandomTimesLosesNoJob) {
     std::srand(static_cast<unsigned>(::testing::UnitTest::GetInstance()->random_seed()));
     for (int round = 0; round < 8; ++round) {
         const int microseconds = 1000 + std::rand() % 150000;
-        std::system(("timeout -s KILL " + std::to_string(microseconds / 1e6) + " '" + drawer.string() + "' '" +
-                     folder.Path().string() + "' 2>/dev/null")
+        std::system(("timeout -s KILL " + std::to_string(microseconds / 1e6) + " '" + drawer.string() +
+                     "' '" + folder.Path().string() + "' 2>/dev/null")
                         .c_str());
     }
     std::string error;
@@ -105,7 +106,8 @@ TEST(VirtualPrinterCrash, AJobThatFindsTheDiskFullIsLoggedAndDrawnOnceThereIsRoo
     ListThreeJobs(folder.Path());
     const fs::path drawer = fs::path(QVSET_QVPRINTER).parent_path() / "qvprinter-draw";
     // Files may grow to 4 KB: the listings fit, the first picture does not.
-    const std::string full = "prlimit --fsize=4096 '" + drawer.string() + "' '" + folder.Path().string() + "' --log";
+    const std::string full =
+        "prlimit --fsize=4096 '" + drawer.string() + "' '" + folder.Path().string() + "' --log";
     const int status = std::system(full.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
     const std::string log = ReadFileBytes(folder.Path() / "qvprinter.log");
@@ -129,10 +131,12 @@ TEST(VirtualPrinterCrash, TheBackendFailsAJobItCannotStoreAndListsNothing) {
     std::ofstream(job, std::ios::binary) << std::string(10000, '\n');
     const fs::path errors = folder.Path() / "errors";
     const std::string command = "DEVICE_URI='qvprinter:" + printer.string() + "' prlimit --fsize=4096 '" +
-                                QVSET_QVPRINTER + "' 8 u T 1 '' '" + job.string() + "' 2>'" + errors.string() + "'";
+                                QVSET_QVPRINTER + "' 8 u T 1 '' '" + job.string() + "' 2>'" +
+                                errors.string() + "'";
     const int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "the spooler must keep the job";
-    EXPECT_NE(ReadFileBytes(errors).find("ERROR: cannot write " + (printer / "8.prn").string() + ": File too large"),
+    EXPECT_NE(ReadFileBytes(errors).find("ERROR: cannot write " + (printer / "8.prn").string() +
+                                         ": File too large"),
               std::string::npos)
         << ReadFileBytes(errors);
     EXPECT_FALSE(fs::exists(printer / "8.prn"));

@@ -32,11 +32,13 @@ struct BackendRun {
 // bytes; a backend or drawer that blocks is cut off after 20 seconds and fails with status 124.
 BackendRun RunBackend(const fs::path& folder, const std::string& id, const fs::path& scratch) {
     const fs::path job = scratch / "job";
-    std::ofstream(job, std::ios::binary) << "\x1b" "B" "\x02";
+    std::ofstream(job, std::ios::binary) << "\x1b"
+                                            "B"
+                                            "\x02";
     const fs::path errors = scratch / "errors";
     const std::string command = "QVSET_QVPRINTER_FOREGROUND=1 DEVICE_URI='qvprinter:" + folder.string() +
-                                "' timeout 20 '" + QVSET_QVPRINTER + "' '" + id + "' u T 1 '' '" + job.string() +
-                                "' 2>'" + errors.string() + "'";
+                                "' timeout 20 '" + QVSET_QVPRINTER + "' '" + id + "' u T 1 '' '" +
+                                job.string() + "' 2>'" + errors.string() + "'";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFileBytes(errors)};
 }
@@ -59,8 +61,8 @@ TEST(VirtualPrinterFolder, ALinkPlantedAtAFileNameIsReplacedOrRefusedNeverFollow
         bool jobDrawn;  // the link is replaced (or put aside) and the job recorded
     };
     const Row rows[] = {
-        {"7.prn", true},  {"7.txt", true},      {"7.png", true},     {"state.json", true},
-        {"index", false}, {".pending", false},  {".drawing", false}, {".drawn", true},
+        {"7.prn", true},  {"7.txt", true},     {"7.png", true},     {"state.json", true},
+        {"index", false}, {".pending", false}, {".drawing", false}, {".drawn", true},
     };
     for (const auto& row : rows) {
         Scene scene;
@@ -84,7 +86,7 @@ TEST(VirtualPrinterFolder, ASpecialFileInPlaceOfAFileIsRefusedWithoutBlocking) {
         bool jobDrawn;
     };
     const Row rows[] = {
-        {"index", true, false},    {".pending", true, false},  {".drawing", true, false},
+        {"index", true, false},     {".pending", true, false}, {".drawing", true, false},
         {"state.json", true, true}, {"index", false, false},   {".pending", false, false},
         {"7.prn", true, true},
     };
@@ -175,10 +177,10 @@ TEST(VirtualPrinterFolder, ACancelledJobsTemporaryIsRemovedAtTheNextJob) {
     if (gone == 0) _exit(0);
     ASSERT_GT(gone, 0);
     ::waitpid(gone, nullptr, 0);
-    const std::string stale = std::string(kTemporaryPrefix) + std::to_string(gone) + "-5.prn" +
-                              std::string(kTemporarySuffix);
-    const std::string live = std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-6.prn" +
-                             std::string(kTemporarySuffix);
+    const std::string stale =
+        std::string(kTemporaryPrefix) + std::to_string(gone) + "-5.prn" + std::string(kTemporarySuffix);
+    const std::string live =
+        std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-6.prn" + std::string(kTemporarySuffix);
     std::ofstream(scene.printer / stale) << "half a job";
     std::ofstream(scene.printer / live) << "a job being written";
     ASSERT_EQ(RunBackend(scene.printer, "7", scene.root.Path()).status, 0);

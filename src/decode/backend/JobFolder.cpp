@@ -96,8 +96,9 @@ std::optional<JobFolder> JobFolder::Open(const std::filesystem::path& path, std:
         refusal = "the virtual printer's folder " + path.string() +
                   " may be written by every user; refusing it (make it mode 0755, owned by lp)";
     } else if ((info.st_mode & S_IWGRP) != 0 && (!group || info.st_gid != *group)) {
-        refusal = "the virtual printer's folder " + path.string() +
-                  " may be written by its group, which is not lp's; refusing it (make it mode 0755, owned by lp)";
+        refusal =
+            "the virtual printer's folder " + path.string() +
+            " may be written by its group, which is not lp's; refusing it (make it mode 0755, owned by lp)";
     }
     if (!refusal.empty()) {
         ::close(fd);

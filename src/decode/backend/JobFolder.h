@@ -69,7 +69,7 @@ class JobFolder {
     // The whole of a regular file of the folder, up to `limit` bytes; nullopt when it is missing
     // (`missing` set) or cannot be read (the reason in `error`).
     std::optional<std::string> Read(std::string_view file, std::size_t limit, std::string& error,
-                                     bool* missing = nullptr) const;
+                                    bool* missing = nullptr) const;
 
     // Appends a line to a regular file of the folder (made when missing), whole or not at all: what a
     // short write left is cut off again.

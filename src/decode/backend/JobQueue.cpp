@@ -93,7 +93,8 @@ bool QueueVirtualJob(const JobFolder& folder, std::string_view id, std::string_v
     }
     const LockedFile pending(folder.Descriptor(), std::string(kPendingFile));
     if (!pending.Held() || ::lseek(pending.Descriptor(), 0, SEEK_END) < 0) {
-        error = "cannot add the job to " + folder.Name(kPendingFile) + " (missing, a link or no regular file)";
+        error =
+            "cannot add the job to " + folder.Name(kPendingFile) + " (missing, a link or no regular file)";
         return false;
     }
     const off_t end = ::lseek(pending.Descriptor(), 0, SEEK_END);
@@ -145,7 +146,8 @@ void ForgetDrawnJobs(const JobFolder& folder) {
     std::string ignored;
     const auto drawn = folder.Read(kDrawnFile, 64, ignored);
     if (jobs.empty() || !drawn || jobs.back().id != *drawn) return;
-    if (::ftruncate(pending.Descriptor(), 0) == 0) ::unlinkat(folder.Descriptor(), std::string(kDrawnFile).c_str(), 0);
+    if (::ftruncate(pending.Descriptor(), 0) == 0)
+        ::unlinkat(folder.Descriptor(), std::string(kDrawnFile).c_str(), 0);
 }
 
 }  // namespace qvset

@@ -19,7 +19,8 @@ class LockedFile {
     LockedFile(int folder, const std::string& name)
         : m_fd(::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644)) {
         struct stat info {};
-        if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(m_fd, LOCK_EX) != 0)) {
+        if (m_fd >= 0 &&
+            (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(m_fd, LOCK_EX) != 0)) {
             ::close(m_fd);
             m_fd = -1;
         }

@@ -145,15 +145,16 @@ bool DrawJob(const JobFolder& folder, const std::string& id, const std::string& 
 
 }  // namespace
 
-bool RecordVirtualJob(const JobFolder& folder, const VirtualJob& job, std::string& error, std::string& warning,
-                      const DrawStepHook& afterStep) {
+bool RecordVirtualJob(const JobFolder& folder, const VirtualJob& job, std::string& error,
+                      std::string& warning, const DrawStepHook& afterStep) {
     if (!IsJobNumber(job.id)) {
         error = "the job id \"" + job.id + "\" is not a job number; refusing the job";
         return false;
     }
     const std::string prn = job.id + ".prn";
     errno = 0;
-    if (!folder.Replace(prn, std::string_view(reinterpret_cast<const char*>(job.bytes.data()), job.bytes.size()))) {
+    if (!folder.Replace(
+            prn, std::string_view(reinterpret_cast<const char*>(job.bytes.data()), job.bytes.size()))) {
         error = Reason(folder.Name(prn));
         return false;
     }
@@ -202,7 +203,8 @@ bool DrawQueuedJobs(const std::filesystem::path& path, std::string& error, std::
                 jobError = "the bytes of job " + id + " are gone (" + folder->Name(id + ".prn") + ")";
             }
             if (!jobWarning.empty()) warning += (warning.empty() ? "" : "; ") + jobWarning;
-            if (!jobError.empty()) addError(jobError + (keep ? "; the job stays listed for the next drawer" : ""));
+            if (!jobError.empty())
+                addError(jobError + (keep ? "; the job stays listed for the next drawer" : ""));
             if (keep) return false;
             std::string markError;
             if (!MarkJobDrawn(*folder, id, markError)) {

@@ -25,8 +25,8 @@ using DrawStepHook = std::function<void(std::string_view step)>;
 // be read is kept beside as state.json.broken-<id> and a new state begins; `warning` says so. Done a
 // second time for the same job (a drawer died before marking it drawn), the index keeps one line for
 // it. False, with the reason in `error`, when a file could not be written.
-bool RecordVirtualJob(const JobFolder& folder, const VirtualJob& job, std::string& error, std::string& warning,
-                      const DrawStepHook& afterStep = {});
+bool RecordVirtualJob(const JobFolder& folder, const VirtualJob& job, std::string& error,
+                      std::string& warning, const DrawStepHook& afterStep = {});
 bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job, std::string& error,
                       std::string& warning);
 

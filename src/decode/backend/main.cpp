@@ -18,8 +18,8 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <iterator>

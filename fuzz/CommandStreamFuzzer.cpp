@@ -22,10 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto entries = DecodeDocument(document);
     std::size_t offset = 0;
     for (const auto& entry : entries) {
-        if (entry.offset != offset || entry.bytes.empty() || entry.offset + entry.Length() > size)
+        if (entry.offset != offset || entry.bytes.empty() || entry.count == 0 ||
+            entry.offset + entry.Length() > size)
             std::abort();
+        // a run of identical commands: `count` copies of its bytes
         for (std::size_t i = 0; i < entry.Length(); ++i) {
-            if (entry.bytes[i] != data[offset + i]) std::abort();
+            if (entry.bytes[i % entry.bytes.size()] != data[offset + i]) std::abort();
         }
         offset += entry.Length();
     }

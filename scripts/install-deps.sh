@@ -10,6 +10,9 @@ packages=(
   libcups2-dev cups-daemon cups-client
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev python3
+  # the virtual printer's tests act as other users (setpriv), limit memory (prlimit), find its drawers
+  # (pgrep); the memory benchmark times them (GNU time)
+  util-linux procps time
   # the decoder's JSON (header-only, also for the Windows build)
   nlohmann-json3-dev
   # fuzzing: clang with libFuzzer and its sanitizer runtimes

@@ -1,4 +1,5 @@
 // qvctl commands that read instead of send: the listing of a print file, the state of a virtual printer.
+#include <fstream>
 #include <istream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -83,6 +84,29 @@ DecodeInput ReadInput(CliContext& context, const std::string& name) {
     return {std::nullopt, "is not a regular file (a device, a FIFO or a socket): not read"};
 }
 
+// The listing of one regular file, written as it is decoded, so that a document of any length takes
+// memory only for the decoder's window. Nothing (and nothing written) when the name is no regular file
+// of a length a document may have: ReadInput then names the problem.
+std::optional<int> StreamListing(CliContext& context, const std::string& name, bool json) {
+    const fs::path path = PathFromUtf8(name);
+    std::error_code code;
+    if (!fs::is_regular_file(fs::status(path, code))) return std::nullopt;
+    const std::uintmax_t size = fs::file_size(path, code);
+    if (code || size == 0 || size > kMostPrintFileBytes) return std::nullopt;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    const DocumentReader read = [&file](std::span<std::uint8_t> buffer) -> std::ptrdiff_t {
+        file.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+        if (file.bad()) return -1;
+        return static_cast<std::ptrdiff_t>(file.gcount());
+    };
+    if (!WriteListing(read, size, json, context.out)) {
+        context.err << "qvctl decode: " << TerminalSafe(name) << ": cannot be read\n";
+        return kExitRefused;
+    }
+    return kExitOk;
+}
+
 int Decode(CliContext& context, const std::vector<std::string>& args) {
     bool json = false;
     std::vector<std::string> inputs;
@@ -93,6 +117,9 @@ int Decode(CliContext& context, const std::vector<std::string>& args) {
     int status = kExitOk;
     nlohmann::ordered_json listings = nlohmann::ordered_json::array();
     for (const auto& name : inputs) {
+        if (!several && name != kStandardInput) {
+            if (const auto streamed = StreamListing(context, name, json)) return *streamed;
+        }
         const DecodeInput input = ReadInput(context, name);
         if (!input.bytes) {
             context.err << "qvctl decode: " << TerminalSafe(name) << ": " << input.problem << '\n';

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "console/TestPrints.h"
@@ -487,6 +489,12 @@ DecodedCommand DecodeAt(Span rest, const Openings& o) {
     return Unknown(rest.first(1));
 }
 
+// A byte that DecodeAt makes a plain unknown entry of one byte whatever follows it.
+bool IsLoneUnknown(std::uint8_t byte, const Openings& o) {
+    return byte != o.lineFeed && byte != o.carriageReturn && byte != o.formFeed && byte != kEsc &&
+           byte != kGs && !IsAscii(byte) && !IsGbkLead(byte);
+}
+
 bool IsPlainUnknown(const DecodedCommand& entry) {
     return entry.kind == CommandKind::Unknown && !entry.truncated && entry.fields.empty();
 }
@@ -497,25 +505,135 @@ void DescribeUnknown(DecodedCommand& entry) {
                     " that no command of this program writes";
 }
 
+// Joins the entries as they come into runs: plain unknown bytes into one entry (up to kMostUnknownRun
+// bytes), identical commands into one entry with their count. Holds one entry, the run being made.
+class Runs {
+  public:
+    explicit Runs(const EntryTaker& take) : m_take(take) {}
+
+    void Add(DecodedCommand entry) {
+        if (m_run && IsPlainUnknown(*m_run) && IsPlainUnknown(entry) &&
+            m_run->bytes.size() + entry.bytes.size() <= kMostUnknownRun) {
+            m_run->bytes.insert(m_run->bytes.end(), entry.bytes.begin(), entry.bytes.end());
+            return;
+        }
+        if (m_run && Repeats(*m_run, entry)) {
+            ++m_run->count;
+            return;
+        }
+        Finish();
+        m_run = std::move(entry);
+    }
+
+    void Finish() {
+        if (!m_run) return;
+        if (IsPlainUnknown(*m_run)) DescribeUnknown(*m_run);
+        if (m_run->count > 1) m_run->mnemonic += " × " + std::to_string(m_run->count);
+        m_take(std::move(*m_run));
+        m_run.reset();
+    }
+
+    // Counts the run's command once more when `rest` starts with its very bytes (a whole command: the
+    // same bytes decode to the same command); the bytes taken, 0 when it does not.
+    // Counts the run's command again for every copy of its very bytes at the start of `rest` (a whole
+    // command: the same bytes decode to the same command), and a run of unknown bytes grows by the lone
+    // unknown bytes there; the bytes taken, 0 when none.
+    std::size_t Repeat(Span rest, const Openings& o) {
+        if (!m_run) return 0;
+        std::size_t taken = 0;
+        if (IsPlainUnknown(*m_run)) {
+            const std::size_t room = kMostUnknownRun - std::min(kMostUnknownRun, m_run->bytes.size());
+            // The last byte is left to DecodeAt: a GBK lead there is a character cut off.
+            while (taken < room && taken + 1 < rest.size() && IsLoneUnknown(rest[taken], o)) ++taken;
+            m_run->bytes.insert(m_run->bytes.end(), rest.begin(),
+                                rest.begin() + static_cast<std::ptrdiff_t>(taken));
+            return taken;
+        }
+        if (!Countable(*m_run)) return 0;
+        const std::size_t size = m_run->bytes.size();
+        const std::uint8_t* const at = rest.data();
+        if (size == 1) {
+            const std::uint8_t only = m_run->bytes[0];
+            while (taken < rest.size() && at[taken] == only) ++taken;
+            m_run->count += taken;
+            return taken;
+        }
+        while (rest.size() - taken >= size && std::memcmp(at + taken, m_run->bytes.data(), size) == 0) {
+            taken += size;
+            ++m_run->count;
+        }
+        return taken;
+    }
+
+  private:
+    static bool Countable(const DecodedCommand& entry) {
+        return entry.kind != CommandKind::Text && !IsPlainUnknown(entry) && !entry.truncated;
+    }
+    // The same command again: a text or unknown bytes are never counted, nor a cut-off command.
+    static bool Repeats(const DecodedCommand& run, const DecodedCommand& entry) {
+        return run.kind == entry.kind && Countable(run) && Countable(entry) && run.bytes == entry.bytes;
+    }
+
+    const EntryTaker& m_take;
+    std::optional<DecodedCommand> m_run;
+};
+
 }  // namespace
 
-std::vector<DecodedCommand> DecodeDocument(std::span<const std::uint8_t> document) {
+std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, bool* readFailed) {
     const Openings& openings = TheOpenings();
-    std::vector<DecodedCommand> entries;
-    std::size_t offset = 0;
-    while (offset < document.size()) {
-        DecodedCommand entry = DecodeAt(document.subspan(offset), openings);
-        entry.offset = offset;
-        offset += entry.bytes.size();
-        if (IsPlainUnknown(entry) && !entries.empty() && IsPlainUnknown(entries.back())) {
-            auto& run = entries.back();
-            run.bytes.insert(run.bytes.end(), entry.bytes.begin(), entry.bytes.end());
-            DescribeUnknown(run);
+    if (readFailed != nullptr) *readFailed = false;
+    // The window: document bytes from `offset` on are buffer[begin, end).
+    std::vector<std::uint8_t> buffer(2 * kDecodeWindow);
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::uint64_t offset = 0;
+    bool atEnd = false;
+    Runs runs(take);
+    for (;;) {
+        // At least a window's worth ahead, unless the document ends first: no command is cut by it.
+        if (end - begin < kDecodeWindow && !atEnd) {
+            std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(begin),
+                      buffer.begin() + static_cast<std::ptrdiff_t>(end), buffer.begin());
+            end -= begin;
+            begin = 0;
+            while (end < buffer.size() && !atEnd) {
+                const std::ptrdiff_t got = read(std::span(buffer).subspan(end));
+                if (got < 0 && readFailed != nullptr) *readFailed = true;
+                if (got <= 0) {
+                    atEnd = true;
+                } else {
+                    end += static_cast<std::size_t>(got);
+                }
+            }
+        }
+        if (begin == end) break;
+        if (const std::size_t repeated =
+                runs.Repeat(std::span(buffer).subspan(begin, end - begin), openings)) {
+            begin += repeated;
+            offset += repeated;
             continue;
         }
-        if (IsPlainUnknown(entry)) DescribeUnknown(entry);
-        entries.push_back(std::move(entry));
+        DecodedCommand entry = DecodeAt(std::span(buffer).subspan(begin, end - begin), openings);
+        entry.offset = static_cast<std::size_t>(offset);
+        begin += entry.bytes.size();
+        offset += entry.bytes.size();
+        runs.Add(std::move(entry));
     }
+    runs.Finish();
+    return offset;
+}
+
+std::vector<DecodedCommand> DecodeDocument(std::span<const std::uint8_t> document) {
+    std::vector<DecodedCommand> entries;
+    DecodeStream(
+        [&document](std::span<std::uint8_t> buffer) {
+            const std::size_t count = std::min(buffer.size(), document.size());
+            std::copy_n(document.begin(), count, buffer.begin());
+            document = document.subspan(count);
+            return static_cast<std::ptrdiff_t>(count);
+        },
+        [&entries](DecodedCommand&& entry) { entries.push_back(std::move(entry)); });
     return entries;
 }
 

@@ -41,7 +41,8 @@ struct DecodedField {
 // One entry of a decoded document: where it starts, its bytes, and what they mean. `truncated` marks a
 // command that the end of the document cut off: its bytes are the ones that were there. An Unknown
 // entry with a `note` field is a command whose first bytes were recognised but whose parameters no
-// builder writes.
+// builder writes. An entry with a `count` above one is a run of that many identical commands, one after
+// the other ("LF × 1000000"): `bytes` holds one of them.
 struct DecodedCommand {
     CommandKind kind = CommandKind::Unknown;
     std::size_t offset = 0;
@@ -50,8 +51,9 @@ struct DecodedCommand {
     std::string mnemonic;  // "ESC B 02", "GS ( F 04", "text", ...
     std::string meaning;   // a plain account: "black mark on (黑标设置: 打开, item 1, code 99)"
     std::vector<DecodedField> fields;
+    std::size_t count = 1;
 
-    std::size_t Length() const { return bytes.size(); }
+    std::size_t Length() const { return bytes.size() * count; }
     std::optional<std::int64_t> Number(std::string_view name) const;
     std::optional<bool> Flag(std::string_view name) const;
     std::optional<std::string> Text(std::string_view name) const;

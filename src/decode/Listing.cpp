@@ -50,24 +50,64 @@ std::string RenderListing(std::span<const std::uint8_t> document) {
     return RenderEntries(DecodeDocument(document));
 }
 
+namespace {
+
+nlohmann::ordered_json EntryJson(const DecodedCommand& entry) {
+    nlohmann::ordered_json fields = nlohmann::ordered_json::object();
+    for (const auto& field : entry.fields) {
+        std::visit([&](const auto& value) { fields[field.name] = value; }, field.value);
+    }
+    nlohmann::ordered_json json = {{"offset", entry.offset}, {"length", entry.Length()}};
+    if (entry.count > 1) json["count"] = entry.count;
+    json["kind"] = CommandKindName(entry.kind);
+    json["mnemonic"] = entry.mnemonic;
+    json["bytes"] = EncodeHex(entry.bytes);
+    json["truncated"] = entry.truncated;
+    json["meaning"] = entry.meaning;
+    json["fields"] = std::move(fields);
+    return json;
+}
+
+std::string Dump(const nlohmann::ordered_json& json) {
+    return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+// An entry as it stands in the listing's "commands": indented two levels.
+std::string IndentedEntry(const DecodedCommand& entry) {
+    std::string text = "    ";
+    for (const char c : Dump(EntryJson(entry))) {
+        text.push_back(c);
+        if (c == '\n') text += "    ";
+    }
+    return text;
+}
+
+}  // namespace
+
 std::string RenderListingJson(std::span<const std::uint8_t> document) {
     nlohmann::ordered_json commands = nlohmann::ordered_json::array();
-    for (const auto& entry : DecodeDocument(document)) {
-        nlohmann::ordered_json fields = nlohmann::ordered_json::object();
-        for (const auto& field : entry.fields) {
-            std::visit([&](const auto& value) { fields[field.name] = value; }, field.value);
-        }
-        commands.push_back({{"offset", entry.offset},
-                            {"length", entry.Length()},
-                            {"kind", CommandKindName(entry.kind)},
-                            {"mnemonic", entry.mnemonic},
-                            {"bytes", EncodeHex(entry.bytes)},
-                            {"truncated", entry.truncated},
-                            {"meaning", entry.meaning},
-                            {"fields", std::move(fields)}});
-    }
+    for (const auto& entry : DecodeDocument(document)) commands.push_back(EntryJson(entry));
     const nlohmann::ordered_json listing = {{"length", document.size()}, {"commands", std::move(commands)}};
-    return listing.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+    return Dump(listing) + "\n";
+}
+
+bool WriteListing(const DocumentReader& read, std::uint64_t length, bool json, std::ostream& out) {
+    bool first = true;
+    if (json) out << "{\n  \"length\": " << length << ",\n  \"commands\": [";
+    bool failed = false;
+    DecodeStream(
+        read,
+        [&](DecodedCommand&& entry) {
+            if (json) {
+                out << (first ? "\n" : ",\n") << IndentedEntry(entry);
+            } else {
+                out << RenderListingLine(entry);
+            }
+            first = false;
+        },
+        &failed);
+    if (json) out << (first ? "]" : "\n  ]") << "\n}\n";
+    return !failed;
 }
 
 }  // namespace qvset

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "decode/CommandDecoder.h"
 #include "decode/DecodedCommand.h"
 
 namespace qvset {
@@ -17,6 +19,13 @@ std::string RenderListingLine(const DecodedCommand& entry);
 
 // The same as JSON for scripts: {"length": N, "commands": [{"offset", "length", "kind", "mnemonic",
 // "bytes" (hex), "truncated", "meaning", "fields": {...}}, ...]}, indented by two blanks.
+// An entry that is a run of identical commands also has "count" (after "length"); its "bytes" are one
+// command's.
 std::string RenderListingJson(std::span<const std::uint8_t> document);
+
+// The listing (or with `json` the JSON listing) of a document `length` bytes long read piece by piece
+// from `read`, written to `out` as it is decoded: in memory bounded by the decoder's window, whatever
+// the document's length. False when the document could not be read to its end (the listing stops there).
+bool WriteListing(const DocumentReader& read, std::uint64_t length, bool json, std::ostream& out);
 
 }  // namespace qvset

@@ -92,27 +92,36 @@ DecodedCommand StoredCommand::Decoded() const {
 }
 
 void PrinterState::Apply(const std::vector<DecodedCommand>& entries, std::string_view job) {
-    for (const auto& entry : entries) {
-        if (entry.truncated) continue;
-        StoredCommand stored{entry.bytes, std::string(job)};
-        switch (entry.kind) {
-            case CommandKind::Flag:
-                m_switches[static_cast<int>(entry.Number("item").value_or(0))] = std::move(stored);
-                break;
-            case CommandKind::Geometry:
-                m_distances[static_cast<int>(entry.Number("item").value_or(0))] = std::move(stored);
-                break;
-            case CommandKind::ModeValue:
-                if (entry.Number("flag") == kStoreFlag) {
-                    m_modeValues[static_cast<int>(entry.Number("mode").value_or(0))] = std::move(stored);
-                }
-                break;
-            case CommandKind::ParameterTable:
-                m_table = std::move(stored);
-                break;
-            default:
-                break;
-        }
+    for (const auto& entry : entries) Apply(entry, job);
+}
+
+void PrinterState::Merge(const PrinterState& later) {
+    for (const auto& [item, stored] : later.m_switches) m_switches[item] = stored;
+    for (const auto& [item, stored] : later.m_distances) m_distances[item] = stored;
+    for (const auto& [mode, stored] : later.m_modeValues) m_modeValues[mode] = stored;
+    if (later.m_table) m_table = later.m_table;
+}
+
+void PrinterState::Apply(const DecodedCommand& entry, std::string_view job) {
+    if (entry.truncated) return;
+    StoredCommand stored{entry.bytes, std::string(job)};
+    switch (entry.kind) {
+        case CommandKind::Flag:
+            m_switches[static_cast<int>(entry.Number("item").value_or(0))] = std::move(stored);
+            break;
+        case CommandKind::Geometry:
+            m_distances[static_cast<int>(entry.Number("item").value_or(0))] = std::move(stored);
+            break;
+        case CommandKind::ModeValue:
+            if (entry.Number("flag") == kStoreFlag) {
+                m_modeValues[static_cast<int>(entry.Number("mode").value_or(0))] = std::move(stored);
+            }
+            break;
+        case CommandKind::ParameterTable:
+            m_table = std::move(stored);
+            break;
+        default:
+            break;
     }
 }
 

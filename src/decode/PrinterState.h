@@ -29,6 +29,10 @@ class PrinterState {
     // Applies a decoded document, command by command in order. Unknown and truncated entries change
     // nothing; a mode value command with the test flag only prints and changes nothing either.
     void Apply(const std::vector<DecodedCommand>& entries, std::string_view job);
+    // Applies one entry (a run of identical commands as one of them).
+    void Apply(const DecodedCommand& entry, std::string_view job);
+    // Takes over every setting a later state holds, as if its documents were applied after this one's.
+    void Merge(const PrinterState& later);
 
     // The ESC 'B' command of each stored switch, by item (1 to 6, 10, 11).
     const std::map<int, StoredCommand>& Switches() const { return m_switches; }

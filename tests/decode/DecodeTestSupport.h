@@ -23,8 +23,10 @@ inline std::vector<DecodedCommand> DecodeCovering(const std::vector<std::uint8_t
     for (const auto& entry : entries) {
         EXPECT_EQ(entry.offset, offset) << entry.mnemonic;
         EXPECT_FALSE(entry.bytes.empty()) << "an empty entry at offset " << offset;
-        offset += entry.bytes.size();
-        joined.insert(joined.end(), entry.bytes.begin(), entry.bytes.end());
+        EXPECT_GE(entry.count, 1u) << entry.mnemonic;
+        offset += entry.Length();
+        for (std::size_t i = 0; i < entry.count; ++i)
+            joined.insert(joined.end(), entry.bytes.begin(), entry.bytes.end());
     }
     EXPECT_EQ(joined, document);
     return entries;

@@ -183,14 +183,16 @@ TEST(ModeValueRoundTrip, EveryValueOneToFortyOfEveryModeWithBothFlags) {
 
 TEST(TuningJobsRoundTrip, StoreJobIsThreeStoredValuesThenTheSave) {
     const auto entries = DecodeCovering(BuildStoreJob({16, 18, 20}));
-    EXPECT_EQ(KindsOf(entries),
-              (std::vector<K>{K::ModeValue, K::LineFeed, K::LineFeed, K::ModeValue, K::LineFeed, K::LineFeed,
-                              K::ModeValue, K::LineFeed, K::LineFeed, K::Save}));
+    EXPECT_EQ(KindsOf(entries), (std::vector<K>{K::ModeValue, K::LineFeed, K::ModeValue, K::LineFeed,
+                                                K::ModeValue, K::LineFeed, K::Save}));
     const std::pair<int, int> expected[] = {{0x0A, 16}, {0x0B, 18}, {0x0C, 20}};
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(entries[3 * i].Number("mode"), expected[i].first);
-        EXPECT_EQ(entries[3 * i].Number("value"), expected[i].second);
-        EXPECT_EQ(entries[3 * i].Text("purpose"), "store");
+        EXPECT_EQ(entries[2 * i].Number("mode"), expected[i].first);
+        EXPECT_EQ(entries[2 * i].Number("value"), expected[i].second);
+        EXPECT_EQ(entries[2 * i].Text("purpose"), "store");
+        // the two line feeds after each value are one entry
+        EXPECT_EQ(entries[2 * i + 1].count, 2u);
+        EXPECT_EQ(entries[2 * i + 1].mnemonic, "LF × 2");
     }
     EXPECT_EQ(entries.back().meaning, "save the printer's parameters");
 }
@@ -214,8 +216,7 @@ TEST(TuningJobsRoundTrip, TestPageGivesBackEveryHeaderLineAndValueInOrder) {
         EXPECT_EQ(header.Number("mode"), block.code);
         EXPECT_EQ(header.Number("value"), block.current);
         EXPECT_EQ(header.Text("purpose"), "test");
-        EXPECT_EQ(next().kind, K::LineFeed);
-        EXPECT_EQ(next().kind, K::LineFeed);
+        EXPECT_EQ(next().mnemonic, "LF × 2");
         EXPECT_EQ(next().Text("text"), block.header);
         EXPECT_EQ(next().kind, K::LineFeed);
         const TuningMode mode = kTuningModes[block.code - 0x0A];
@@ -224,8 +225,7 @@ TEST(TuningJobsRoundTrip, TestPageGivesBackEveryHeaderLineAndValueInOrder) {
             EXPECT_EQ(command.Number("mode"), block.code);
             EXPECT_EQ(command.Number("value"), v);
             EXPECT_EQ(command.Number("flag"), kTestFlag);
-            EXPECT_EQ(next().kind, K::LineFeed);
-            EXPECT_EQ(next().kind, K::LineFeed);
+            EXPECT_EQ(next().mnemonic, "LF × 2");
             const auto line = next().Text("text").value_or("");
             EXPECT_EQ(line, BuildTestLine(mode, v, block.current));
             EXPECT_NE(line.find(ValueMarker(v, block.current)), std::string::npos);
@@ -243,12 +243,13 @@ TEST(TuningJobsRoundTrip, AlignmentSampleIsLabelBarsFeedBars) {
     };
     for (const Case& c : {Case{12, "12"}, Case{16, "***************16"}}) {
         const auto text = DecodeCovering(BuildAlignmentText(c.v, 16));
-        EXPECT_EQ(KindsOf(text), (std::vector<K>{K::ModeValue, K::LineFeed, K::LineFeed, K::LineFeed, K::Text,
-                                                 K::LineFeed, K::LineFeed}));
+        EXPECT_EQ(KindsOf(text), (std::vector<K>{K::ModeValue, K::LineFeed, K::Text, K::LineFeed}));
         EXPECT_EQ(text[0].Number("mode"), 0x0A);
         EXPECT_EQ(text[0].Number("value"), c.v);
         EXPECT_EQ(text[0].Number("flag"), kTestFlag);
-        EXPECT_EQ(text[4].Text("text"), c.label);
+        EXPECT_EQ(text[1].mnemonic, "LF × 3");
+        EXPECT_EQ(text[2].Text("text"), c.label);
+        EXPECT_EQ(text[3].mnemonic, "LF × 2");
     }
     const auto bars = DecodeHexCovering(AlignmentBarRow());
     ASSERT_EQ(KindsOf(bars), (std::vector<K>{K::BitImage, K::CarriageReturn}));

@@ -92,7 +92,7 @@ TEST(VirtualPrinter, AJobWhoseFilesCannotAllBeWrittenFailsAndIsNotIndexed) {
         std::string warning;
         EXPECT_FALSE(
             RecordVirtualJob(folder.Path(), {id, "AAAAAA", DecodeHex("1B4202").value()}, error, warning));
-        EXPECT_EQ(error, "cannot write " + (folder.Path() / blocked).string());
+        EXPECT_EQ(error, "cannot write " + (folder.Path() / blocked).string() + ": Is a directory");
         EXPECT_TRUE(fs::exists(folder.Path() / (id + ".prn")));
         EXPECT_FALSE(fs::exists(folder.Path() / "state.json")) << blocked;
     }

@@ -70,7 +70,8 @@ class Sketch {
     bool Draw(const DecodedCommand& entry) {
         switch (entry.kind) {
             case CommandKind::Text:
-                m_line += FromUtf8(entry.Text("text").value_or(""));
+                // No more of a line than is shown is kept.
+                if (m_line.size() < kLongestLine) m_line += FromUtf8(entry.Text("text").value_or(""));
                 if (entry.truncated) Note(entry.meaning, kFault);
                 break;
             case CommandKind::LineFeed:
@@ -179,35 +180,38 @@ class Sketch {
 };
 
 // Runs the sketch over the entries; the number of entries it drew.
-std::size_t Lay(Sketch& sketch, const std::vector<DecodedCommand>& entries) {
+// A run of identical commands is drawn as often as it repeats, until the picture is full.
+std::size_t Lay(Sketch& sketch, const std::vector<DecodedCommand>& entries, std::size_t leftOut) {
     sketch.Legend();
     std::size_t drawn = 0;
-    while (drawn < entries.size()) {
-        if (!sketch.Draw(entries[drawn++])) break;
+    bool room = true;
+    while (room && drawn < entries.size()) {
+        const DecodedCommand& entry = entries[drawn++];
+        for (std::size_t i = 0; room && i < entry.count; ++i) room = sketch.Draw(entry);
     }
-    if (drawn < entries.size()) sketch.CutHere(entries.size() - drawn);
+    if (drawn < entries.size() || leftOut > 0) sketch.CutHere(entries.size() - drawn + leftOut);
     sketch.Finish();
     return drawn;
 }
 
 }  // namespace
 
-QImage RenderJobPicture(const std::vector<DecodedCommand>& entries) {
+QImage RenderJobPicture(const std::vector<DecodedCommand>& entries, std::size_t leftOut) {
     Sketch measure(nullptr);
-    Lay(measure, entries);
+    Lay(measure, entries, leftOut);
     QImage image(kPictureWidth, measure.Height(), QImage::Format_RGB32);
     image.fill(kPaper);
     QPainter painter(&image);
     Sketch draw(&painter);
-    Lay(draw, entries);
+    Lay(draw, entries, leftOut);
     return image;
 }
 
-std::string RenderJobPng(const std::vector<DecodedCommand>& entries) {
+std::string RenderJobPng(const std::vector<DecodedCommand>& entries, std::size_t leftOut) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    RenderJobPicture(entries).save(&buffer, "PNG");
+    RenderJobPicture(entries, leftOut).save(&buffer, "PNG");
     return png.toStdString();
 }
 

@@ -16,10 +16,11 @@ namespace qvset {
 // a small grey note (unknown and cut-off bytes in red). A legend at the top says plainly that it is a
 // sketch of the command stream, not a model of the paper. Needs a QGuiApplication (the offscreen
 // platform will do).
-QImage RenderJobPicture(const std::vector<DecodedCommand>& entries);
+QImage RenderJobPicture(const std::vector<DecodedCommand>& entries, std::size_t leftOut = 0);
 
 // The picture as the bytes of a PNG file.
-std::string RenderJobPng(const std::vector<DecodedCommand>& entries);
+// `leftOut` more entries followed that were not kept: the picture says they are left out.
+std::string RenderJobPng(const std::vector<DecodedCommand>& entries, std::size_t leftOut = 0);
 
 // Decodes a document and writes its picture as a PNG file, whole or not at all. False when the file
 // could not be written.

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
+
+#include "decode/backend/JobFolder.h"
 
 namespace qvset {
 
@@ -20,16 +20,32 @@ struct VirtualJob {
     std::vector<std::uint8_t> bytes;
 };
 
-// Takes a job: writes its bytes to <id>.prn and adds "<id><TAB><title>" to the folder's list of jobs
-// still to be drawn (.pending), under a lock. False, with the reason, when either could not be written.
-bool QueueVirtualJob(const std::filesystem::path& folder, const VirtualJob& job, std::string& error);
+// Takes a job: copies its bytes from the descriptor `source` to <id>.prn (whole or not at all) and then
+// adds "<id><TAB><title>" to the folder's list of jobs still to be drawn (.pending), under its lock.
+// False, with the reason, when the id is no job number or either could not be written.
+bool QueueVirtualJob(const JobFolder& folder, std::string_view id, std::string_view title, int source,
+                     std::string& error);
 
 // A title on one line: the list and the index hold one line per job.
 std::string OneLineTitle(std::string title);
 
-// Takes every job of the list, oldest first, as (id, title), and empties the list, under its lock.
-std::vector<std::pair<std::string, std::string>> TakeQueuedJobs(const std::filesystem::path& folder);
+// One job of the list.
+struct QueuedJob {
+    std::string id;
+    std::string title;
+};
+
+// The listed jobs still to be drawn, oldest first: those after the one last marked drawn. A job stays
+// on the list until MarkJobDrawn, so that a drawer that dies leaves it to the next.
+std::vector<QueuedJob> PendingJobs(const JobFolder& folder, std::string& error);
+
+// Marks a job drawn (whole or not at all): it and the jobs before it leave the list.
+bool MarkJobDrawn(const JobFolder& folder, std::string_view id, std::string& error);
+
+// Empties the list when its last job is drawn and no other was listed since.
+void ForgetDrawnJobs(const JobFolder& folder);
 
 inline constexpr std::string_view kPendingFile = ".pending";
+inline constexpr std::string_view kDrawnFile = ".drawn";
 
 }  // namespace qvset

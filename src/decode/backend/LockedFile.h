@@ -2,23 +2,30 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <string>
 
 namespace qvset {
 
-// Holds an exclusive flock on a file (made when missing) for its lifetime; waits while another process
-// holds it.
+// Holds an exclusive flock on a regular file (made when missing) for its lifetime; waits while another
+// process holds it. A symbolic link, FIFO or any other file in its place is refused (not held), without
+// blocking.
 class LockedFile {
   public:
-    explicit LockedFile(const std::filesystem::path& path)
-        : m_fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
+    // The file `name` of the folder open as `folder` (a descriptor, or AT_FDCWD for a path).
+    LockedFile(int folder, const std::string& name)
+        : m_fd(::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644)) {
+        struct stat info {};
+        if (m_fd >= 0 &&
+            (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(m_fd, LOCK_EX) != 0)) {
             ::close(m_fd);
             m_fd = -1;
         }
     }
+    explicit LockedFile(const std::filesystem::path& path) : LockedFile(AT_FDCWD, path.string()) {}
     ~LockedFile() {
         if (m_fd >= 0) ::close(m_fd);
     }

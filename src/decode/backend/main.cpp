@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -27,9 +28,8 @@
 #include <utility>
 
 #include "decode/VirtualPrinterFolder.h"
+#include "decode/backend/JobFolder.h"
 #include "decode/backend/JobQueue.h"
-#include "files/FileContents.h"
-#include "printer/PrintChannel.h"
 
 namespace {
 
@@ -43,10 +43,6 @@ constexpr const char* kLogOption = "--log";
 // The exit statuses of a CUPS backend.
 constexpr int kBackendOk = 0;
 constexpr int kBackendFailed = 1;
-
-std::vector<std::uint8_t> ReadAll(std::istream& in) {
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The drawer: beside the backend (a build tree), else in lib/qvset beside lib/cups/backend (installed).
 std::optional<fs::path> FindDrawer() {
@@ -101,41 +97,48 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return kBackendFailed;
     }
+    // A file size limit (or a full disk) fails a write, which is reported; it does not kill the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     // cupsd starts backends with a umask that keeps their files from the user who reads them.
     umask(022);
     const char* uri = std::getenv("DEVICE_URI");
-    const auto folder = qvset::VirtualPrinterFolder(uri == nullptr ? "" : uri);
-    if (!folder) {
+    const auto path = qvset::VirtualPrinterFolder(uri == nullptr ? "" : uri);
+    if (!path) {
         std::cerr << "ERROR: the device URI \"" << (uri == nullptr ? "" : uri)
                   << "\" is not qvprinter:/some/folder\n";
         return kBackendFailed;
     }
-    std::error_code code;
-    if (!fs::is_directory(*folder, code)) {
-        std::cerr << "ERROR: the virtual printer's folder " << folder->string() << " is missing\n";
+    if (!qvset::IsJobNumber(argv[1])) {
+        std::cerr << "ERROR: the job id \"" << argv[1] << "\" is not a job number; refusing the job\n";
         return kBackendFailed;
     }
+    std::string error;
+    const auto folder = qvset::JobFolder::Open(*path, error);
+    if (!folder) {
+        std::cerr << "ERROR: " << error << "\n";
+        return kBackendFailed;
+    }
+    folder->RemoveStaleTemporaries();
     const auto drawer = FindDrawer();
     if (!drawer) {
         std::cerr << "ERROR: " << kDrawer << " is missing beside the backend and in lib/qvset\n";
         return kBackendFailed;
     }
-    qvset::VirtualJob job{argv[1], argv[3], {}};
+    int source = STDIN_FILENO;
     if (argc == 7) {
-        qvset::FileReadResult file = qvset::ReadFileContents(argv[6], qvset::kMostPrintFileBytes);
-        if (file.status != qvset::FileReadStatus::Read) {
+        source = ::open(argv[6], O_RDONLY | O_CLOEXEC);
+        if (source < 0) {
             std::cerr << "ERROR: cannot read the job file " << argv[6] << "\n";
             return kBackendFailed;
         }
-        job.bytes = std::move(file.bytes);
-    } else {
-        job.bytes = ReadAll(std::cin);
     }
-    std::string error;
-    if (!qvset::QueueVirtualJob(*folder, job, error)) {
+    // A job that could not be stored (a full disk) fails, so that the spooler keeps it and tries again.
+    const bool queued = qvset::QueueVirtualJob(*folder, argv[1], argv[3], source, error);
+    if (source != STDIN_FILENO) ::close(source);
+    if (!queued) {
         std::cerr << "ERROR: " << error << "\n";
         return kBackendFailed;
     }
     const char* foreground = std::getenv(kForegroundVariable);
-    return StartDrawer(*drawer, *folder, foreground != nullptr && std::string(foreground) == "1");
+    return StartDrawer(*drawer, *path, foreground != nullptr && std::string(foreground) == "1");
 }

@@ -13,6 +13,7 @@
 #include "printer/PrinterSelection.h"
 #include "printer/win/WinSpooler.h"
 #include "forms/SelectionHandlers.h"
+#include "settings/SwitchCommands.h"
 #include "support/VisibleSendButtons.h"
 
 namespace qvset::winapp::testing {
@@ -109,7 +110,7 @@ TEST_F(WinFaceSandbox, ASingleModeRunOnTheQueueEndsDoneWithTheRunButtonsUnlocked
     Press("Command3");
     EXPECT_FALSE(IsWindowEnabled(face.Control("Command1"))) << "the run locks the printer buttons";
     ASSERT_TRUE(
-        PumpUntil([&] { return TextOf(face.Control("Label8")) == kLabel8Done; }, std::chrono::seconds(40)))
+        PumpUntil([&] { return TextOf(face.Control("Label8")) == kWatchCaptionDone; }, std::chrono::seconds(40)))
         << TextOf(face.Control("Label8"));
     EXPECT_TRUE(IsWindowEnabled(face.Control("Command1")));
     EXPECT_GT(WinSandbox::CapturedJobs(kQueue).size(), before);

@@ -130,7 +130,13 @@ bool RecordBook::Append(const fs::path& file, const std::string& line, std::stri
         problem = file.string() + ": cannot be folded: " + (text ? error : "cannot be read");
         return false;
     }
-    FoldRecord(*record, m_limits.maxBytes / 2);
+    // The newest documents that fit in half the bound beside the snapshot stay listed.
+    const std::size_t half = m_limits.maxBytes / 2;
+    FoldRecord(*record, half);
+    std::size_t listed = 0;
+    for (const auto& entry : record->entries) listed += RecordEntryLine(entry).size();
+    const std::size_t snapshot = RecordText(*record).size() - listed;
+    if (snapshot + listed > half) FoldRecord(*record, snapshot < half ? half - snapshot : 0);
     const std::string folded = RecordText(*record);
     if (!ReplaceFileContents(file, std::span(reinterpret_cast<const std::uint8_t*>(folded.data()), folded.size()))) {
         problem = file.string() + ": cannot be folded: the new file cannot be written";

@@ -52,7 +52,7 @@ OpenedRecord OpenRecord(CliContext& context, std::string_view commandName, int& 
 std::string Heading(CliContext& context, const std::string& printer) {
     const std::string& server = context.record->Server();
     return "record of " + TerminalSafe(printer) + " on " + (server.empty() ? "this machine" : TerminalSafe(server)) +
-           " (" + TerminalSafe(context.record->FileOf(printer).string()) + ")\n";
+           " (" + TerminalSafe(PathText(context.record->FileOf(printer))) + ")\n";
 }
 
 // "31 bytes 1B 42 02 1B 42 05 1B 42 0C … (ESC B 02, ESC B 05, ESC B 0C, ESC B 06, … 9 commands)": the
@@ -93,7 +93,7 @@ int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
         }
         const Json shape = {{"server", context.record->Server()},
                             {"printer", opened.printer},
-                            {"file", context.record->FileOf(opened.printer).string()},
+                            {"file", PathText(context.record->FileOf(opened.printer))},
                             {"folded", record.folded},
                             {"documents", std::move(documents)}};
         context.out << shape.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';

@@ -97,12 +97,12 @@ bool RecordBook::Append(const fs::path& file, const std::string& line, std::stri
     std::error_code code;
     fs::create_directories(m_folder, code);
     if (code) {
-        problem = m_folder.string() + ": " + code.message();
+        problem = PathText(m_folder) + ": " + code.message();
         return false;
     }
     const RecordLock lock(LockPathOf(file), m_limits.lockWait);
     if (!lock.Held()) {
-        problem = file.string() + ": its lock could not be taken in time";
+        problem = PathText(file) + ": its lock could not be taken in time";
         return false;
     }
     {
@@ -115,7 +115,7 @@ bool RecordBook::Append(const fs::path& file, const std::string& line, std::stri
             out.flush();
         }
         if (!out) {
-            problem = file.string() + ": cannot be written";
+            problem = PathText(file) + ": cannot be written";
             return false;
         }
     }
@@ -127,7 +127,7 @@ bool RecordBook::Append(const fs::path& file, const std::string& line, std::stri
     std::string error;
     auto record = text ? ParseRecord(*text, &error) : std::nullopt;
     if (!record) {
-        problem = file.string() + ": cannot be folded: " + (text ? error : "cannot be read");
+        problem = PathText(file) + ": cannot be folded: " + (text ? error : "cannot be read");
         return false;
     }
     // The newest documents that fit in half the bound beside the snapshot stay listed.
@@ -139,7 +139,7 @@ bool RecordBook::Append(const fs::path& file, const std::string& line, std::stri
     if (snapshot + listed > half) FoldRecord(*record, snapshot < half ? half - snapshot : 0);
     const std::string folded = RecordText(*record);
     if (!ReplaceFileContents(file, std::span(reinterpret_cast<const std::uint8_t*>(folded.data()), folded.size()))) {
-        problem = file.string() + ": cannot be folded: the new file cannot be written";
+        problem = PathText(file) + ": cannot be folded: the new file cannot be written";
         return false;
     }
     return true;
@@ -153,12 +153,12 @@ std::optional<Record> RecordBook::Read(std::string_view printer, std::string* er
     const RecordLock lock(LockPathOf(file), m_limits.lockWait);
     const auto text = ReadWhole(file);
     if (!text) {
-        if (error != nullptr) *error = file.string() + ": cannot be read";
+        if (error != nullptr) *error = PathText(file) + ": cannot be read";
         return std::nullopt;
     }
     std::string problem;
     auto record = ParseRecord(*text, &problem);
-    if (!record && error != nullptr) *error = file.string() + ": " + problem;
+    if (!record && error != nullptr) *error = PathText(file) + ": " + problem;
     return record;
 }
 

@@ -167,4 +167,9 @@ std::filesystem::path RecordFilePath(const std::filesystem::path& folder, std::s
     return folder / name;
 }
 
+std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 }  // namespace qvset

@@ -60,4 +60,7 @@ PrinterState ImpliedState(const Record& record);
 std::filesystem::path RecordFilePath(const std::filesystem::path& folder, std::string_view server,
                                      std::string_view printer);
 
+// A path as UTF-8 text, for messages and JSON (on Windows too, whatever the code page).
+std::string PathText(const std::filesystem::path& path);
+
 }  // namespace qvset

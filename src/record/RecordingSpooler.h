@@ -15,6 +15,9 @@ class RecordingSpooler final : public Spooler {
     RecordingSpooler(Spooler& inner, RecordBook& book, std::string command)
         : m_inner(inner), m_book(book), m_command(std::move(command)) {}
 
+    // What sends the next documents: a window keeps one decorator and names each clicked control.
+    void SetCommand(std::string command) { m_command = std::move(command); }
+
     std::vector<PrinterInfo> ListPrinters() override { return m_inner.ListPrinters(); }
     std::string CurrentPrinter() override { return m_inner.CurrentPrinter(); }
     bool ApplyPrinterChoice(const std::string& entry) override { return m_inner.ApplyPrinterChoice(entry); }

@@ -11,6 +11,8 @@
 #include "decode/CommandDecoder.h"
 #include "record/RecordBook.h"
 #include "record/RecordLock.h"
+#include "record/RecordingSpooler.h"
+#include "printer/MemorySpooler.h"
 #include "record/RecordTestSupport.h"
 #include "support/TestFolder.h"
 
@@ -89,6 +91,36 @@ TEST(RecordBookTest, ALockHeldTooLongSkipsTheEntryInsteadOfWaitingOnIt) {
     ASSERT_EQ(record->entries.size(), 2u);
     EXPECT_EQ(record->entries[0].command, "first");
     EXPECT_EQ(record->entries[1].command, "after");
+}
+
+TEST(RecordBookTest, OneDecoratorKeptAcrossClicksRecordsEachDocumentUnderItsCaption) {
+    const TestFolder folder("qvset-record-");
+    MemorySpooler spooler({{"QV640", "drv", "usb"}});
+    spooler.SetCannotOpen("QV650");
+    RecordBook book(folder.Path(), "", nullptr);
+    RecordingSpooler recording(spooler, book, "设置票样");
+    const std::vector<std::uint8_t> document{0x1B, 0x42, 0x02};
+    struct Click {
+        std::string caption;
+        std::string printer;
+        bool taken;
+    };
+    const Click clicks[] = {{"设置票样", "QV640", true}, {"走纸", "QV640", true}, {"走纸", "QV650", false},
+                            {"自检", "QV640", true}};
+    for (const Click& click : clicks) {
+        recording.SetCommand(click.caption);
+        EXPECT_EQ(recording.WriteRawDocument(click.printer, "AAAAAA", document), click.taken);
+    }
+    EXPECT_EQ(spooler.Documents().size(), 3u);
+    const auto qv640 = book.Read("QV640");
+    const auto qv650 = book.Read("QV650");
+    ASSERT_TRUE(qv640 && qv650);
+    std::vector<std::string> captions;
+    for (const auto& entry : qv640->entries) captions.push_back(entry.command);
+    EXPECT_EQ(captions, (std::vector<std::string>{"设置票样", "走纸", "自检"}));
+    ASSERT_EQ(qv650->entries.size(), 1u);
+    EXPECT_EQ(qv650->entries[0].command, "走纸");
+    EXPECT_FALSE(qv650->entries[0].taken);
 }
 
 // What a record holds after many writers: every writer's documents, each writer's in its own order.

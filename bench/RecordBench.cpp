@@ -32,7 +32,8 @@ fs::path Folder(const std::string& name) {
 void Append(benchmark::State& state, Bytes (*make)(), std::size_t maxBytes) {
     const Bytes document = make();
     const fs::path folder = Folder(std::to_string(maxBytes));
-    qvset::RecordBook book(folder, "localhost:631", nullptr, qvset::RecordLimits{maxBytes, std::chrono::seconds(2)});
+    qvset::RecordBook book(folder, "localhost:631", nullptr,
+                           qvset::RecordLimits{maxBytes, std::chrono::seconds(2)});
     for (auto _ : state) book.Add("QV640", "pin-test", true, document);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
     fs::remove_all(folder);
@@ -54,7 +55,8 @@ void FoldAtTheBound(benchmark::State& state) {
         qvset::FoldRecord(*record, 1u << 19);
         benchmark::DoNotOptimize(qvset::RecordText(*record));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // qvctl history: what each printer was sent, from the record qvctl keeps of every document.
 #include "cli/RecordCommands.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
@@ -51,20 +52,24 @@ OpenedRecord OpenRecord(CliContext& context, std::string_view commandName, int& 
 
 std::string Heading(CliContext& context, const std::string& printer) {
     const std::string& server = context.record->Server();
-    return "record of " + TerminalSafe(printer) + " on " + (server.empty() ? "this machine" : TerminalSafe(server)) +
-           " (" + TerminalSafe(PathText(context.record->FileOf(printer))) + ")\n";
+    return "record of " + TerminalSafe(printer) + " on " +
+           (server.empty() ? "this machine" : TerminalSafe(server)) + " (" +
+           TerminalSafe(PathText(context.record->FileOf(printer))) + ")\n";
 }
 
 // "31 bytes 1B 42 02 1B 42 05 1B 42 0C … (ESC B 02, ESC B 05, ESC B 0C, ESC B 06, … 9 commands)": the
 // first bytes and the first commands the decoder finds in them.
 std::string Summary(const RecordEntry& entry) {
     std::string text = std::to_string(entry.bytes.size()) + (entry.bytes.size() == 1 ? " byte" : " bytes");
-    for (std::size_t i = 0; i < entry.bytes.size() && i < kSummaryBytes; ++i) text += ' ' + HexPair(entry.bytes[i]);
+    for (std::size_t i = 0; i < entry.bytes.size() && i < kSummaryBytes; ++i) {
+        text += ' ' + HexPair(entry.bytes[i]);
+    }
     if (entry.bytes.size() > kSummaryBytes) text += " …";
     const auto commands = DecodeDocument(entry.bytes);
     std::string named;
     for (std::size_t i = 0; i < commands.size() && i < kSummaryCommands; ++i) {
-        named += (i > 0 ? ", " : "") + (commands[i].kind == CommandKind::Unknown ? "unknown" : commands[i].mnemonic);
+        named += (i > 0 ? ", " : "") +
+                 (commands[i].kind == CommandKind::Unknown ? "unknown" : commands[i].mnemonic);
     }
     if (commands.size() > kSummaryCommands) named += ", … " + std::to_string(commands.size()) + " commands";
     return named.empty() ? text : text + " (" + named + ")";
@@ -108,9 +113,11 @@ int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
     if (record.entries.empty() && record.folded == 0) context.out << "nothing recorded yet\n";
     for (std::size_t i = 0; i < record.entries.size(); ++i) {
         const RecordEntry& entry = record.entries[i];
-        context.out << std::string(6 - std::min<std::size_t>(6, std::to_string(record.NumberOf(i)).size()), ' ')
-                    << record.NumberOf(i) << "  " << entry.time << "  " << (entry.taken ? "taken    " : "not taken")
-                    << "  " << TerminalSafe(entry.command) << "  " << TerminalSafe(Summary(entry)) << '\n';
+        context.out << std::string(6 - std::min<std::size_t>(6, std::to_string(record.NumberOf(i)).size()),
+                                   ' ')
+                    << record.NumberOf(i) << "  " << entry.time << "  "
+                    << (entry.taken ? "taken    " : "not taken") << "  " << TerminalSafe(entry.command)
+                    << "  " << TerminalSafe(Summary(entry)) << '\n';
     }
     return kExitOk;
 }

@@ -53,8 +53,9 @@ std::string RecordTime(std::chrono::system_clock::time_point time) {
     const auto day = floor<days>(millis);
     const year_month_day date{day};
     const hh_mm_ss clock{millis - day};
-    return std::to_string(static_cast<int>(date.year())) + '-' + TwoDigits(static_cast<unsigned>(date.month())) +
-           '-' + TwoDigits(static_cast<unsigned>(date.day())) + 'T' +
+    return std::to_string(static_cast<int>(date.year())) + '-' +
+           TwoDigits(static_cast<unsigned>(date.month())) + '-' +
+           TwoDigits(static_cast<unsigned>(date.day())) + 'T' +
            TwoDigits(static_cast<unsigned>(clock.hours().count())) + ':' +
            TwoDigits(static_cast<unsigned>(clock.minutes().count())) + ':' +
            TwoDigits(static_cast<unsigned>(clock.seconds().count())) + '.' +
@@ -80,8 +81,9 @@ fs::path RecordBook::FileOf(std::string_view printer) const {
 void RecordBook::Add(const std::string& printer, std::string_view command, bool taken,
                      std::span<const std::uint8_t> bytes) {
     try {
-        const RecordEntry entry{m_now(), m_server, printer, std::string(command), taken,
-                                std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
+        const RecordEntry entry{m_now(), m_server,
+                                printer, std::string(command),
+                                taken,   std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
         std::string problem;
         if (!Append(FileOf(printer), RecordEntryLine(entry), problem)) Fail(problem);
     } catch (const std::exception& error) {
@@ -138,7 +140,8 @@ bool RecordBook::Append(const fs::path& file, const std::string& line, std::stri
     const std::size_t snapshot = RecordText(*record).size() - listed;
     if (snapshot + listed > half) FoldRecord(*record, snapshot < half ? half - snapshot : 0);
     const std::string folded = RecordText(*record);
-    if (!ReplaceFileContents(file, std::span(reinterpret_cast<const std::uint8_t*>(folded.data()), folded.size()))) {
+    if (!ReplaceFileContents(
+            file, std::span(reinterpret_cast<const std::uint8_t*>(folded.data()), folded.size()))) {
         problem = PathText(file) + ": cannot be folded: the new file cannot be written";
         return false;
     }

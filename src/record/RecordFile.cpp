@@ -83,8 +83,8 @@ std::optional<RecordEntry> ParseRecordEntryLine(std::string_view line) {
     }
     auto bytes = StrictHex(*hex);
     if (!bytes) return std::nullopt;
-    return RecordEntry{*text("time"), *text("server"), *text("printer"), *text("command"), taken->get<bool>(),
-                       std::move(*bytes)};
+    return RecordEntry{*text("time"),    *text("server"),    *text("printer"),
+                       *text("command"), taken->get<bool>(), std::move(*bytes)};
 }
 
 std::string RecordText(const Record& record) {
@@ -107,7 +107,8 @@ std::optional<Record> ParseRecord(std::string_view text, std::string* error) {
         const bool isFirst = first;
         first = false;
         if (line.empty()) continue;
-        if (isFirst && line.find(std::string("\"") + std::string(kFoldedKey) + "\"") != std::string_view::npos) {
+        if (isFirst &&
+            line.find(std::string("\"") + std::string(kFoldedKey) + "\"") != std::string_view::npos) {
             const Json json = Json::parse(line, nullptr, false);
             const auto folded = json.is_object() ? json.find(kFoldedKey) : json.end();
             const auto state = json.is_object() ? json.find(kStateKey) : json.end();
@@ -146,14 +147,17 @@ void FoldRecord(Record& record, std::size_t keepBytes) {
         ++kept;
     }
     const std::size_t folding = record.entries.size() - kept;
-    for (std::size_t i = 0; i < folding; ++i) ApplyEntry(record.snapshot, record.entries[i], record.NumberOf(i));
-    record.entries.erase(record.entries.begin(), record.entries.begin() + static_cast<std::ptrdiff_t>(folding));
+    for (std::size_t i = 0; i < folding; ++i)
+        ApplyEntry(record.snapshot, record.entries[i], record.NumberOf(i));
+    record.entries.erase(record.entries.begin(),
+                         record.entries.begin() + static_cast<std::ptrdiff_t>(folding));
     record.folded += folding;
 }
 
 PrinterState ImpliedState(const Record& record) {
     PrinterState state = record.snapshot;
-    for (std::size_t i = 0; i < record.entries.size(); ++i) ApplyEntry(state, record.entries[i], record.NumberOf(i));
+    for (std::size_t i = 0; i < record.entries.size(); ++i)
+        ApplyEntry(state, record.entries[i], record.NumberOf(i));
     return state;
 }
 

@@ -7,8 +7,9 @@
 namespace qvset {
 
 RecordLock::RecordLock(const std::filesystem::path& path, std::chrono::milliseconds wait) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     m_handle = reinterpret_cast<std::intptr_t>(file);
     const auto until = std::chrono::steady_clock::now() + wait;

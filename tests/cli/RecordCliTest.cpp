@@ -27,7 +27,9 @@ using Names = std::vector<std::string>;
 class RecordCliTest : public ::testing::Test {
   protected:
     RecordCliTest()
-        : spooler({{"QV640", "drv", "usb"}, {"QV650", "drv", "lpt"}, {"QV640_Virtual", "raw", "qvprinter:/tmp/v"}}),
+        : spooler({{"QV640", "drv", "usb"},
+                   {"QV650", "drv", "lpt"},
+                   {"QV640_Virtual", "raw", "qvprinter:/tmp/v"}}),
           folder("qvset-record-cli-") {
         cli::RegisterAllCommands(registry);
         spooler.SetCurrentPrinter("QV640");
@@ -89,7 +91,8 @@ TEST_F(RecordCliTest, EveryDocumentOfACommandIsRecordedInTheOrderItWasSent) {
         ASSERT_EQ(entries.size(), before + c.documents) << c.command;
         for (std::size_t i = 0; i < c.documents; ++i) {
             const RecordEntry& entry = entries[before + i];
-            EXPECT_EQ(EncodeHex(entry.bytes), EncodeHex(spooler.Documents()[i].bytes)) << c.command << " #" << i;
+            EXPECT_EQ(EncodeHex(entry.bytes), EncodeHex(spooler.Documents()[i].bytes))
+                << c.command << " #" << i;
             EXPECT_EQ(entry.printer, c.printer);
             EXPECT_EQ(entry.server, "localhost:631");
             EXPECT_EQ(entry.command, c.command);
@@ -107,9 +110,9 @@ TEST_F(RecordCliTest, ADocumentTheSpoolerRefusedIsRecordedAsNotTaken) {
         std::string printer;
         bool taken;
     };
-    for (const Case& c : {Case{{"--printer", "QV650", "hex", "0A"}, 1, "QV650", false},
-                          Case{{"hex", "0C"}, 0, "QV640", true},
-                          Case{{"--printer", "QV650", "line-feed"}, 1, "QV650", false}}) {
+    for (const Case& c :
+         {Case{{"--printer", "QV650", "hex", "0A"}, 1, "QV650", false}, Case{{"hex", "0C"}, 0, "QV640", true},
+          Case{{"--printer", "QV650", "line-feed"}, 1, "QV650", false}}) {
         const std::size_t before = Entries(c.printer).size();
         EXPECT_EQ(Run(c.args), c.status);
         const auto entries = Entries(c.printer);
@@ -163,16 +166,19 @@ TEST_F(RecordCliTest, HistoryListsWhatWasSentOldestFirst) {
     };
     const Case cases[] = {
         {{"history"},
-         "record of QV640 on localhost:631 (" + file + ")\n"
-         "     1  2026-12-08T21:10:10.000Z  taken      hex  11 bytes 1B 42 02 1B 42 05 1B 42 … "
-         "(ESC B 02, ESC B 05, ESC B 0C, LF, … 5 commands)\n"
-         "     2  2026-12-08T21:10:11.000Z  taken      line-feed  1 byte 0A (LF)\n"},
+         "record of QV640 on localhost:631 (" + file +
+             ")\n"
+             "     1  2026-12-08T21:10:10.000Z  taken      hex  11 bytes 1B 42 02 1B 42 05 1B 42 … "
+             "(ESC B 02, ESC B 05, ESC B 0C, LF, … 5 commands)\n"
+             "     2  2026-12-08T21:10:11.000Z  taken      line-feed  1 byte 0A (LF)\n"},
         {{"--printer", "QV650", "history"},
-         "record of QV650 on localhost:631 (" + book->FileOf("QV650").string() + ")\n"
-         "     1  2026-12-08T21:10:12.000Z  not taken  hex  1 byte 0A (LF)\n"},
+         "record of QV650 on localhost:631 (" + book->FileOf("QV650").string() +
+             ")\n"
+             "     1  2026-12-08T21:10:12.000Z  not taken  hex  1 byte 0A (LF)\n"},
         {{"--printer", "QV640_Virtual", "history"},
-         "record of QV640_Virtual on localhost:631 (" + book->FileOf("QV640_Virtual").string() + ")\n"
-         "nothing recorded yet\n"},
+         "record of QV640_Virtual on localhost:631 (" + book->FileOf("QV640_Virtual").string() +
+             ")\n"
+             "nothing recorded yet\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(c.args), 0) << err.str();
@@ -192,15 +198,15 @@ TEST_F(RecordCliTest, HistoryListsWhatWasSentOldestFirst) {
 
 TEST_F(RecordCliTest, PrinterStateOfANamedPrinterIsTheStateItsRecordImplies) {
     spooler.SetCannotOpen("QV650");
-    ASSERT_EQ(Run({"hex", "1B", "42", "02"}), 0);              // black mark on, taken
+    ASSERT_EQ(Run({"hex", "1B", "42", "02"}), 0);  // black mark on, taken
     ASSERT_EQ(Run({"hex", "1B", "42", "05", "1B", "42", "0C"}), 0);
     ASSERT_EQ(Run({"--printer", "QV650", "hex", "1B", "42", "05"}), 1);  // not taken: no state
     PrinterState expected;
     expected.Apply(DecodeDocument(*DecodeHex("1B4202")), "1");
     expected.Apply(DecodeDocument(*DecodeHex("1B42051B420C")), "2");
 
-    const std::string heading = "state implied by the record of QV640 on localhost:631 (" +
-                                book->FileOf("QV640").string() + ")\n";
+    const std::string heading =
+        "state implied by the record of QV640 on localhost:631 (" + book->FileOf("QV640").string() + ")\n";
     EXPECT_EQ(Run({"--printer", "QV640", "printer-state"}), 0);
     EXPECT_EQ(out.str(), heading + RenderPrinterState(expected));
     EXPECT_NE(out.str().find("(job 2)"), std::string::npos);

@@ -38,8 +38,8 @@ std::string ReadText(const fs::path& path) {
 TEST(RecordCupsTest, TheRecordImpliesWhatTheVirtualPrinterHolds) {
     Sandbox::UseClientEnvironment();
     const std::string queue = "QV640_Record_" + std::to_string(::getpid());
-    ASSERT_EQ(Sandbox::Shell(std::string(QVSET_SANDBOX_SCRIPT) + " add-queue " + QVSET_SANDBOX_DIR + " " + queue +
-                             " >/dev/null"),
+    ASSERT_EQ(Sandbox::Shell(std::string(QVSET_SANDBOX_SCRIPT) + " add-queue " + QVSET_SANDBOX_DIR + " " +
+                             queue + " >/dev/null"),
               0);
     const fs::path folder = fs::path(QVSET_SANDBOX_DIR) / "capture" / queue;
     const fs::path state = fs::temp_directory_path() / ("qvset-record-state-" + queue);
@@ -55,7 +55,8 @@ TEST(RecordCupsTest, TheRecordImpliesWhatTheVirtualPrinterHolds) {
         "hex 1B 42 0D 0A",
     };
     for (std::string command : commands) {
-        if (const auto at = command.find(" T"); at != std::string::npos) command.replace(at, 2, " " + ticket.string());
+        if (const auto at = command.find(" T"); at != std::string::npos)
+            command.replace(at, 2, " " + ticket.string());
         if (command.rfind("ticket new", 0) != 0) command = printer + command;
         const auto result = Sandbox::RunQvctlWith(environment, command);
         ASSERT_EQ(result.status, 0) << command << ": " << result.err;

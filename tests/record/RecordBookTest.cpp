@@ -9,11 +9,11 @@
 #include <thread>
 
 #include "decode/CommandDecoder.h"
+#include "printer/MemorySpooler.h"
 #include "record/RecordBook.h"
 #include "record/RecordLock.h"
-#include "record/RecordingSpooler.h"
-#include "printer/MemorySpooler.h"
 #include "record/RecordTestSupport.h"
+#include "record/RecordingSpooler.h"
 #include "support/TestFolder.h"
 
 namespace qvset {
@@ -33,8 +33,9 @@ std::size_t NumberOf(const std::vector<std::uint8_t>& bytes) {
 TEST(RecordBookTest, ARecordPastItsBoundIsFoldedAndStillImpliesEveryDocument) {
     const TestFolder folder("qvset-record-");
     std::vector<std::string> said;
-    RecordBook book(folder.Path(), "localhost:631", [&](const std::string& s) { said.push_back(s); },
-                    RecordLimits{2000, std::chrono::milliseconds(2000)});
+    RecordBook book(
+        folder.Path(), "localhost:631", [&](const std::string& s) { said.push_back(s); },
+        RecordLimits{2000, std::chrono::milliseconds(2000)});
     PrinterState direct;
     const auto documents = testing::SettingDocuments(300, 11);
     for (std::size_t i = 0; i < documents.size(); ++i) {
@@ -42,7 +43,8 @@ TEST(RecordBookTest, ARecordPastItsBoundIsFoldedAndStillImpliesEveryDocument) {
         book.Add("QV640", "set", taken, documents[i]);
         if (taken) direct.Apply(DecodeDocument(documents[i]), std::to_string(i + 1));
         // The bound and the line of the document that went past it.
-        EXPECT_LE(fs::file_size(book.FileOf("QV640")), 2000u + RecordEntryLine({}).size() + 2 * documents[i].size() + 60)
+        EXPECT_LE(fs::file_size(book.FileOf("QV640")),
+                  2000u + RecordEntryLine({}).size() + 2 * documents[i].size() + 60)
             << "after document " << i + 1;
     }
     EXPECT_TRUE(said.empty());
@@ -60,8 +62,8 @@ TEST(RecordBookTest, AFolderThatCannotBeWrittenIsSaidOnceAndNothingElseHappens) 
         fs::path folder;
         std::string inMessage;
     };
-    for (const Case& c : {Case{folder.Path() / "a-file" / "records", "a-file"},
-                          Case{fs::path(), "XDG_STATE_HOME"}}) {
+    for (const Case& c :
+         {Case{folder.Path() / "a-file" / "records", "a-file"}, Case{fs::path(), "XDG_STATE_HOME"}}) {
         std::vector<std::string> said;
         RecordBook book(c.folder, "", [&](const std::string& s) { said.push_back(s); });
         for (int i = 0; i < 3; ++i) book.Add("QV640", "hex", true, std::vector<std::uint8_t>{0x0A});
@@ -75,8 +77,9 @@ TEST(RecordBookTest, AFolderThatCannotBeWrittenIsSaidOnceAndNothingElseHappens) 
 TEST(RecordBookTest, ALockHeldTooLongSkipsTheEntryInsteadOfWaitingOnIt) {
     const TestFolder folder("qvset-record-");
     std::vector<std::string> said;
-    RecordBook book(folder.Path(), "s", [&](const std::string& s) { said.push_back(s); },
-                    RecordLimits{1 << 20, std::chrono::milliseconds(30)});
+    RecordBook book(
+        folder.Path(), "s", [&](const std::string& s) { said.push_back(s); },
+        RecordLimits{1 << 20, std::chrono::milliseconds(30)});
     book.Add("QV640", "first", true, std::vector<std::uint8_t>{0x01});
     {
         const RecordLock other(fs::path(book.FileOf("QV640")).concat(".lock"), std::chrono::milliseconds(0));
@@ -105,7 +108,9 @@ TEST(RecordBookTest, OneDecoratorKeptAcrossClicksRecordsEachDocumentUnderItsCapt
         std::string printer;
         bool taken;
     };
-    const Click clicks[] = {{"设置票样", "QV640", true}, {"走纸", "QV640", true}, {"走纸", "QV650", false},
+    const Click clicks[] = {{"设置票样", "QV640", true},
+                            {"走纸", "QV640", true},
+                            {"走纸", "QV650", false},
                             {"自检", "QV640", true}};
     for (const Click& click : clicks) {
         recording.SetCommand(click.caption);
@@ -136,7 +141,8 @@ void ExpectEveryWriterWhole(const Record& record, std::size_t writers, std::size
         }
         next[entry.command] = number + 1;
     }
-    for (const auto& [writer, following] : next) EXPECT_EQ(following, each) << writer << " ends with its last";
+    for (const auto& [writer, following] : next)
+        EXPECT_EQ(following, each) << writer << " ends with its last";
 }
 
 TEST(RecordBookTest, ManyWritersAtOnceLoseNothing) {
@@ -153,7 +159,8 @@ TEST(RecordBookTest, ManyWritersAtOnceLoseNothing) {
         const RecordLimits limits{c.maxBytes, std::chrono::milliseconds(20000)};
         const auto write = [&](std::size_t writer) {
             // A book of its own: separate file handles, as separate processes have.
-            RecordBook book(folder.Path(), "s", [](const std::string& s) { ADD_FAILURE() << s; }, limits);
+            RecordBook book(
+                folder.Path(), "s", [](const std::string& s) { ADD_FAILURE() << s; }, limits);
             for (std::size_t i = 0; i < kEach; ++i) {
                 book.Add("QV640", "writer " + std::to_string(writer), true, NumberBytes(i));
             }
@@ -174,7 +181,8 @@ TEST(RecordBookTest, ManyWritersAtOnceLoseNothing) {
             }
         } else {
             std::vector<std::thread> threads;
-            for (std::size_t w = 0; w < kWriters; ++w) threads.emplace_back([&, w] { EXPECT_TRUE(write(w)); });
+            for (std::size_t w = 0; w < kWriters; ++w)
+                threads.emplace_back([&, w] { EXPECT_TRUE(write(w)); });
             for (auto& thread : threads) thread.join();
         }
         const RecordBook reader(folder.Path(), "s", nullptr);

@@ -11,7 +11,8 @@ namespace qvset {
 namespace {
 
 RecordEntry Entry(std::string command, bool taken, std::vector<std::uint8_t> bytes) {
-    return {"2026-12-08T21:10:00.000Z", "localhost:631", "QV640", std::move(command), taken, std::move(bytes)};
+    return {"2026-12-08T21:10:00.000Z", "localhost:631", "QV640",
+            std::move(command),         taken,           std::move(bytes)};
 }
 
 TEST(RecordFileTest, AnEntryReadsBackFromItsLineWithEveryField) {
@@ -30,12 +31,12 @@ TEST(RecordFileTest, AnEntryReadsBackFromItsLineWithEveryField) {
 TEST(RecordFileTest, LinesThatAreNotWholeEntriesAreRefused) {
     const std::string good = RecordEntryLine(Entry("hex", true, {0x1B, 0x40}));
     const std::vector<std::string> refused = {
-        good.substr(0, good.size() / 2),                                    // cut off by a crash
-        "",                                                                 // empty
-        R"({"time":"t","server":"","printer":"P","command":"hex","taken":true,"bytes":"1B4"})",   // odd hex
-        R"({"time":"t","server":"","printer":"P","command":"hex","taken":true,"bytes":"1G"})",    // not hex
-        R"({"time":"t","server":"","printer":"P","command":"hex","taken":"yes","bytes":"1B"})",   // taken
-        R"({"time":"t","server":"","printer":"P","taken":true,"bytes":"1B"})",                    // no command
+        good.substr(0, good.size() / 2),  // cut off by a crash
+        "",                               // empty
+        R"({"time":"t","server":"","printer":"P","command":"hex","taken":true,"bytes":"1B4"})",  // odd hex
+        R"({"time":"t","server":"","printer":"P","command":"hex","taken":true,"bytes":"1G"})",   // not hex
+        R"({"time":"t","server":"","printer":"P","command":"hex","taken":"yes","bytes":"1B"})",  // taken
+        R"({"time":"t","server":"","printer":"P","taken":true,"bytes":"1B"})",                   // no command
         "[1,2]",
     };
     for (const auto& line : refused) EXPECT_FALSE(ParseRecordEntryLine(line)) << line;
@@ -56,7 +57,8 @@ TEST(RecordFileTest, ADamagedLineIsLeftOutAndTheOthersKeepTheirOrder) {
 
 TEST(RecordFileTest, AFoldedRecordReadsBackWithItsSnapshotAndNumbers) {
     Record record;
-    for (const auto& bytes : testing::SettingDocuments(10, 7)) record.entries.push_back(Entry("x", true, bytes));
+    for (const auto& bytes : testing::SettingDocuments(10, 7))
+        record.entries.push_back(Entry("x", true, bytes));
     FoldRecord(record, RecordEntryLine(record.entries.back()).size() * 3);
     ASSERT_GT(record.folded, 0u);
     const auto again = ParseRecord(RecordText(record));
@@ -98,7 +100,8 @@ TEST(RecordFileTest, FoldingManyTimesKeepsTheImpliedStateExact) {
                 record = *ParseRecord(RecordText(record));
                 size = RecordText(record).size();
                 ++folds;
-                ASSERT_EQ(ImpliedState(record).ToJson(), direct.ToJson()) << "seed " << c.seed << ", document " << i + 1;
+                ASSERT_EQ(ImpliedState(record).ToJson(), direct.ToJson())
+                    << "seed " << c.seed << ", document " << i + 1;
             }
         }
         EXPECT_EQ(record.folded + record.entries.size(), c.documents) << c.seed;

@@ -17,9 +17,11 @@ namespace qvset::testing {
 inline std::vector<std::vector<std::uint8_t>> SettingDocuments(std::size_t count, unsigned seed) {
     std::vector<std::string> commands;
     for (const int item : {1, 2, 3, 4, 5, 6}) {
-        for (const std::int16_t code : std::initializer_list<std::int16_t>{99, 88}) commands.push_back(BuildFlagCommand(item, code));
+        for (const std::int16_t code : std::initializer_list<std::int16_t>{99, 88})
+            commands.push_back(BuildFlagCommand(item, code));
     }
-    for (int baud = 1; baud <= 8; ++baud) commands.push_back(BuildFlagCommand(11, static_cast<std::int16_t>(baud)));
+    for (int baud = 1; baud <= 8; ++baud)
+        commands.push_back(BuildFlagCommand(11, static_cast<std::int16_t>(baud)));
     for (const std::uint8_t fn : std::initializer_list<std::uint8_t>{4, 6}) {
         for (const char* millimetres : {"100", "127.5", "152", "200"}) {
             commands.push_back(*BuildGeometryCommand(fn, millimetres));

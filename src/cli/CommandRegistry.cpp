@@ -11,6 +11,7 @@
 #include "cli/DryRun.h"
 #include "cli/TerminalText.h"
 #include "printer/PrinterOverrideSpooler.h"
+#include "record/RecordingSpooler.h"
 
 namespace qvset::cli {
 namespace {
@@ -111,6 +112,7 @@ void RegisterAllCommands(CommandRegistry& registry) {
     RegisterTuningCommands(registry);
     RegisterConsoleCommands(registry);
     RegisterDecodeCommands(registry);
+    RegisterRecordCommands(registry);
 }
 
 void CommandRegistry::Add(CliCommand command) {
@@ -318,7 +320,11 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
 
     // Under --dry-run nothing reaches the platform's spooler and nothing is waited for.
     std::unique_ptr<DryRun> dry = dryRun ? std::make_unique<DryRun>(out) : nullptr;
-    Spooler& spooler = dry ? dry->GetSpooler() : environment.spooler;
+    std::unique_ptr<RecordingSpooler> recording;
+    if (!dry && environment.record != nullptr && !RecordTurnedOff()) {
+        recording = std::make_unique<RecordingSpooler>(environment.spooler, *environment.record, found->name);
+    }
+    Spooler& spooler = dry ? dry->GetSpooler() : recording ? *recording : environment.spooler;
     Pause& pause = dry ? static_cast<Pause&>(*dry) : environment.pause;
     std::unique_ptr<PrinterOverrideSpooler> override;
     if (!printer.empty()) override = std::make_unique<PrinterOverrideSpooler>(spooler, printer);
@@ -329,7 +335,8 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
                              ? std::vector<std::filesystem::path>{environment.programFolder}
                              : environment.printFileFolders);
     std::istream& in = environment.in != nullptr ? *environment.in : std::cin;
-    CliContext context{*found, target, environment.dialogs, channel, pause, out, err, in};
+    CliContext context{*found, target, environment.dialogs, channel, pause, out, err, in, environment.record,
+                       !printer.empty()};
     const int status = found->run(context, rest);
     if (status != kExitOk) return status;
     if (channel.OpenFailures() > 0) return kExitPrinterFailed;

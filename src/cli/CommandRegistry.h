@@ -12,6 +12,7 @@
 #include "printer/PrintChannel.h"
 #include "printer/SendOutcome.h"
 #include "printer/Spooler.h"
+#include "record/RecordBook.h"
 
 namespace qvset::cli {
 
@@ -32,6 +33,9 @@ struct CliContext {
     std::ostream& out;
     std::ostream& err;
     std::istream& in;  // standard input, for "decode -"
+    // The records of what each printer was sent (nullptr: none kept), and whether --printer was given.
+    RecordBook* record = nullptr;
+    bool printerGiven = false;
 };
 
 struct CliCommand {
@@ -68,6 +72,7 @@ void RegisterTicketCommands(CommandRegistry& registry);
 void RegisterTuningCommands(CommandRegistry& registry);
 void RegisterConsoleCommands(CommandRegistry& registry);
 void RegisterDecodeCommands(CommandRegistry& registry);
+void RegisterRecordCommands(CommandRegistry& registry);
 // Every room's commands, in the order the overview lists them.
 void RegisterAllCommands(CommandRegistry& registry);
 
@@ -118,6 +123,9 @@ struct CliEnvironment {
     std::vector<std::filesystem::path> printFileFolders = {};
     // Standard input ("decode -"); nullptr is std::cin.
     std::istream* in = nullptr;
+    // Where every document handed to the spooler is recorded (not under --dry-run, nor with
+    // QVSET_RECORD=off); nullptr keeps no record.
+    RecordBook* record = nullptr;
 };
 
 // Runs qvctl with its arguments (without the program name) and returns its exit status. With --dry-run

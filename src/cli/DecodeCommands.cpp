@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "cli/CommandRegistry.h"
+#include "cli/RecordCommands.h"
 #include "cli/TerminalText.h"
 #include "decode/Listing.h"
 #include "decode/PrinterState.h"
@@ -183,6 +184,7 @@ int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) 
     std::vector<std::string> folders;
     if (const auto problem = ReadJsonOption(args, json, folders)) return UsageError(context, *problem);
     if (folders.size() > 1) return UsageError(context, "at most one folder");
+    if (folders.empty() && ShowsRecordedState(context)) return ShowRecordedState(context, json);
     const std::optional<StateFolder> found = folders.empty()
                                                  ? DefaultStateFolder(context.spooler)
                                                  : StateFolder{PathFromUtf8(folders[0]), "as given"};
@@ -247,7 +249,8 @@ void RegisterDecodeCommands(CommandRegistry& registry) {
          "print server's first virtual printer, else the current folder; the first line says which\n"
          "and why (on stderr with --json, which prints the state file's JSON). A folder that does not\n"
          "exist or a state file that cannot be read exits 2; a print server that cannot be asked\n"
-         "which folder, 1.",
+         "which folder, 1. With --printer NAME, a printer that is not a virtual printer: the state\n"
+         "implied by the record of what qvctl sent it (see qvctl history).",
          .run = RefusingControlCharacters(ShowPrinterState),
          .sendsDocuments = false,
          .countProblem = "at most one folder"});

@@ -18,6 +18,10 @@ int main(int argc, char** argv) {
     SleepPause pause;
     cli::CliEnvironment environment{
         *spooler, dialogs, pause, ProgramFolder(), std::cout, std::cerr, PrintFileFolders(), &std::cin};
+    const std::filesystem::path stateFolder = StateFolder();
+    RecordBook record(stateFolder.empty() ? stateFolder : stateFolder / "records", PrintServerName(),
+                      [](const std::string& problem) { std::cerr << "qvctl: " << problem << '\n'; });
+    environment.record = &record;
     const std::vector<std::string> args = cli::PrepareConsole(argc, argv);
     return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr);
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "printer/Spooler.h"
@@ -18,5 +19,14 @@ std::filesystem::path ProgramFolder();
 // installed copies whose program folder (/usr/bin, Program Files) is no place for a user's files.
 // POSIX: $XDG_DATA_HOME/qvset, by default ~/.local/share/qvset. Windows: %APPDATA%\qvset.
 std::vector<std::filesystem::path> PrintFileFolders();
+
+// The user's own folder for what the programs keep between runs (the record of what each printer was
+// sent). POSIX: $XDG_STATE_HOME/qvset, by default ~/.local/state/qvset. Windows: %LOCALAPPDATA%\qvset.
+// Empty when neither the variable nor a home folder is set.
+std::filesystem::path StateFolder();
+
+// The print server the spooler talks to, as the record names it: CUPS' server ("localhost:631", or the
+// path of its domain socket); empty on Windows, whose spooler is the local machine's.
+std::string PrintServerName();
 
 }  // namespace qvset

@@ -1,3 +1,4 @@
+#include <cups/cups.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -32,6 +33,25 @@ std::vector<std::filesystem::path> PrintFileFolders() {
         folders.push_back(std::filesystem::path(home) / ".local" / "share" / "qvset");
     }
     return folders;
+}
+
+std::filesystem::path StateFolder() {
+    // The XDG base directory rule: an unset or relative XDG_STATE_HOME means ~/.local/state.
+    const char* stateHome = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    if (stateHome != nullptr && std::filesystem::path(stateHome).is_absolute()) {
+        return std::filesystem::path(stateHome) / "qvset";
+    }
+    if (home != nullptr && *home != '\0') return std::filesystem::path(home) / ".local" / "state" / "qvset";
+    return {};
+}
+
+std::string PrintServerName() {
+    const char* server = cupsServer();
+    const std::string name = server != nullptr ? server : "";
+    // A domain socket has no port.
+    if (name.empty() || name.front() == '/') return name;
+    return name + ":" + std::to_string(ippPort());
 }
 
 }  // namespace qvset

@@ -32,4 +32,14 @@ std::vector<std::filesystem::path> PrintFileFolders() {
     return folders;
 }
 
+std::filesystem::path StateFolder() {
+    const wchar_t* localAppData = _wgetenv(L"LOCALAPPDATA");
+    if (localAppData == nullptr || *localAppData == L'\0') return {};
+    return std::filesystem::path(localAppData) / L"qvset";
+}
+
+std::string PrintServerName() {
+    return {};
+}
+
 }  // namespace qvset

@@ -1,0 +1,171 @@
+// qvctl history: what each printer was sent, from the record qvctl keeps of every document.
+#include "cli/RecordCommands.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "cli/TerminalText.h"
+#include "decode/CommandDecoder.h"
+#include "decode/StateListing.h"
+#include "decode/VirtualPrinterFolder.h"
+#include "printer/HexCodec.h"
+
+namespace qvset::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr std::string_view kJsonOption = "--json";
+// How many commands of a document the one-line summary names.
+constexpr std::size_t kSummaryCommands = 4;
+// How many bytes of a document the summary shows.
+constexpr std::size_t kSummaryBytes = 8;
+
+// The printer and its record, or a message and the exit status when there is none to read.
+struct OpenedRecord {
+    std::string printer;
+    std::optional<Record> record;
+};
+
+OpenedRecord OpenRecord(CliContext& context, std::string_view commandName, int& status) {
+    status = kExitOk;
+    const std::string printer = context.spooler.CurrentPrinter();
+    if (printer.empty()) {
+        context.err << "qvctl " << commandName << ": no current printer; name one with --printer NAME\n";
+        status = kExitPrinterFailed;
+        return {};
+    }
+    if (context.record == nullptr) {
+        context.err << "qvctl " << commandName << ": no record is kept here\n";
+        status = kExitPrinterFailed;
+        return {};
+    }
+    std::string error;
+    auto record = context.record->Read(printer, &error);
+    if (!record) {
+        context.err << "qvctl " << commandName << ": " << TerminalSafe(error) << '\n';
+        status = kExitPrinterFailed;
+    }
+    return {printer, std::move(record)};
+}
+
+std::string Heading(CliContext& context, const std::string& printer) {
+    const std::string& server = context.record->Server();
+    return "record of " + TerminalSafe(printer) + " on " +
+           (server.empty() ? "this machine" : TerminalSafe(server)) + " (" +
+           TerminalSafe(PathText(context.record->FileOf(printer))) + ")\n";
+}
+
+// "31 bytes 1B 42 02 1B 42 05 1B 42 0C … (ESC B 02, ESC B 05, ESC B 0C, ESC B 06, … 9 commands)": the
+// first bytes and the first commands the decoder finds in them.
+std::string Summary(const RecordEntry& entry) {
+    std::string text = std::to_string(entry.bytes.size()) + (entry.bytes.size() == 1 ? " byte" : " bytes");
+    for (std::size_t i = 0; i < entry.bytes.size() && i < kSummaryBytes; ++i) {
+        text += ' ' + HexPair(entry.bytes[i]);
+    }
+    if (entry.bytes.size() > kSummaryBytes) text += " …";
+    const auto commands = DecodeDocument(entry.bytes);
+    std::string named;
+    for (std::size_t i = 0; i < commands.size() && i < kSummaryCommands; ++i) {
+        named += (i > 0 ? ", " : "") +
+                 (commands[i].kind == CommandKind::Unknown ? "unknown" : commands[i].mnemonic);
+    }
+    if (commands.size() > kSummaryCommands) named += ", … " + std::to_string(commands.size()) + " commands";
+    return named.empty() ? text : text + " (" + named + ")";
+}
+
+int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
+    bool json = false;
+    for (const auto& arg : args) {
+        if (arg != kJsonOption) return UsageError(context, "unknown argument " + arg);
+        json = true;
+    }
+    int status = kExitOk;
+    const OpenedRecord opened = OpenRecord(context, "history", status);
+    if (!opened.record) return status;
+    const Record& record = *opened.record;
+
+    if (json) {
+        Json documents = Json::array();
+        for (std::size_t i = 0; i < record.entries.size(); ++i) {
+            const RecordEntry& entry = record.entries[i];
+            documents.push_back({{"number", record.NumberOf(i)},
+                                 {"time", entry.time},
+                                 {"command", entry.command},
+                                 {"taken", entry.taken},
+                                 {"bytes", EncodeHex(entry.bytes)}});
+        }
+        const Json shape = {{"server", context.record->Server()},
+                            {"printer", opened.printer},
+                            {"file", PathText(context.record->FileOf(opened.printer))},
+                            {"folded", record.folded},
+                            {"documents", std::move(documents)}};
+        context.out << shape.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+        return kExitOk;
+    }
+
+    context.out << Heading(context, opened.printer);
+    if (record.folded > 0) {
+        context.out << "(" << record.folded << " earlier documents folded into the printer's state)\n";
+    }
+    if (record.damagedLines > 0) context.out << "(" << record.damagedLines << " damaged lines left out)\n";
+    if (record.entries.empty() && record.folded == 0) context.out << "nothing recorded yet\n";
+    for (std::size_t i = 0; i < record.entries.size(); ++i) {
+        const RecordEntry& entry = record.entries[i];
+        context.out << std::string(6 - std::min<std::size_t>(6, std::to_string(record.NumberOf(i)).size()),
+                                   ' ')
+                    << record.NumberOf(i) << "  " << entry.time << "  "
+                    << (entry.taken ? "taken    " : "not taken") << "  " << TerminalSafe(entry.command)
+                    << "  " << TerminalSafe(Summary(entry)) << '\n';
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+bool ShowsRecordedState(CliContext& context) {
+    if (!context.printerGiven || context.record == nullptr) return false;
+    const std::string printer = context.spooler.CurrentPrinter();
+    for (const auto& info : context.spooler.ListPrinters()) {
+        if (info.deviceName == printer && VirtualPrinterFolder(info.port)) return false;
+    }
+    return true;
+}
+
+int ShowRecordedState(CliContext& context, bool json) {
+    int status = kExitOk;
+    const OpenedRecord opened = OpenRecord(context, "printer-state", status);
+    if (!opened.record) return status;
+    const PrinterState state = ImpliedState(*opened.record);
+    (json ? context.err : context.out) << "state implied by the " << Heading(context, opened.printer);
+    if (json) {
+        context.out << state.ToJson();
+        return kExitOk;
+    }
+    if (opened.record->entries.empty() && opened.record->folded == 0) context.out << "nothing recorded yet\n";
+    context.out << RenderPrinterState(state);
+    return kExitOk;
+}
+
+void RegisterRecordCommands(CommandRegistry& registry) {
+    registry.Add(
+        {.name = "history",
+         .usage = "[--json]",
+         .summary = "show what was sent to the current printer (or --printer NAME), oldest first",
+         .help =
+         "Every document qvctl hands to a spooler is recorded per printer and print server in\n"
+         "$XDG_STATE_HOME/qvset/records (by default ~/.local/state/qvset/records; Windows:\n"
+         "%LOCALAPPDATA%\\qvset\\records); QVSET_RECORD=off keeps no record. Each line: the document's\n"
+         "number, its time (UTC), whether the spooler took it, the command that sent it and its bytes\n"
+         "with the first commands they hold. A record past 1 MB has its older documents folded into\n"
+         "the state they imply (qvctl --printer NAME printer-state shows it); they are counted, no\n"
+         "longer listed. --json prints one object:\n"
+         "  {\"server\": \"localhost:631\", \"printer\": \"QV640\", \"file\": \"...\", \"folded\": 0,\n"
+         "   \"documents\": [{\"number\": 1, \"time\": \"2026-12-08T21:10:00.123Z\",\n"
+         "                  \"command\": \"ticket apply\", \"taken\": true, \"bytes\": \"1B4202\"}]}",
+         .run = RefusingControlCharacters(ShowHistory),
+         .sendsDocuments = false});
+}
+
+}  // namespace qvset::cli

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "record/RecordFile.h"
+
+namespace qvset {
+
+// How large a printer's record may grow and how long a writer waits for another one.
+struct RecordLimits {
+    // A record file past this size has its older documents folded into the state they imply, keeping
+    // the newest documents that fit in half of it.
+    std::size_t maxBytes = 1024 * 1024;
+    std::chrono::milliseconds lockWait{2000};
+};
+
+// The records of every printer of one print server, one file per printer in one folder. A program keeps
+// one book for its whole run: a record that cannot be written is said once, through `say`, and never
+// stops a document from being sent.
+class RecordBook {
+  public:
+    using Say = std::function<void(const std::string&)>;
+
+    RecordBook(std::filesystem::path folder, std::string server, Say say, RecordLimits limits = {});
+
+    // Appends one document handed to the spooler for `printer`, after it was handed over. Several
+    // processes may append to the same record at once: each line is written whole under a lock.
+    void Add(const std::string& printer, std::string_view command, bool taken,
+             std::span<const std::uint8_t> bytes);
+
+    // A printer's record as it is now; an empty record when nothing was sent to it yet. nullopt, with
+    // the reason in `error`, when it cannot be read.
+    std::optional<Record> Read(std::string_view printer, std::string* error = nullptr) const;
+
+    std::filesystem::path FileOf(std::string_view printer) const;
+    const std::string& Server() const { return m_server; }
+    const std::filesystem::path& Folder() const { return m_folder; }
+    // Whether writing failed at least once (and was said).
+    bool Failed() const { return m_failed; }
+    // The time written into each entry; by default the system's clock in UTC.
+    void SetClock(std::function<std::string()> now) { m_now = std::move(now); }
+
+  private:
+    bool Append(const std::filesystem::path& file, const std::string& line, std::string& problem);
+    void Fail(const std::string& problem);
+
+    std::filesystem::path m_folder;
+    std::string m_server;
+    Say m_say;
+    RecordLimits m_limits;
+    std::function<std::string()> m_now;
+    bool m_failed = false;
+};
+
+// The time as a record writes it: UTC with milliseconds, "2026-12-08T21:10:00.123Z".
+std::string RecordTime(std::chrono::system_clock::time_point time);
+
+// Whether the user turned the record off (QVSET_RECORD=off).
+bool RecordTurnedOff();
+
+}  // namespace qvset

@@ -169,7 +169,7 @@ TEST_F(RecordCliTest, HistoryListsWhatWasSentOldestFirst) {
          "record of QV640 on localhost:631 (" + file +
              ")\n"
              "     1  2026-12-08T21:10:10.000Z  taken      hex  11 bytes 1B 42 02 1B 42 05 1B 42 … "
-             "(ESC B 02, ESC B 05, ESC B 0C, LF, … 5 commands)\n"
+             "(ESC B 02, ESC B 05, ESC B 0C, LF × 2)\n"
              "     2  2026-12-08T21:10:11.000Z  taken      line-feed  1 byte 0A (LF)\n"},
         {{"--printer", "QV650", "history"},
          "record of QV650 on localhost:631 (" + book->FileOf("QV650").string() +

@@ -110,9 +110,8 @@ int main(int argc, char** argv) {
                   << "\" is not qvprinter:/some/folder\n";
         return kBackendFailed;
     }
-    std::error_code code;
-    if (!fs::is_directory(*folder, code)) {
-        std::cerr << "ERROR: the virtual printer's folder " << folder->string() << " is missing\n";
+    if (const std::string problem = qvset::FolderProblem(*folder); !problem.empty()) {
+        std::cerr << "ERROR: the virtual printer's folder " << folder->string() << ' ' << problem << "\n";
         return kBackendFailed;
     }
     const auto drawer = FindDrawer();

@@ -19,6 +19,7 @@ constexpr const char* kSeeHelp = "see 'qvctl --help'";
 constexpr const char* kPrinterOption = "--printer";
 constexpr const char* kVersionOption = "--version";
 constexpr const char* kDryRunOption = "--dry-run";
+constexpr const char* kEndOfOptions = "--";
 
 void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
     out << "usage: " << kProgram << " [--printer NAME] [--dry-run] COMMAND [ARGS...]\n\n"
@@ -180,6 +181,10 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     bool dryRun = false;
     for (; next < args.size() && IsOption(args[next]); ++next) {
         const std::string& arg = args[next];
+        if (arg == kEndOfOptions) {
+            ++next;
+            break;
+        }
         if (IsHelp(arg)) {
             PrintOverview(registry, out);
             return kExitOk;
@@ -230,6 +235,11 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         return ReportUsage(err, kProgram, problem);
     }
     std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next + words), args.end());
+    // After "--" nothing is an option: neither --help nor a joined "--x=y".
+    const auto end = std::find(rest.begin(), rest.end(), kEndOfOptions);
+    const bool ended = end != rest.end();
+    std::vector<std::string> operands(ended ? end + 1 : end, rest.end());
+    rest.erase(end, rest.end());
     if (helpFirst || std::any_of(rest.begin(), rest.end(), IsHelp)) {
         PrintCommandHelp(*found, out);
         return kExitOk;
@@ -238,6 +248,8 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     if (!SplitJoinedOptions(OptionsOfUsage(found->usage), rest, problem)) {
         return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
     }
+    const std::size_t operandsFrom = ended ? rest.size() : static_cast<std::size_t>(-1);
+    rest.insert(rest.end(), operands.begin(), operands.end());
 
     if (dryRun && !found->sendsDocuments) {
         return ReportUsage(err, kProgram,
@@ -257,7 +269,7 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
                              ? std::vector<std::filesystem::path>{environment.programFolder}
                              : environment.printFileFolders);
     std::istream& in = environment.in != nullptr ? *environment.in : std::cin;
-    CliContext context{*found, target, environment.dialogs, channel, pause, out, err, in};
+    CliContext context{*found, target, environment.dialogs, channel, pause, out, err, in, operandsFrom};
     const int status = found->run(context, rest);
     if (status != kExitOk) return status;
     if (channel.OpenFailures() > 0) return kExitPrinterFailed;

@@ -48,16 +48,14 @@ class FileLock {
 }  // namespace
 
 fs::path UserLpOptionsPath() {
-    if (::getuid() == 0) {
-        const char* root = std::getenv("CUPS_SERVERROOT");
-        return fs::path(root != nullptr && *root != '\0' ? root : "/etc/cups") / "lpoptions";
-    }
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') {
         const passwd* entry = ::getpwuid(::getuid());
-        home = entry != nullptr ? entry->pw_dir : "/";
+        home = entry != nullptr ? entry->pw_dir : nullptr;
     }
-    return fs::path(home) / ".cups" / "lpoptions";
+    if (home != nullptr && *home != '\0') return fs::path(home) / ".cups" / "lpoptions";
+    const char* root = std::getenv("CUPS_SERVERROOT");
+    return fs::path(root != nullptr && *root != '\0' ? root : "/etc/cups") / "lpoptions";
 }
 
 bool WriteDefaultDestination(const fs::path& path, const std::string& queue) {

@@ -5,8 +5,8 @@
 
 namespace qvset {
 
-// The lpoptions file CUPS's own tools write for this user: CUPS_SERVERROOT/lpoptions (by default
-// /etc/cups) for root, else ~/.cups/lpoptions.
+// The lpoptions file CUPS's own tools (lpoptions -d, cupsSetDests2) write for this user, root too:
+// ~/.cups/lpoptions; CUPS_SERVERROOT/lpoptions (by default /etc/cups) only without a home folder.
 std::filesystem::path UserLpOptionsPath();
 
 // Makes `queue` the default destination in the lpoptions file at `path` (WithDefaultDestination),

@@ -113,7 +113,7 @@ int Decode(CliContext& context, const std::vector<std::string>& args) {
             continue;
         }
         if (json) {
-            const std::string listing = RenderListingJson(*input.bytes);
+            const std::string listing = TerminalSafeJson(RenderListingJson(*input.bytes));
             if (!several) {
                 context.out << listing;
                 continue;
@@ -127,7 +127,9 @@ int Decode(CliContext& context, const std::vector<std::string>& args) {
         context.out << (input.bytes->empty() ? std::string(kEmptyDocument) : RenderListing(*input.bytes));
     }
     if (json && several) {
-        context.out << listings.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+        context.out << TerminalSafeJson(
+                           listings.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace))
+                    << '\n';
     }
     return status;
 }
@@ -197,7 +199,7 @@ int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) 
         return kExitRefused;
     }
     if (json) {
-        context.out << state->ToJson();
+        context.out << TerminalSafeJson(state->ToJson());
         return kExitOk;
     }
     std::error_code code;

@@ -417,6 +417,13 @@ TEST_F(DecodeAndDryRun, PrinterStateShowsTheJobsOfTheFileWithoutTheirControlChar
     EXPECT_EQ(outcome.out[2],
               "  black-mark         black mark on (黑标设置: 打开, item 1, code 99)  "
               "(job 7\\x1B]0;owned\\x07\\xC2\\x9B)");
+    // The JSON escapes all three, and still reads back to the same job.
+    const Outcome json = Run({"printer-state", "--json", (folder / "vp").string()});
+    ASSERT_EQ(json.status, 0) << json.err;
+    std::string text;
+    for (const auto& line : json.out) text += line + '\n';
+    EXPECT_NE(text.find("\"job\": \"7\\u001b]0;owned\\u0007\\u009b\""), std::string::npos) << text;
+    EXPECT_EQ(nlohmann::json::parse(text)["switches"]["black-mark"]["job"], "7\x1B]0;owned\x07\xC2\x9B");
 }
 
 TEST_F(DecodeAndDryRun, StandardInputThatFailsIsNamedAndNotListedAsEmpty) {

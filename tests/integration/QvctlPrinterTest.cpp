@@ -99,6 +99,27 @@ TEST_F(QvctlPrinterTest, InAGb18030TerminalArgumentsMessagesAndNamesAreInGb18030
     }
 }
 
+TEST_F(QvctlPrinterTest, StandardInputThatCannotBeReadIsNamedNotDecodedAsEmpty) {
+    struct Row {
+        const char* input;  // the shell's redirection of standard input
+        int status;
+        const char* out;
+        const char* err;
+    };
+    const char* unreadable = "qvctl decode: -: standard input cannot be read (a folder, or closed)\n";
+    const Row rows[] = {
+        {"</dev/null", 0, "(no bytes)\n", ""},
+        {"</", 2, "", unreadable},   // a folder
+        {"<&-", 2, "", unreadable},  // closed
+    };
+    for (const auto& row : rows) {
+        const auto result = Sandbox::RunQvctl(std::string("decode - ") + row.input);
+        EXPECT_EQ(result.status, row.status) << row.input;
+        EXPECT_EQ(result.out, row.out) << row.input;
+        EXPECT_EQ(result.err, row.err) << row.input;
+    }
+}
+
 TEST_F(QvctlPrinterTest, UseOfAnUnknownPrinterIsRefused) {
     ASSERT_EQ(Sandbox::RunQvctl("use Office_Laser").status, 0);
     const auto result = Sandbox::RunQvctl("use Nowhere");

@@ -182,20 +182,26 @@ TEST(PrinterState, OnlyAMissingFileIsTheEmptyStateAndAnUnreadableOneIsAFailure) 
     testing::TestFolder folder("qvset-state-");
     struct Case {
         const char* name;
-        std::function<void(const fs::path&)> make;  // makes the state file at the path
+        std::function<bool(const fs::path&)> make;  // makes the state file; false where it cannot
         const char* error;                          // after "cannot read PATH"; nullptr: the empty state
     };
     const Case cases[] = {
-        {"missing", [](const fs::path&) {}, nullptr},
-        {"a link loop", [](const fs::path& p) { fs::create_symlink(p.filename(), p); },
+        {"missing", [](const fs::path&) { return true; }, nullptr},
+        // Wine and Windows without the privilege make no symbolic links: the row is left out there.
+        {"a link loop",
+         [](const fs::path& p) {
+             std::error_code code;
+             fs::create_symlink(p.filename(), p, code);
+             return !code;
+         },
          " (Too many levels of symbolic links)"},
-        {"a folder", [](const fs::path& p) { fs::create_directory(p); }, " (not a regular file)"},
+        {"a folder", [](const fs::path& p) { return fs::create_directory(p); }, " (not a regular file)"},
     };
     for (const auto& c : cases) {
         const fs::path dir = folder.Path() / c.name;
         fs::create_directory(dir);
         const fs::path path = dir / std::string(kPrinterStateFile);
-        c.make(path);
+        if (!c.make(path)) continue;
         std::string error;
         const auto state = PrinterState::Load(path, &error);
         if (c.error == nullptr) {

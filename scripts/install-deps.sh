@@ -25,22 +25,27 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64 xdotool fonts-arphic-uming
   # packages: icons (and the Windows .ico), man pages, the .deb (shlibdeps) and the zip, and their checks
   librsvg2-bin icoutils help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
-  # the tests of typed numbers under a locale whose decimal separator is a comma
+  # the tests of typed numbers under a decimal-comma locale, and of qvctl in a GB18030 terminal
   locales
 )
 
-# The German UTF-8 locale, generated once; the tests switch to it.
+# The locales the tests switch to, generated when missing. Both are listed in /etc/locale.gen, so that a
+# later locale-gen (which rebuilds every locale from that list) keeps them.
+test_locales=("de_DE.UTF-8 UTF-8" "zh_CN.GB18030 GB18030")
+have_locale() {
+  locale -a 2>/dev/null | grep -qix "$1"
+}
 generate_test_locale() {
-  locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8' && return 0
+  have_locale 'de_DE\.utf-\?8' && have_locale 'zh_CN\.gb18030' && return 0
   if [ "$(id -u)" -ne 0 ]; then
-    echo "qvset's tests need the locale de_DE.UTF-8. Generate it as root, then run this again:" >&2
-    echo "  sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen && locale-gen" >&2
+    echo "qvset's tests need the locales de_DE.UTF-8 and zh_CN.GB18030. Generate them as root, then run this again:" >&2
+    echo "  echo 'de_DE.UTF-8 UTF-8' >>/etc/locale.gen; echo 'zh_CN.GB18030 GB18030' >>/etc/locale.gen; locale-gen" >&2
     exit 1
   fi
-  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
-    { sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
-      grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >>/etc/locale.gen; }
-  echo "generating the locale de_DE.UTF-8"
+  for entry in "${test_locales[@]}"; do
+    grep -qx "$entry" /etc/locale.gen 2>/dev/null || echo "$entry" >>/etc/locale.gen
+  done
+  echo "generating the locales de_DE.UTF-8 and zh_CN.GB18030"
   locale-gen >/dev/null
 }
 

@@ -21,6 +21,7 @@ constexpr const char* kSeeHelp = "see 'qvctl --help'";
 constexpr const char* kPrinterOption = "--printer";
 constexpr const char* kVersionOption = "--version";
 constexpr const char* kDryRunOption = "--dry-run";
+constexpr const char* kEndOfOptions = "--";
 
 void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
     out << "usage: " << kProgram << " [--printer NAME] [--dry-run] COMMAND [ARGS...]\n\n"
@@ -181,13 +182,14 @@ OperandCount OperandsOfUsage(const std::string& usage) {
 
 namespace {
 
-// The operands among a command's arguments, or nullopt when an argument is an option that a usage with
-// options does not declare (the command itself says what is wrong with it).
+// The operands among a command's arguments (every one from `operandsFrom` on followed "--"), or nullopt
+// when an argument is an option that a usage with options does not declare (the command itself says
+// what is wrong with it).
 std::optional<std::size_t> CountOperands(const std::vector<UsageOption>& options,
-                                         const std::vector<std::string>& args) {
+                                         const std::vector<std::string>& args, std::size_t operandsFrom) {
     std::size_t operands = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i].rfind("--", 0) != 0) {
+        if (i >= operandsFrom || args[i].rfind("--", 0) != 0) {
             ++operands;
             continue;
         }
@@ -244,6 +246,10 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     bool dryRun = false;
     for (; next < args.size() && IsOption(args[next]); ++next) {
         const std::string& arg = args[next];
+        if (arg == kEndOfOptions) {
+            ++next;
+            break;
+        }
         if (IsHelp(arg)) {
             PrintOverview(registry, out);
             return kExitOk;
@@ -294,6 +300,11 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         return ReportUsage(err, kProgram, problem);
     }
     std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next + words), args.end());
+    // After "--" nothing is an option: neither --help nor a joined "--x=y".
+    const auto end = std::find(rest.begin(), rest.end(), kEndOfOptions);
+    const bool ended = end != rest.end();
+    std::vector<std::string> operands(ended ? end + 1 : end, rest.end());
+    rest.erase(end, rest.end());
     if (helpFirst || std::any_of(rest.begin(), rest.end(), IsHelp)) {
         PrintCommandHelp(*found, out);
         return kExitOk;
@@ -303,6 +314,8 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     if (!SplitJoinedOptions(options, rest, problem)) {
         return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
     }
+    const std::size_t operandsFrom = ended ? rest.size() : static_cast<std::size_t>(-1);
+    rest.insert(rest.end(), operands.begin(), operands.end());
 
     if (dryRun && !found->sendsDocuments) {
         return ReportUsage(err, kProgram,
@@ -310,7 +323,7 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     }
 
     const OperandCount expected = OperandsOfUsage(found->usage);
-    if (const auto operands = CountOperands(options, rest);
+    if (const auto operands = CountOperands(options, rest, operandsFrom);
         operands && (*operands < expected.least || *operands > expected.most)) {
         const std::string countProblem = !found->countProblem.empty() ? found->countProblem
                                          : expected.most == 0           ? "takes no arguments"
@@ -335,8 +348,8 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
                              ? std::vector<std::filesystem::path>{environment.programFolder}
                              : environment.printFileFolders);
     std::istream& in = environment.in != nullptr ? *environment.in : std::cin;
-    CliContext context{*found, target, environment.dialogs, channel, pause, out, err, in, environment.record,
-                       !printer.empty()};
+    CliContext context{*found,    target, environment.dialogs, channel,         pause,       out,
+                       err,       in,     environment.record,  !printer.empty(), operandsFrom};
     const int status = found->run(context, rest);
     if (status != kExitOk) return status;
     if (channel.OpenFailures() > 0) return kExitPrinterFailed;

@@ -7,12 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "seams/Dialogs.h"
-#include "seams/Pause.h"
 #include "printer/PrintChannel.h"
 #include "printer/SendOutcome.h"
 #include "printer/Spooler.h"
 #include "record/RecordBook.h"
+#include "seams/Dialogs.h"
+#include "seams/Pause.h"
 
 namespace qvset::cli {
 
@@ -36,6 +36,12 @@ struct CliContext {
     // The records of what each printer was sent (nullptr: none kept), and whether --printer was given.
     RecordBook* record = nullptr;
     bool printerGiven = false;
+    // The arguments from this index on followed "--": they are arguments even where they begin with
+    // "-" (a file named "-x.prn"). The "--" itself is not among them.
+    std::size_t operandsFrom = static_cast<std::size_t>(-1);
+
+    // True when args[index] came after "--" and so is never an option.
+    bool IsOperand(std::size_t index) const { return index >= operandsFrom; }
 };
 
 struct CliCommand {
@@ -128,8 +134,9 @@ struct CliEnvironment {
     RecordBook* record = nullptr;
 };
 
-// Runs qvctl with its arguments (without the program name) and returns its exit status. With --dry-run
-// the command's documents and pauses go to a DryRun on `out` instead of the spooler and the pause.
+// Runs qvctl with its arguments (without the program name) and returns its exit status. "--" ends the
+// options: before the command it ends qvctl's own; after it, the command's (CliContext::operandsFrom). With
+// --dry-run the command's documents and pauses go to a DryRun on `out` instead of the spooler and the pause.
 int RunCommandLine(const CommandRegistry& registry, const std::vector<std::string>& args,
                    CliEnvironment& environment);
 

@@ -9,4 +9,9 @@ namespace qvset::cli {
 // (without the program name) as UTF-8. The platform's version is chosen by the build.
 std::vector<std::string> PrepareConsole(int argc, char** argv);
 
+// True when qvctl was started with its standard input closed. Its descriptor is then held on the null
+// device, so that no file or connection opened later is taken for standard input; reading it still
+// fails (StandardInputBuffer). Called first, before anything is opened.
+bool HoldClosedStandardInput();
+
 }  // namespace qvset::cli

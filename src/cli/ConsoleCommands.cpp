@@ -25,8 +25,9 @@ CliCommand FixedCommand(std::string name, std::string summary, void (*send)(Prin
 int Console(CliContext& context, const std::vector<std::string>& args) {
     bool table = false;
     std::string text;
-    for (const auto& arg : args) {
-        if (arg == "--table") {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!context.IsOperand(i) && arg == "--table") {
             table = true;
             continue;
         }

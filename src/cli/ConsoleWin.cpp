@@ -29,4 +29,8 @@ std::vector<std::string> PrepareConsole(int argc, char** argv) {
     return args;
 }
 
+bool HoldClosedStandardInput() {
+    return _get_osfhandle(0) == -1;
+}
+
 }  // namespace qvset::cli

@@ -1,10 +1,12 @@
 // qvctl commands that read instead of send: the listing of a print file, the state of a virtual printer.
+#include <array>
 #include <fstream>
 #include <istream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <system_error>
 
 #include "cli/CommandRegistry.h"
@@ -15,6 +17,7 @@
 #include "decode/StateListing.h"
 #include "decode/VirtualPrinterFolder.h"
 #include "files/FileContents.h"
+#include "files/NativeNames.h"
 #include "ticket/TicketFiles.h"
 
 namespace qvset::cli {
@@ -26,15 +29,18 @@ constexpr std::string_view kJsonOption = "--json";
 constexpr std::string_view kStandardInput = "-";
 constexpr std::string_view kEmptyDocument = "(no bytes)\n";
 
-// Splits the arguments into --json and the rest ("-" is standard input, no option); the problem with
-// an unknown option.
-std::optional<std::string> ReadJsonOption(const std::vector<std::string>& args, bool& json,
-                                          std::vector<std::string>& rest) {
-    for (const auto& arg : args) {
-        if (arg == kJsonOption) {
+// Splits the arguments into --json and the rest ("-" is standard input, no option; after "--" nothing
+// is an option); the problem with an unknown option.
+std::optional<std::string> ReadJsonOption(const CliContext& context, const std::vector<std::string>& args,
+                                          bool& json, std::vector<std::string>& rest) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (context.IsOperand(i)) {
+            rest.push_back(arg);
+        } else if (arg == kJsonOption) {
             json = true;
         } else if (arg.size() > 1 && arg.front() == '-') {
-            return "unknown option " + arg;
+            return "unknown option " + arg + " (a file of that name: -- " + arg + ")";
         } else {
             rest.push_back(arg);
         }
@@ -53,13 +59,19 @@ std::string TooLarge(std::uintmax_t size) {
            " a document can hold";
 }
 
+// An input that fails while being read (standard input a folder, or closed) is named as unreadable:
+// never the listing of an empty document.
 DecodeInput ReadStandardInput(std::istream& in) {
     std::vector<std::uint8_t> bytes;
-    for (std::istreambuf_iterator<char> it(in), end; it != end; ++it) {
-        if (bytes.size() == kMostPrintFileBytes)
-            return {std::nullopt, TooLarge(bytes.size() + 1) + " or more"};
-        bytes.push_back(static_cast<std::uint8_t>(*it));
+    std::array<char, 1 << 16> chunk{};
+    while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
+        const auto count = static_cast<std::size_t>(in.gcount());
+        if (bytes.size() + count > kMostPrintFileBytes)
+            return {std::nullopt, TooLarge(kMostPrintFileBytes + 1) + " or more"};
+        bytes.insert(bytes.end(), chunk.data(), chunk.data() + count);
+        if (in.eof()) break;
     }
+    if (in.bad()) return {std::nullopt, "standard input cannot be read (a folder, or closed)"};
     return {std::move(bytes), {}};
 }
 
@@ -111,7 +123,8 @@ std::optional<int> StreamListing(CliContext& context, const std::string& name, b
 int Decode(CliContext& context, const std::vector<std::string>& args) {
     bool json = false;
     std::vector<std::string> inputs;
-    if (const auto problem = ReadJsonOption(args, json, inputs)) return UsageError(context, *problem);
+    if (const auto problem = ReadJsonOption(context, args, json, inputs))
+        return UsageError(context, *problem);
     if (inputs.empty()) return UsageError(context, "a file (or - for standard input) is needed");
 
     const bool several = inputs.size() > 1;
@@ -128,7 +141,7 @@ int Decode(CliContext& context, const std::vector<std::string>& args) {
             continue;
         }
         if (json) {
-            const std::string listing = RenderListingJson(*input.bytes);
+            const std::string listing = TerminalSafeJson(RenderListingJson(*input.bytes));
             if (!several) {
                 context.out << listing;
                 continue;
@@ -142,7 +155,9 @@ int Decode(CliContext& context, const std::vector<std::string>& args) {
         context.out << (input.bytes->empty() ? std::string(kEmptyDocument) : RenderListing(*input.bytes));
     }
     if (json && several) {
-        context.out << listings.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+        context.out << TerminalSafeJson(
+                           listings.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace))
+                    << '\n';
     }
     return status;
 }
@@ -182,7 +197,8 @@ std::optional<StateFolder> DefaultStateFolder(Spooler& spooler) {
 int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) {
     bool json = false;
     std::vector<std::string> folders;
-    if (const auto problem = ReadJsonOption(args, json, folders)) return UsageError(context, *problem);
+    if (const auto problem = ReadJsonOption(context, args, json, folders))
+        return UsageError(context, *problem);
     if (folders.size() > 1) return UsageError(context, "at most one folder");
     if (folders.empty() && ShowsRecordedState(context)) return ShowRecordedState(context, json);
     const std::optional<StateFolder> found = folders.empty()
@@ -195,15 +211,14 @@ int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) 
     }
     const StateFolder& chosen = *found;
     const fs::path statePath = chosen.folder / std::string(kPrinterStateFile);
-    const std::string heading =
-        "virtual printer state " + TerminalSafe(statePath.string()) + " (" + TerminalSafe(chosen.why) + ")\n";
+    const std::string heading = "virtual printer state " + TerminalSafe(Utf8Name(statePath)) + " (" +
+                                TerminalSafe(chosen.why) + ")\n";
     // The JSON goes to scripts on standard output alone; the heading then goes beside it.
     (json ? context.err : context.out) << heading;
 
-    std::error_code code;
-    if (!fs::is_directory(chosen.folder, code)) {
-        context.err << "qvctl printer-state: " << TerminalSafe(chosen.folder.string())
-                    << " is not a folder\n";
+    if (const std::string problem = FolderProblem(chosen.folder); !problem.empty()) {
+        context.err << "qvctl printer-state: " << TerminalSafe(Utf8Name(chosen.folder)) << ' '
+                    << TerminalSafe(problem) << '\n';
         return kExitRefused;
     }
     std::string error;
@@ -213,11 +228,15 @@ int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) 
         return kExitRefused;
     }
     if (json) {
-        context.out << state->ToJson();
+        context.out << TerminalSafeJson(state->ToJson());
         return kExitOk;
     }
-    if (!fs::exists(statePath, code)) context.out << "no job recorded yet\n";
-    context.out << RenderPrinterState(*state);
+    std::error_code code;
+    if (fs::status(statePath, code).type() == fs::file_type::not_found)
+        context.out << "no job recorded yet\n";
+    // The job texts come from the file as any program wrote them: shown line by line, terminal-safe.
+    std::istringstream lines(RenderPrinterState(*state));
+    for (std::string line; std::getline(lines, line);) context.out << TerminalSafe(line) << '\n';
     return kExitOk;
 }
 

@@ -4,6 +4,7 @@
 
 #include "cli/CommandRegistry.h"
 #include "cli/TerminalText.h"
+#include "files/NativeNames.h"
 #include "printer/PrinterSelection.h"
 #include "ticket/TicketFiles.h"
 
@@ -161,7 +162,7 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
              if (a.empty()) {
                  c.channel.SendPrintFile();
              } else {
-                 c.channel.SendPrintFileAt(a[0]);
+                 c.channel.SendPrintFileAt(NativePath(a[0]));
              }
              return kExitOk;
          }),

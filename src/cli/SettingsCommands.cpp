@@ -50,7 +50,7 @@ int FormatSet(CliContext& context, const std::vector<std::string>& args) {
     int style = 2;
     std::vector<std::string> values;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--style") {
+        if (!context.IsOperand(i) && args[i] == "--style") {
             if (i + 1 == args.size() || (args[i + 1] != "1" && args[i + 1] != "2")) {
                 return UsageError(context, "--style takes 1 or 2");
             }

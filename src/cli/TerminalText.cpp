@@ -44,6 +44,27 @@ std::string TerminalSafe(std::string_view text) {
     return out;
 }
 
+std::string TerminalSafeJson(std::string_view json) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(json.size());
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        auto c = static_cast<unsigned char>(json[i]);
+        const bool c1 = c == kC1Lead && i + 1 < json.size() &&
+                        static_cast<unsigned char>(json[i + 1]) >= kC1First &&
+                        static_cast<unsigned char>(json[i + 1]) <= kC1Last;
+        if (c != kDelete && !c1) {
+            out.push_back(json[i]);
+            continue;
+        }
+        if (c1) c = static_cast<unsigned char>(json[++i]);
+        out += "\\u00";
+        out.push_back(kDigits[c >> 4]);
+        out.push_back(kDigits[c & 0x0F]);
+    }
+    return out;
+}
+
 bool HasControlCharacter(std::string_view text) {
     for (char c : text) {
         if (IsC0OrDelete(static_cast<unsigned char>(c))) return true;

@@ -14,6 +14,11 @@ namespace qvset::cli {
 // takes for escape sequences) are shown as \xHH instead of being passed on.
 std::string TerminalSafe(std::string_view text);
 
+// JSON text as it may go to a terminal: JSON already writes C0 controls as \u00XX; DEL and the C1
+// range, which it passes on raw, are written as \u007f and \u0080 to \u009f too. The JSON means the
+// same (these bytes only ever stand inside its strings).
+std::string TerminalSafeJson(std::string_view json);
+
 // True when a text holds a C0 control character (CR, LF, ESC, ...) or DEL.
 bool HasControlCharacter(std::string_view text);
 

@@ -63,7 +63,7 @@ int NewTicket(CliContext& context, const std::vector<std::string>& args) {
     std::string out;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.rfind("--", 0) != 0) {
+        if (context.IsOperand(i) || arg.rfind("--", 0) != 0) {
             if (!out.empty()) return UsageError(context, "more than one output file");
             out = arg;
             continue;

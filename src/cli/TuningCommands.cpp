@@ -53,6 +53,9 @@ std::string ParseTuneOptions(const std::vector<std::string>& args, TuneOptions& 
 
 int Tune(CliContext& context, const std::vector<std::string>& args) {
     TuneOptions options;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (context.IsOperand(i)) return UsageError(context, "unexpected argument " + args[i]);
+    }
     const std::string problem = ParseTuneOptions(args, options);
     if (!problem.empty()) return UsageError(context, problem);
 

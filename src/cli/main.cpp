@@ -4,24 +4,28 @@
 #include "cli/CommandRegistry.h"
 #include "cli/Console.h"
 #include "cli/ConsoleDialogs.h"
+#include "cli/StandardInput.h"
 #include "cli/TerminalText.h"
 #include "printer/Platform.h"
 #include "seams/SleepPause.h"
 
 int main(int argc, char** argv) {
     using namespace qvset;
+    cli::StandardInputBuffer inputBuffer(cli::HoldClosedStandardInput());
+    std::istream input(&inputBuffer);
+    const std::vector<std::string> args = cli::PrepareConsole(argc, argv);
     cli::CommandRegistry registry;
     cli::RegisterAllCommands(registry);
 
     auto spooler = CreateDefaultSpooler();
     cli::ConsoleDialogs dialogs(std::cerr);
     SleepPause pause;
-    cli::CliEnvironment environment{
-        *spooler, dialogs, pause, ProgramFolder(), std::cout, std::cerr, PrintFileFolders(), &std::cin};
+    cli::CliEnvironment environment{*spooler,           dialogs, pause, ProgramFolder(), std::cout, std::cerr,
+                                    PrintFileFolders(), &input};
     const std::filesystem::path stateFolder = StateFolder();
     RecordBook record(stateFolder.empty() ? stateFolder : stateFolder / "records", PrintServerName(),
-                      [](const std::string& problem) { std::cerr << "qvctl: " << problem << '\n'; });
+                      [](const std::string& problem) { std::cerr << "qvctl: " << problem << '
+'; });
     environment.record = &record;
-    const std::vector<std::string> args = cli::PrepareConsole(argc, argv);
     return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr);
 }

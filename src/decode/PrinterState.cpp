@@ -7,6 +7,7 @@
 #include "decode/CommandDecoder.h"
 #include "decode/TextFile.h"
 #include "files/FileContents.h"
+#include "files/NativeNames.h"
 #include "printer/HexCodec.h"
 #include "tuning/ParameterCommands.h"
 
@@ -84,6 +85,41 @@ bool ReadSection(const Json& state, std::string_view key, CommandKind kind, std:
     return true;
 }
 
+// The offset of the first byte that is not part of a well-formed UTF-8 character, if any.
+std::optional<std::size_t> FirstInvalidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t least = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            least = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            least = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            least = 0x10000;
+        } else {
+            return i;
+        }
+        if (i + length > text.size()) return i;
+        char32_t value = lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return i;
+            value = (value << 6) | (next & 0x3Fu);
+        }
+        if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return i;
+        i += length;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 DecodedCommand StoredCommand::Decoded() const {
@@ -158,8 +194,24 @@ std::string PrinterState::ToJson() const {
 std::optional<PrinterState> PrinterState::FromJson(std::string_view json, std::string* error) {
     std::string ignored;
     std::string& reason = error != nullptr ? *error : ignored;
-    const Json state = Json::parse(json, nullptr, false);
-    if (state.is_discarded() || !state.is_object()) {
+    if (const auto bad = FirstInvalidUtf8(json)) {
+        reason = "not UTF-8 text (byte " + std::to_string(*bad) + " is no character)";
+        return std::nullopt;
+    }
+    Json state;
+    try {
+        state = Json::parse(json);
+    } catch (const Json::out_of_range&) {
+        reason = "a number out of range";
+        return std::nullopt;
+    } catch (const Json::parse_error& broken) {
+        // The parser counts bytes from 1, one past the end where the text stops too soon.
+        reason = broken.byte > json.size()
+                     ? "not JSON (it stops too soon)"
+                     : "not JSON (broken at byte " + std::to_string(broken.byte - 1) + ")";
+        return std::nullopt;
+    }
+    if (!state.is_object()) {
         reason = "not a JSON object";
         return std::nullopt;
     }
@@ -190,17 +242,27 @@ std::optional<PrinterState> PrinterState::FromJson(std::string_view json, std::s
 }
 
 std::optional<PrinterState> PrinterState::Load(const std::filesystem::path& path, std::string* error) {
+    // Only a file that is not there is the empty state; one that cannot be looked at (a folder without
+    // search permission, a link loop) or read is a failure, never "nothing recorded".
     std::error_code code;
-    if (!std::filesystem::exists(path, code)) return PrinterState{};
+    const std::filesystem::file_status status = std::filesystem::status(path, code);
+    if (status.type() == std::filesystem::file_type::not_found) return PrinterState{};
+    if (code) {
+        if (error != nullptr) *error = "cannot read " + Utf8Name(path) + " (" + code.message() + ")";
+        return std::nullopt;
+    }
     const FileReadResult file = ReadFileContents(path, kStateFileLimit);
     if (file.status != FileReadStatus::Read) {
-        if (error != nullptr) *error = "cannot read " + path.string();
+        const char* why = file.status == FileReadStatus::TooLarge    ? " (too large for a state)"
+                          : std::filesystem::is_regular_file(status) ? ""
+                                                                     : " (not a regular file)";
+        if (error != nullptr) *error = "cannot read " + Utf8Name(path) + why;
         return std::nullopt;
     }
     std::string reason;
     auto state = FromJson(
         std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()), &reason);
-    if (!state && error != nullptr) *error = path.string() + ": " + reason;
+    if (!state && error != nullptr) *error = Utf8Name(path) + ": " + reason;
     return state;
 }
 

@@ -1,6 +1,7 @@
 #include "decode/VirtualPrinterFolder.h"
 
 #include <string>
+#include <system_error>
 
 namespace qvset {
 namespace {
@@ -16,6 +17,15 @@ std::optional<std::filesystem::path> VirtualPrinterFolder(std::string_view devic
     if (path.starts_with(kEmptyAuthority)) path.remove_prefix(kEmptyAuthority.size());
     if (path.empty() || path.front() != '/') return std::nullopt;
     return std::filesystem::path(std::string(path));
+}
+
+std::string FolderProblem(const std::filesystem::path& folder) {
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::status(folder, code);
+    if (status.type() == std::filesystem::file_type::not_found) return "is missing";
+    if (code) return "cannot be reached (" + code.message() + ")";
+    if (!std::filesystem::is_directory(status)) return "is not a folder";
+    return {};
 }
 
 }  // namespace qvset

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "files/FileContents.h"
+#include "files/NativeNames.h"
 #include "printer/AnsiText.h"
 #include "printer/HexCodec.h"
 
@@ -11,8 +12,7 @@ namespace {
 
 // Messages are UTF-8 whatever the platform's own path encoding.
 std::string PathToUtf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return {text.begin(), text.end()};
+    return Utf8Name(path);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "files/FileContents.h"
+#include "files/NativeNames.h"
 #include "printer/AnsiText.h"
 
 namespace qvset {
@@ -15,7 +16,7 @@ constexpr std::size_t kTicketReadLimit = kTicketLines * (kMostTicketLineBytes + 
 }  // namespace
 
 std::filesystem::path PathFromUtf8(std::string_view path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+    return NativePath(path);
 }
 
 std::string FileNameOfPath(std::string_view path) {

@@ -186,6 +186,53 @@ TEST_F(QvctlArguments, TextThatLooksLikeAnOptionIsSentAsWritten) {
     EXPECT_EQ(outcome.documents, std::vector<std::string>{"QV640: 2D2D613D62"});
 }
 
+struct EndOfOptionsRow {
+    Args args;
+    int status;
+    std::vector<std::string> documents;
+    std::string err;
+};
+
+TEST_F(QvctlArguments, AfterADoubleDashEveryWordIsAnArgument) {
+    const std::string out = (folder / "out.txt").string();
+    const std::vector<EndOfOptionsRow> rows = {
+        {{"--", "line-feed"}, 0, {"QV640: 0A"}, ""},
+        {{"--printer=Office", "--", "hex", "0A"}, 0, {"Office: 0A"}, ""},
+        {{"--", "--version"}, 2, {}, "qvctl: unknown command --version; see 'qvctl --help'\n"},
+        {{"hex", "--", "0A"}, 0, {"QV640: 0A"}, ""},
+        {{"text", "--", "--help"}, 0, {"QV640: 2D2D68656C70"}, ""},
+        {{"text", "--", "-h"}, 0, {"QV640: 2D68"}, ""},
+        {{"text", "--", "--"}, 0, {"QV640: 2D2D"}, ""},
+        {{"format", "--style", "1", "--", "152", "20", "27"},
+         0,
+         {"QV640: 1D28460400010171001D28460400020099001D2846040003005F03"},
+         ""},
+        {{"console", "--", "--table"}, 2, {}, "请输入的数据是16进制的范围\n"},
+        {{"tune", "single", "--", "--no-watch"},
+         2,
+         {},
+         "qvctl tune: unexpected argument --no-watch; see 'qvctl --help'\n"},
+        {{"ticket", "new", "--", out, "--black-mark", "on"},
+         2,
+         {},
+         "qvctl ticket new: more than one output file; see 'qvctl --help'\n"},
+    };
+    for (const auto& row : rows) {
+        std::string shown;
+        for (const auto& arg : row.args) shown += arg + ' ';
+        const Outcome outcome = Run(row.args);
+        EXPECT_EQ(outcome.status, row.status) << shown << outcome.err;
+        EXPECT_EQ(outcome.err, row.err) << shown;
+        if (row.status == 0) {
+            ASSERT_FALSE(outcome.documents.empty()) << shown;
+            EXPECT_EQ(outcome.documents.front(), row.documents.front()) << shown;
+        } else {
+            EXPECT_TRUE(outcome.documents.empty()) << shown;
+        }
+    }
+    EXPECT_FALSE(fs::exists(out));
+}
+
 struct UsageRow {
     std::string usage;
     std::vector<std::pair<std::string, bool>> options;

@@ -130,7 +130,7 @@ TEST_F(DecodeAndDryRun, DecodeListsEveryInputAndNamesTheOnesItCannotRead) {
          "",
          2,
          {},
-         "qvctl decode: unknown option --yaml; see 'qvctl --help'\n"},
+         "qvctl decode: unknown option --yaml (a file of that name: -- --yaml); see 'qvctl --help'\n"},
     };
     for (const auto& row : rows) {
         Args args;
@@ -354,12 +354,82 @@ TEST_F(DecodeAndDryRun, PrinterStateShowsTheFolderItReadsAndWhy) {
     EXPECT_EQ(Run({"printer-state", (folder / "vp").string()}).status, 0);
     const Outcome missing = Run({"printer-state", (folder / "nowhere").string()});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "qvctl printer-state: " + (folder / "nowhere").string() + " is not a folder\n");
+    EXPECT_EQ(missing.err, "qvctl printer-state: " + (folder / "nowhere").string() + " is missing\n");
 
     std::ofstream(folder / "vp" / "state.json") << "{\"format\": 9}";
     const Outcome broken = Run({"printer-state", (folder / "vp").string()});
     EXPECT_EQ(broken.status, 2);
     EXPECT_NE(broken.err.find("not a printer state of format 1"), std::string::npos) << broken.err;
+}
+
+TEST_F(DecodeAndDryRun, PrinterStateThatCannotBeReadIsAFailureNeverAnEmptyState) {
+    Write("plain", "not a folder");
+    fs::create_directories(folder / "loop");
+    fs::create_symlink("state.json", folder / "loop" / "state.json");
+    fs::create_directories(folder / "latin1");
+    Write("latin1/state.json", "{\"format\": 1, \"switches\": {}, \"x\": \"caf\xE9\"}");
+    struct Row {
+        std::string folder;
+        std::string err;  // after "qvctl printer-state: "
+    };
+    const std::vector<Row> rows = {
+        {"nowhere", (folder / "nowhere").string() + " is missing"},
+        {"plain", (folder / "plain").string() + " is not a folder"},
+        {"loop",
+         "cannot read " + (folder / "loop" / "state.json").string() + " (Too many levels of symbolic links)"},
+        {"latin1",
+         (folder / "latin1" / "state.json").string() + ": not UTF-8 text (byte 39 is no character)"},
+    };
+    for (const auto& row : rows) {
+        for (const Args& args : {Args{"printer-state", (folder / row.folder).string()},
+                                 Args{"printer-state", "--json", (folder / row.folder).string()}}) {
+            const Outcome outcome = Run(args);
+            EXPECT_EQ(outcome.status, 2) << row.folder;
+            EXPECT_EQ(outcome.err.substr(outcome.err.find("qvctl printer-state: ")),
+                      "qvctl printer-state: " + row.err + "\n")
+                << row.folder;
+            // At most the heading: no "no job recorded yet", no empty parts, no JSON.
+            EXPECT_LE(outcome.out.size(), 1u) << row.folder;
+            for (const auto& line : outcome.out) EXPECT_EQ(line.rfind("virtual printer state ", 0), 0u);
+        }
+    }
+}
+
+TEST_F(DecodeAndDryRun, PrinterStateShowsTheJobsOfTheFileWithoutTheirControlCharacters) {
+    PrinterState state;
+    // Any program may have written the job names: an escape sequence, a bell, a C1 control.
+    state.Apply(DecodeDocument(std::vector<std::uint8_t>{0x1B, 0x42, 0x02}), "7\x1B]0;owned\x07\xC2\x9B");
+    fs::create_directory(folder / "vp");
+    ASSERT_TRUE(state.Save(folder / "vp" / std::string(kPrinterStateFile)));
+    const Outcome outcome = Run({"printer-state", (folder / "vp").string()});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    ASSERT_GE(outcome.out.size(), 3u);
+    EXPECT_EQ(outcome.out[2],
+              "  black-mark         black mark on (黑标设置: 打开, item 1, code 99)  "
+              "(job 7\\x1B]0;owned\\x07\\xC2\\x9B)");
+    // The JSON escapes all three, and still reads back to the same job.
+    const Outcome json = Run({"printer-state", "--json", (folder / "vp").string()});
+    ASSERT_EQ(json.status, 0) << json.err;
+    std::string text;
+    for (const auto& line : json.out) text += line + '\n';
+    EXPECT_NE(text.find("\"job\": \"7\\u001b]0;owned\\u0007\\u009b\""), std::string::npos) << text;
+    EXPECT_EQ(nlohmann::json::parse(text)["switches"]["black-mark"]["job"], "7\x1B]0;owned\x07\xC2\x9B");
+}
+
+TEST_F(DecodeAndDryRun, StandardInputThatFailsIsNamedAndNotListedAsEmpty) {
+    // A stream buffer whose reading fails, as reading a folder or a closed descriptor does.
+    struct FailingBuffer : std::streambuf {
+        int_type underflow() override { throw std::ios_base::failure("cannot be read"); }
+    } failing;
+    std::istream in(&failing);
+    std::ostringstream out;
+    std::ostringstream err;
+    cli::ConsoleDialogs dialogs(err);
+    cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err, {}, &in};
+    const std::string feed = Write("feed.prn", "\x0A");
+    EXPECT_EQ(cli::RunCommandLine(registry, {"decode", "-", feed}, environment), 2);
+    EXPECT_EQ(out.str(), "==> " + feed + " <==\n" + kLineFeed + "\n");
+    EXPECT_EQ(err.str(), "qvctl decode: -: standard input cannot be read (a folder, or closed)\n");
 }
 
 }  // namespace

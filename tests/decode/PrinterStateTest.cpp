@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <nlohmann/json.hpp>
 
@@ -16,6 +18,7 @@
 namespace qvset {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::DecodeCovering;
 using testing::DecodeHexCovering;
 using testing::FactoryRestoreDocuments;
@@ -126,7 +129,14 @@ TEST(PrinterState, JsonThatIsNotAStateIsRefusedWithAReason) {
         const char* reason;
     };
     const Case cases[] = {
-        {"{", "not a JSON object"},
+        {"{", "not JSON (it stops too soon)"},
+        {"{\"format\": 1,, }", "not JSON (broken at byte 13)"},
+        {"[1, 2]", "not a JSON object"},
+        // Said as what it is, not as "not a JSON object":
+        {"{\"format\": 1, \"job\": \"\xFF\"}", "not UTF-8 text (byte 22 is no character)"},
+        {"{\"format\": 1, \"job\": \"\xE6\x89\"}", "not UTF-8 text (byte 22 is no character)"},
+        {"{\"format\": 1, \"job\": \"\xED\xA0\x80\"}", "not UTF-8 text (byte 22 is no character)"},
+        {"{\"format\": 1e999}", "a number out of range"},
         {"{\"format\": 2}", "not a printer state of format 1"},
         {"{\"format\": 1, \"switches\": []}", "\"switches\" is not an object"},
         {"{\"format\": 1, \"switches\": {\"paper\": {\"command\": \"1B4202\", \"job\": \"1\"}}}",
@@ -166,6 +176,42 @@ TEST(PrinterState, SavesAndLoadsItsFileAndAMissingFileIsTheEmptyState) {
     std::string error;
     EXPECT_FALSE(PrinterState::Load(path, &error));
     EXPECT_EQ(error, path.string() + ": \"switches\" is not an object");
+}
+
+TEST(PrinterState, OnlyAMissingFileIsTheEmptyStateAndAnUnreadableOneIsAFailure) {
+    testing::TestFolder folder("qvset-state-");
+    struct Case {
+        const char* name;
+        std::function<bool(const fs::path&)> make;  // makes the state file; false where it cannot
+        const char* error;                          // after "cannot read PATH"; nullptr: the empty state
+    };
+    const Case cases[] = {
+        {"missing", [](const fs::path&) { return true; }, nullptr},
+        // Wine and Windows without the privilege make no symbolic links: the row is left out there.
+        {"a link loop",
+         [](const fs::path& p) {
+             std::error_code code;
+             fs::create_symlink(p.filename(), p, code);
+             return !code;
+         },
+         " (Too many levels of symbolic links)"},
+        {"a folder", [](const fs::path& p) { return fs::create_directory(p); }, " (not a regular file)"},
+    };
+    for (const auto& c : cases) {
+        const fs::path dir = folder.Path() / c.name;
+        fs::create_directory(dir);
+        const fs::path path = dir / std::string(kPrinterStateFile);
+        if (!c.make(path)) continue;
+        std::string error;
+        const auto state = PrinterState::Load(path, &error);
+        if (c.error == nullptr) {
+            ASSERT_TRUE(state) << c.name << ": " << error;
+            EXPECT_TRUE(state->IsEmpty()) << c.name;
+        } else {
+            EXPECT_FALSE(state) << c.name;
+            EXPECT_EQ(error, "cannot read " + path.string() + c.error) << c.name;
+        }
+    }
 }
 
 }  // namespace

@@ -251,6 +251,14 @@ TEST(QvprinterBackend, RefusesAWrongUriAMissingFolderAndMissingArguments) {
         RunBackend("qvprinter:" + (folder.Path() / "gone").string(), "1 u AAAAAA 1 ''", "/dev/null", errors),
         1);
     EXPECT_NE(ReadFileBytes(errors).find("is missing"), std::string::npos);
+    // A regular file where the folder should be is named as such, not as missing.
+    WriteBytes(folder.Path() / "plain", {0x0A});
+    EXPECT_EQ(
+        RunBackend("qvprinter:" + (folder.Path() / "plain").string(), "1 u AAAAAA 1 ''", "/dev/null", errors),
+        1);
+    EXPECT_NE(ReadFileBytes(errors).find((folder.Path() / "plain").string() + " is not a folder"),
+              std::string::npos)
+        << ReadFileBytes(errors);
     EXPECT_EQ(RunBackend("qvprinter:" + folder.Path().string(), "1 u AAAAAA", "/dev/null", errors), 1);
     EXPECT_NE(ReadFileBytes(errors).find("Usage: qvprinter"), std::string::npos);
     EXPECT_FALSE(fs::exists(folder.Path() / "index"));

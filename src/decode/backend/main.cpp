@@ -112,6 +112,10 @@ int main(int argc, char** argv) {
         std::cerr << "ERROR: the job id \"" << argv[1] << "\" is not a job number; refusing the job\n";
         return kBackendFailed;
     }
+    if (const std::string problem = qvset::FolderProblem(*path); !problem.empty()) {
+        std::cerr << "ERROR: the virtual printer's folder " << path->string() << ' ' << problem << "\n";
+        return kBackendFailed;
+    }
     std::string error;
     const auto folder = qvset::JobFolder::Open(*path, error);
     if (!folder) {

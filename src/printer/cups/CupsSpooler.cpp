@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "printer/PrinterSelection.h"
+#include "printer/cups/LpOptionsFile.h"
 
 namespace qvset {
 namespace {
@@ -171,9 +172,9 @@ bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
         if (LostServer(http)) NoteNoAnswer();
         return false;
     }
-    for (int i = 0; i < count; ++i) raw[i].is_default = raw[i].instance == nullptr && device == raw[i].name;
-    // cupsSetDests2 writes lpoptions; it fails when that file cannot be written.
-    return cupsSetDests2(http, count, raw) == 0;
+    // Not cupsSetDests2: it rewrites the whole file from what it read, unlocked and in place, so that
+    // two writers at once lose the options of every queue.
+    return WriteDefaultDestination(UserLpOptionsPath(), device);
 }
 
 bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_view documentName,

@@ -28,7 +28,7 @@ class CupsSpooler final : public Spooler {
     // Queue name, printer-make-and-model and device-uri of every queue, in the server's order.
     std::vector<PrinterInfo> ListPrinters() override;
     std::string CurrentPrinter() override;
-    // Writes the per-user default (~/.cups/lpoptions; lpoptions in the client root for root) for the
+    // Writes the per-user default (~/.cups/lpoptions, as CUPS's own tools do, root too) for the
     // entry's queue; false when the queue is unknown or the file could not be written. Either way a
     // queue of this server becomes the printer of this process's later documents.
     bool ApplyPrinterChoice(const std::string& entry) override;

@@ -1,0 +1,80 @@
+#include "printer/cups/LpOptionsFile.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <span>
+#include <system_error>
+
+#include "files/FileContents.h"
+#include "printer/LpOptions.h"
+
+namespace qvset {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kLockSuffix = ".lock";
+// A file of options for every queue of a large site stays far below this.
+constexpr std::size_t kLpOptionsLimit = 1 << 20;
+
+// Holds an exclusive flock on a file for as long as it lives.
+class FileLock {
+  public:
+    explicit FileLock(const fs::path& path) : m_fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(m_fd);
+                m_fd = -1;
+            }
+        }
+    }
+    ~FileLock() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool Held() const { return m_fd >= 0; }
+
+  private:
+    int m_fd;
+};
+
+}  // namespace
+
+fs::path UserLpOptionsPath() {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        const passwd* entry = ::getpwuid(::getuid());
+        home = entry != nullptr ? entry->pw_dir : nullptr;
+    }
+    if (home != nullptr && *home != '\0') return fs::path(home) / ".cups" / "lpoptions";
+    const char* root = std::getenv("CUPS_SERVERROOT");
+    return fs::path(root != nullptr && *root != '\0' ? root : "/etc/cups") / "lpoptions";
+}
+
+bool WriteDefaultDestination(const fs::path& path, const std::string& queue) {
+    std::error_code code;
+    if (!fs::exists(path.parent_path(), code)) {
+        if (::mkdir(path.parent_path().c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    const FileLock lock(path.string() + kLockSuffix);
+    if (!lock.Held()) return false;
+    std::string text;
+    const fs::file_status status = fs::status(path, code);
+    if (status.type() != fs::file_type::not_found) {
+        const FileReadResult file = ReadFileContents(path, kLpOptionsLimit);
+        if (file.status != FileReadStatus::Read) return false;
+        text.assign(file.bytes.begin(), file.bytes.end());
+    }
+    const std::string written = WithDefaultDestination(text, queue);
+    return ReplaceFileContents(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(written.data()), written.size()));
+}
+
+}  // namespace qvset

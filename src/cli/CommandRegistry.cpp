@@ -182,28 +182,42 @@ OperandCount OperandsOfUsage(const std::string& usage) {
 
 namespace {
 
-// The operands among a command's arguments (every one from `operandsFrom` on followed "--"), or nullopt
-// when an argument is an option that a usage with options does not declare (the command itself says
-// what is wrong with it).
-std::optional<std::size_t> CountOperands(const std::vector<UsageOption>& options,
-                                         const std::vector<std::string>& args, std::size_t operandsFrom) {
-    std::size_t operands = 0;
+// Where the operands stand among a command's arguments (every one from `operandsFrom` on followed
+// "--"), or nullopt when an argument is an option that a usage with options does not declare (the
+// command itself says what is wrong with it).
+std::optional<std::vector<std::size_t>> FindOperands(const std::vector<UsageOption>& options,
+                                                     const std::vector<std::string>& args,
+                                                     std::size_t operandsFrom) {
+    std::vector<std::size_t> operands;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (i >= operandsFrom || args[i].rfind("--", 0) != 0) {
-            ++operands;
+            operands.push_back(i);
             continue;
         }
         const auto option = std::find_if(options.begin(), options.end(),
                                          [&](const UsageOption& o) { return o.name == args[i]; });
         // Without options of its own, a command takes "--x" as an operand like any other word.
         if (option == options.end() && options.empty()) {
-            ++operands;
+            operands.push_back(i);
             continue;
         }
         if (option == options.end()) return std::nullopt;
         if (option->takesValue) ++i;
     }
     return operands;
+}
+
+// The usage error for a wrong number of operands, or an empty text when the count is right: too few
+// says what the command needs, too many names the first word too many.
+std::string OperandCountProblem(const CliCommand& command, const std::vector<std::string>& args,
+                                const std::vector<std::size_t>& operands) {
+    const OperandCount expected = OperandsOfUsage(command.usage);
+    if (operands.size() < expected.least) {
+        return command.countProblem.empty() ? command.usage + " expected" : command.countProblem;
+    }
+    if (operands.size() <= expected.most) return {};
+    if (expected.most == 0) return "takes no arguments";
+    return "unexpected argument " + args[operands[expected.most]];
 }
 
 }  // namespace
@@ -322,13 +336,10 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
                            std::string(kDryRunOption) + ": " + found->name + " sends no documents");
     }
 
-    const OperandCount expected = OperandsOfUsage(found->usage);
-    if (const auto operands = CountOperands(options, rest, operandsFrom);
-        operands && (*operands < expected.least || *operands > expected.most)) {
-        const std::string countProblem = !found->countProblem.empty() ? found->countProblem
-                                         : expected.most == 0           ? "takes no arguments"
-                                                                        : found->usage + " expected";
-        return ReportUsage(err, std::string(kProgram) + ' ' + found->name, countProblem);
+    if (const auto operandPlaces = FindOperands(options, rest, operandsFrom)) {
+        if (const std::string countProblem = OperandCountProblem(*found, rest, *operandPlaces);
+            !countProblem.empty())
+            return ReportUsage(err, std::string(kProgram) + ' ' + found->name, countProblem);
     }
 
     // Under --dry-run nothing reaches the platform's spooler and nothing is waited for.

@@ -57,8 +57,8 @@ struct CliCommand {
     // False for a command that never writes a document (listing printers, choosing the default, reading
     // files): --dry-run refuses it, since there would be nothing to show.
     bool sendsDocuments = true;
-    // The usage error for a wrong number of operands; empty: "takes no arguments" for a command without
-    // operands, else the operands its usage names.
+    // The usage error for too few operands; empty: the usage itself. Too many name the first one too
+    // many ("takes no arguments" for a command without operands).
     std::string countProblem = {};
 };
 

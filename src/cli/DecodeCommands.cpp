@@ -271,8 +271,7 @@ void RegisterDecodeCommands(CommandRegistry& registry) {
          "which folder, 1. With --printer NAME, a printer that is not a virtual printer: the state\n"
          "implied by the record of what qvctl sent it (see qvctl history).",
          .run = RefusingControlCharacters(ShowPrinterState),
-         .sendsDocuments = false,
-         .countProblem = "at most one folder"});
+         .sendsDocuments = false});
 }
 
 }  // namespace qvset::cli

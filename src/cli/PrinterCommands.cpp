@@ -165,8 +165,7 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                  c.channel.SendPrintFileAt(NativePath(a[0]));
              }
              return kExitOk;
-         }),
-         .countProblem = "at most one path"});
+         })});
 }
 
 }  // namespace qvset::cli

@@ -24,8 +24,7 @@ int main(int argc, char** argv) {
                                     PrintFileFolders(), &input};
     const std::filesystem::path stateFolder = StateFolder();
     RecordBook record(stateFolder.empty() ? stateFolder : stateFolder / "records", PrintServerName(),
-                      [](const std::string& problem) { std::cerr << "qvctl: " << problem << '
-'; });
+                      [](const std::string& problem) { std::cerr << "qvctl: " << problem << '\n'; });
     environment.record = &record;
     return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr);
 }

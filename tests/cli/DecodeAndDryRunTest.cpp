@@ -422,14 +422,14 @@ TEST_F(DecodeAndDryRun, StandardInputThatFailsIsNamedAndNotListedAsEmpty) {
         int_type underflow() override { throw std::ios_base::failure("cannot be read"); }
     } failing;
     std::istream in(&failing);
-    std::ostringstream out;
-    std::ostringstream err;
-    cli::ConsoleDialogs dialogs(err);
-    cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err, {}, &in};
+    std::ostringstream listing;
+    std::ostringstream errors;
+    cli::ConsoleDialogs dialogs(errors);
+    cli::CliEnvironment environment{spooler, dialogs, pause, folder, listing, errors, {}, &in};
     const std::string feed = Write("feed.prn", "\x0A");
     EXPECT_EQ(cli::RunCommandLine(registry, {"decode", "-", feed}, environment), 2);
-    EXPECT_EQ(out.str(), "==> " + feed + " <==\n" + kLineFeed + "\n");
-    EXPECT_EQ(err.str(), "qvctl decode: -: standard input cannot be read (a folder, or closed)\n");
+    EXPECT_EQ(listing.str(), "==> " + feed + " <==\n" + kLineFeed + "\n");
+    EXPECT_EQ(errors.str(), "qvctl decode: -: standard input cannot be read (a folder, or closed)\n");
 }
 
 }  // namespace

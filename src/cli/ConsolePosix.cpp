@@ -2,6 +2,7 @@
 #include <langinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <iostream>
@@ -79,10 +80,12 @@ std::vector<std::string> PrepareConsole(int argc, char** argv) {
     std::setlocale(LC_MESSAGES, "C");
     if (KeepsBytes(charset)) return {argv + 1, argv + argc};
     SpellNamesIn(charset);
-    static CharsetOutput out(std::cout, charset);
-    static CharsetOutput err(std::cerr, charset);
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(CharsetToUtf8(argv[i], charset));
+    // JSON is UTF-8 whatever the terminal: scripts and other programs read it, not people.
+    const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
+    if (!json) static CharsetOutput out(std::cout, charset);
+    static CharsetOutput err(std::cerr, charset);
     return args;
 }
 

@@ -89,6 +89,13 @@ TEST_F(QvctlPrinterTest, InAGb18030TerminalArgumentsMessagesAndNamesAreInGb18030
     std::filesystem::remove_all(dir);
     EXPECT_EQ(file.status, 0) << file.err;
     EXPECT_NE(file.out.find("line feed"), std::string::npos) << file.out;
+    // JSON stays UTF-8 for the programs that read it: 打印 as E6 89 93 E5 8D B0.
+    const std::string prn = (std::filesystem::temp_directory_path() / "qvset-gb18030-json.prn").string();
+    std::ofstream(prn, std::ios::binary) << "\xB4\xF2\xD3\xA1";
+    const auto json = Sandbox::RunQvctlWith(gb, "decode --json " + prn);
+    std::filesystem::remove(prn);
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"打印\""), std::string::npos) << json.out;
     // UTF-8 and C keep today's bytes: the argument's own bytes are sent.
     for (const char* locale : {"LC_ALL=C.UTF-8", "LC_ALL=C"}) {
         const auto utf8 = Sandbox::RunQvctlWith(locale, "--dry-run text 打印");

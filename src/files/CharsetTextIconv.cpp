@@ -1,40 +1,23 @@
 // Character set conversion through iconv (POSIX).
-#include <iconv.h>
-
-#include <cerrno>
+#include <stdexcept>
 
 #include "files/CharsetText.h"
+#include "printer/IconvText.h"
 #include "printer/Utf8.h"
 
 namespace qvset {
 namespace {
 
+// An unknown character set keeps the bytes as they are.
 template <typename SkipFn>
 std::string Convert(std::string_view input, const char* to, const char* from, std::string_view replacement,
                     SkipFn skip) {
-    const iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(input);
-    std::string out;
-    out.reserve(input.size() * 2);
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    char buffer[512];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-        if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-        // EILSEQ (no such character in the target, or malformed input) or EINVAL (cut short at the end).
-        std::size_t span = skip(std::string_view(in, inLeft));
-        if (span == 0) span = 1;
-        out.append(replacement);
-        in += span;
-        inLeft -= span;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    try {
+        const IconvHandle handle(to, from);
+        return ConvertWithIconv(handle, input, replacement, skip);
+    } catch (const std::runtime_error&) {
+        return std::string(input);
     }
-    iconv_close(cd);
-    return out;
 }
 
 }  // namespace

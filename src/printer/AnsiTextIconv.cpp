@@ -1,72 +1,19 @@
 // GBK conversion through iconv (POSIX).
-#include <iconv.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <stdexcept>
-
 #include "printer/AnsiText.h"
+#include "printer/IconvText.h"
 #include "printer/Utf8.h"
 
 namespace qvset {
-namespace {
-
-// Owns one iconv conversion descriptor.
-class IconvHandle {
-  public:
-    IconvHandle(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
-        }
-    }
-    ~IconvHandle() { iconv_close(m_cd); }
-    IconvHandle(const IconvHandle&) = delete;
-    IconvHandle& operator=(const IconvHandle&) = delete;
-    iconv_t Get() const { return m_cd; }
-
-  private:
-    iconv_t m_cd;
-};
-
-// Converts `input`, replacing every sequence that cannot be converted by `replacement`. `skip` says how
-// many of the remaining input bytes one unconvertible character spans.
-template <typename SkipFn>
-std::string Convert(const IconvHandle& handle, std::string_view input, std::string_view replacement,
-                    SkipFn skip) {
-    std::string out;
-    out.reserve(input.size() * 2);
-    iconv(handle.Get(), nullptr, nullptr, nullptr, nullptr);
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    char buffer[256];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t result = iconv(handle.Get(), &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-        if (result != static_cast<std::size_t>(-1)) continue;
-        if (errno == E2BIG) continue;
-        // EILSEQ (cannot be represented, or malformed) or EINVAL (truncated at the end).
-        const std::size_t span = std::max<std::size_t>(1, skip(std::string_view(in, inLeft)));
-        out.append(replacement);
-        in += span;
-        inLeft -= span;
-        iconv(handle.Get(), nullptr, nullptr, nullptr, nullptr);
-    }
-    return out;
-}
-
-}  // namespace
 
 std::string ToAnsi(std::string_view utf8) {
     // One descriptor per thread: iconv descriptors carry shift state and are not shareable.
     thread_local const IconvHandle handle("CP936", "UTF-8");
-    return Convert(handle, utf8, "?", Utf8ReplacedSpan);
+    return ConvertWithIconv(handle, utf8, "?", Utf8ReplacedSpan);
 }
 
 std::string FromAnsi(std::string_view ansi) {
     thread_local const IconvHandle handle("UTF-8", "CP936");
-    return Convert(handle, ansi, "\xEF\xBF\xBD", GbkReplacedSpan);
+    return ConvertWithIconv(handle, ansi, "\xEF\xBF\xBD", GbkReplacedSpan);
 }
 
 }  // namespace qvset

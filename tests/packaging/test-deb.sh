@@ -12,6 +12,7 @@ repo=$(cd "$here/../.." && pwd)
 deb=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 version=$(dpkg-deb -f "$deb" Version)
 work=$(mktemp -d "${TMPDIR:-/tmp}/qvset-deb.XXXXXX")
+chmod 0755 "$work"  # the private server's backends run as lp, which must reach it
 sandbox=$work/cups
 cleanup() {
   "$repo/scripts/cups-sandbox" stop "$sandbox" >/dev/null 2>&1 || true

@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and runs every test. Exits non-zero on any failure.
 #   ./test.sh                 everything: sanitizer build, release build with benchmark, Windows build under Wine
 #   ./test.sh --no-windows    skip the Windows cross build and its Wine tests (say so explicitly)
-# QVSET_FUZZ_SECONDS sets how long each fuzz target runs (default 15; the long campaign: see README).
+# QVSET_FUZZ_SECONDS sets how long each fuzz target runs (default 5; the long campaign: see README).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -71,7 +71,7 @@ tests/packaging/test-deb.sh "build/packages/qvset_${version}_$(dpkg --print-arch
 stage "Benchmark: documents through CupsSpooler against lp -o raw"
 bench/run-channel-bench.sh build/release 100
 
-fuzz_seconds=${QVSET_FUZZ_SECONDS:-15}
+fuzz_seconds=${QVSET_FUZZ_SECONDS:-5}
 stage "Fuzzing: the libFuzzer targets built (clang, ASan and UBSan)"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -158,11 +158,12 @@ TEST_F(QvctlTicketCommandsTest, ApplyOfARefusedOrEmptyFileSendsNothing) {
 }
 
 TEST_F(QvctlTicketCommandsTest, ApplyRefusesALineHoldingAControlCharacter) {
-    // A NUL in the length line would otherwise read as length 0 and be sent.
-    std::ofstream(folder / "nul.txt", std::ios::binary)
+    // A NUL in the length line would otherwise read as length 0 and be sent. (The file is not named
+    // "nul.txt": on Windows that name is the null device.)
+    std::ofstream(folder / "with-zero.txt", std::ios::binary)
         << "KQ605USET1\r\nB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nA99" << std::string(1, '\0')
         << "44.8\r\nB0\r\nB0\r\nB0\r\nB0\r\n";
-    EXPECT_EQ(Run({"ticket", "apply", File("nul.txt")}), 2);
+    EXPECT_EQ(Run({"ticket", "apply", File("with-zero.txt")}), 2);
     EXPECT_EQ(err.str(), "文件不符合要求，不能打开\n");
     EXPECT_TRUE(spooler.Documents().empty());
 }

@@ -82,7 +82,7 @@ TEST(RecordFileTest, FoldingManyTimesKeepsTheImpliedStateExact) {
         std::size_t keepBytes;  // what a fold keeps; the record folds whenever it holds twice that
         unsigned seed;
     };
-    for (const Case& c : {Case{50, 400, 1}, Case{200, 1000, 2}, Case{60, 0, 3}, Case{120, 100000, 4}}) {
+    for (const Case& c : {Case{30, 300, 1}, Case{50, 600, 2}, Case{16, 0, 3}, Case{40, 100000, 4}}) {
         const auto documents = testing::SettingDocuments(c.documents, c.seed);
         // The state the documents leave applied one by one, each as the job of its number, skipping
         // the ones the spooler did not take (every seventh: it never reached the printer).

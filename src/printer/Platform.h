@@ -12,6 +12,15 @@ namespace qvset {
 // The spooler of the platform the program was built for: CUPS on POSIX, winspool on Windows.
 std::unique_ptr<Spooler> CreateDefaultSpooler();
 
+// The spooler of a named print server: on POSIX a CUPS server "HOST[:PORT]" (port 631 when none is
+// given) or the path of its domain socket, reached over IPP; on Windows a print server "\\HOST", whose
+// printers are listed and opened as "\\HOST\NAME". An empty name is CreateDefaultSpooler's server.
+std::unique_ptr<Spooler> CreateServerSpooler(const std::string& server);
+
+// The name a record gives a print server named on the command line: "HOST:PORT" on POSIX (the default
+// port made explicit), "\\HOST" on Windows; PrintServerName() for an empty name.
+std::string ServerRecordName(const std::string& server);
+
 // The folder that holds the running executable (where "file.prn" is looked for first).
 std::filesystem::path ProgramFolder();
 

@@ -10,6 +10,7 @@
 namespace qvset {
 namespace {
 
+constexpr int kDefaultIppPort = 631;
 constexpr const char* kRawFormat = "application/vnd.cups-raw";
 // The variables CUPS reads before lpoptions, in its order.
 constexpr const char* kDestinationVariables[] = {"LPDEST", "PRINTER"};
@@ -49,6 +50,40 @@ void CupsSpooler::HttpCloser::operator()(http_t* http) const {
 }
 
 CupsSpooler::CupsSpooler() = default;
+CupsSpooler::CupsSpooler(std::string host, int port) : m_host(std::move(host)), m_port(port) {}
+
+bool ParseCupsServer(const std::string& server, std::string& host, int& port) {
+    if (server.empty()) return false;
+    if (server.front() == '/') {
+        host = server;
+        port = 0;
+        return true;
+    }
+    std::string portText;
+    if (server.front() == '[') {
+        const std::size_t close = server.find(']');
+        if (close == std::string::npos || close == 1) return false;
+        host = server.substr(1, close - 1);
+        if (close + 1 < server.size()) {
+            if (server[close + 1] != ':') return false;
+            portText = server.substr(close + 2);
+            if (portText.empty()) return false;
+        }
+    } else {
+        const std::size_t colon = server.rfind(':');
+        host = server.substr(0, colon);
+        if (colon != std::string::npos) {
+            portText = server.substr(colon + 1);
+            if (portText.empty()) return false;
+        }
+        if (host.empty() || host.find(':') != std::string::npos) return false;
+    }
+    port = kDefaultIppPort;
+    if (portText.empty()) return true;
+    if (portText.size() > 5 || portText.find_first_not_of("0123456789") != std::string::npos) return false;
+    port = std::stoi(portText);
+    return port >= 1 && port <= 65535;
+}
 CupsSpooler::~CupsSpooler() = default;
 
 void CupsSpooler::SetDeadline(std::chrono::milliseconds deadline) {
@@ -70,8 +105,9 @@ http_t* CupsSpooler::Connection() {
     }
     if (!m_http) {
         const auto msec = static_cast<int>(m_deadline.count());
-        m_http.reset(
-            httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, msec, nullptr));
+        m_http.reset(httpConnect2(m_host.empty() ? cupsServer() : m_host.c_str(),
+                                  m_host.empty() ? ippPort() : m_port, nullptr, AF_UNSPEC, cupsEncryption(),
+                                  1, msec, nullptr));
         if (!m_http) {
             m_fault = SpoolerFault::Unreachable;
             return nullptr;
@@ -182,8 +218,8 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
     http_t* http = Connection();
     if (http == nullptr || deviceName.empty()) return false;
     char uri[1024];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
-                     "/printers/%s", deviceName.c_str());
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
+                     m_port > 0 ? m_port : ippPort(), "/printers/%s", deviceName.c_str());
     const std::string resource = "/printers/" + deviceName;
     const std::string title(documentName);
 

@@ -20,7 +20,10 @@ namespace qvset {
 // frozen server fails in one deadline rather than one per document.
 class CupsSpooler final : public Spooler {
   public:
+    // The server libcups resolves.
     CupsSpooler();
+    // A named server: a host name or address and its IPP port, or the path of a domain socket (port 0).
+    CupsSpooler(std::string host, int port);
     ~CupsSpooler() override;
     CupsSpooler(const CupsSpooler&) = delete;
     CupsSpooler& operator=(const CupsSpooler&) = delete;
@@ -65,6 +68,13 @@ class CupsSpooler final : public Spooler {
     bool m_timedOut = false;
     std::chrono::steady_clock::time_point m_holdUntil{};
     std::string m_applied;
+    std::string m_host;  // empty: cupsServer()
+    int m_port = 0;      // 0: ippPort()
 };
+
+// Splits a server as the command line names it, "HOST", "HOST:PORT", "[IPV6]:PORT" or "/path/of/socket",
+// into host and port (631 when none is given; 0 for a socket). False for anything else: an empty host,
+// a port that is not a number from 1 to 65535.
+bool ParseCupsServer(const std::string& server, std::string& host, int& port);
 
 }  // namespace qvset

@@ -15,6 +15,25 @@ std::unique_ptr<Spooler> CreateDefaultSpooler() {
     return spooler;
 }
 
+std::unique_ptr<Spooler> CreateServerSpooler(const std::string& server) {
+    if (server.empty()) return CreateDefaultSpooler();
+    std::string host;
+    int port = 0;
+    if (!ParseCupsServer(server, host, port)) return nullptr;
+    auto spooler = std::make_unique<CupsSpooler>(host, port);
+    spooler->SetDeadline(SpoolerDeadlineFromEnvironment());
+    return spooler;
+}
+
+std::string ServerRecordName(const std::string& server) {
+    if (server.empty()) return PrintServerName();
+    std::string host;
+    int port = 0;
+    if (!ParseCupsServer(server, host, port)) return server;
+    if (port == 0) return host;
+    return (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" + std::to_string(port);
+}
+
 std::filesystem::path ProgramFolder() {
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);

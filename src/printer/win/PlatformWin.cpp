@@ -11,6 +11,15 @@ std::unique_ptr<Spooler> CreateDefaultSpooler() {
     return std::make_unique<win::WinSpooler>();
 }
 
+std::unique_ptr<Spooler> CreateServerSpooler(const std::string& server) {
+    if (server.empty()) return CreateDefaultSpooler();
+    return nullptr;  // print servers by name: not yet
+}
+
+std::string ServerRecordName(const std::string& server) {
+    return server;
+}
+
 std::filesystem::path ProgramFolder() {
     const auto& api = win::SystemWinApi();
     std::wstring path(MAX_PATH, L'\0');

@@ -6,12 +6,12 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <tuple>
 
 #include "Version.h"
 #include "cli/DryRun.h"
+#include "cli/FleetCommandLine.h"
 #include "cli/TerminalText.h"
-#include "printer/PrinterOverrideSpooler.h"
-#include "record/RecordingSpooler.h"
 
 namespace qvset::cli {
 namespace {
@@ -21,6 +21,8 @@ constexpr const char* kSeeHelp = "see 'qvctl --help'";
 constexpr const char* kPrinterOption = "--printer";
 constexpr const char* kVersionOption = "--version";
 constexpr const char* kDryRunOption = "--dry-run";
+constexpr const char* kServerOption = "--server";
+constexpr const char* kJsonOption = "--json";
 constexpr const char* kEndOfOptions = "--";
 
 void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
@@ -256,8 +258,7 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     std::ostream& out = environment.out;
     std::ostream& err = environment.err;
     std::size_t next = 0;
-    std::string printer;
-    bool dryRun = false;
+    FleetChoice choice;
     for (; next < args.size() && IsOption(args[next]); ++next) {
         const std::string& arg = args[next];
         if (arg == kEndOfOptions) {
@@ -273,17 +274,31 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
             return kExitOk;
         }
         if (arg == kDryRunOption) {
-            dryRun = true;
+            choice.dryRun = true;
             continue;
         }
-        if (arg == kPrinterOption && next + 1 < args.size()) {
-            printer = args[++next];
-        } else if (arg.rfind(std::string(kPrinterOption) + '=', 0) == 0) {
-            printer = arg.substr(std::string_view(kPrinterOption).size() + 1);
-        } else if (arg != kPrinterOption) {
-            return ReportUsage(err, kProgram, "unknown option " + arg);
+        if (arg == kJsonOption) {
+            choice.json = true;
+            continue;
         }
-        if (printer.empty()) return ReportUsage(err, kProgram, "--printer needs a printer name");
+        bool matched = false;
+        for (const auto& [option, values, what] :
+             {std::tuple{kPrinterOption, &choice.printers, "a printer name"},
+              std::tuple{kServerOption, &choice.servers, "a print server"}}) {
+            const std::string joined = std::string(option) + '=';
+            std::string value;
+            if (arg == option && next + 1 < args.size()) {
+                value = args[++next];
+            } else if (arg.rfind(joined, 0) == 0) {
+                value = arg.substr(joined.size());
+            } else if (arg != option) {
+                continue;
+            }
+            if (value.empty()) return ReportUsage(err, kProgram, std::string(option) + " needs " + what);
+            values->push_back(value);
+            matched = true;
+        }
+        if (!matched) return ReportUsage(err, kProgram, "unknown option " + arg);
     }
     if (next == args.size()) return ReportUsage(err, kProgram, "no command given");
 
@@ -328,10 +343,17 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     if (!SplitJoinedOptions(options, rest, problem)) {
         return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
     }
+    // qvctl's own --json is the command's, for a command that has one.
+    if (choice.json &&
+        std::any_of(options.begin(), options.end(),
+                    [](const UsageOption& o) { return o.name == kJsonOption; }) &&
+        std::find(rest.begin(), rest.end(), kJsonOption) == rest.end()) {
+        rest.insert(rest.begin(), kJsonOption);
+    }
     const std::size_t operandsFrom = ended ? rest.size() : static_cast<std::size_t>(-1);
     rest.insert(rest.end(), operands.begin(), operands.end());
 
-    if (dryRun && !found->sendsDocuments) {
+    if (choice.dryRun && !found->sendsDocuments) {
         return ReportUsage(err, kProgram,
                            std::string(kDryRunOption) + ": " + found->name + " sends no documents");
     }
@@ -342,30 +364,49 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
             return ReportUsage(err, std::string(kProgram) + ' ' + found->name, countProblem);
     }
 
-    // Under --dry-run nothing reaches the platform's spooler and nothing is waited for.
-    std::unique_ptr<DryRun> dry = dryRun ? std::make_unique<DryRun>(out) : nullptr;
-    std::unique_ptr<RecordingSpooler> recording;
-    if (!dry && environment.record != nullptr && !RecordTurnedOff()) {
-        recording = std::make_unique<RecordingSpooler>(environment.spooler, *environment.record, found->name);
+    if (!environment.serverSpooler && !choice.servers.empty()) {
+        return ReportUsage(err, kProgram, "print servers cannot be chosen here");
     }
-    Spooler& spooler = dry ? dry->GetSpooler() : recording ? *recording : environment.spooler;
-    Pause& pause = dry ? static_cast<Pause&>(*dry) : environment.pause;
-    std::unique_ptr<PrinterOverrideSpooler> override;
-    if (!printer.empty()) override = std::make_unique<PrinterOverrideSpooler>(spooler, printer);
-    Spooler& target = override ? *override : spooler;
+    if (IsFleetRun(*found, choice)) return RunFleet(*found, rest, operandsFrom, environment, choice);
+    if (found->scope == FleetScope::Once) choice.servers.clear();
+    if (choice.printers.size() > 1 || choice.servers.size() > 1) {
+        return ReportUsage(err, kProgram, found->name + " works on one printer of one print server");
+    }
 
-    PrintChannel channel(target, environment.dialogs,
-                         environment.printFileFolders.empty()
-                             ? std::vector<std::filesystem::path>{environment.programFolder}
-                             : environment.printFileFolders);
-    std::istream& in = environment.in != nullptr ? *environment.in : std::cin;
-    CliContext context{*found,    target, environment.dialogs, channel,         pause,       out,
-                       err,       in,     environment.record,  !printer.empty(), operandsFrom};
-    const int status = found->run(context, rest);
-    if (status != kExitOk) return status;
-    if (channel.OpenFailures() > 0) return kExitPrinterFailed;
-    if (channel.RefusedCommands() > 0) return kExitRefused;
-    return kExitOk;
+    // One named server replaces the default one, for the documents and for the record.
+    std::unique_ptr<Spooler> serverSpooler;
+    std::unique_ptr<RecordBook> serverBook;
+    Spooler* platform = &environment.spooler;
+    RecordBook* book = environment.record;
+    if (!choice.servers.empty()) {
+        serverSpooler = environment.serverSpooler(choice.servers.front());
+        if (!serverSpooler) {
+            return ReportUsage(err, kProgram, "not a print server: " + choice.servers.front());
+        }
+        platform = serverSpooler.get();
+        if (book != nullptr) {
+            serverBook = book->ForServer(environment.serverRecordName(choice.servers.front()));
+            book = serverBook.get();
+        }
+    }
+    // Under --dry-run nothing reaches the platform's spooler and nothing is waited for.
+    std::unique_ptr<DryRun> dry = choice.dryRun ? std::make_unique<DryRun>(out) : nullptr;
+    const PrinterSetting setting{.spooler = dry ? dry->GetSpooler() : *platform,
+                                 .pause = dry ? static_cast<Pause&>(*dry) : environment.pause,
+                                 .dialogs = environment.dialogs,
+                                 .out = out,
+                                 .err = err,
+                                 .in = environment.in != nullptr ? *environment.in : std::cin,
+                                 .record = book,
+                                 .recordDocuments = !dry && !RecordTurnedOff(),
+                                 .printer = choice.printers.empty() ? std::string() : choice.printers.front(),
+                                 .server = book != nullptr ? book->Server() : std::string(),
+                                 .json = choice.json};
+    return RunOnPrinter(*found, rest, operandsFrom, setting,
+                        environment.printFileFolders.empty()
+                            ? std::vector<std::filesystem::path>{environment.programFolder}
+                            : environment.printFileFolders)
+        .status;
 }
 
 }  // namespace qvset::cli

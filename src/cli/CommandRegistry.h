@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,14 @@ inline constexpr int kExitRefused = 2;        // refused input or wrong usage
 
 struct CliCommand;
 
+// What a command works on when several printers or print servers are chosen.
+enum class FleetScope {
+    Printer,     // each chosen printer in turn (sending commands, a printer's record)
+    Server,      // each chosen print server once (its printer list)
+    Once,        // no printer at all (reading files, decoding): run once, whatever is chosen
+    OnePrinter,  // one printer only (choosing the default printer): refused for several
+};
+
 // What a command works with. The spooler already honours --printer.
 struct CliContext {
     const CliCommand& command;
@@ -36,6 +45,13 @@ struct CliContext {
     // The records of what each printer was sent (nullptr: none kept), and whether --printer was given.
     RecordBook* record = nullptr;
     bool printerGiven = false;
+    // The print server as the record names it ("localhost:631"); empty for the local Windows spooler.
+    std::string server = {};
+    // --json: the command prints one JSON document instead of its text.
+    bool json = false;
+    // Set by a command that found nothing to send (every item already as recorded): a fleet's report
+    // says "unchanged" instead of "ok".
+    bool unchanged = false;
     // The arguments from this index on followed "--": they are arguments even where they begin with
     // "-" (a file named "-x.prn"). The "--" itself is not among them.
     std::size_t operandsFrom = static_cast<std::size_t>(-1);
@@ -60,6 +76,7 @@ struct CliCommand {
     // The usage error for too few operands; empty: the usage itself. Too many name the first one too
     // many ("takes no arguments" for a command without operands).
     std::string countProblem = {};
+    FleetScope scope = FleetScope::Printer;
 };
 
 class CommandRegistry {
@@ -132,6 +149,14 @@ struct CliEnvironment {
     // Where every document handed to the spooler is recorded (not under --dry-run, nor with
     // QVSET_RECORD=off); nullptr keeps no record.
     RecordBook* record = nullptr;
+    // The spooler of a print server named with --server, made afresh for each worker of a fleet run
+    // (nullptr for a name that is no print server; "" is the default server), and the name the record
+    // gives that server. Unset: --server is refused.
+    std::function<std::unique_ptr<Spooler>(const std::string& server)> serverSpooler = {};
+    std::function<std::string(const std::string& server)> serverRecordName = {};
+    // How many printers a fleet run serves at once.
+    std::size_t perServer = 4;
+    std::size_t total = 16;
 };
 
 // Runs qvctl with its arguments (without the program name) and returns its exit status. "--" ends the

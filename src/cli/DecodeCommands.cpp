@@ -256,7 +256,8 @@ void RegisterDecodeCommands(CommandRegistry& registry) {
          "status is 2.",
          .run = RefusingControlCharacters(Decode),
          .sendsDocuments = false,
-         .countProblem = "a file (or - for standard input) is needed"});
+         .countProblem = "a file (or - for standard input) is needed",
+         .scope = FleetScope::Once});
     registry.Add(
         {.name = "printer-state",
          .usage = "[--json] [FOLDER]",

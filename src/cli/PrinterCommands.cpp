@@ -102,7 +102,8 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                   .summary = "list the installed printers; \"* \" marks the current printer",
                   .help = "",
                   .run = ListPrinters,
-                  .sendsDocuments = false});
+                  .sendsDocuments = false,
+                  .scope = FleetScope::Server});
     registry.Add({.name = "use",
                   .usage = "NAME",
                   .summary = "make the printer NAME the default printer",
@@ -112,7 +113,8 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                           "says that it still decides the printer of other programs.",
                   .run = RefusingControlCharacters(UsePrinter),
                   .sendsDocuments = false,
-                  .countProblem = "one printer name"});
+                  .countProblem = "one printer name",
+                  .scope = FleetScope::OnePrinter});
     registry.Add({.name = "pick",
                   .usage = "",
                   .summary = "the start-up search: make the first printer whose name begins with QV6 the default",
@@ -120,7 +122,8 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                           "default in turn; with none matching, the last one stays the default. Prints the entry left\n"
                           "selected (nothing with fewer than two printers).",
                   .run = PickPrinter,
-                  .sendsDocuments = false});
+                  .sendsDocuments = false,
+                  .scope = FleetScope::OnePrinter});
     registry.Add({.name = "hex",
                   .usage = "HEX...",
                   .summary = "send hex digit pairs as one document (blanks between arguments ignored)",

@@ -1,8 +1,12 @@
 // qvctl commands of ticket description files: show one, send one as "设置票样" does, write a new one.
+#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
 #include "cli/TerminalText.h"
+#include "printer/HexCodec.h"
+#include "record/RecordFile.h"
+#include "record/TicketPlan.h"
 #include "settings/BatchSend.h"
 #include "ticket/DistanceCommands.h"
 #include "ticket/TicketFiles.h"
@@ -40,22 +44,159 @@ std::string ChoiceInWords(const TicketDescription& description, int item) {
     return choice == nullptr ? std::string(kUnknownCode) : std::string(choice->choiceText);
 }
 
+using Json = nlohmann::ordered_json;
+
+constexpr std::string_view kJsonOption = "--json";
+constexpr std::string_view kChangedOnlyOption = "--changed-only";
+
+std::string_view ItemName(int item) {
+    const TicketDistance* distance = FindDistance(item);
+    return distance != nullptr ? distance->chineseName : ItemCaption(item);
+}
+
+// The one file a command names, and which of its options were given.
+struct FileArguments {
+    std::string file;
+    bool json = false;
+    bool changedOnly = false;
+};
+
+FileArguments ReadFileArguments(const CliContext& context, const std::vector<std::string>& args) {
+    FileArguments read;
+    read.json = context.json;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (!context.IsOperand(i) && args[i] == kJsonOption) {
+            read.json = true;
+        } else if (!context.IsOperand(i) && args[i] == kChangedOnlyOption) {
+            read.changedOnly = true;
+        } else {
+            read.file = args[i];
+        }
+    }
+    return read;
+}
+
+void PrintJson(CliContext& context, const Json& json) {
+    context.out << TerminalSafeJson(json.dump(2, ' ', false, Json::error_handler_t::replace)) << '\n';
+}
+
 int ShowTicket(CliContext& context, const std::vector<std::string>& args) {
+    const FileArguments read = ReadFileArguments(context, args);
     TicketDescription description;
-    if (!ReadDescription(context, args[0], description)) return kExitRefused;
+    if (!ReadDescription(context, read.file, description)) return kExitRefused;
+    Json items = Json::array();
     for (int item = kFirstItem; item <= kLastItem; ++item) {
-        const TicketDistance* distance = FindDistance(item);
-        const std::string_view caption = distance != nullptr ? distance->chineseName : ItemCaption(item);
-        context.out << item << ' ' << caption << ": " << description.Code(item) << ' '
+        if (read.json) {
+            items.push_back({{"item", item},
+                             {"caption", ItemName(item)},
+                             {"code", description.Code(item)},
+                             {"choice", ChoiceInWords(description, item)}});
+            continue;
+        }
+        context.out << item << ' ' << ItemName(item) << ": " << description.Code(item) << ' '
                     << TerminalSafe(ChoiceInWords(description, item)) << '\n';
     }
+    if (read.json) PrintJson(context, {{"file", read.file}, {"items", std::move(items)}});
     return kExitOk;
 }
 
+// What the current printer's record implies, for a plan; nullopt (said on stderr, exit 1) when the
+// printer or its record cannot be had.
+std::optional<PrinterState> RecordedState(CliContext& context, std::string& printer) {
+    printer = context.spooler.CurrentPrinter();
+    if (printer.empty()) {
+        context.err << "qvctl " << context.command.name
+                    << ": no current printer; name one with --printer NAME\n";
+        return std::nullopt;
+    }
+    if (context.record == nullptr) {
+        context.err << "qvctl " << context.command.name
+                    << ": no record is kept here, so what the printer holds is not known\n";
+        return std::nullopt;
+    }
+    std::string error;
+    const auto record = context.record->Read(printer, &error);
+    if (!record) {
+        context.err << "qvctl " << context.command.name << ": " << TerminalSafe(error) << '\n';
+        return std::nullopt;
+    }
+    return ImpliedState(*record);
+}
+
 int ApplyTicket(CliContext& context, const std::vector<std::string>& args) {
+    const FileArguments read = ReadFileArguments(context, args);
     TicketDescription description;
-    if (!ReadDescription(context, args[0], description)) return kExitRefused;
-    return ShowOutcome(context, SendTicket(context.channel, description));
+    if (!ReadDescription(context, read.file, description)) return kExitRefused;
+    if (!read.changedOnly) return ShowOutcome(context, SendTicket(context.channel, description));
+    // What is refused without --changed-only is refused with it, before the record is read.
+    if (description.RecordedCount() == 0)
+        return ShowOutcome(context, SendTicket(context.channel, description));
+    std::string printer;
+    const auto state = RecordedState(context, printer);
+    const auto plan = PlanTicket(description, state.value_or(PrinterState{}));
+    if (!plan) return ShowOutcome(context, SendTicket(context.channel, description));
+    if (!state) return kExitPrinterFailed;
+    TicketDescription changed = ChangedItems(description, *plan);
+    if (changed.RecordedCount() == 0 && !plan->empty()) {
+        context.unchanged = true;
+        context.err << "nothing sent: " << TerminalSafe(printer)
+                    << " was last sent every item as recorded here\n";
+        return kExitOk;
+    }
+    return ShowOutcome(context, SendTicket(context.channel, changed));
+}
+
+int PlanTicketCommand(CliContext& context, const std::vector<std::string>& args) {
+    const FileArguments read = ReadFileArguments(context, args);
+    TicketDescription description;
+    if (!ReadDescription(context, read.file, description)) return kExitRefused;
+    std::string printer;
+    const auto state = RecordedState(context, printer);
+    if (!state) return kExitPrinterFailed;
+    const auto plan = PlanTicket(description, *state);
+    if (!plan) {
+        context.dialogs.Message(kMsgValueOutOfRange);
+        return kExitRefused;
+    }
+    const auto batch = BuildBatchCommand(ChangedItems(description, *plan));
+    const std::string sends = plan->empty() || ChangedItems(description, *plan).RecordedCount() == 0
+                                  ? std::string()
+                                  : batch.value_or(std::string());
+    if (read.json) {
+        Json items = Json::array();
+        for (const ItemPlan& entry : *plan) {
+            Json item = {{"item", entry.item},
+                         {"caption", ItemName(entry.item)},
+                         {"choice", ChoiceInWords(description, entry.item)},
+                         {"reason", ItemPlanReasonWord(entry.reason)},
+                         {"bytes", EncodeHex(entry.wanted)},
+                         {"recorded", nullptr}};
+            if (entry.recorded) {
+                item["recorded"] = {{"bytes", EncodeHex(entry.recorded->bytes)},
+                                    {"document", entry.recorded->job}};
+            }
+            items.push_back(std::move(item));
+        }
+        PrintJson(context, {{"server", context.server},
+                            {"printer", printer},
+                            {"items", std::move(items)},
+                            {"sends", sends}});
+        return kExitOk;
+    }
+    for (const ItemPlan& entry : *plan) {
+        context.out << entry.item << ' ' << ItemName(entry.item) << ": "
+                    << TerminalSafe(ChoiceInWords(description, entry.item)) << " — "
+                    << ItemPlanReasonWord(entry.reason);
+        if (entry.recorded && entry.reason == ItemPlanReason::Differs) {
+            context.out << " (last sent " << EncodeHex(entry.recorded->bytes) << " in document "
+                        << TerminalSafe(entry.recorded->job) << ")";
+        } else if (entry.recorded) {
+            context.out << " (document " << TerminalSafe(entry.recorded->job) << ")";
+        }
+        context.out << '\n';
+    }
+    context.out << (sends.empty() ? "--changed-only sends nothing" : "--changed-only sends " + sends) << '\n';
+    return kExitOk;
 }
 
 int NewTicket(CliContext& context, const std::vector<std::string>& args) {
@@ -104,40 +245,63 @@ int NewTicket(CliContext& context, const std::vector<std::string>& args) {
 
 void RegisterTicketCommands(CommandRegistry& registry) {
     const std::string refused = Quoted(kMsgFileRefused);
-    registry.Add({.name = "ticket show",
-                  .usage = "FILE",
-                  .summary = "print the items a ticket description file records",
-                  .help = "One line per item 1 to 11: the item, its caption, its state code and the choice in words\n"
-                          "(the millimetres for a recorded geometry item). A file that is refused prints\n" +
-                          refused + " (" + Quoted(kMsgCannotOpenFile) + " when it cannot be read) and exits 2.",
-                  .run = RefusingControlCharacters(ShowTicket),
-                  .sendsDocuments = false,
-                  .countProblem = "one file"});
-    registry.Add({.name = "ticket apply",
-                  .usage = "FILE",
-                  .summary = "send every item a ticket description records, as one document",
-                  .help = "The same document and messages as \"打开票样\" followed by \"设置票样\". A file that is "
-                          "refused or\n"
-                          "cannot be read sends nothing at all and exits 2; so does a file that records nothing\n"
-                          "(" + Quoted(kMsgNothingToSet) + ") or a value out of range (" +
-                          Quoted(kMsgValueOutOfRange) + ").",
-                  .run = RefusingControlCharacters(ApplyTicket),
-                  .countProblem = "one file"});
+    registry.Add(
+        {.name = "ticket show",
+         .usage = "[--json] FILE",
+         .summary = "print the items a ticket description file records",
+         .help = "One line per item 1 to 11: the item, its caption, its state code and the choice in words\n"
+                 "(the millimetres for a recorded geometry item). A file that is refused prints\n" +
+                 refused + " (" + Quoted(kMsgCannotOpenFile) + " when it cannot be read) and exits 2.",
+         .run = RefusingControlCharacters(ShowTicket),
+         .sendsDocuments = false,
+         .countProblem = "one file",
+         .scope = FleetScope::Once});
+    registry.Add(
+        {.name = "ticket apply",
+         .usage = "[--changed-only] FILE",
+         .summary = "send every item a ticket description records, as one document",
+         .help = "The same document and messages as \"打开票样\" followed by \"设置票样\". A file that is "
+                 "refused or\n"
+                 "cannot be read sends nothing at all and exits 2; so does a file that records nothing\n"
+                 "(" +
+                 Quoted(kMsgNothingToSet) + ") or a value out of range (" + Quoted(kMsgValueOutOfRange) +
+                 ").\n"
+                 "--changed-only sends only the items whose last sent value, as the printer's record\n"
+                 "shows it (qvctl history), differs from the file's or was never sent, in item order as\n"
+                 "one document; a printer already as the file says gets nothing (\"unchanged\").",
+         .run = RefusingControlCharacters(ApplyTicket),
+         .countProblem = "one file"});
+    registry.Add(
+        {.name = "ticket plan",
+         .usage = "[--json] FILE",
+         .summary = "show, per printer, what ticket apply --changed-only would send and why; sends nothing",
+         .help =
+             "One line per item the file records: the item, the choice, and \"no record\" (never sent\n"
+             "to this printer), \"differs\" (last sent another value) or \"same\"; then the bytes\n"
+             "--changed-only would send. --json prints {\"server\", \"printer\", \"items\": [{\"item\",\n"
+             "\"caption\", \"choice\", \"reason\", \"bytes\", \"recorded\": {\"bytes\", \"document\"} or\n"
+             "null}], \"sends\"}.",
+         .run = RefusingControlCharacters(PlanTicketCommand),
+         .sendsDocuments = false,
+         .countProblem = "one file"});
     registry.Add(
         {.name = "ticket new",
-         .usage = "OUT [--black-mark on|off] [--paper 76|58] [--head standard|quiet] [--edge high|low]\n"
-                  "    [--start-position on|off] [--end-position on|off] [--length MM] [--start MM] [--mark MM]\n"
-                  "    [--threshold] [--baud 1|2|4|12|24|30|36|42]",
+         .usage =
+             "OUT [--black-mark on|off] [--paper 76|58] [--head standard|quiet] [--edge high|low]\n"
+             "    [--start-position on|off] [--end-position on|off] [--length MM] [--start MM] [--mark MM]\n"
+             "    [--threshold] [--baud 1|2|4|12|24|30|36|42]",
          .summary = "write a ticket description file as \"保存票样\" would, without sending anything",
-         .help = "Each option records the choice of its panel button; items without an option are written\n"
-                 "as not recorded. A negative MM takes its default (152 for --length, 0 for the offsets).\n"
-                 "The file is replaced as a whole, keeping its mode, owner and links; a failed write prints\n" +
-                 Quoted(kMsgSaveFailed) +
-                 " and exits 1, leaving any earlier file as it was. A value holding a control\n"
-                 "character (a CR read from a CR LF file) is refused: exit 2, nothing written.",
+         .help =
+             "Each option records the choice of its panel button; items without an option are written\n"
+             "as not recorded. A negative MM takes its default (152 for --length, 0 for the offsets).\n"
+             "The file is replaced as a whole, keeping its mode, owner and links; a failed write prints\n" +
+             Quoted(kMsgSaveFailed) +
+             " and exits 1, leaving any earlier file as it was. A value holding a control\n"
+             "character (a CR read from a CR LF file) is refused: exit 2, nothing written.",
          .run = RefusingControlCharacters(NewTicket),
          .sendsDocuments = false,
-         .countProblem = "one output file"});
+         .countProblem = "one output file",
+         .scope = FleetScope::Once});
 }
 
 }  // namespace qvset::cli

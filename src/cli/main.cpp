@@ -26,5 +26,7 @@ int main(int argc, char** argv) {
     RecordBook record(stateFolder.empty() ? stateFolder : stateFolder / "records", PrintServerName(),
                       [](const std::string& problem) { std::cerr << "qvctl: " << problem << '\n'; });
     environment.record = &record;
+    environment.serverSpooler = [](const std::string& server) { return CreateServerSpooler(server); };
+    environment.serverRecordName = [](const std::string& server) { return ServerRecordName(server); };
     return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr);
 }

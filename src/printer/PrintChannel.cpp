@@ -36,6 +36,7 @@ void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
     const std::string printer = m_spooler.CurrentPrinter();
     if (m_spooler.LastFault() == SpoolerFault::None &&
         m_spooler.WriteRawDocument(printer, kDocumentName, payload)) {
+        ++m_sent;
         return;
     }
     ++m_openFailures;

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "seams/Dialogs.h"
 #include "printer/Spooler.h"
+#include "seams/Dialogs.h"
 
 namespace qvset {
 
@@ -67,6 +67,8 @@ class PrintChannel {
 
     // What went wrong so far; read by the command line for its exit status.
     int OpenFailures() const { return m_openFailures; }
+    // Documents the spooler took.
+    int SentDocuments() const { return m_sent; }
     int RefusedCommands() const { return m_refused; }
 
     Spooler& GetSpooler() { return m_spooler; }
@@ -81,6 +83,7 @@ class PrintChannel {
     std::vector<std::filesystem::path> m_printFileFolders;
     std::vector<std::uint8_t> m_fileBuffer;
     int m_openFailures = 0;
+    int m_sent = 0;
     int m_refused = 0;
 };
 

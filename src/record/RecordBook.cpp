@@ -74,6 +74,12 @@ RecordBook::RecordBook(fs::path folder, std::string server, Say say, RecordLimit
       m_limits(limits),
       m_now([] { return RecordTime(std::chrono::system_clock::now()); }) {}
 
+std::unique_ptr<RecordBook> RecordBook::ForServer(std::string server) const {
+    auto book = std::make_unique<RecordBook>(m_folder, std::move(server), m_say, m_limits);
+    book->m_now = m_now;
+    return book;
+}
+
 fs::path RecordBook::FileOf(std::string_view printer) const {
     return RecordFilePath(m_folder, m_server, printer);
 }
@@ -166,6 +172,7 @@ std::optional<Record> RecordBook::Read(std::string_view printer, std::string* er
 }
 
 void RecordBook::Fail(const std::string& problem) {
+    const std::lock_guard guard(m_failing);
     if (!m_failed && m_say) {
         m_say("the record of what was sent could not be written (" + problem +
               "); the documents are still sent");

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -23,8 +25,8 @@ struct RecordLimits {
 };
 
 // The records of every printer of one print server, one file per printer in one folder. A program keeps
-// one book for its whole run: a record that cannot be written is said once, through `say`, and never
-// stops a document from being sent.
+// one book per server for its whole run: a record that cannot be written is said once, through `say`,
+// and never stops a document from being sent. Several threads may add to one book at once.
 class RecordBook {
   public:
     using Say = std::function<void(const std::string&)>;
@@ -41,10 +43,15 @@ class RecordBook {
     std::optional<Record> Read(std::string_view printer, std::string* error = nullptr) const;
 
     std::filesystem::path FileOf(std::string_view printer) const;
+    // A book of another print server in the same folder, saying its problems the same way.
+    std::unique_ptr<RecordBook> ForServer(std::string server) const;
     const std::string& Server() const { return m_server; }
     const std::filesystem::path& Folder() const { return m_folder; }
     // Whether writing failed at least once (and was said).
-    bool Failed() const { return m_failed; }
+    bool Failed() const {
+        const std::lock_guard guard(m_failing);
+        return m_failed;
+    }
     // The time written into each entry; by default the system's clock in UTC.
     void SetClock(std::function<std::string()> now) { m_now = std::move(now); }
 
@@ -57,6 +64,7 @@ class RecordBook {
     Say m_say;
     RecordLimits m_limits;
     std::function<std::string()> m_now;
+    mutable std::mutex m_failing;
     bool m_failed = false;
 };
 

@@ -7,30 +7,35 @@
 
 namespace qvset {
 
+std::optional<std::string> BuildItemCommand(const TicketDescription& description, int item) {
+    const std::int16_t code = description.Code(item);
+    const TicketDistance* distance = FindDistance(item);
+    if (distance == nullptr) return BuildFlagCommand(item, code);
+    if (code != kCodeFirst) return std::string();
+    return BuildGeometryCommand(distance->fn, description.DistanceText(item));
+}
+
 std::optional<std::string> BuildBatchCommand(const TicketDescription& description) {
     std::string batch;
     for (int item = kFirstItem; item <= kLastItem; ++item) {
-        const std::int16_t code = description.Code(item);
-        const TicketDistance* distance = FindDistance(item);
-        if (distance == nullptr) {
-            batch += BuildFlagCommand(item, code);
-            continue;
-        }
-        if (code != kCodeFirst) continue;
-        const auto part = BuildGeometryCommand(distance->fn, description.DistanceText(item));
+        const auto part = BuildItemCommand(description, item);
         if (!part) return std::nullopt;
         batch += *part;
     }
     return batch;
 }
 
-SendOutcome SendTicket(PrintChannel& channel, TicketDescription& description) {
-    if (description.RecordedCount() == 0) return Refusal(kMsgNothingToSet);
+void NormaliseDistances(TicketDescription& description) {
     for (const TicketDistance& distance : TicketDistances()) {
         if (description.Code(distance.item) != kCodeFirst) continue;
-        description.SetDistanceText(distance.item,
-                                    NormalisedDistanceText(distance, description.DistanceText(distance.item)));
+        description.SetDistanceText(
+            distance.item, NormalisedDistanceText(distance, description.DistanceText(distance.item)));
     }
+}
+
+SendOutcome SendTicket(PrintChannel& channel, TicketDescription& description) {
+    if (description.RecordedCount() == 0) return Refusal(kMsgNothingToSet);
+    NormaliseDistances(description);
     const auto batch = BuildBatchCommand(description);
     if (!batch) return Refusal(kMsgValueOutOfRange);
     // Only codes that no choice records (from an edited file): there is nothing to send.

@@ -1,0 +1,432 @@
+// Many printers on many print servers: one command run on each chosen printer, concurrently, and a
+// report of what each took.
+#include "cli/FleetCommandLine.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "cli/DryRun.h"
+#include "cli/TerminalText.h"
+#include "fleet/FleetRun.h"
+#include "fleet/FleetTargets.h"
+#include "printer/MemorySpooler.h"
+#include "printer/PrinterOverrideSpooler.h"
+#include "printer/PrinterSelection.h"
+#include "record/RecordingSpooler.h"
+
+namespace qvset::cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Dialogs of one printer's run: every message is kept for the report; questions are answered No and
+// file dialogs cancelled, as on the terminal.
+class CollectingDialogs final : public Dialogs {
+  public:
+    MessageAnswer ShowMessage(const MessageRequest& request) override {
+        messages.push_back(request.text);
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    }
+    void ShowOpen(FileDialogState& dialog) override { dialog.fileName.clear(); }
+    void ShowSave(FileDialogState& dialog) override { dialog.fileName.clear(); }
+
+    std::vector<std::string> messages;
+};
+
+class NoPause final : public Pause {
+  public:
+    void Wait(int) override {}
+};
+
+// One row of the report.
+struct Row {
+    std::string server;   // as the record names it; empty when the printer was found on no server
+    std::string printer;  // empty for a server that was not reached
+    int status = kExitOk;
+    int documents = 0;
+    bool unchanged = false;
+    std::vector<std::string> messages;
+    std::string output;  // what the command printed (its listing, a dry run's documents)
+    double seconds = 0;
+};
+
+std::string_view ResultWord(const Row& row) {
+    switch (row.status) {
+        case kExitOk:
+            return row.unchanged ? "unchanged" : "ok";
+        case kExitRefused:
+            return "refused";
+        default:
+            return "failed";
+    }
+}
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", seconds);
+    return text;
+}
+
+std::string JoinMessages(const std::vector<std::string>& messages) {
+    std::string joined;
+    for (const auto& message : messages) {
+        if (message.empty()) continue;
+        joined += (joined.empty() ? "" : "; ") + message;
+    }
+    return joined;
+}
+
+// Each line of an error stream's text as a message of its own.
+void AddLines(std::vector<std::string>& messages, const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty()) messages.push_back(line);
+    }
+}
+
+// The status of a whole fleet: failed when any printer failed, else refused when any refused.
+int FleetStatus(const std::vector<Row>& rows) {
+    int status = kExitOk;
+    for (const Row& row : rows) {
+        if (row.status == kExitPrinterFailed) return kExitPrinterFailed;
+        if (row.status != kExitOk) status = row.status;
+    }
+    return status;
+}
+
+// Columns count characters, not bytes: a UTF-8 continuation byte takes no column.
+std::size_t Columns(const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string Padded(const std::string& text, std::size_t width) {
+    const std::size_t columns = Columns(text);
+    return text + std::string(width > columns ? width - columns : 0, ' ');
+}
+
+void PrintReport(const std::string& commandName, const std::vector<Row>& rows, double seconds,
+                 std::ostream& out) {
+    const std::vector<std::string> heading{"server", "printer", "documents", "result", "time"};
+    std::vector<std::vector<std::string>> cells;
+    for (const Row& row : rows) {
+        cells.push_back({TerminalSafe(row.server.empty() ? "-" : row.server),
+                         TerminalSafe(row.printer.empty() ? "-" : row.printer), std::to_string(row.documents),
+                         std::string(ResultWord(row)), Seconds(row.seconds) + " s"});
+    }
+    std::vector<std::size_t> widths;
+    for (const auto& title : heading) widths.push_back(title.size());
+    for (const auto& line : cells) {
+        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Columns(line[i]));
+    }
+    std::string line;
+    for (std::size_t i = 0; i < heading.size(); ++i) line += Padded(heading[i], widths[i] + 2);
+    out << line << "message\n";
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        line.clear();
+        for (std::size_t i = 0; i < cells[r].size(); ++i) line += Padded(cells[r][i], widths[i] + 2);
+        line += TerminalSafe(JoinMessages(rows[r].messages));
+        out << line.substr(0, line.find_last_not_of(' ') + 1) << '\n';
+    }
+    std::map<std::string_view, int> counts;
+    int documents = 0;
+    for (const Row& row : rows) {
+        ++counts[ResultWord(row)];
+        documents += row.documents;
+    }
+    out << commandName << ": " << rows.size() << (rows.size() == 1 ? " printer" : " printers") << ": "
+        << counts["ok"] << " ok, " << counts["unchanged"] << " unchanged, " << counts["failed"] << " failed, "
+        << counts["refused"] << " refused; " << documents << (documents == 1 ? " document" : " documents")
+        << " in " << Seconds(seconds) << " s\n";
+}
+
+Json ReportJson(const std::string& commandName, const std::vector<Row>& rows, double seconds, bool dryRun,
+                bool jsonOutput) {
+    Json printers = Json::array();
+    std::map<std::string, int> counts{{"ok", 0}, {"unchanged", 0}, {"failed", 0}, {"refused", 0}};
+    int documents = 0;
+    for (const Row& row : rows) {
+        Json entry = {{"server", row.server},
+                      {"printer", row.printer},
+                      {"result", ResultWord(row)},
+                      {"status", row.status},
+                      {"documents", row.documents},
+                      {"messages", row.messages},
+                      {"seconds", std::stod(Seconds(row.seconds))}};
+        if (!row.output.empty()) {
+            Json parsed(Json::value_t::discarded);
+            if (jsonOutput) parsed = Json::parse(row.output, nullptr, false);
+            entry["output"] = parsed.is_discarded() ? Json(row.output) : std::move(parsed);
+        }
+        printers.push_back(std::move(entry));
+        ++counts[std::string(ResultWord(row))];
+        documents += row.documents;
+    }
+    return {{"command", commandName},
+            {"dryRun", dryRun},
+            {"printers", std::move(printers)},
+            {"summary",
+             {{"printers", rows.size()},
+              {"ok", counts["ok"]},
+              {"unchanged", counts["unchanged"]},
+              {"failed", counts["failed"]},
+              {"refused", counts["refused"]},
+              {"documents", documents},
+              {"seconds", std::stod(Seconds(seconds))}}},
+            {"status", FleetStatus(rows)}};
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// What each chosen server said when asked for its printers, asked of all servers at once (a frozen
+// server costs one deadline, not one per server).
+struct Listing {
+    ServerPrinters printers;
+    std::vector<PrinterInfo> infos;
+};
+
+std::vector<Listing> ListServers(CliEnvironment& environment, const std::vector<std::string>& servers,
+                                 bool askCurrent) {
+    std::vector<Listing> listings(servers.size());
+    std::vector<std::thread> askers;
+    for (std::size_t s = 0; s < servers.size(); ++s) {
+        askers.emplace_back([&, s] {
+            Listing& listing = listings[s];
+            const auto spooler = environment.serverSpooler(servers[s]);
+            listing.infos = spooler->ListPrinters();
+            listing.printers.reached = spooler->LastFault() != SpoolerFault::Unreachable;
+            for (const auto& info : listing.infos) listing.printers.printers.push_back(info.deviceName);
+            if (listing.printers.reached && askCurrent) {
+                listing.printers.current = spooler->CurrentPrinter();
+                listing.printers.reached = spooler->LastFault() != SpoolerFault::Unreachable;
+            }
+        });
+    }
+    for (auto& asker : askers) asker.join();
+    return listings;
+}
+
+// The printer lists of several servers: text, server by server, or one JSON document.
+int ShowServerLists(const std::vector<std::string>& names, const std::vector<Listing>& listings, bool json,
+                    std::ostream& out, Dialogs& dialogs) {
+    int status = kExitOk;
+    Json servers = Json::array();
+    for (std::size_t s = 0; s < listings.size(); ++s) {
+        const Listing& listing = listings[s];
+        if (!listing.printers.reached) status = kExitPrinterFailed;
+        Json printers = Json::array();
+        if (!json) {
+            out << TerminalSafe(names[s]) << ":\n";
+            if (!listing.printers.reached)
+                dialogs.Message(std::string(kMsgServerUnreachable) + ": " + names[s]);
+        }
+        for (const auto& info : listing.infos) {
+            const bool current = info.deviceName == listing.printers.current;
+            if (json) {
+                printers.push_back({{"name", info.deviceName},
+                                    {"driver", info.driverName},
+                                    {"port", info.port},
+                                    {"current", current}});
+            } else {
+                out << (current ? "* " : "  ") << TerminalSafe(FormatPrinterEntry(info)) << '\n';
+            }
+        }
+        servers.push_back(
+            {{"server", names[s]}, {"reached", listing.printers.reached}, {"printers", std::move(printers)}});
+    }
+    if (json)
+        out << TerminalSafeJson(
+                   Json{{"servers", std::move(servers)}}.dump(2, ' ', false, Json::error_handler_t::replace))
+            << '\n';
+    return status;
+}
+
+}  // namespace
+
+PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::string>& args,
+                              std::size_t operandsFrom, const PrinterSetting& setting,
+                              const std::vector<std::filesystem::path>& printFileFolders) {
+    std::unique_ptr<RecordingSpooler> recording;
+    if (setting.recordDocuments && setting.record != nullptr) {
+        recording = std::make_unique<RecordingSpooler>(setting.spooler, *setting.record, command.name);
+    }
+    Spooler& recorded = recording ? *recording : setting.spooler;
+    std::unique_ptr<PrinterOverrideSpooler> override;
+    if (!setting.printer.empty())
+        override = std::make_unique<PrinterOverrideSpooler>(recorded, setting.printer);
+    Spooler& target = override ? *override : recorded;
+
+    PrintChannel channel(target, setting.dialogs, printFileFolders);
+    CliContext context{.command = command,
+                       .spooler = target,
+                       .dialogs = setting.dialogs,
+                       .channel = channel,
+                       .pause = setting.pause,
+                       .out = setting.out,
+                       .err = setting.err,
+                       .in = setting.in,
+                       .record = setting.record,
+                       .printerGiven = !setting.printer.empty(),
+                       .server = setting.server,
+                       .json = setting.json,
+                       .operandsFrom = operandsFrom};
+    PrinterRunResult result;
+    result.status = command.run(context, args);
+    result.documents = channel.SentDocuments();
+    result.unchanged = context.unchanged;
+    if (result.status != kExitOk) return result;
+    if (channel.OpenFailures() > 0)
+        result.status = kExitPrinterFailed;
+    else if (channel.RefusedCommands() > 0)
+        result.status = kExitRefused;
+    return result;
+}
+
+bool IsFleetRun(const CliCommand& command, const FleetChoice& choice) {
+    if (command.scope == FleetScope::Once) return false;
+    const bool pattern = std::any_of(choice.printers.begin(), choice.printers.end(),
+                                     [](const std::string& p) { return IsPrinterPattern(p); });
+    if (command.scope == FleetScope::Server) return choice.servers.size() > 1 || choice.json;
+    return choice.servers.size() > 1 || choice.printers.size() > 1 || pattern ||
+           (choice.json && command.sendsDocuments);
+}
+
+int RunFleet(const CliCommand& command, const std::vector<std::string>& args, std::size_t operandsFrom,
+             CliEnvironment& environment, const FleetChoice& choice) {
+    std::ostream& err = environment.err;
+    if (command.scope == FleetScope::OnePrinter) {
+        err << "qvctl " << command.name << ": works on one printer of one print server; name one\n";
+        return kExitRefused;
+    }
+    if (!environment.serverSpooler || !environment.serverRecordName) {
+        err << "qvctl: print servers cannot be chosen here\n";
+        return kExitRefused;
+    }
+    // The same server named twice is one server.
+    std::vector<std::string> servers;
+    std::vector<std::string> names;
+    for (const std::string& server : choice.servers.empty() ? std::vector<std::string>{""} : choice.servers) {
+        if (!environment.serverSpooler(server)) {
+            err << "qvctl: not a print server: " << TerminalSafe(server) << "; see 'qvctl --help'\n";
+            return kExitRefused;
+        }
+        const std::string name = environment.serverRecordName(server);
+        if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+        servers.push_back(server);
+        names.push_back(name);
+    }
+    const std::vector<std::filesystem::path> folders =
+        environment.printFileFolders.empty() ? std::vector<std::filesystem::path>{environment.programFolder}
+                                             : environment.printFileFolders;
+
+    // Input the command refuses is refused once, before any printer is sent anything: the command
+    // first runs on a spooler of its own that keeps nothing.
+    if (command.sendsDocuments) {
+        MemorySpooler trial({{"trial", "", ""}});
+        trial.SetCurrentPrinter("trial");
+        trial.OnDocument([&trial](const MemorySpooler::Document&) { trial.ClearDocuments(); });
+        NoPause noPause;
+        CollectingDialogs dialogs;
+        std::ostringstream out;
+        std::ostringstream trialErr;
+        std::istringstream noInput;
+        const PrinterRunResult tried = RunOnPrinter(
+            command, args, operandsFrom, {trial, noPause, dialogs, out, trialErr, noInput, nullptr, false, {}, {}, false}, folders);
+        if (tried.status == kExitRefused) {
+            err << trialErr.str();
+            for (const auto& message : dialogs.messages) environment.dialogs.Message(message);
+            return kExitRefused;
+        }
+    }
+
+    const auto started = std::chrono::steady_clock::now();
+    const std::vector<Listing> listings =
+        ListServers(environment, servers, choice.printers.empty() || command.scope == FleetScope::Server);
+    if (command.scope == FleetScope::Server) {
+        return ShowServerLists(names, listings, choice.json, environment.out, environment.dialogs);
+    }
+    std::vector<ServerPrinters> serverPrinters;
+    for (const auto& listing : listings) serverPrinters.push_back(listing.printers);
+    const std::vector<FleetTarget> targets = ChooseTargets(serverPrinters, choice.printers);
+
+    std::vector<std::unique_ptr<RecordBook>> books;
+    const bool recordDocuments = !choice.dryRun && environment.record != nullptr && !RecordTurnedOff();
+    for (const std::string& name : names) {
+        books.push_back(environment.record != nullptr ? environment.record->ForServer(name) : nullptr);
+    }
+
+    std::vector<Row> rows(targets.size());
+    std::vector<std::vector<std::size_t>> tasksOfServer(servers.size());
+    for (std::size_t t = 0; t < targets.size(); ++t) {
+        const FleetTarget& target = targets[t];
+        rows[t].server = target.server == kNoServer ? "" : names[target.server];
+        rows[t].printer = target.printer;
+        if (!target.problem.empty()) {
+            rows[t].status = kExitPrinterFailed;
+            rows[t].messages.push_back(target.problem);
+            continue;
+        }
+        tasksOfServer[target.server].push_back(t);
+    }
+    RunByServer(tasksOfServer, {environment.perServer, environment.total}, [&](std::size_t s) -> FleetTask {
+        std::shared_ptr<Spooler> spooler;
+        if (!choice.dryRun) spooler = environment.serverSpooler(servers[s]);
+        return [&, s, spooler](std::size_t t) {
+            Row& row = rows[t];
+            const auto begun = std::chrono::steady_clock::now();
+            CollectingDialogs dialogs;
+            std::ostringstream out;
+            std::ostringstream rowErr;
+            // No command that works on printers reads standard input.
+            std::istringstream rowIn;
+            std::unique_ptr<DryRun> dry = choice.dryRun ? std::make_unique<DryRun>(out) : nullptr;
+            Spooler& base = dry ? dry->GetSpooler() : *spooler;
+            Pause& pause = dry ? static_cast<Pause&>(*dry) : environment.pause;
+            try {
+                const PrinterRunResult result =
+                    RunOnPrinter(command, args, operandsFrom,
+                                 {base, pause, dialogs, out, rowErr, rowIn, books[s].get(), recordDocuments,
+                                  targets[t].printer, names[s], choice.json},
+                                 folders);
+                row.status = result.status;
+                row.documents = result.documents;
+                row.unchanged = result.unchanged;
+            } catch (const std::exception& error) {
+                row.status = kExitPrinterFailed;
+                dialogs.messages.push_back(error.what());
+            }
+            AddLines(row.messages, rowErr.str());
+            row.messages.insert(row.messages.end(), dialogs.messages.begin(), dialogs.messages.end());
+            row.output = out.str();
+            row.seconds = SecondsSince(begun);
+        };
+    });
+    const double seconds = SecondsSince(started);
+
+    std::ostream& out = environment.out;
+    if (choice.json) {
+        out << TerminalSafeJson(ReportJson(command.name, rows, seconds, choice.dryRun, choice.json)
+                                    .dump(2, ' ', false, Json::error_handler_t::replace))
+            << '\n';
+        return FleetStatus(rows);
+    }
+    for (const Row& row : rows) {
+        if (row.output.empty()) continue;
+        out << "── " << TerminalSafe(row.printer) << " on " << TerminalSafe(row.server) << '\n' << row.output;
+        if (row.output.back() != '\n') out << '\n';
+    }
+    PrintReport(command.name, rows, seconds, out);
+    return FleetStatus(rows);
+}
+
+}  // namespace qvset::cli

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvset {
+
+// Whether a --printer argument is a shell-style pattern: it holds *, ? or [.
+bool IsPrinterPattern(std::string_view text);
+
+// Shell-style matching of a whole printer name: * any run of characters, ? one character, [abc] [a-z]
+// one of a set ([!a-z] or [^a-z] one outside it). Case matters, as it does in queue names. A "[" that
+// is never closed matches itself.
+bool MatchesPrinterPattern(std::string_view pattern, std::string_view name);
+
+// What one chosen print server said when asked for its printers.
+struct ServerPrinters {
+    bool reached = true;
+    std::vector<std::string> printers;  // in the server's order
+    std::string current;                // its current printer (asked only when no printer is named)
+};
+
+// One row of a fleet run: a printer on a server to run the command on, or a problem to report.
+struct FleetTarget {
+    std::size_t server = 0;  // index among the chosen servers; kNoServer for a name found nowhere
+    std::string printer;     // empty for a server that was not reached
+    std::string problem;     // empty for a printer to run on
+};
+inline constexpr std::size_t kNoServer = static_cast<std::size_t>(-1);
+
+inline constexpr std::string_view kProblemServerUnreachable = "the print server could not be reached";
+inline constexpr std::string_view kProblemNoCurrentPrinter = "the print server has no current printer";
+inline constexpr std::string_view kProblemNoMatch = "no printer matches this pattern";
+inline constexpr std::string_view kProblemNoSuchPrinter = "no chosen print server has this printer";
+
+// The rows for a command: server by server in the order given, each server's printers in the order of
+// the arguments (a pattern's matches in the server's order), every printer of a server once however
+// often it is named or matched. Without printer arguments, each server's current printer. A server
+// that was not reached is one problem row; so is a pattern that matches, or a name that is, on none of
+// the servers reached, after the servers' rows.
+std::vector<FleetTarget> ChooseTargets(const std::vector<ServerPrinters>& servers,
+                                       const std::vector<std::string>& printerArguments);
+
+}  // namespace qvset

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decode/PrinterState.h"
+#include "ticket/TicketDescription.h"
+
+namespace qvset {
+
+// Why an item of a description would be sent to a printer, or not.
+enum class ItemPlanReason {
+    NotRecorded,  // nothing the printer was sent sets this item: it is sent
+    Differs,      // the printer was last sent another value for it: it is sent
+    Same,         // the printer was last sent exactly this: it is left alone
+};
+std::string_view ItemPlanReasonWord(ItemPlanReason reason);  // "no record", "differs", "same"
+
+// One item a description records, against what a printer's record implies.
+struct ItemPlan {
+    int item = 0;
+    ItemPlanReason reason = ItemPlanReason::NotRecorded;
+    std::vector<std::uint8_t> wanted;       // the item's command as the batch builds it
+    std::optional<StoredCommand> recorded;  // what the printer was last sent for it
+};
+
+// Every item the description records that builds a command, in item order, compared with the stored
+// switches and distances of `state`, command bytes against command bytes. The distance texts are
+// normalised first, as sending does. nullopt when a recorded distance is out of range.
+std::optional<std::vector<ItemPlan>> PlanTicket(const TicketDescription& description,
+                                                const PrinterState& state);
+
+// The description with only the items the plan sends (every other item not recorded).
+TicketDescription ChangedItems(const TicketDescription& description, const std::vector<ItemPlan>& plan);
+
+}  // namespace qvset

@@ -139,8 +139,7 @@ int ApplyTicket(CliContext& context, const std::vector<std::string>& args) {
     TicketDescription changed = ChangedItems(description, *plan);
     if (changed.RecordedCount() == 0 && !plan->empty()) {
         context.unchanged = true;
-        context.err << "nothing sent: " << TerminalSafe(printer)
-                    << " was last sent every item as recorded here\n";
+        context.err << "nothing sent: every item is as last sent to " << TerminalSafe(printer) << '\n';
         return kExitOk;
     }
     return ShowOutcome(context, SendTicket(context.channel, changed));

@@ -27,6 +27,8 @@ packages=(
   librsvg2-bin icoutils help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
   # the tests of typed numbers under a decimal-comma locale, and of qvctl in a GB18030 terminal
   locales
+  # the Ansible module's playbook test against the private print servers
+  ansible-core
 )
 
 # The locales the tests switch to, generated when missing. Both are listed in /etc/locale.gen, so that a

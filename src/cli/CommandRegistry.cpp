@@ -26,11 +26,20 @@ constexpr const char* kJsonOption = "--json";
 constexpr const char* kEndOfOptions = "--";
 
 void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
-    out << "usage: " << kProgram << " [--printer NAME] [--dry-run] COMMAND [ARGS...]\n\n"
+    out << "usage: " << kProgram
+        << " [--server HOST[:PORT]]... [--printer NAME|PATTERN]... [--json] [--dry-run]\n"
+        << "             COMMAND [ARGS...]\n\n"
         << "Settings and test commands for QV6 thermal ticket printers. Every command is sent as one\n"
         << "RAW document per printer command to the current (default) printer through the spooler.\n\n"
         << "options:\n"
-        << "  --printer NAME   send to NAME for this command, without changing the default printer\n"
+        << "  --printer NAME   send to NAME for this command, without changing the default printer;\n"
+        << "                   a shell pattern ('QV6*') sends to every printer it matches\n"
+        << "  --server HOST[:PORT]\n"
+        << "                   the print server (CUPS over IPP; Windows: \\\\HOST); default, the system's\n"
+        << "                   Both repeat: the command then runs on every chosen printer of every chosen\n"
+        << "                   server, concurrently, and a report says what each took.\n"
+        << "  --json           the report (and printers, ticket show, ticket plan, history,\n"
+        << "                   printer-state) as one JSON document\n"
         << "  --dry-run        send nothing: print each document the command would send, decoded, and\n"
         << "                   each pause it would wait, in order (the pauses are not waited)\n"
         << "  -h, --help       this text; COMMAND --help (or help COMMAND) explains one command\n"
@@ -43,8 +52,8 @@ void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
         out << "  " << command.name << std::string(width - command.name.size() + 3, ' ') << command.summary
             << '\n';
     }
-    out << "\nexit status: 0 every document was handed to the spooler, 1 a printer could not be opened,\n"
-        << "2 refused input or wrong usage.\n";
+    out << "\nexit status: 0 every document was handed to the spooler, 1 a printer (or print server) could\n"
+        << "not be opened, 2 refused input or wrong usage.\n";
 }
 
 // The commands whose name begins with the word `group` and a blank ("ticket" for "ticket show").

@@ -60,8 +60,8 @@ struct FormRow {
 };
 
 TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
-    const std::string overview = "usage: qvctl [--printer NAME] [--dry-run] COMMAND [ARGS...]";
-    const std::string ticketGroup = "usage: qvctl [--printer NAME] ticket show|apply|new ...";
+    const std::string overview = "usage: qvctl [--server HOST[:PORT]]... [--printer NAME|PATTERN]... [--json] [--dry-run]";
+    const std::string ticketGroup = "usage: qvctl [--printer NAME] ticket show|apply|plan|new ...";
     const std::string tune =
         "usage: qvctl [--printer NAME] tune single|all [--high N] [--standard N] [--fine N] "
         "[--pause MS] [--no-watch]";
@@ -83,7 +83,7 @@ TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
          0,
          "usage: qvctl [--printer NAME] ticket new OUT [--black-mark on|off] "
          "[--paper 76|58] [--head standard|quiet] [--edge high|low]"},
-        {{"help", "ticket", "show"}, 0, "usage: qvctl [--printer NAME] ticket show FILE"},
+        {{"help", "ticket", "show"}, 0, "usage: qvctl [--printer NAME] ticket show [--json] FILE"},
         {{}, 2, "qvctl: no command given; see 'qvctl --help'"},
         {{"frob"}, 2, "qvctl: unknown command frob; see 'qvctl --help'"},
         {{"help", "frob"}, 2, "qvctl: unknown command frob; see 'qvctl --help'"},

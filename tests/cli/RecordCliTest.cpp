@@ -227,5 +227,51 @@ TEST_F(RecordCliTest, PrinterStateOfANamedPrinterIsTheStateItsRecordImplies) {
     }
 }
 
+
+TEST_F(RecordCliTest, ChangedOnlySendsWhatTheRecordDoesNotAlreadyHoldInItemOrder) {
+    const std::string file = (folder.Path() / "ticket.txt").string();
+    ASSERT_EQ(Run({"ticket", "new", file, "--black-mark", "on", "--paper", "58", "--length", "100"}), cli::kExitOk);
+    const auto documents = [this] {
+        std::vector<std::string> hex;
+        for (const auto& document : spooler.Documents()) hex.push_back(EncodeHex(document.bytes));
+        spooler.ClearDocuments();
+        return hex;
+    };
+    const std::string blackMarkOn = "1B4202";
+    const std::string paper58 = "1B4205";
+    const std::string length100 = "1D2846040004003C02";
+
+    struct Step {
+        Names args;
+        std::vector<std::string> sent;
+        std::string plan;  // the reasons ticket plan gives for the file's items afterwards
+    };
+    const Step steps[] = {
+        // Nothing recorded: every item, as plain apply sends it.
+        {{"ticket", "apply", "--changed-only", file}, {blackMarkOn + paper58 + length100}, "same same same"},
+        // Everything as recorded: nothing at all.
+        {{"ticket", "apply", "--changed-only", file}, {}, "same same same"},
+        // Another command changed one item: that item alone.
+        {{"set", "black-mark", "off"}, {"1B4203"}, "differs same same"},
+        {{"ticket", "apply", "--changed-only", file}, {blackMarkOn}, "same same same"},
+    };
+    for (const Step& step : steps) {
+        Names args{"--printer", "QV650"};
+        args.insert(args.end(), step.args.begin(), step.args.end());
+        ASSERT_EQ(Run(args), cli::kExitOk) << err.str();
+        EXPECT_EQ(documents(), step.sent) << step.args[0];
+        ASSERT_EQ(Run({"--printer", "QV650", "--json", "ticket", "plan", file}), cli::kExitOk);
+        std::string reasons;
+        const auto plan = nlohmann::json::parse(out.str());
+        for (const auto& item : plan["items"]) {
+            reasons += (reasons.empty() ? "" : " ") + item["reason"].get<std::string>();
+        }
+        EXPECT_EQ(reasons, step.plan) << step.args[0];
+    }
+    // The record of another printer is its own: there everything is still to send.
+    ASSERT_EQ(Run({"--printer", "QV640", "ticket", "plan", file}), cli::kExitOk);
+    EXPECT_NE(out.str().find("--changed-only sends " + blackMarkOn + paper58 + length100), std::string::npos);
+}
+
 }  // namespace
 }  // namespace qvset

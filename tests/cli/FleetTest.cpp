@@ -1,0 +1,217 @@
+// One command on many printers of many print servers: which printers a choice names, that each one
+// gets what a run of its own would send it, in order, and that the report and the exit status say
+// what each one took, whatever the others did.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+#include <nlohmann/json.hpp>
+
+#include "cli/CommandRegistry.h"
+#include "fleet/FleetTargets.h"
+#include "printer/ForwardingSpooler.h"
+#include "printer/HexCodec.h"
+#include "support/QvctlFixture.h"
+#include "support/SequenceLog.h"
+
+namespace qvset {
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(PrinterPatternTest, ShellPatternsMatchWholeNames) {
+    struct Case {
+        std::string pattern;
+        std::string name;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"QV6*", "QV640_Front", true},  {"QV6*", "qv640", false},
+        {"QV6*", "AQV640", false},      {"*", "", true},
+        {"QV6?0", "QV650", true},       {"QV6?0", "QV6500", false},
+        {"QV6[45]0*", "QV650_B", true}, {"QV6[45]0*", "QV660_B", false},
+        {"QV6[!4]0", "QV640", false},   {"QV6[!4]0", "QV650", true},
+        {"QV6[0-9]0", "QV670", true},   {"*_Back", "QV650_Back", true},
+        {"*a*b*", "xxaxxbxx", true},    {"*a*b", "xxaxxbxc", false},
+        {"QV[6", "QV[6", true},         {"[]]x", "]x", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MatchesPrinterPattern(c.pattern, c.name), c.matches) << c.pattern << " / " << c.name;
+    }
+}
+
+TEST(ChooseTargetsTest, ServersInOrderPrintersInArgumentOrderEachOnceProblemsLast) {
+    const std::vector<ServerPrinters> servers{
+        {true, {"QV640_A", "Laser", "QV650_B"}, {}},
+        {false, {}, {}},
+        {true, {"QV650_C", "QV640_A"}, {}},
+    };
+    const auto targets = ChooseTargets(servers, {"QV650_B", "QV6*", "QV650_B", "Ghost", "Z*", "Ghost"});
+    std::vector<std::string> rows;
+    for (const auto& t : targets) {
+        rows.push_back((t.server == kNoServer ? std::string("-") : std::to_string(t.server)) + " " +
+                       t.printer + (t.problem.empty() ? "" : " : " + t.problem));
+    }
+    EXPECT_EQ(rows, (Names{"0 QV650_B", "0 QV640_A", "1  : " + std::string(kProblemServerUnreachable),
+                           "2 QV650_C", "2 QV640_A", "- Ghost : " + std::string(kProblemNoSuchPrinter),
+                           "- Z* : " + std::string(kProblemNoMatch)}));
+
+    // Without printer arguments, each server's current printer.
+    const auto current = ChooseTargets({{true, {"A", "B"}, "B"}, {true, {"C"}, ""}}, {});
+    ASSERT_EQ(current.size(), 2u);
+    EXPECT_EQ(current[0].printer, "B");
+    EXPECT_EQ(current[1].problem, kProblemNoCurrentPrinter);
+}
+
+// Calls from several workers to one in-memory server, one at a time.
+class LockedSpooler final : public ForwardingSpooler {
+  public:
+    LockedSpooler(Spooler& inner, std::mutex& lock) : ForwardingSpooler(inner), m_lock(lock) {}
+    std::vector<PrinterInfo> ListPrinters() override {
+        const std::lock_guard hold(m_lock);
+        return Inner().ListPrinters();
+    }
+    std::string CurrentPrinter() override {
+        const std::lock_guard hold(m_lock);
+        return Inner().CurrentPrinter();
+    }
+    bool WriteRawDocument(const std::string& device, std::string_view name,
+                          std::span<const std::uint8_t> payload) override {
+        const std::lock_guard hold(m_lock);
+        return Inner().WriteRawDocument(device, name, payload);
+    }
+    SpoolerFault LastFault() override {
+        const std::lock_guard hold(m_lock);
+        return Inner().LastFault();
+    }
+
+  private:
+    std::mutex& m_lock;
+};
+
+class FleetTest : public testing::QvctlFixture {
+  protected:
+    FleetTest() {
+        cli::RegisterAllCommands(registry);
+        AddServer("a:631", {"QV640_A", "Laser", "QV650_A"});
+        AddServer("b:631", {"QV640_B"});
+        AddServer("down:631", {"QV640_D"});
+        servers["down:631"]->SetUnreachable();
+    }
+
+    void AddServer(const std::string& name, const Names& printers) {
+        std::vector<PrinterInfo> infos;
+        for (const auto& printer : printers) infos.push_back({printer, "drv", "usb"});
+        auto server = std::make_unique<MemorySpooler>(infos);
+        server->OnDocument([this, name](const MemorySpooler::Document& document) {
+            log.push_back(name + " " + document.printer + " " + EncodeHex(document.bytes));
+        });
+        servers[name] = std::move(server);
+    }
+
+    int RunFleet(const Names& args, std::size_t total = 16) {
+        out.str("");
+        err.str("");
+        cli::ConsoleDialogs dialogs(err);
+        cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err};
+        environment.total = total;
+        environment.serverSpooler = [this](const std::string& server) -> std::unique_ptr<Spooler> {
+            const auto found = servers.find(server.find(':') == std::string::npos ? server + ":631" : server);
+            if (found == servers.end()) return nullptr;
+            return std::make_unique<LockedSpooler>(*found->second, lock);
+        };
+        environment.serverRecordName = [](const std::string& server) {
+            return server.find(':') == std::string::npos ? server + ":631" : server;
+        };
+        return cli::RunCommandLine(registry, args, environment);
+    }
+
+    std::map<std::string, std::unique_ptr<MemorySpooler>> servers;
+    std::mutex lock;
+    Names log;
+};
+
+TEST_F(FleetTest, EachPrinterGetsTheDocumentsAndPausesOfItsOwnRunInOrder) {
+    // The sequence one printer gets alone.
+    testing::SequenceLog alone(spooler, pause);
+    ASSERT_EQ(RunQvctl({"--printer", "QV640_A", "factory-restore"}), cli::kExitOk);
+    ASSERT_FALSE(alone.Entries().empty());
+    ASSERT_NE(std::find_if(alone.Entries().begin(), alone.Entries().end(),
+                           [](const std::string& e) { return e.rfind("wait", 0) == 0; }),
+              alone.Entries().end());
+
+    // One worker at a time: the fleet's sequence is each printer's in turn, server by server.
+    pause.OnWait([this](int ms) { log.push_back(testing::SequenceLog::Wait(ms)); });
+    ASSERT_EQ(RunFleet({"--server", "a", "--server", "b", "--printer", "QV6*", "factory-restore"}, 1),
+              cli::kExitOk);
+    Names expected;
+    for (const std::string target : {"a:631 QV640_A", "a:631 QV650_A", "b:631 QV640_B"}) {
+        for (const auto& entry : alone.Entries()) {
+            expected.push_back(entry.rfind("wait", 0) == 0 ? entry : target + " " + entry);
+        }
+    }
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(FleetTest, AFailingServerOrPrinterStopsNoOtherAndTheReportSaysWhich) {
+    servers["a:631"]->SetCannotOpen("QV650_A");
+    const int status = RunFleet({"--json", "--server", "a", "--server", "down", "--server", "b", "--printer",
+                                 "QV6*", "--printer", "QV640_B", "--printer", "Nothing*", "hex", "1B40"});
+    EXPECT_EQ(status, cli::kExitPrinterFailed);
+    // Every printer reached took its document once, the one named twice too.
+    std::sort(log.begin(), log.end());
+    EXPECT_EQ(log, (Names{"a:631 QV640_A 1B40", "b:631 QV640_B 1B40"}));
+
+    const auto report = nlohmann::json::parse(out.str());
+    std::vector<std::string> rows;
+    for (const auto& row : report["printers"]) {
+        rows.push_back(row["server"].get<std::string>() + " " + row["printer"].get<std::string>() + " " +
+                       row["result"].get<std::string>() + " " + std::to_string(row["documents"].get<int>()));
+    }
+    EXPECT_EQ(rows, (Names{"a:631 QV640_A ok 1", "a:631 QV650_A failed 0", "down:631  failed 0",
+                           "b:631 QV640_B ok 1", " Nothing* failed 0"}));
+    EXPECT_EQ(report["summary"]["ok"], 2);
+    EXPECT_EQ(report["summary"]["failed"], 3);
+    EXPECT_EQ(report["status"], cli::kExitPrinterFailed);
+}
+
+TEST_F(FleetTest, RefusedInputIsSaidOnceAndSendsNothingAnywhere) {
+    const struct {
+        Names args;
+        std::string said;
+    } cases[] = {
+        {{"hex", "1BZZ"}, "指令格式错误，未发送"},
+        {{"set", "black-mark", "sideways"}, "sideways"},
+        {{"ticket", "apply", "/nonexistent/ticket.txt"}, "打开"},
+    };
+    for (const auto& c : cases) {
+        Names args{"--server", "a", "--server", "b", "--printer", "QV6*"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(RunFleet(args), cli::kExitRefused) << c.args[0];
+        EXPECT_TRUE(log.empty()) << c.args[0];
+        EXPECT_EQ(out.str(), "") << c.args[0];
+        EXPECT_NE(err.str().find(c.said), std::string::npos) << err.str();
+    }
+}
+
+TEST_F(FleetTest, ServersNamedWronglyAndOnePrinterCommandsAreRefused) {
+    EXPECT_EQ(RunFleet({"--server", "nowhere", "--printer", "QV6*", "hex", "1B40"}), cli::kExitRefused);
+    EXPECT_NE(err.str().find("not a print server: nowhere"), std::string::npos);
+    EXPECT_EQ(RunFleet({"--server", "a", "--server", "b", "use", "QV640_A"}), cli::kExitRefused);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(FleetTest, DryRunShowsEachPrintersDocumentsAndSendsNothing) {
+    ASSERT_EQ(RunFleet({"--dry-run", "--server", "a", "--server", "b", "--printer", "QV640*", "hex", "1B40"}),
+              cli::kExitOk);
+    EXPECT_TRUE(log.empty());
+    const std::string text = out.str();
+    const auto first = text.find("── QV640_A on a:631\ndocument 1 (2 bytes):");
+    const auto second = text.find("── QV640_B on b:631\ndocument 1 (2 bytes):");
+    EXPECT_NE(first, std::string::npos) << text;
+    EXPECT_NE(second, std::string::npos) << text;
+    EXPECT_LT(first, second);
+}
+
+}  // namespace
+}  // namespace qvset

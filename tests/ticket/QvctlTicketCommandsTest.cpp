@@ -183,7 +183,7 @@ TEST_F(QvctlTicketCommandsTest, EveryCommandHasHelp) {
         EXPECT_EQ(Run(args), 0) << command.name;
         EXPECT_EQ(out.str().rfind("usage: qvctl [--printer NAME] " + command.name, 0), 0u) << out.str();
     }
-    EXPECT_EQ(registry.Commands().size(), 8u);
+    EXPECT_EQ(registry.Commands().size(), 9u);
 }
 
 }  // namespace

@@ -27,11 +27,12 @@ class QtFace final : public forms::FormFace {
 }  // namespace
 
 QtProgram::QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
-                     std::vector<std::filesystem::path> printFileFolders)
+                     std::vector<std::filesystem::path> printFileFolders,
+                     std::optional<forms::RecordPlace> record)
     : m_program(
           spooler, dialogs, pause, clock, std::move(printFileFolders),
           [this](std::string_view name, forms::FormLogic& logic) { return MakeFace(name, logic); },
-          [] { QApplication::quit(); }) {}
+          [] { QApplication::quit(); }, std::move(record)) {}
 
 std::unique_ptr<forms::FormFace> QtProgram::MakeFace(std::string_view name, forms::FormLogic& logic) {
     // The help window stays with the main window.

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -18,8 +19,10 @@ namespace qvset::app {
 // window belongs to the main window; once no window is left on screen the event loop ends.
 class QtProgram final {
   public:
+    // `record`: where the record of what each printer was sent is kept; none, nothing is recorded.
     QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
-              std::vector<std::filesystem::path> printFileFolders);
+              std::vector<std::filesystem::path> printFileFolders,
+              std::optional<forms::RecordPlace> record = std::nullopt);
 
     // The window of that name ("Form1", "Form2", "Form3"), created (and its start-up run) on first use.
     QtForm& Form(std::string_view name);

@@ -23,6 +23,7 @@
 #include "forms/ProgramOptions.h"
 #include "printer/MemorySpooler.h"
 #include "printer/Platform.h"
+#include "record/RecordBook.h"
 
 namespace {
 
@@ -137,7 +138,8 @@ int main(int argc, char** argv) {
     app::QtDialogs dialogs;
     app::QtPause pause;
     app::QtClock clock;
-    app::QtProgram program(*spooler, dialogs, pause, clock, PrintFileFolders());
+    app::QtProgram program(*spooler, dialogs, pause, clock, PrintFileFolders(),
+                           forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()});
     program.OnMainWindow([&dialogs](app::QtForm& mainWindow) { dialogs.SetParent(&mainWindow); });
     program.ShowForm(options.startForm);
     return QApplication::exec();

@@ -45,6 +45,9 @@ class Form1 final : public FormLogic {
     const JobWatch& Watch() const { return m_watch; }
     // The one file dialog (CommonDialog1) shared by "保存票样" and "打开票样".
     const FileDialogState& FileDialog() const { return m_fileDialog; }
+    // The window's message boxes and file dialogs: before one opens, the window shows all that the
+    // running handler has done.
+    Dialogs& WindowDialogs() { return m_dialogs; }
     // The 125 GB2312 characters 0xB0A1 to 0xB1BF ("啊" to "笨"), set at start-up.
     const std::string& SampleText() const { return m_sampleText; }
 

@@ -60,8 +60,10 @@ void FormLogic::OnEvent(const FormEvent& event) {
     m_controls.Note(event);
     {
         const HandlerScope scope(m_depth);
+        if (m_hooks.starts) m_hooks.starts(event);
         Dispatch(event);
         Paint();
+        if (m_hooks.ends) m_hooks.ends();
     }
     HandlerReturned();
 }

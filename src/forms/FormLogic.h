@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "forms/Drawing.h"
@@ -15,6 +16,16 @@ namespace qvset::forms {
 // the logic makes. The logic runs the handler of the event's control, then tells the view what changed.
 class FormLogic {
   public:
+    // What the program around the window is told of each handler the window runs for an event of its
+    // face; an event that arrives while a handler runs starts none.
+    struct HandlerHooks {
+        // Before the handler runs, once the face's own change (a typed text, a new tick) was noted.
+        std::function<void(const FormEvent&)> starts;
+        // After it ran and the window was painted, still within it: a message box shown here waits as
+        // the handler's own boxes do (a tick only moves the clock, other input waits).
+        std::function<void()> ends;
+    };
+
     explicit FormLogic(const FormLayout& layout);
     virtual ~FormLogic() = default;
     FormLogic(const FormLogic&) = delete;
@@ -29,6 +40,8 @@ class FormLogic {
     // handler is still running (a tick during a pause or while a message box is open) is not a new
     // handler: the window decides what of it to take.
     void OnEvent(const FormEvent& event);
+
+    void SetHandlerHooks(HandlerHooks hooks) { m_hooks = std::move(hooks); }
 
     // What the face shows of a control, as far as the logic knows.
     const ControlState& Shown(std::string_view control) const { return m_controls.Of(control); }
@@ -57,6 +70,7 @@ class FormLogic {
     ShownControls m_controls;
     View* m_view = nullptr;
     int m_depth = 0;
+    HandlerHooks m_hooks;
 };
 
 }  // namespace qvset::forms

@@ -10,16 +10,41 @@
 
 namespace qvset::forms {
 
+namespace {
+
+constexpr std::string_view kMsgRecordNotWritten = "发送记录无法写入，文档照常发送，本次运行不再提示。";
+
+// What the record names as the command of a handler's documents: the caption the clicked control
+// shows, else the control's name.
+std::string CommandOf(const FormLogic& form, const FormEvent& event) {
+    if (event.kind == EventKind::Click && form.Layout().Find(event.control) != nullptr) {
+        const std::string& caption = form.Shown(event.control).text;
+        if (!caption.empty()) return caption;
+    }
+    return event.control;
+}
+
+}  // namespace
+
 Program::Program(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                  std::vector<std::filesystem::path> printFileFolders, FaceFactory makeFace,
-                 std::function<void()> lastWindowGone)
+                 std::function<void()> lastWindowGone, std::optional<RecordPlace> record)
     : m_spooler(spooler),
       m_dialogs(dialogs),
       m_pause(pause),
       m_clock(clock),
       m_printFileFolders(std::move(printFileFolders)),
       m_makeFace(std::move(makeFace)),
-      m_lastWindowGone(std::move(lastWindowGone)) {}
+      m_lastWindowGone(std::move(lastWindowGone)) {
+    if (!record || RecordTurnedOff()) return;
+    m_book = std::make_unique<RecordBook>(std::move(record->folder), std::move(record->server),
+                                          [this](const std::string& problem) {
+                                              std::cerr << "qvset: " << problem << '\n';
+                                              m_recordProblem = problem;
+                                          });
+    // What a document sent outside any click (none is today) would be named by: the main window.
+    m_recording = std::make_unique<RecordingSpooler>(spooler, *m_book, Form1Layout().caption);
+}
 
 Program::~Program() {
     for (auto window = m_faceOrder.rbegin(); window != m_faceOrder.rend(); ++window) (*window)->face.reset();
@@ -37,7 +62,10 @@ Program::Window& Program::Make(std::string_view form) {
     auto window = std::make_unique<Window>();
     window->name = std::string(form);
     if (form == "Form1") {
-        window->logic = std::make_unique<Form1>(m_spooler, m_dialogs, m_pause, m_clock, m_printFileFolders);
+        Spooler& sending = m_recording ? static_cast<Spooler&>(*m_recording) : m_spooler;
+        auto main = std::make_unique<Form1>(sending, m_dialogs, m_pause, m_clock, m_printFileFolders);
+        if (m_recording) WatchHandlers(*main);
+        window->logic = std::move(main);
     } else if (form == "Form2") {
         window->logic = std::make_unique<Form2>();
     } else if (form == "Form3") {
@@ -47,6 +75,21 @@ Program::Window& Program::Make(std::string_view form) {
     }
     m_windows.push_back(std::move(window));
     return *m_windows.back();
+}
+
+void Program::WatchHandlers(Form1& form) {
+    form.SetHandlerHooks(
+        {[this, &form](const FormEvent& event) { m_recording->SetCommand(CommandOf(form, event)); },
+         [this, &form] { SayRecordProblem(form.WindowDialogs()); }});
+}
+
+// After the handler's documents and messages: the record never holds up a document, and its one message
+// does not come between a handler's own.
+void Program::SayRecordProblem(Dialogs& dialogs) {
+    if (m_recordProblem.empty()) return;
+    const std::string text = std::string(kMsgRecordNotWritten) + "\n\n" + m_recordProblem;
+    m_recordProblem.clear();
+    dialogs.ShowMessage(MessageRequest{text, {}, MessageButtons::Ok, MessageIcon::Exclamation});
 }
 
 FormLogic& Program::Logic(std::string_view form) {

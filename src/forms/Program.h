@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "forms/FormHost.h"
 #include "forms/FormLogic.h"
 #include "printer/Spooler.h"
+#include "record/RecordBook.h"
+#include "record/RecordingSpooler.h"
 #include "seams/Clock.h"
 #include "seams/Dialogs.h"
 #include "seams/Pause.h"
@@ -28,11 +31,25 @@ class FormFace {
     virtual bool IsShown() const = 0;
 };
 
+// Where the window keeps the record of what each printer was sent: the records' folder (empty when the
+// user has no state folder, which the record then says) and the print server the spooler talks to, as
+// the record names it.
+struct RecordPlace {
+    std::filesystem::path folder;
+    std::string server;
+};
+
 // The window program without a toolkit: its three windows, the main window "设置" (Form1), the help
 // "说明" (Form2) and the preview "设置预览页" (Form3), each its logic and a face, both made on first
 // use; the face comes from the factory a toolkit supplies, which connects it to the logic (the
 // window's start-up runs then). The program ends in one of two ways: at once when a window says so
 // (EndProgram), or when the last window on screen closes or hides; the toolkit supplies both.
+//
+// Given a place for the record (and unless QVSET_RECORD=off), every document the windows hand to the
+// spooler is added to its printer's record, after the spooler answered, with the caption of the control
+// whose click sent it as its command. A record that cannot be written is said once, on stderr and in a
+// message box after the handler that met it has sent all its documents and shown its own messages; the
+// documents go on being sent.
 class Program final : public FormHost {
   public:
     // Makes the face of `form` over its logic, with this program as its host, and attaches it.
@@ -40,7 +57,7 @@ class Program final : public FormHost {
 
     Program(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
             std::vector<std::filesystem::path> printFileFolders, FaceFactory makeFace,
-            std::function<void()> lastWindowGone);
+            std::function<void()> lastWindowGone, std::optional<RecordPlace> record = std::nullopt);
     // The faces go first, the last made first (a face may belong to one made before it), then the logic.
     ~Program() override;
     Program(const Program&) = delete;
@@ -74,6 +91,9 @@ class Program final : public FormHost {
     };
     Window* Find(std::string_view form) const;
     Window& Make(std::string_view form);
+    // Names each handler's documents in the record and says a record that could not be written.
+    void WatchHandlers(Form1& form);
+    void SayRecordProblem(Dialogs& dialogs);
 
     Spooler& m_spooler;
     Dialogs& m_dialogs;
@@ -83,6 +103,10 @@ class Program final : public FormHost {
     FaceFactory m_makeFace;
     std::function<void()> m_lastWindowGone;
     std::function<void()> m_endProgram;
+    // Before the windows: their logic sends through the recording spooler to the end.
+    std::unique_ptr<RecordBook> m_book;
+    std::unique_ptr<RecordingSpooler> m_recording;
+    std::string m_recordProblem;  // said by the record, not yet shown
     std::vector<std::unique_ptr<Window>> m_windows;
     std::vector<Window*> m_faceOrder;  // the windows in the order their faces were made
 };

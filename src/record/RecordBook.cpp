@@ -62,6 +62,10 @@ std::string RecordTime(std::chrono::system_clock::time_point time) {
            TwoDigits(static_cast<unsigned>(clock.subseconds().count()), 3) + 'Z';
 }
 
+fs::path RecordFolder(const fs::path& stateFolder) {
+    return stateFolder.empty() ? stateFolder : stateFolder / "records";
+}
+
 bool RecordTurnedOff() {
     const char* value = std::getenv("QVSET_RECORD");
     return value != nullptr && std::string_view(value) == "off";

@@ -71,6 +71,10 @@ class RecordBook {
 // The time as a record writes it: UTC with milliseconds, "2026-12-08T21:10:00.123Z".
 std::string RecordTime(std::chrono::system_clock::time_point time);
 
+// The folder of the records in the user's state folder; empty when the state folder is (the record then
+// says it has no folder).
+std::filesystem::path RecordFolder(const std::filesystem::path& stateFolder);
+
 // Whether the user turned the record off (QVSET_RECORD=off).
 bool RecordTurnedOff();
 

@@ -5,7 +5,8 @@
 namespace qvset::winapp {
 
 WinProgram::WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
-                       std::vector<std::filesystem::path> printFileFolders)
+                       std::vector<std::filesystem::path> printFileFolders,
+                       std::optional<forms::RecordPlace> record)
     : m_program(
           spooler, dialogs, pause, clock, std::move(printFileFolders),
           [this](std::string_view, forms::FormLogic& logic) -> std::unique_ptr<forms::FormFace> {
@@ -16,7 +17,7 @@ WinProgram::WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const C
               face->Create();
               return face;
           },
-          [] { PostQuitMessage(0); }) {
+          [] { PostQuitMessage(0); }, std::move(record)) {
     m_program.OnEndProgram([] { ExitProcess(0); });
 }
 

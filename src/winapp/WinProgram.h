@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -22,8 +23,10 @@ namespace qvset::winapp {
 // window is left on screen the message loop ends.
 class WinProgram {
   public:
+    // `record`: where the record of what each printer was sent is kept; none, nothing is recorded.
     WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
-               std::vector<std::filesystem::path> printFileFolders);
+               std::vector<std::filesystem::path> printFileFolders,
+               std::optional<forms::RecordPlace> record = std::nullopt);
 
     // What ending the program does; at first the process ends at once, without further events.
     void OnEndProgram(std::function<void()> end) { m_program.OnEndProgram(std::move(end)); }

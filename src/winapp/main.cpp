@@ -18,6 +18,7 @@
 #include "forms/ProgramOptions.h"
 #include "printer/MemorySpooler.h"
 #include "printer/Platform.h"
+#include "record/RecordBook.h"
 #include "winapp/WinClock.h"
 #include "winapp/WinDialogs.h"
 #include "winapp/WinPause.h"
@@ -92,7 +93,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     WinDialogs dialogs;
     WinPause pause;
     WinClock clock;
-    WinProgram program(*spooler, dialogs, pause, clock, PrintFileFolders());
+    WinProgram program(*spooler, dialogs, pause, clock, PrintFileFolders(),
+                       forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()});
     program.ShowForm(options.startForm);
     return WinProgram::RunMessages();
 }

@@ -48,7 +48,7 @@ for s in $(seq 1 "$servers"); do
   start=$(now)
   "$qvctl" --server "127.0.0.1:$(cat "$work/s$s/port")" --printer 'Fleet_*' ticket apply "$work/ticket.txt" >/dev/null
   took=$(seconds "$start" "$(now)")
-  slowest=$(awk -v a="$took" -v b="$slowest" 'BEGIN { printf "%.2f", a > b ? a : b }')
+  slowest=$(awk -v a="$took" -v b="$slowest" 'BEGIN { printf "%.2f", (a > b ? a : b) }')
 done
 
 start=$(now)

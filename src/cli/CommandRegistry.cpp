@@ -115,6 +115,37 @@ const CliCommand* FindCommand(const CommandRegistry& registry, const std::vector
     return found;
 }
 
+// Reads one of the options that choose printers and servers, or --json, at args[i] into `choice`,
+// moving i onto its value. False when args[i] is none of them, or (with the problem) lacks its value.
+bool ReadChoiceOption(const std::vector<std::string>& args, std::size_t& i, FleetChoice& choice,
+                      std::string& problem) {
+    const std::string& arg = args[i];
+    if (arg == kJsonOption) {
+        choice.json = true;
+        return true;
+    }
+    for (const auto& [option, values, what] :
+         {std::tuple{kPrinterOption, &choice.printers, "a printer name"},
+          std::tuple{kServerOption, &choice.servers, "a print server"}}) {
+        const std::string joined = std::string(option) + '=';
+        std::string value;
+        if (arg == option && i + 1 < args.size()) {
+            value = args[++i];
+        } else if (arg.rfind(joined, 0) == 0) {
+            value = arg.substr(joined.size());
+        } else if (arg != option) {
+            continue;
+        }
+        if (value.empty()) {
+            problem = std::string(option) + " needs " + what;
+            return false;
+        }
+        values->push_back(value);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void RegisterAllCommands(CommandRegistry& registry) {
@@ -286,28 +317,10 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
             choice.dryRun = true;
             continue;
         }
-        if (arg == kJsonOption) {
-            choice.json = true;
-            continue;
+        std::string problem;
+        if (!ReadChoiceOption(args, next, choice, problem)) {
+            return ReportUsage(err, kProgram, problem.empty() ? "unknown option " + arg : problem);
         }
-        bool matched = false;
-        for (const auto& [option, values, what] :
-             {std::tuple{kPrinterOption, &choice.printers, "a printer name"},
-              std::tuple{kServerOption, &choice.servers, "a print server"}}) {
-            const std::string joined = std::string(option) + '=';
-            std::string value;
-            if (arg == option && next + 1 < args.size()) {
-                value = args[++next];
-            } else if (arg.rfind(joined, 0) == 0) {
-                value = arg.substr(joined.size());
-            } else if (arg != option) {
-                continue;
-            }
-            if (value.empty()) return ReportUsage(err, kProgram, std::string(option) + " needs " + what);
-            values->push_back(value);
-            matched = true;
-        }
-        if (!matched) return ReportUsage(err, kProgram, "unknown option " + arg);
     }
     if (next == args.size()) return ReportUsage(err, kProgram, "no command given");
 
@@ -349,6 +362,18 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     }
     std::string problem;
     const std::vector<UsageOption> options = OptionsOfUsage(found->usage);
+    // The commands that only read (a printer's record, a plan, the printer lists) also take the options
+    // that choose printers and servers after their name: "qvctl history --printer QV640".
+    if (!found->sendsDocuments && found->scope != FleetScope::Once &&
+        found->scope != FleetScope::OnePrinter) {
+        std::vector<std::string> kept;
+        for (std::size_t i = 0; i < rest.size(); ++i) {
+            if (ReadChoiceOption(rest, i, choice, problem)) continue;
+            if (!problem.empty()) return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
+            kept.push_back(rest[i]);
+        }
+        rest = std::move(kept);
+    }
     if (!SplitJoinedOptions(options, rest, problem)) {
         return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
     }

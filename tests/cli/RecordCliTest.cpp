@@ -227,10 +227,10 @@ TEST_F(RecordCliTest, PrinterStateOfANamedPrinterIsTheStateItsRecordImplies) {
     }
 }
 
-
 TEST_F(RecordCliTest, ChangedOnlySendsWhatTheRecordDoesNotAlreadyHoldInItemOrder) {
     const std::string file = (folder.Path() / "ticket.txt").string();
-    ASSERT_EQ(Run({"ticket", "new", file, "--black-mark", "on", "--paper", "58", "--length", "100"}), cli::kExitOk);
+    ASSERT_EQ(Run({"ticket", "new", file, "--black-mark", "on", "--paper", "58", "--length", "100"}),
+              cli::kExitOk);
     const auto documents = [this] {
         std::vector<std::string> hex;
         for (const auto& document : spooler.Documents()) hex.push_back(EncodeHex(document.bytes));
@@ -271,6 +271,20 @@ TEST_F(RecordCliTest, ChangedOnlySendsWhatTheRecordDoesNotAlreadyHoldInItemOrder
     // The record of another printer is its own: there everything is still to send.
     ASSERT_EQ(Run({"--printer", "QV640", "ticket", "plan", file}), cli::kExitOk);
     EXPECT_NE(out.str().find("--changed-only sends " + blackMarkOn + paper58 + length100), std::string::npos);
+}
+
+TEST_F(RecordCliTest, ReadingCommandsTakeThePrinterAfterTheirNameAsBefore) {
+    ASSERT_EQ(Run({"--printer", "QV650", "hex", "1B40"}), cli::kExitOk);
+    ASSERT_EQ(Run({"--printer", "QV650", "history", "--json"}), cli::kExitOk);
+    const std::string before = out.str();
+    for (const Names& args :
+         {Names{"history", "--printer", "QV650", "--json"}, Names{"history", "--json", "--printer=QV650"},
+          Names{"--json", "history", "--printer", "QV650"}}) {
+        EXPECT_EQ(Run(args), cli::kExitOk) << args[1];
+        EXPECT_EQ(out.str(), before) << args[1];
+    }
+    EXPECT_EQ(Run({"history", "--printer"}), cli::kExitRefused);
+    EXPECT_NE(err.str().find("--printer needs a printer name"), std::string::npos) << err.str();
 }
 
 }  // namespace

@@ -73,7 +73,8 @@ std::optional<std::string> DefaultDestinationOf(std::string_view lpoptions) {
         const std::size_t valueStart = line.find_first_not_of(kWhiteSpace, keywordEnd);
         if (valueStart == std::string::npos) continue;  // "Default" without a value names nothing
         const std::size_t valueEnd = std::min(line.find_first_of(kBlanks, valueStart), line.size());
-        std::string queue = QueueOfDestination(std::string_view(line).substr(valueStart, valueEnd - valueStart));
+        std::string queue =
+            QueueOfDestination(std::string_view(line).substr(valueStart, valueEnd - valueStart));
         // The first line with a value decides, even when it names no queue ("Default /copy").
         if (queue.empty()) return std::nullopt;
         return queue;

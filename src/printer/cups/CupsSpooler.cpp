@@ -212,8 +212,7 @@ std::string CupsSpooler::KnownQueue(http_t* http, const std::string& name) {
         return {};
     }
     if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return {};
-    const std::string queue =
-        AttributeText(ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME));
+    const std::string queue = AttributeText(ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME));
     if (!queue.empty()) m_knownQueues.emplace_back(name, queue);
     return queue;
 }

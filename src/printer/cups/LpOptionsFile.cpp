@@ -94,7 +94,8 @@ std::optional<std::string> LocalDefaultDestination() {
         if (auto queue = DefaultDestinationIn(fs::path(home) / ".cups" / "lpoptions")) return queue;
     }
     const char* root = std::getenv("CUPS_SERVERROOT");
-    return DefaultDestinationIn(fs::path(root != nullptr && *root != '\0' ? root : "/etc/cups") / "lpoptions");
+    return DefaultDestinationIn(fs::path(root != nullptr && *root != '\0' ? root : "/etc/cups") /
+                                "lpoptions");
 }
 
 }  // namespace qvset

@@ -13,11 +13,14 @@ std::unique_ptr<Spooler> CreateDefaultSpooler() {
 
 std::unique_ptr<Spooler> CreateServerSpooler(const std::string& server) {
     if (server.empty()) return CreateDefaultSpooler();
-    return nullptr;  // print servers by name: not yet
+    const auto name = win::ParseWindowsServer(server);
+    if (!name) return nullptr;
+    return std::make_unique<win::WinSpooler>(*name);
 }
 
 std::string ServerRecordName(const std::string& server) {
-    return server;
+    if (server.empty()) return PrintServerName();
+    return win::ParseWindowsServer(server).value_or(server);
 }
 
 std::filesystem::path ProgramFolder() {

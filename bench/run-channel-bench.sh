@@ -19,8 +19,8 @@ qvctl=$build/src/cli/qvctl
 # Each row on an empty queue: a queue of thousands of held jobs slows the server down.
 cancel -a -x QV640_Bench
 "$qvctl" use QV640_Bench >/dev/null
-"$build/bench/qvset_command_bench" "$qvctl" QV640_Bench "the user's default (lpoptions)" "${3:-21}"
+"$build/bench/qvset_command_bench" "$qvctl" QV640_Bench "the user's default (lpoptions)" "${3:-21}" "$(cat "$sandbox/cupsd.pid")"
 cancel -a -x QV640_Bench
 rm -f "$HOME/.cups/lpoptions"
 "${LPADMIN:-/usr/sbin/lpadmin}" -d QV640_Bench
-"$build/bench/qvset_command_bench" "$qvctl" QV640_Bench "the server's default (no lpoptions)" "${3:-21}"
+"$build/bench/qvset_command_bench" "$qvctl" QV640_Bench "the server's default (no lpoptions)" "${3:-21}" "$(cat "$sandbox/cupsd.pid")"

@@ -369,10 +369,11 @@ TEST(WinSpoolerServer, PrintersAreListedByTheServersNameAndShownWithoutIt) {
     EXPECT_EQ(windows.enumLevel, 2u);
     EXPECT_EQ(windows.calls,
               (std::vector<std::string>{"EnumPrintersA \\\\PRINTSRV", "EnumPrintersA \\\\PRINTSRV"}));
-    // This machine's spooler asks for its own printers and connections, by no name.
+    // This machine's spooler asks for its own printers and connections, by no name, and keeps a
+    // connection's full name, by which it is opened.
     windows.calls.clear();
     WinSpooler local(windows.api);
-    local.ListPrinters();
+    EXPECT_EQ(local.ListPrinters(), windows.printers);
     EXPECT_EQ(windows.calls.front(), "EnumPrintersA (this machine)");
     EXPECT_EQ(windows.enumFlags, static_cast<DWORD>(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS));
 }

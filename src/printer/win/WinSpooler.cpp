@@ -103,7 +103,9 @@ std::optional<std::vector<PrinterInfo>> WinSpooler::Enumerate(DWORD flags, const
     std::vector<PrinterInfo> printers;
     for (DWORD i = 0; i < returned && i < buffer.size(); ++i) {
         const PRINTER_INFO_2A& info = buffer[i];
-        printers.push_back({WithoutServerPart(FromSystemAnsi(info.pPrinterName)),
+        // This machine's connections keep their server part ("\\HOST\NAME"): they are opened by it.
+        const std::string printerName = FromSystemAnsi(info.pPrinterName);
+        printers.push_back({m_server.empty() ? printerName : WithoutServerPart(printerName),
                             FromSystemAnsi(info.pDriverName), FromSystemAnsi(info.pPortName)});
     }
     return printers;

@@ -48,6 +48,8 @@ class FakeWindows {
     DWORD enumFlags = 0;
     DWORD enumLevel = 0;
     bool enumerable = true;           // false: a print server that gives no list (down, or not there)
+    ULONGLONG now = 1000;             // GetTickCount64
+    ULONGLONG failureTakes = 0;       // how long a print server takes to give no list
     std::vector<std::uint32_t> jobs;  // answers of EnumJobsA: needed size then count, one call each
 
     WinApi api = SystemWinApi();
@@ -90,6 +92,7 @@ class FakeWindows {
             calls.push_back("ClosePrinter " + HandleText(handle));
             return laterCallsResult;
         };
+        api.GetTickCount64 = [this]() { return now; };
         api.GetVersionExA = [this](LPOSVERSIONINFOA info) -> BOOL {
             calls.push_back("GetVersionExA");
             versionSize = info->dwOSVersionInfoSize;
@@ -134,6 +137,7 @@ class FakeWindows {
                                    LPDWORD needed, LPDWORD returned) -> BOOL {
             calls.push_back(std::string("EnumPrintersA ") + (name == nullptr ? "(this machine)" : name));
             if (!enumerable) {
+                now += failureTakes;
                 *needed = 0;
                 *returned = 0;
                 return FALSE;
@@ -448,6 +452,51 @@ TEST(WinSpoolerServer, AServerThatGivesNoListIsUnreachableAndAnUnknownPrinterIsN
     windows.enumerable = false;
     EXPECT_FALSE(local.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C")));
     EXPECT_EQ(local.LastFault(), SpoolerFault::None);
+}
+
+TEST(WinSpoolerServer, AServerThatTookTheDeadlineToFailIsNotAskedAgainForThirtySeconds) {
+    FakeWindows windows;
+    windows.openSucceeds = false;
+    windows.enumerable = false;
+    WinSpooler spooler("\\\\PRINTSRV", windows.api);
+    struct Step {
+        const char* what;
+        ULONGLONG failureTakes;  // how long the server takes to fail, when it is asked
+        ULONGLONG later;         // how long after the previous step this one comes
+        bool asked;              // whether the server was asked at all
+    };
+    // In this order: the hold starts when a failure took the deadline (10 s by default).
+    const Step steps[] = {
+        {"a server that refuses at once", 50, 0, true},
+        {"refused again: still asked", 50, 100, true},
+        {"a server that takes the deadline to fail", 10000, 100, true},
+        {"right after: held back", 10000, 0, false},
+        {"29 s after: still held back", 10000, 29000, false},
+        {"30 s after: asked again", 10000, 1000, true},
+    };
+    for (const auto& step : steps) {
+        windows.now += step.later;
+        windows.failureTakes = step.failureTakes;
+        windows.calls.clear();
+        EXPECT_FALSE(spooler.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C"))) << step.what;
+        EXPECT_EQ(spooler.LastFault(), SpoolerFault::Unreachable) << step.what;
+        EXPECT_EQ(!windows.calls.empty(), step.asked) << step.what;
+    }
+    // Held back again by the last failure: the list and the queue fail at once too.
+    windows.calls.clear();
+    EXPECT_TRUE(spooler.ListPrinters().empty());
+    EXPECT_EQ(spooler.WaitingDocuments("QV640"), 0);
+    EXPECT_EQ(spooler.LastFault(), SpoolerFault::Unreachable);
+    EXPECT_TRUE(windows.calls.empty());
+
+    // A shorter deadline holds a server back after a shorter wait.
+    WinSpooler impatient("\\\\PRINTSRV", windows.api);
+    impatient.SetDeadline(std::chrono::seconds(2));
+    windows.failureTakes = 2500;
+    EXPECT_TRUE(impatient.ListPrinters().empty());
+    windows.calls.clear();
+    EXPECT_FALSE(impatient.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C")));
+    EXPECT_TRUE(windows.calls.empty());
 }
 
 TEST(WinSpoolerServer, TheCurrentPrinterIsTheUsersDefaultOnThatServerOrTheOneAppliedHere) {

@@ -117,12 +117,28 @@ std::vector<PrinterInfo> WinSpooler::ListPrinters() {
         return Enumerate(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, {})
             .value_or(std::vector<PrinterInfo>{});
     }
+    if (!ServerMayBeAsked()) return {};
+    const ULONGLONG startedAt = m_api.GetTickCount64();
     auto printers = Enumerate(PRINTER_ENUM_NAME, m_server);
     if (!printers) {
-        m_fault = SpoolerFault::Unreachable;
+        NoteUnreachable(startedAt);
         return {};
     }
     return *printers;
+}
+
+bool WinSpooler::ServerMayBeAsked() {
+    if (m_holdUntil == 0 || m_api.GetTickCount64() >= m_holdUntil) return true;
+    m_fault = SpoolerFault::Unreachable;
+    return false;
+}
+
+void WinSpooler::NoteUnreachable(ULONGLONG startedAt) {
+    m_fault = SpoolerFault::Unreachable;
+    const ULONGLONG now = m_api.GetTickCount64();
+    if (now - startedAt >= static_cast<ULONGLONG>(m_deadline.count())) {
+        m_holdUntil = now + static_cast<ULONGLONG>(std::chrono::milliseconds(kServerRetryInterval).count());
+    }
 }
 
 std::string WinSpooler::CurrentPrinter() {
@@ -192,11 +208,12 @@ bool WinSpooler::OpenPrinter(PrinterHandle& printer, const std::string& deviceNa
     m_fault = SpoolerFault::None;
     if (m_server.empty()) return printer.Open(ToSystemAnsi(deviceName));
     // "\\HOST\" alone would be the server itself, not a printer.
-    if (deviceName.empty()) return false;
+    if (deviceName.empty() || !ServerMayBeAsked()) return false;
+    const ULONGLONG startedAt = m_api.GetTickCount64();
     if (printer.Open(ToSystemAnsi(m_server + "\\" + deviceName))) return true;
     // The open does not say whether the printer or the server is missing: a server that still gives
     // its list answered, and the printer is unknown to it or refused.
-    if (!ServerAnswers()) m_fault = SpoolerFault::Unreachable;
+    if (!ServerAnswers()) NoteUnreachable(startedAt);
     return false;
 }
 

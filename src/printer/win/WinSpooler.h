@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,6 +62,13 @@ class WinSpooler final : public Spooler {
     // Always None for this machine's spooler; for a server, Unreachable when the last call found it
     // could not be enumerated.
     SpoolerFault LastFault() override { return m_fault; }
+    // A server whose failure took the deadline or longer (the system's own network time-outs decide
+    // how long a call waits) is not asked again for kServerRetryInterval: the calls in that time fail
+    // at once as Unreachable, so that a command of many documents to a server that is gone fails in one
+    // wait rather than one per document.
+    void SetDeadline(std::chrono::milliseconds deadline) override { m_deadline = deadline; }
+
+    static constexpr std::chrono::seconds kServerRetryInterval{30};
 
   private:
     std::string ToSystemAnsi(const std::string& utf8) const;
@@ -72,11 +80,17 @@ class WinSpooler final : public Spooler {
     bool OpenPrinter(PrinterHandle& printer, const std::string& deviceName);
     // Whether the print server answers a question for the size of its printer list.
     bool ServerAnswers();
+    // False, with the fault Unreachable, while a server that failed slowly is held back.
+    bool ServerMayBeAsked();
+    // After a server failed: holds it back when the failure, begun at `startedAt`, took the deadline.
+    void NoteUnreachable(ULONGLONG startedAt);
 
     const WinApi& m_api;
     std::string m_server;  // "\\HOST", or empty for this machine's spooler
     std::string m_applied;
     SpoolerFault m_fault = SpoolerFault::None;
+    std::chrono::milliseconds m_deadline = kDefaultSpoolerDeadline;
+    ULONGLONG m_holdUntil = 0;  // GetTickCount64 before which the server is not asked
 };
 
 // A Windows print server as the command line names it, "\\HOST" or "//HOST": "\\HOST", the host as

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "printer/Platform.h"
+#include "printer/SpoolerDeadline.h"
 #include "printer/win/WinApi.h"
 #include "printer/win/WinSpooler.h"
 
@@ -15,7 +16,9 @@ std::unique_ptr<Spooler> CreateServerSpooler(const std::string& server) {
     if (server.empty()) return CreateDefaultSpooler();
     const auto name = win::ParseWindowsServer(server);
     if (!name) return nullptr;
-    return std::make_unique<win::WinSpooler>(*name);
+    auto spooler = std::make_unique<win::WinSpooler>(*name);
+    spooler->SetDeadline(SpoolerDeadlineFromEnvironment());
+    return spooler;
 }
 
 std::string ServerRecordName(const std::string& server) {

@@ -8,8 +8,9 @@
 // of the server (given its process id) varies far less, and is reported beside it.
 //
 // usage: qvset_command_bench QVCTL QUEUE LABEL [RUNS [SERVER_PID]]
-//   (CUPS_SERVER etc. point at the server; QUEUE should hold its jobs; LABEL names how the current
-//   printer is set, for the report)
+//   (CUPS_SERVER etc. point at the server; QUEUE should hold its jobs, and loses them all between runs;
+//   LABEL names how the current printer is set, for the report)
+#include <cups/cups.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -23,6 +24,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "console/TestPrints.h"
@@ -89,16 +91,33 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// The median wall and processor time of `runs` runs; nothing when a run failed.
-std::optional<Cost> MedianCost(const std::vector<std::string>& arguments, int runs, pid_t server) {
-    std::vector<double> wall, cpu;
-    for (int i = 0; i < runs; ++i) {
-        const auto cost = Run(arguments, server);
-        if (!cost) return std::nullopt;
-        wall.push_back(cost->wallMs);
-        cpu.push_back(cost->cpuMs);
+// Several runs of one thing: the median and the fastest wall time, the median processor time.
+struct Summary {
+    double medianMs = 0;
+    double fastestMs = 0;
+    double cpuMs = 0;
+};
+
+class Runs {
+  public:
+    void Add(const Cost& cost) {
+        m_wall.push_back(cost.wallMs);
+        m_cpu.push_back(cost.cpuMs);
     }
-    return Cost{Median(wall), Median(cpu)};
+    Summary Summarise(double per = 1) const {
+        return {Median(m_wall) / per, *std::min_element(m_wall.begin(), m_wall.end()) / per,
+                Median(m_cpu) / per};
+    }
+
+  private:
+    std::vector<double> m_wall, m_cpu;
+};
+
+// Cancels and forgets every job of the queue, then lets the server settle: a server holding many jobs
+// takes longer over each new one, which would weigh on whatever runs last.
+void EmptyQueue(const std::string& queue) {
+    cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.c_str(), CUPS_JOBID_ALL, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 // Messages go nowhere: a failed document is counted by the channel.
@@ -123,7 +142,7 @@ int main(int argc, char** argv) {
     const std::string label = argv[3];
     const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 21;
     const pid_t server = argc > 5 ? static_cast<pid_t>(std::atoi(argv[5])) : 0;
-    constexpr int kFloorRuns = 10;
+    constexpr int kFloorRuns = 21;
 
     qvset::CupsSpooler spooler;
     // The documents one pin test hands over, counted on the queue that holds them; it also warms the
@@ -145,48 +164,65 @@ int main(int argc, char** argv) {
     SilentDialogs dialogs;
     qvset::PrinterOverrideSpooler toQueue(spooler, queue);
     qvset::PrintChannel channel(toQueue, dialogs, ".");
-    rusage selfBefore{};
-    getrusage(RUSAGE_SELF, &selfBefore);
-    const double serverBefore = server > 0 ? ProcessCpuMs(server) : 0;
-    const auto floorStart = Clock::now();
-    for (int i = 0; i < kFloorRuns; ++i) qvset::PrintPinTest(channel);
-    rusage selfAfter{};
-    getrusage(RUSAGE_SELF, &selfAfter);
+    Runs floorRuns;
+    for (int i = 0; i < kFloorRuns; ++i) {
+        EmptyQueue(queue);
+        rusage selfBefore{};
+        getrusage(RUSAGE_SELF, &selfBefore);
+        const double serverBefore = server > 0 ? ProcessCpuMs(server) : 0;
+        const auto start = Clock::now();
+        qvset::PrintPinTest(channel);
+        const double wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        rusage selfAfter{};
+        getrusage(RUSAGE_SELF, &selfAfter);
+        floorRuns.Add({wallMs, RusageMs(selfAfter) - RusageMs(selfBefore) +
+                                   (server > 0 ? ProcessCpuMs(server) - serverBefore : 0)});
+    }
     if (channel.OpenFailures() > 0) {
         std::fprintf(stderr, "CupsSpooler could not print to %s\n", queue.c_str());
         return 1;
     }
-    const double floorDocuments = static_cast<double>(kFloorRuns * documents);
-    const Cost floor{
-        std::chrono::duration<double, std::milli>(Clock::now() - floorStart).count() / floorDocuments,
-        (RusageMs(selfAfter) - RusageMs(selfBefore) +
-         (server > 0 ? ProcessCpuMs(server) - serverBefore : 0)) /
-            floorDocuments};
+    const Summary floor = floorRuns.Summarise(documents);
 
-    const auto version = MedianCost({qvctl, "--version"}, runs, server);
-    const auto current = MedianCost({qvctl, "pin-test"}, runs, server);
-    const auto named = MedianCost({qvctl, "--printer", queue, "pin-test"}, runs, server);
-    if (!version || !current || !named) {
-        std::fprintf(stderr, "a qvctl run failed\n");
-        return 1;
+    // The three commands in turn, so that a change in the machine's load falls on all of them alike.
+    const std::vector<std::vector<std::string>> commands = {
+        {qvctl, "--version"}, {qvctl, "pin-test"}, {qvctl, "--printer", queue, "pin-test"}};
+    std::vector<Runs> results(commands.size());
+    for (int i = 0; i < runs; ++i) {
+        for (std::size_t c = 0; c < commands.size(); ++c) {
+            EmptyQueue(queue);
+            const auto cost = Run(commands[c], server);
+            if (!cost) {
+                std::fprintf(stderr, "a qvctl run failed\n");
+                return 1;
+            }
+            results[c].Add(*cost);
+        }
     }
-    const auto row = [&](const char* name, const Cost& cost) {
-        const double wall = (cost.wallMs - version->wallMs) / documents;
-        const double cpu = (cost.cpuMs - version->cpuMs) / documents;
+    const Summary version = results[0].Summarise();
+    const auto row = [&](const char* name, const Summary& command) {
+        const auto perDocument = [&](double commandMs, double versionMs) {
+            return (commandMs - versionMs) / documents;
+        };
+        const double median = perDocument(command.medianMs, version.medianMs);
+        const double fastest = perDocument(command.fastestMs, version.fastestMs);
+        const double cpu = perDocument(command.cpuMs, version.cpuMs);
         std::printf(
-            "%-26s %6.1f ms, %d documents: %.3f ms per document (%.1f times the floor); "
-            "processor %.3f ms per document (%.1f times the floor)\n",
-            name, cost.wallMs, documents, wall, wall / floor.wallMs, cpu, cpu / floor.cpuMs);
+            "%-26s %6.1f ms; per document: %.3f ms (%.1f times the floor), fastest run %.3f ms (%.1f), "
+            "processor %.3f ms (%.1f)\n",
+            name, command.medianMs, median, median / floor.medianMs, fastest, fastest / floor.fastestMs, cpu,
+            cpu / floor.cpuMs);
     };
     std::printf("current printer:           %s\n", label.c_str());
     std::printf(
-        "floor (CupsSpooler):       %.3f ms per document, processor %.3f ms (the pin test's %d documents "
-        "%d times to %s in one process)\n",
-        floor.wallMs, floor.cpuMs, documents, kFloorRuns, queue.c_str());
-    std::printf("qvctl --version:           %6.1f ms, processor %.1f ms (median of %d runs)\n",
-                version->wallMs, version->cpuMs, runs);
-    row("qvctl pin-test:", *current);
-    row("qvctl --printer pin-test:", *named);
+        "floor (CupsSpooler):       per document: %.3f ms, fastest run %.3f ms, processor %.3f ms "
+        "(the pin test's %d documents, %d times in one process, to %s)\n",
+        floor.medianMs, floor.fastestMs, floor.cpuMs, documents, kFloorRuns, queue.c_str());
+    std::printf(
+        "qvctl --version:           %6.1f ms, fastest run %.1f ms, processor %.1f ms (medians of %d runs)\n",
+        version.medianMs, version.fastestMs, version.cpuMs, runs);
+    row("qvctl pin-test:", results[1].Summarise());
+    row("qvctl --printer pin-test:", results[2].Summarise());
     std::printf("(target: qvctl pin-test within 2 times the floor per document%s)\n",
                 server > 0 ? "" : "; processor times without the server's, whose process id was not given");
     return 0;

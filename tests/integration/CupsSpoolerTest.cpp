@@ -1,6 +1,11 @@
 // The raw channel and printer selection against a real CUPS server.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
 #include <thread>
 
 #include "Sandbox.h"
@@ -139,6 +144,95 @@ TEST_F(CupsSpoolerTest, AfterAPickEveryDocumentGoesToThePickedPrinterWhateverLpd
     ::unsetenv("LPDEST");
     EXPECT_EQ(EncodeHex(Sandbox::WaitForJobs("QV640_Virtual", before + 1).back().bytes), "1B40");
     EXPECT_EQ(Sandbox::CapturedJobs("Office_Laser").size(), office);
+}
+
+// What other programs change between two documents of one spooler decides where the next one goes, in
+// CUPS's order: LPDEST, PRINTER (but "lp"), ~/.cups/lpoptions, then the server's default.
+TEST_F(CupsSpoolerTest, EveryDocumentGoesToTheDefaultAsItIsAtThatMoment) {
+    const std::filesystem::path lpoptions =
+        std::filesystem::path(std::getenv("HOME")) / ".cups" / "lpoptions";
+    std::filesystem::create_directories(lpoptions.parent_path());
+    const std::string serverDefault = "Server_Default";
+    ASSERT_EQ(Sandbox::Shell(std::string(QVSET_SANDBOX_SCRIPT) + " add-queue " + QVSET_SANDBOX_DIR + " " +
+                             serverDefault),
+              0);
+    struct Restore {
+        std::string queue;
+        std::filesystem::path lpoptions;
+        ~Restore() {
+            ::unsetenv("LPDEST");
+            ::unsetenv("PRINTER");
+            std::filesystem::remove(lpoptions);
+            // Without the queue that was its default, the server has none again.
+            Sandbox::Shell("lpadmin -x " + queue);
+        }
+    } restore{serverDefault, lpoptions};
+    const auto setLpoptions = [&](const std::string& text) {
+        std::ofstream(lpoptions, std::ios::binary | std::ios::trunc) << text;
+    };
+    const auto setVariable = [](const char* name, const char* value) {
+        if (value == nullptr) {
+            ::unsetenv(name);
+        } else {
+            ::setenv(name, value, 1);
+        }
+    };
+    struct Step {
+        const char* change;
+        std::function<void()> make;
+        std::string current;  // also the queue the document goes to; empty: no printer
+    };
+    const std::vector<Step> steps = {
+        {"lpoptions names a queue", [&] { setLpoptions("Dest Office_Laser a=b\nDefault QV640_Virtual\n"); },
+         "QV640_Virtual"},
+        {"lpoptions names another, in other letter case",
+         [&] { setLpoptions("Default office_laser/copy copies=2\n"); }, "Office_Laser"},
+        {"PRINTER wins over lpoptions", [&] { setVariable("PRINTER", "QV640_Virtual"); }, "QV640_Virtual"},
+        {"LPDEST wins over PRINTER", [&] { setVariable("LPDEST", "Office_Laser/duplex"); }, "Office_Laser"},
+        {"PRINTER=lp counts for nothing",
+         [&] {
+             setVariable("LPDEST", nullptr);
+             setVariable("PRINTER", "lp");
+             setLpoptions("Default QV640_Virtual\n");
+         },
+         "QV640_Virtual"},
+        {"without a local default the server's",
+         [&] {
+             setVariable("PRINTER", nullptr);
+             std::filesystem::remove(lpoptions);
+             Sandbox::Shell("lpadmin -d Office_Laser");
+         },
+         "Office_Laser"},
+        {"the server's default changed", [&] { Sandbox::Shell("lpadmin -d " + serverDefault); },
+         serverDefault},
+        {"lpoptions names a queue the server does not have", [&] { setLpoptions("Default No_Such_Queue\n"); },
+         ""},
+    };
+    std::map<std::string, std::size_t> before;
+    for (const std::string queue : {"QV640_Virtual", "Office_Laser", serverDefault.c_str()}) {
+        before[queue] = Sandbox::CapturedJobs(queue).size();
+    }
+    std::map<std::string, std::vector<std::string>> expected;
+    std::size_t refused = 0;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        steps[i].make();
+        EXPECT_EQ(spooler->CurrentPrinter(), steps[i].current) << steps[i].change;
+        const std::string hex = EncodeHex(std::vector<std::uint8_t>{0x1B, static_cast<std::uint8_t>(i)});
+        channel->SendHex(hex);
+        if (steps[i].current.empty()) {
+            ++refused;
+        } else {
+            expected[steps[i].current].push_back(hex);
+        }
+    }
+    EXPECT_EQ(dialogs.MessageTexts(),
+              std::vector<std::string>(refused, std::string(kMsgPrinterNotRecognized)));
+    for (const auto& [queue, documents] : expected) {
+        const auto jobs = Sandbox::WaitForJobs(queue, before[queue] + documents.size());
+        std::vector<std::string> arrived;
+        for (std::size_t i = before[queue]; i < jobs.size(); ++i) arrived.push_back(EncodeHex(jobs[i].bytes));
+        EXPECT_EQ(arrived, documents) << queue;
+    }
 }
 
 TEST_F(CupsSpoolerTest, DocumentsWaitOnADisabledQueueAndDrainWhenEnabled) {

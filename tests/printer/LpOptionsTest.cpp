@@ -39,5 +39,29 @@ TEST(LpOptions, OnlyTheDefaultMovesAndEveryOtherLineStaysAsItWas) {
     }
 }
 
+TEST(LpOptions, TheDefaultDestinationIsReadAsCupsReadsIt) {
+    struct Case {
+        const char* name;
+        const char* lpoptions;
+        std::optional<std::string> queue;
+    };
+    const Case cases[] = {
+        {"no file, no default", "", std::nullopt},
+        {"only Dest lines name no default", "Dest QV640 copies=2\nDest Office\n", std::nullopt},
+        {"the queue ends at its first blank", "Dest Office\nDefault QV640 media=na_letter\n", "QV640"},
+        {"an instance gives its queue", "Default QV640/sample copies=3\n", "QV640"},
+        {"the keyword in any case, blanks around it", "  dEfAuLt\tQV650  \r\n", "QV650"},
+        {"the first Default line wins", "Default QV640\nDefault Office\n", "QV640"},
+        {"a Default without a value is passed over", "Default\nDefault   # none\nDefault QV650\n", "QV650"},
+        {"a commented line names nothing", "# Default Office\nDefault QV640 # the shop's\n", "QV640"},
+        {"an escaped # belongs to the name", "Default QV\\#2\n", "QV#2"},
+        {"a first Default naming no queue ends the search", "Default /copy\nDefault QV640\n", std::nullopt},
+        {"a keyword that only begins like Default is another", "Defaults QV640\nDefault Office", "Office"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DefaultDestinationOf(c.lpoptions), c.queue) << c.name;
+    EXPECT_EQ(QueueOfDestination("QV640/sample"), "QV640");
+    EXPECT_EQ(QueueOfDestination("Office_Laser"), "Office_Laser");
+}
+
 }  // namespace
 }  // namespace qvset

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "WinSandbox.h"
+#include "printer/Platform.h"
 #include "printer/PrintChannel.h"
 #include "printer/PrinterOverrideSpooler.h"
 #include "printer/PrinterSelection.h"
@@ -111,6 +112,51 @@ TEST(WinSpoolerUnderWine, AMissingPrinterShowsTheMessageOncePerDocumentAndSendsN
     EXPECT_EQ(channel.OpenFailures(), 3);
     EXPECT_EQ(spooler.WaitingDocuments("No_Such_Printer"), 0);
     EXPECT_EQ(WinSandbox::CapturedJobs(kQueue).size(), before);
+}
+
+// Wine's winspool answers for this machine only: a server named by this machine's own name is its
+// spooler (its printers listed, "\\THIS\NAME" opened), any other server name is listed as this machine
+// too and its printers cannot be opened. So a server that cannot be reached is checked against the fake
+// table (WinSpoolerTest); here the names, the opens and the documents that arrive.
+std::string ThisMachine() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    if (!GetComputerNameA(name, &size)) return {};
+    return std::string(name, size);
+}
+
+TEST(WinSpoolerUnderWine, AServerByThisMachinesNameListsItsPrintersAndPrintsToThem) {
+    const std::string host = ThisMachine();
+    ASSERT_FALSE(host.empty());
+    for (const std::string& server : {"\\\\" + host, "//" + host}) {
+        SCOPED_TRACE(server);
+        const auto spooler = CreateServerSpooler(server);
+        ASSERT_NE(spooler, nullptr);
+        std::vector<std::string> names;
+        for (const auto& printer : spooler->ListPrinters()) names.push_back(printer.deviceName);
+        EXPECT_EQ(spooler->LastFault(), SpoolerFault::None);
+        EXPECT_NE(std::find(names.begin(), names.end(), kQueue), names.end());
+        for (const auto& name : names) EXPECT_EQ(name.find('\\'), std::string::npos) << name;
+
+        const std::size_t before = WinSandbox::CapturedJobs(kQueue).size();
+        RecordingDialogs dialogs;
+        PrinterOverrideSpooler named(*spooler, kQueue);
+        PrintChannel channel(named, dialogs, ".");
+        channel.SendHex("1B40");
+        channel.SendHex("1B4A15");
+        const auto jobs = WinSandbox::WaitForJobs(kQueue, before + 2);
+        ASSERT_EQ(jobs.size(), before + 2);
+        EXPECT_EQ(jobs[before].bytes, (std::vector<std::uint8_t>{0x1B, 0x40}));
+        EXPECT_EQ(jobs[before + 1].bytes, (std::vector<std::uint8_t>{0x1B, 0x4A, 0x15}));
+        EXPECT_EQ(jobs[before + 1].title, "AAAAAA");
+        EXPECT_TRUE(dialogs.Messages().empty());
+
+        // A printer the server does not have: the server answered, the printer is not recognized.
+        EXPECT_FALSE(
+            spooler->WriteRawDocument("No_Such_Printer", kDocumentName, std::vector<std::uint8_t>{0x0C}));
+        EXPECT_EQ(spooler->LastFault(), SpoolerFault::None);
+    }
+    EXPECT_EQ(ServerRecordName("//" + host), "\\\\" + host);
 }
 
 }  // namespace

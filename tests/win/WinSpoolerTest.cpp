@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "printer/Platform.h"
 #include "printer/win/WinSpooler.h"
 
 namespace qvset::win {
@@ -46,6 +47,9 @@ class FakeWindows {
     std::string defaultPrinter;
     DWORD enumFlags = 0;
     DWORD enumLevel = 0;
+    bool enumerable = true;           // false: a print server that gives no list (down, or not there)
+    ULONGLONG now = 1000;             // GetTickCount64
+    ULONGLONG failureTakes = 0;       // how long a print server takes to give no list
     std::vector<std::uint32_t> jobs;  // answers of EnumJobsA: needed size then count, one call each
 
     WinApi api = SystemWinApi();
@@ -88,6 +92,7 @@ class FakeWindows {
             calls.push_back("ClosePrinter " + HandleText(handle));
             return laterCallsResult;
         };
+        api.GetTickCount64 = [this]() { return now; };
         api.GetVersionExA = [this](LPOSVERSIONINFOA info) -> BOOL {
             calls.push_back("GetVersionExA");
             versionSize = info->dwOSVersionInfoSize;
@@ -128,8 +133,15 @@ class FakeWindows {
             broadcastText = reinterpret_cast<const char*>(lParam);
             return 0;
         };
-        api.EnumPrintersA = [this](DWORD flags, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
-                                   LPDWORD returned) -> BOOL {
+        api.EnumPrintersA = [this](DWORD flags, LPSTR name, DWORD level, LPBYTE buffer, DWORD size,
+                                   LPDWORD needed, LPDWORD returned) -> BOOL {
+            calls.push_back(std::string("EnumPrintersA ") + (name == nullptr ? "(this machine)" : name));
+            if (!enumerable) {
+                now += failureTakes;
+                *needed = 0;
+                *returned = 0;
+                return FALSE;
+            }
             return EnumPrinters(flags, level, buffer, size, needed, returned);
         };
         api.GetDefaultPrinterA = [this](LPSTR buffer, LPDWORD size) -> BOOL {
@@ -319,6 +331,202 @@ TEST(WinSpooler, WaitingDocumentsCountsTheQueueOfTheOpenedPrinter) {
     windows.calls.clear();
     windows.jobs = {240, 0};
     EXPECT_EQ(spooler.WaitingDocuments("QV640"), kReportedButNoneListed);
+}
+
+TEST(WinSpoolerServer, ServerNamesInEitherSlashFormAndNothingElse) {
+    const std::pair<std::string, std::string> accepted[] = {
+        {"\\\\PRINTSRV", "\\\\PRINTSRV"},
+        {"//PRINTSRV", "\\\\PRINTSRV"},
+        {"\\\\print-srv.shop.example", "\\\\print-srv.shop.example"},
+        {"//10.0.0.5", "\\\\10.0.0.5"},
+    };
+    for (const auto& [given, name] : accepted) {
+        EXPECT_EQ(ParseWindowsServer(given), name) << given;
+        EXPECT_EQ(ServerRecordName(given), name) << given;
+        EXPECT_NE(CreateServerSpooler(given), nullptr) << given;
+    }
+    const std::string refused[] = {"PRINTSRV",    "localhost:631",       "\\PRINTSRV",     "\\\\",
+                                   "//",          "\\\\PRINTSRV\\QV640", "\\\\PRINTSRV\\", "//PRINTSRV/",
+                                   "/\\PRINTSRV", "\\\\PRINT SRV",       "\\\\PRINTSRV\n", "\\\\\\PRINTSRV"};
+    for (const auto& given : refused) {
+        EXPECT_EQ(ParseWindowsServer(given), std::nullopt) << given;
+        EXPECT_EQ(CreateServerSpooler(given), nullptr) << given;
+    }
+    // No server: this machine's spooler, recorded without a server name.
+    EXPECT_NE(CreateServerSpooler(""), nullptr);
+    EXPECT_EQ(ServerRecordName(""), "");
+}
+
+TEST(WinSpoolerServer, PrintersAreListedByTheServersNameAndShownWithoutIt) {
+    FakeWindows windows;
+    // A server may give its printers under its own full name, in its own case.
+    windows.printers = {{"\\\\PRINTSRV\\QV640 Shop", "QV6 Driver", "USB001"},
+                        {"\\\\printsrv.shop.example\\Office", "PCL", "IP_10.0.0.9"},
+                        {"QV650", "QV6 Driver", "LPT1:"}};
+    WinSpooler spooler("\\\\PRINTSRV", windows.api);
+    const std::vector<PrinterInfo> expected = {{"QV640 Shop", "QV6 Driver", "USB001"},
+                                               {"Office", "PCL", "IP_10.0.0.9"},
+                                               {"QV650", "QV6 Driver", "LPT1:"}};
+    EXPECT_EQ(spooler.ListPrinters(), expected);
+    EXPECT_EQ(spooler.LastFault(), SpoolerFault::None);
+    EXPECT_EQ(windows.enumFlags, static_cast<DWORD>(PRINTER_ENUM_NAME));
+    EXPECT_EQ(windows.enumLevel, 2u);
+    EXPECT_EQ(windows.calls,
+              (std::vector<std::string>{"EnumPrintersA \\\\PRINTSRV", "EnumPrintersA \\\\PRINTSRV"}));
+    // This machine's spooler asks for its own printers and connections, by no name, and keeps a
+    // connection's full name, by which it is opened.
+    windows.calls.clear();
+    WinSpooler local(windows.api);
+    EXPECT_EQ(local.ListPrinters(), windows.printers);
+    EXPECT_EQ(windows.calls.front(), "EnumPrintersA (this machine)");
+    EXPECT_EQ(windows.enumFlags, static_cast<DWORD>(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS));
+}
+
+TEST(WinSpoolerServer, DocumentsAndQueuesOpenTheSharedPrinterByItsFullName) {
+    FakeWindows windows;
+    windows.jobs = {240, 1};
+    WinSpooler spooler("\\\\PRINTSRV", windows.api);
+    EXPECT_TRUE(spooler.WriteRawDocument("QV640 Shop", "AAAAAA", Bytes("\x1B@")));
+    EXPECT_EQ(spooler.WaitingDocuments("QV640 Shop"), 1);
+    const std::vector<std::string> expected = {"OpenPrinterA \\\\PRINTSRV\\QV640 Shop no-defaults",
+                                               "StartDocPrinterA P 1",
+                                               "StartPagePrinter P",
+                                               "WritePrinter P 2",
+                                               "EndPagePrinter P",
+                                               "EndDocPrinter P",
+                                               "ClosePrinter P",
+                                               "OpenPrinterA \\\\PRINTSRV\\QV640 Shop no-defaults",
+                                               "EnumJobsA P 0 99 1 no-buffer 0",
+                                               "EnumJobsA P 0 99 1 buffer 240",
+                                               "ClosePrinter P"};
+    EXPECT_EQ(windows.calls, expected);
+    EXPECT_EQ(windows.docName, "AAAAAA");
+    // No printer name: nothing is opened, not even the server itself.
+    windows.calls.clear();
+    EXPECT_FALSE(spooler.WriteRawDocument("", "AAAAAA", Bytes("\x0C")));
+    EXPECT_TRUE(windows.calls.empty());
+}
+
+TEST(WinSpoolerServer, AServerThatGivesNoListIsUnreachableAndAnUnknownPrinterIsNot) {
+    FakeWindows windows;
+    windows.printers = {{"\\\\PRINTSRV\\QV640", "QV6 Driver", "USB001"}};
+    WinSpooler spooler("\\\\PRINTSRV", windows.api);
+    struct Step {
+        const char* what;
+        bool enumerable;
+        bool opens;
+        bool written;
+        SpoolerFault fault;
+    };
+    // In this order: each call sets the fault afresh.
+    const Step steps[] = {
+        {"server down", false, false, false, SpoolerFault::Unreachable},
+        {"server back, printer unknown", true, false, false, SpoolerFault::None},
+        {"server down again", false, false, false, SpoolerFault::Unreachable},
+        {"printer opens", true, true, true, SpoolerFault::None},
+    };
+    for (const auto& step : steps) {
+        windows.enumerable = step.enumerable;
+        windows.openSucceeds = step.opens;
+        windows.calls.clear();
+        EXPECT_EQ(spooler.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C")), step.written) << step.what;
+        EXPECT_EQ(spooler.LastFault(), step.fault) << step.what;
+        if (!step.opens) {
+            // The failed open, then the question to the server; nothing written, nothing closed.
+            EXPECT_EQ(windows.calls, (std::vector<std::string>{"OpenPrinterA \\\\PRINTSRV\\QV640 no-defaults",
+                                                               "EnumPrintersA \\\\PRINTSRV"}))
+                << step.what;
+        }
+    }
+    windows.enumerable = false;
+    EXPECT_TRUE(spooler.ListPrinters().empty());
+    EXPECT_EQ(spooler.LastFault(), SpoolerFault::Unreachable);
+    windows.openSucceeds = false;
+    EXPECT_EQ(spooler.WaitingDocuments("QV640"), 0);
+    EXPECT_EQ(spooler.LastFault(), SpoolerFault::Unreachable);
+    windows.enumerable = true;
+    EXPECT_EQ(spooler.ListPrinters().size(), 1u);
+    EXPECT_EQ(spooler.LastFault(), SpoolerFault::None);
+    // This machine's spooler has no server to lose: a failed open is an unknown printer.
+    WinSpooler local(windows.api);
+    windows.enumerable = false;
+    EXPECT_FALSE(local.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C")));
+    EXPECT_EQ(local.LastFault(), SpoolerFault::None);
+}
+
+TEST(WinSpoolerServer, AServerThatTookTheDeadlineToFailIsNotAskedAgainForThirtySeconds) {
+    FakeWindows windows;
+    windows.openSucceeds = false;
+    windows.enumerable = false;
+    WinSpooler spooler("\\\\PRINTSRV", windows.api);
+    struct Step {
+        const char* what;
+        ULONGLONG failureTakes;  // how long the server takes to fail, when it is asked
+        ULONGLONG later;         // how long after the previous step this one comes
+        bool asked;              // whether the server was asked at all
+    };
+    // In this order: the hold starts when a failure took the deadline (10 s by default).
+    const Step steps[] = {
+        {"a server that refuses at once", 50, 0, true},
+        {"refused again: still asked", 50, 100, true},
+        {"a server that takes the deadline to fail", 10000, 100, true},
+        {"right after: held back", 10000, 0, false},
+        {"29 s after: still held back", 10000, 29000, false},
+        {"30 s after: asked again", 10000, 1000, true},
+    };
+    for (const auto& step : steps) {
+        windows.now += step.later;
+        windows.failureTakes = step.failureTakes;
+        windows.calls.clear();
+        EXPECT_FALSE(spooler.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C"))) << step.what;
+        EXPECT_EQ(spooler.LastFault(), SpoolerFault::Unreachable) << step.what;
+        EXPECT_EQ(!windows.calls.empty(), step.asked) << step.what;
+    }
+    // Held back again by the last failure: the list and the queue fail at once too.
+    windows.calls.clear();
+    EXPECT_TRUE(spooler.ListPrinters().empty());
+    EXPECT_EQ(spooler.WaitingDocuments("QV640"), 0);
+    EXPECT_EQ(spooler.LastFault(), SpoolerFault::Unreachable);
+    EXPECT_TRUE(windows.calls.empty());
+
+    // A shorter deadline holds a server back after a shorter wait.
+    WinSpooler impatient("\\\\PRINTSRV", windows.api);
+    impatient.SetDeadline(std::chrono::seconds(2));
+    windows.failureTakes = 2500;
+    EXPECT_TRUE(impatient.ListPrinters().empty());
+    windows.calls.clear();
+    EXPECT_FALSE(impatient.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C")));
+    EXPECT_TRUE(windows.calls.empty());
+}
+
+TEST(WinSpoolerServer, TheCurrentPrinterIsTheUsersDefaultOnThatServerOrTheOneAppliedHere) {
+    FakeWindows windows;
+    windows.printers = {{"\\\\PRINTSRV\\QV640", "QV6 Driver", "USB001"},
+                        {"\\\\PRINTSRV\\QV650", "QV6 Driver", "USB002"}};
+    WinSpooler spooler("\\\\PRINTSRV", windows.api);
+    const std::pair<std::string, std::string> defaults[] = {
+        {"\\\\PRINTSRV\\QV640", "QV640"},
+        {"\\\\printsrv\\QV650", "QV650"},  // host names compare without regard to case
+        {"\\\\OTHER\\QV640", ""},          // a printer of another server
+        {"\\\\PRINTSRV2\\QV640", ""},      // a server whose name only begins alike
+        {"QV640", ""},                     // a printer of this machine
+        {"", ""},
+    };
+    for (const auto& [systemDefault, current] : defaults) {
+        windows.defaultPrinter = systemDefault;
+        EXPECT_EQ(spooler.CurrentPrinter(), current) << systemDefault;
+    }
+    // A choice holds for this process only: no default is written for a printer of a server.
+    windows.calls.clear();
+    EXPECT_FALSE(spooler.ApplyPrinterChoice("QV650,QV6 Driver,USB002"));
+    EXPECT_EQ(windows.calls,
+              (std::vector<std::string>{"EnumPrintersA \\\\PRINTSRV", "EnumPrintersA \\\\PRINTSRV"}));
+    windows.defaultPrinter = "\\\\PRINTSRV\\QV640";
+    EXPECT_EQ(spooler.CurrentPrinter(), "QV650");
+    // A printer the server does not list is not chosen.
+    WinSpooler other("\\\\PRINTSRV", windows.api);
+    EXPECT_FALSE(other.ApplyPrinterChoice("Nowhere,X,Y"));
+    EXPECT_EQ(other.CurrentPrinter(), "QV640");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "printer/PrinterSelection.h"
 #include "printer/cups/LpOptionsFile.h"
@@ -91,6 +92,13 @@ void CupsSpooler::SetDeadline(std::chrono::milliseconds deadline) {
     m_http.reset();
 }
 
+std::string CupsSpooler::PrinterUri(const std::string& queue) const {
+    char uri[1024];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
+                     m_port > 0 ? m_port : ippPort(), "/printers/%s", queue.c_str());
+    return uri;
+}
+
 int CupsSpooler::KeepWaiting(http_t*, void* self) {
     static_cast<CupsSpooler*>(self)->m_timedOut = true;
     return 0;
@@ -104,6 +112,7 @@ http_t* CupsSpooler::Connection() {
         return nullptr;
     }
     if (!m_http) {
+        m_knownQueues.clear();
         const auto msec = static_cast<int>(m_deadline.count());
         m_http.reset(httpConnect2(m_host.empty() ? cupsServer() : m_host.c_str(),
                                   m_host.empty() ? ippPort() : m_port, nullptr, AF_UNSPEC, cupsEncryption(),
@@ -172,19 +181,56 @@ std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
 }
 
 std::string CupsSpooler::CurrentPrinter() {
-    if (!m_applied.empty()) {
-        m_fault = SpoolerFault::None;
-        return m_applied;
-    }
+    m_fault = SpoolerFault::None;
+    if (!m_applied.empty()) return m_applied;
+    // Resolved as cupsGetNamedDest resolves the default (it honours LPDEST, PRINTER and lpoptions;
+    // cupsGetDefault2 does not), but without its request for the printer's every attribute on each
+    // call: the variables and files are read here on every call, and the server is asked only for
+    // what they cannot say.
+    const std::optional<std::string> local = LocalDefaultDestination();
+    if (local && local->empty()) return {};
     http_t* http = Connection();
     if (http == nullptr) return {};
-    // cupsGetNamedDest with no name honours LPDEST, PRINTER and lpoptions; cupsGetDefault2 does not.
-    DestList dest(1, cupsGetNamedDest(http, nullptr, nullptr));
-    if (dest.Get() == nullptr) {
+    return local ? KnownQueue(http, *local) : ServerDefault(http);
+}
+
+std::string CupsSpooler::KnownQueue(http_t* http, const std::string& name) {
+    // The queue as the server spells it, once per name and connection: the name read from LPDEST or
+    // lpoptions may differ in case, and a queue the server does not have is no current printer. A
+    // document the server did not take forgets what was learnt (the queue may have gone).
+    for (const auto& [asked, queue] : m_knownQueues) {
+        if (asked == name) return queue;
+    }
+    static const char* const kAttributes[] = {"printer-name"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri(name).c_str());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+    IppPtr response(cupsDoRequest(http, request, "/"));
+    if (!response) {
         if (LostServer(http)) NoteNoAnswer();
         return {};
     }
-    return dest.Get()->name != nullptr ? dest.Get()->name : "";
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return {};
+    const std::string queue = AttributeText(ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME));
+    if (!queue.empty()) m_knownQueues.emplace_back(name, queue);
+    return queue;
+}
+
+std::string CupsSpooler::ServerDefault(http_t* http) {
+    // Asked every time: another program may change the server's default between two documents.
+    static const char* const kAttributes[] = {"printer-name"};
+    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+    IppPtr response(cupsDoRequest(http, request, "/"));
+    if (!response) {
+        if (LostServer(http)) NoteNoAnswer();
+        return {};
+    }
+    // A server without a default answers not-found.
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return {};
+    return AttributeText(ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME));
 }
 
 bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
@@ -217,14 +263,12 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
                                    std::span<const std::uint8_t> payload) {
     http_t* http = Connection();
     if (http == nullptr || deviceName.empty()) return false;
-    char uri[1024];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
-                     m_port > 0 ? m_port : ippPort(), "/printers/%s", deviceName.c_str());
+    const std::string uri = PrinterUri(deviceName);
     const std::string resource = "/printers/" + deviceName;
     const std::string title(documentName);
 
     ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, kRawFormat);
@@ -258,7 +302,9 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
         return false;
     }
     // Unknown queue, refused access or a queue that accepts no jobs: nothing was printed.
-    return ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    if (ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE) return true;
+    m_knownQueues.clear();
+    return false;
 }
 
 int CupsSpooler::WaitingDocuments(const std::string& deviceName) {

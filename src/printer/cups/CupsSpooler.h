@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "printer/Spooler.h"
 
@@ -30,6 +33,9 @@ class CupsSpooler final : public Spooler {
 
     // Queue name, printer-make-and-model and device-uri of every queue, in the server's order.
     std::vector<PrinterInfo> ListPrinters() override;
+    // The queue last applied by this process; else LPDEST, PRINTER or lpoptions, read on every call, as
+    // the server spells that queue (asked once per name and connection: empty when it has no such
+    // queue); else the server's default, asked on every call.
     std::string CurrentPrinter() override;
     // Writes the per-user default (~/.cups/lpoptions, as CUPS's own tools do, root too) for the
     // entry's queue; false when the queue is unknown or the file could not be written. Either way a
@@ -58,6 +64,13 @@ class CupsSpooler final : public Spooler {
     // deadline passed, holds further requests back.
     void NoteNoAnswer();
     static int KeepWaiting(http_t* http, void* self);
+    // ipp://localhost[:port]/printers/QUEUE, as the server expects a printer to be named.
+    std::string PrinterUri(const std::string& queue) const;
+    // The server's own spelling of a queue named by LPDEST, PRINTER or lpoptions; empty when the server
+    // has no such queue or did not answer.
+    std::string KnownQueue(http_t* http, const std::string& name);
+    // The server's default queue (CUPS-Get-Default); empty when it has none or did not answer.
+    std::string ServerDefault(http_t* http);
 
     struct HttpCloser {
         void operator()(http_t* http) const;
@@ -68,6 +81,8 @@ class CupsSpooler final : public Spooler {
     bool m_timedOut = false;
     std::chrono::steady_clock::time_point m_holdUntil{};
     std::string m_applied;
+    // Queue names read locally, with the server's spelling of each, for as long as the connection lasts.
+    std::vector<std::pair<std::string, std::string>> m_knownQueues;
     std::string m_host;  // empty: cupsServer()
     int m_port = 0;      // 0: ippPort()
 };

@@ -45,6 +45,14 @@ class FileLock {
     int m_fd;
 };
 
+// The Default line of an lpoptions file; nothing when the file is missing or cannot be read.
+std::optional<std::string> DefaultDestinationIn(const fs::path& path) {
+    const FileReadResult file = ReadFileContents(path, kLpOptionsLimit);
+    if (file.status != FileReadStatus::Read) return std::nullopt;
+    return DefaultDestinationOf(
+        std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
+}
+
 }  // namespace
 
 fs::path UserLpOptionsPath() {
@@ -75,6 +83,19 @@ bool WriteDefaultDestination(const fs::path& path, const std::string& queue) {
     const std::string written = WithDefaultDestination(text, queue);
     return ReplaceFileContents(
         path, std::span(reinterpret_cast<const std::uint8_t*>(written.data()), written.size()));
+}
+
+std::optional<std::string> LocalDefaultDestination() {
+    if (const char* lpdest = std::getenv("LPDEST")) return QueueOfDestination(lpdest);
+    const char* printer = std::getenv("PRINTER");
+    if (printer != nullptr && std::string_view(printer) != "lp") return QueueOfDestination(printer);
+    // As libcups: the user's file by HOME alone (no password-database look-up), then the system's.
+    if (const char* home = std::getenv("HOME")) {
+        if (auto queue = DefaultDestinationIn(fs::path(home) / ".cups" / "lpoptions")) return queue;
+    }
+    const char* root = std::getenv("CUPS_SERVERROOT");
+    return DefaultDestinationIn(fs::path(root != nullptr && *root != '\0' ? root : "/etc/cups") /
+                                "lpoptions");
 }
 
 }  // namespace qvset

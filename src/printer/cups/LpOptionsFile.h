@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace qvset {
@@ -15,5 +16,11 @@ std::filesystem::path UserLpOptionsPath();
 // file renamed over it), so that a reader never sees half of it. False, with nothing changed, when the
 // file could not be read, locked or written (a folder in its place, no permission).
 bool WriteDefaultDestination(const std::filesystem::path& path, const std::string& queue);
+
+// The default destination this user has set apart from the server, read afresh, in CUPS's order:
+// LPDEST when it is set (even empty, which names no printer), PRINTER unless it is "lp", the Default
+// line of ~/.cups/lpoptions, then of CUPS_SERVERROOT/lpoptions (by default /etc/cups/lpoptions); an
+// instance gives its queue. Nothing when none of them names one: the server's default then decides.
+std::optional<std::string> LocalDefaultDestination();
 
 }  // namespace qvset

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "printer/Platform.h"
+#include "printer/SpoolerDeadline.h"
 #include "printer/win/WinApi.h"
 #include "printer/win/WinSpooler.h"
 
@@ -13,11 +14,16 @@ std::unique_ptr<Spooler> CreateDefaultSpooler() {
 
 std::unique_ptr<Spooler> CreateServerSpooler(const std::string& server) {
     if (server.empty()) return CreateDefaultSpooler();
-    return nullptr;  // print servers by name: not yet
+    const auto name = win::ParseWindowsServer(server);
+    if (!name) return nullptr;
+    auto spooler = std::make_unique<win::WinSpooler>(*name);
+    spooler->SetDeadline(SpoolerDeadlineFromEnvironment());
+    return spooler;
 }
 
 std::string ServerRecordName(const std::string& server) {
-    return server;
+    if (server.empty()) return PrintServerName();
+    return win::ParseWindowsServer(server).value_or(server);
 }
 
 std::filesystem::path ProgramFolder() {

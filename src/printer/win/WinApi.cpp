@@ -9,7 +9,7 @@ const WinApi& SystemWinApi() {
         ::GetDefaultPrinterA,  ::EnumJobsA,           ::GetVersionExA,       ::RegOpenKeyA,
         ::RegSetValueExA,      ::RegCloseKey,         ::WriteProfileStringA, ::SendMessageA,
         ::MultiByteToWideChar, ::WideCharToMultiByte, ::GetModuleFileNameW,  ::SetConsoleOutputCP,
-        ::GetCommandLineW,     ::CommandLineToArgvW,  ::LocalFree,
+        ::GetCommandLineW,     ::CommandLineToArgvW,  ::LocalFree,           ::GetTickCount64,
     };
     return api;
 }

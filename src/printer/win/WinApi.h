@@ -51,6 +51,8 @@ struct WinApi {
     std::function<LPWSTR()> GetCommandLineW;
     std::function<LPWSTR*(LPCWSTR commandLine, int* count)> CommandLineToArgvW;
     std::function<HLOCAL(HLOCAL memory)> LocalFree;
+    // The time since start-up in milliseconds: how long a print server took to fail.
+    std::function<ULONGLONG()> GetTickCount64;
 };
 
 // The real functions of the running system.

@@ -1,8 +1,11 @@
 #include "printer/win/WinSpooler.h"
 
+#include <algorithm>
+#include <cctype>
 #include <vector>
 
 #include "files/WideText.h"
+#include "printer/PrinterSelection.h"
 #include "printer/win/JobCount.h"
 #include "printer/win/WinHandles.h"
 
@@ -13,6 +16,15 @@ static_assert(sizeof(OSVERSIONINFOA) == kVersionRecordSize);
 namespace {
 
 constexpr int kMostEnumerations = 3;
+// PRINTER_INFO_2: name, driver and port of each printer.
+constexpr DWORD kPrinterInfoLevel = 2;
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
 
 // HWND_BROADCAST: every top-level window.
 HWND BroadcastWindow() {
@@ -22,6 +34,25 @@ HWND BroadcastWindow() {
 }  // namespace
 
 WinSpooler::WinSpooler(const WinApi& api) : m_api(api) {}
+WinSpooler::WinSpooler(std::string server, const WinApi& api) : m_api(api), m_server(std::move(server)) {}
+
+std::optional<std::string> ParseWindowsServer(const std::string& server) {
+    const bool backslashes = server.rfind("\\\\", 0) == 0;
+    if (!backslashes && server.rfind("//", 0) != 0) return std::nullopt;
+    const std::string host = server.substr(2);
+    if (host.empty()) return std::nullopt;
+    for (const char c : host) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '/' || c == ' ' || byte < 0x20 || byte == 0x7F) return std::nullopt;
+    }
+    return "\\\\" + host;
+}
+
+std::string WithoutServerPart(const std::string& printerName) {
+    if (printerName.rfind("\\\\", 0) != 0) return printerName;
+    const std::size_t separator = printerName.find('\\', 2);
+    return separator == std::string::npos ? printerName : printerName.substr(separator + 1);
+}
 
 std::string WinSpooler::ToSystemAnsi(const std::string& utf8) const {
     if (utf8.empty()) return {};
@@ -46,43 +77,98 @@ std::string WinSpooler::FromSystemAnsi(const char* ansi) const {
     return ToUtf8(wide);
 }
 
-std::vector<PrinterInfo> WinSpooler::ListPrinters() {
-    constexpr DWORD kFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-    constexpr DWORD kLevel = 2;
+std::optional<std::vector<PrinterInfo>> WinSpooler::Enumerate(DWORD flags, const std::string& name) {
+    std::string ansiName = ToSystemAnsi(name);  // EnumPrintersA takes a writable name
+    LPSTR nameArgument = name.empty() ? nullptr : ansiName.data();
     DWORD needed = 0;
     DWORD returned = 0;
-    m_api.EnumPrintersA(kFlags, nullptr, kLevel, nullptr, 0, &needed, &returned);
+    const bool sized =
+        m_api.EnumPrintersA(flags, nameArgument, kPrinterInfoLevel, nullptr, 0, &needed, &returned) != FALSE;
     std::vector<PRINTER_INFO_2A> buffer;
-    bool listed = needed == 0;
+    bool listed = needed == 0 && sized;
+    // Asked for its size, a spooler with printers says the buffer is too small and how large it must
+    // be; one that names no size and no success did not give its list (a server that cannot be reached).
+    if (needed == 0 && !sized) return std::nullopt;
     returned = 0;
     // A printer added between the calls makes the buffer too small: ask again with the new size.
     for (int attempt = 0; attempt < kMostEnumerations && !listed && needed > 0; ++attempt) {
         buffer.assign((needed + sizeof(PRINTER_INFO_2A) - 1) / sizeof(PRINTER_INFO_2A), PRINTER_INFO_2A{});
         const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(PRINTER_INFO_2A));
         returned = 0;
-        listed = m_api.EnumPrintersA(kFlags, nullptr, kLevel, reinterpret_cast<LPBYTE>(buffer.data()), size,
-                                     &needed, &returned) != FALSE;
+        listed =
+            m_api.EnumPrintersA(flags, nameArgument, kPrinterInfoLevel,
+                                reinterpret_cast<LPBYTE>(buffer.data()), size, &needed, &returned) != FALSE;
     }
+    if (!listed) return std::nullopt;
     std::vector<PrinterInfo> printers;
-    if (!listed) return printers;
     for (DWORD i = 0; i < returned && i < buffer.size(); ++i) {
         const PRINTER_INFO_2A& info = buffer[i];
-        printers.push_back({FromSystemAnsi(info.pPrinterName), FromSystemAnsi(info.pDriverName),
-                            FromSystemAnsi(info.pPortName)});
+        // This machine's connections keep their server part ("\\HOST\NAME"): they are opened by it.
+        const std::string printerName = FromSystemAnsi(info.pPrinterName);
+        printers.push_back({m_server.empty() ? printerName : WithoutServerPart(printerName),
+                            FromSystemAnsi(info.pDriverName), FromSystemAnsi(info.pPortName)});
     }
     return printers;
 }
 
+std::vector<PrinterInfo> WinSpooler::ListPrinters() {
+    m_fault = SpoolerFault::None;
+    if (m_server.empty()) {
+        return Enumerate(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, {})
+            .value_or(std::vector<PrinterInfo>{});
+    }
+    if (!ServerMayBeAsked()) return {};
+    const ULONGLONG startedAt = m_api.GetTickCount64();
+    auto printers = Enumerate(PRINTER_ENUM_NAME, m_server);
+    if (!printers) {
+        NoteUnreachable(startedAt);
+        return {};
+    }
+    return *printers;
+}
+
+bool WinSpooler::ServerMayBeAsked() {
+    if (m_holdUntil == 0 || m_api.GetTickCount64() >= m_holdUntil) return true;
+    m_fault = SpoolerFault::Unreachable;
+    return false;
+}
+
+void WinSpooler::NoteUnreachable(ULONGLONG startedAt) {
+    m_fault = SpoolerFault::Unreachable;
+    const ULONGLONG now = m_api.GetTickCount64();
+    if (now - startedAt >= static_cast<ULONGLONG>(m_deadline.count())) {
+        m_holdUntil = now + static_cast<ULONGLONG>(std::chrono::milliseconds(kServerRetryInterval).count());
+    }
+}
+
 std::string WinSpooler::CurrentPrinter() {
+    m_fault = SpoolerFault::None;
+    if (!m_applied.empty()) return m_applied;
     DWORD size = 0;
     m_api.GetDefaultPrinterA(nullptr, &size);
     if (size == 0) return {};
     std::vector<char> name(size + 1, '\0');
     if (!m_api.GetDefaultPrinterA(name.data(), &size)) return {};
-    return FromSystemAnsi(name.data());
+    const std::string device = FromSystemAnsi(name.data());
+    if (m_server.empty()) return device;
+    // A print server keeps no default printer for the users of other machines: the user's own default
+    // counts when it is a connection to one of this server's printers. A fleet names its printers.
+    const std::string prefix = m_server + "\\";
+    if (device.size() <= prefix.size() || !SameLetters(device.substr(0, prefix.size()), prefix)) return {};
+    return device.substr(prefix.size());
 }
 
 bool WinSpooler::ApplyPrinterChoice(const std::string& entry) {
+    if (!m_server.empty()) {
+        // A shared printer becomes this user's default only through a connection to it, which this
+        // program does not make: the choice holds for this process alone.
+        const auto printers = ListPrinters();
+        const std::string device = DeviceNameOfEntry(printers, entry);
+        for (const auto& printer : printers) {
+            if (printer.deviceName == device) m_applied = device;
+        }
+        return false;
+    }
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = kVersionRecordSize;
     m_api.GetVersionExA(&version);
@@ -104,7 +190,7 @@ bool WinSpooler::ApplyPrinterChoice(const std::string& entry) {
 bool WinSpooler::WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                                   std::span<const std::uint8_t> payload) {
     PrinterHandle printer(m_api);
-    if (!printer.Open(ToSystemAnsi(deviceName))) return false;
+    if (!OpenPrinter(printer, deviceName)) return false;
     std::string docName(documentName);
     DOC_INFO_1A docInfo{docName.data(), nullptr, nullptr};
     m_api.StartDocPrinterA(printer.Get(), 1, reinterpret_cast<LPBYTE>(&docInfo));
@@ -118,9 +204,32 @@ bool WinSpooler::WriteRawDocument(const std::string& deviceName, std::string_vie
     return true;
 }
 
+bool WinSpooler::OpenPrinter(PrinterHandle& printer, const std::string& deviceName) {
+    m_fault = SpoolerFault::None;
+    if (m_server.empty()) return printer.Open(ToSystemAnsi(deviceName));
+    // "\\HOST\" alone would be the server itself, not a printer.
+    if (deviceName.empty() || !ServerMayBeAsked()) return false;
+    const ULONGLONG startedAt = m_api.GetTickCount64();
+    if (printer.Open(ToSystemAnsi(m_server + "\\" + deviceName))) return true;
+    // The open does not say whether the printer or the server is missing: a server that still gives
+    // its list answered, and the printer is unknown to it or refused.
+    if (!ServerAnswers()) NoteUnreachable(startedAt);
+    return false;
+}
+
+bool WinSpooler::ServerAnswers() {
+    std::string name = ToSystemAnsi(m_server);
+    DWORD needed = 0;
+    DWORD returned = 0;
+    // Asked only for the size of its list: a server that has printers names it, one without succeeds.
+    return m_api.EnumPrintersA(PRINTER_ENUM_NAME, name.data(), kPrinterInfoLevel, nullptr, 0, &needed,
+                               &returned) != FALSE ||
+           needed > 0;
+}
+
 int WinSpooler::WaitingDocuments(const std::string& deviceName) {
     PrinterHandle printer(m_api);
-    if (!printer.Open(ToSystemAnsi(deviceName))) return 0;
+    if (!OpenPrinter(printer, deviceName)) return 0;
     bool reported = false;
     const int listed = CountQueuedJobs(
         [&](std::uint8_t* buffer, std::uint32_t size, std::uint32_t& needed, std::uint32_t& returned) {

@@ -16,7 +16,8 @@ for tool in ippeveprinter ipptool dbus-daemon; do
 done
 
 work=$(mktemp -d /tmp/qvset-ipp.XXXXXX)
-bus= printer=
+bus=''
+printer=''
 cleanup() {
   [ -z "$printer" ] || kill "$printer" 2>/dev/null || true
   [ -z "$bus" ] || kill "$bus" 2>/dev/null || true

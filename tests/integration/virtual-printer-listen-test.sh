@@ -78,7 +78,7 @@ exec 6<>"/dev/tcp/127.0.0.1/$port"
 printf '\033B\004' >&5
 printf '\033B\005' >&6
 exec 6>&-
-sleep 0.3
+wait_for_jobs 2
 exec 5>&-
 wait_for_jobs 3
 [ "$(hex "$folder/2.prn")/$(hex "$folder/3.prn")" = 1b4205/1b4204 ] ||

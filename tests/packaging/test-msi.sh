@@ -9,8 +9,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=check.sh
 . "$here/check.sh"
 
-msi=$1
+msi=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 version=$2
+# msiinfo export writes a table's binary streams (the icon) into a folder of the current one.
+work=$(mktemp -d "${TMPDIR:-/tmp}/qvset-msi.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
 # A newer MSI replaces an older one only while this code stays the same: it must never change.
 upgrade_code='{3C4D0E63-3CE3-4BBF-9F27-93E1EF7F4F21}'
 shortcut_name='QV6 打印机设置'
@@ -44,7 +48,8 @@ shortcut=$(table Shortcut)
 check "the Start-menu shortcut: its Chinese name, the window, its icon" \
   equals "$(printf 'ProgramMenuFolder\tqvset|%s\tqvset\tqvset.ico' "$shortcut_name")" "$(cut -f2,3,4,9 <<<"$shortcut")"
 check "the shortcut's Chinese description" equals "设置和测试 QV6 热敏票据打印机" "$(cut -f7 <<<"$shortcut")"
-check "the icon is in the package" equals qvset.ico "$(table Icon | cut -f1)"
+check "the icon is in the package" equals "qvset.ico/00000100" \
+  "$(table Icon | cut -f1)/$(head -c 4 "Icon/Icon.qvset.ico" 2>/dev/null | od -An -tx1 | tr -d ' \n')"
 
 if [ -n "${WINEPREFIX:-}" ]; then
   echo "== installed, run and uninstalled under Wine ($WINEPREFIX)"

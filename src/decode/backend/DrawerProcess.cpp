@@ -1,6 +1,7 @@
 #include "decode/backend/DrawerProcess.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +34,12 @@ std::optional<fs::path> FindDrawer() {
 pid_t StartDrawer(const fs::path& drawer, const fs::path& folder, DrawerMode mode) {
     const pid_t child = ::fork();
     if (child != 0) return child;
+    // The drawer starts with no signal blocked and SIGPIPE at its default, whatever its starter (the
+    // listener blocks the signals it waits for) had: both would outlive the exec.
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::signal(SIGPIPE, SIG_DFL);
     std::array<std::string, 3> words = {drawer.string(), folder.string(), kLogOption};
     std::array<char*, 4> argv = {words[0].data(), words[1].data(), nullptr, nullptr};
     if (mode == DrawerMode::Detached) {

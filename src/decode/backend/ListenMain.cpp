@@ -23,7 +23,7 @@ constexpr const char* kHelp =
 Serves the virtual QV6 printer of FOLDER on a TCP port, as a network printer's raw port (AppSocket,
 JetDirect): each connection's bytes, up to its close, are one job, kept in FOLDER with its listing, its
 picture, the printer's state and a line in its index, as the qvprinter CUPS backend keeps a job.
-Connections that end at the same time become jobs in the order they end.
+Connections open at the same time become jobs in the order they end.
 
 FOLDER must exist and be writable by no one but its owner (mode 0755 or 0750).
 

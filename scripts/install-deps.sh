@@ -23,6 +23,11 @@ packages=(
   # the Windows build: MinGW-w64 cross compilers and Wine to run its tests; real clicks on its window
   # and a Song face standing in for SimSun under Wine
   g++-mingw-w64-x86-64-posix wine wine64 xdotool fonts-arphic-uming
+  # the Windows installer (wixl, msibuild) and its tables (msiinfo)
+  wixl msitools
+  # the virtual printer on the network: CUPS' socket backend (cups), its IPP sample printer and client
+  # (cups-ipp-utils) with a private D-Bus bus for its DNS-SD client; AppStream's validator
+  cups cups-ipp-utils dbus-daemon appstream
   # packages: icons (and the Windows .ico), man pages, the .deb (shlibdeps) and the zip, and their checks
   librsvg2-bin icoutils help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
   # the tests of typed numbers under a decimal-comma locale, and of qvctl in a GB18030 terminal

@@ -2,12 +2,13 @@
 # The Windows stage of ./test.sh: cross-builds the `win` preset with MinGW-w64 (qvctl.exe, qvset.exe and
 # the test programs) and runs every test under Wine, the integration tests against a private CUPS server
 # that Wine's winspool prints to, the window's on a private Xvfb display. Fails when the cross compiler,
-# Wine, Xvfb, xdotool or the GoogleTest sources are missing; it never skips.
+# Wine, Xvfb, xdotool or the GoogleTest sources are missing; it never skips. Then it builds the MSI with
+# wixl, checks its tables, and installs, runs and uninstalls it in the same Wine prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 missing=0
-for tool in x86_64-w64-mingw32-g++-posix wine Xvfb xdotool; do
+for tool in x86_64-w64-mingw32-g++-posix wine Xvfb xdotool wixl msibuild msiinfo; do
   command -v "$tool" >/dev/null || { echo "test-windows: $tool is missing" >&2; missing=1; }
 done
 [ -f /usr/src/googletest/CMakeLists.txt ] || { echo "test-windows: /usr/src/googletest is missing" >&2; missing=1; }
@@ -66,3 +67,9 @@ wine regedit "$work/prefix.reg" >/dev/null 2>&1
 "$wineserver_bin" -w
 
 ctest --preset win
+
+# The Windows installer: built with wixl, its tables checked, then installed, run and uninstalled in
+# this stage's Wine prefix.
+cmake --build --preset win --target msi
+msi_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win/CMakeCache.txt)
+tests/packaging/test-msi.sh "build/win/qvset-${msi_version}-win64.msi" "$msi_version"

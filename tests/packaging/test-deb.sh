@@ -97,6 +97,21 @@ check "the packaged backend draws the job's picture" \
 check "qvctl printer-state shows what the packaged backend recorded" \
   contains "$("$bin/qvctl" printer-state "$sandbox/capture/QV640_Virtual")" "paper 58 mm" "(job 3)"
 
+# The virtual printer on a raw port, from the package: the listener in bin finds its drawer in lib/qvset.
+check "qvprinter-listen in /usr/bin and qvprinter-ipp beside the drawer (mode 755)" \
+  equals "755/755" "$(stat -c %a "$bin/qvprinter-listen" 2>/dev/null)/$(stat -c %a "$root/usr/lib/qvset/qvprinter-ipp" 2>/dev/null)"
+net=$work/net
+mkdir -m 0755 "$net"
+"$bin/qvprinter-listen" "$net" --port 0 >"$work/listen.out" 2>&1 &
+listener=$!
+for _ in $(seq 1 100); do [ -s "$work/listen.out" ] && break; sleep 0.05; done
+port=$(head -1 "$work/listen.out" | sed -n 's/.*:\([0-9]*\)$/\1/p')
+[ -z "$port" ] || printf '\033B\005' >"/dev/tcp/127.0.0.1/$port"
+for _ in $(seq 1 100); do [ -s "$net/index" ] && break; sleep 0.05; done
+kill "$listener" 2>/dev/null || true
+check "the packaged qvprinter-listen takes a job on its port and draws it" \
+  grep -q "ESC B 05 .*paper 58 mm" "$net/1.txt"
+
 echo "== desktop entry, icons, man pages, completion"
 check "desktop-file-validate" desktop-file-validate "$share/applications/qvset.desktop"
 # png_size FILE: WIDTHxHEIGHT from the PNG header.
@@ -117,6 +132,19 @@ in_page=$(sed -n '/^COMMANDS$/,/^[A-Z]/s/^   \([a-z].*\)$/\1/p' "$work/qvctl.txt
 check "qvctl.1 explains every command" equals "$listed" "$in_page"
 check "qvctl.1 says where file.prn is looked for" grep -q "local/share/qvset" "$work/qvctl.txt"
 check "qvset.1 lists --screenshot" grep -q -- "--screenshot" "$work/qvset.txt"
+LC_ALL=C.UTF-8 MANWIDTH=100 man --warnings -l "$share/man/man1/qvprinter.1.gz" 2>"$work/qvprinter.err" | col -b >"$work/qvprinter.txt"
+check "man -l qvprinter.1 renders without a warning" equals "" "$(cat "$work/qvprinter.err")"
+check "qvprinter.1 names the three ways in" \
+  grep -Eq "^[[:space:]]+qvprinter,[[:space:]]+qvprinter-listen,[[:space:]]+qvprinter-ipp[[:space:]]+-[[:space:]]" "$work/qvprinter.txt"
+check "qvprinter-listen.1 is the same page" equals qvprinter.1.gz "$(readlink "$share/man/man1/qvprinter-listen.1.gz")"
+metainfo=$share/metainfo/org.example.qvset.metainfo.xml
+# appstream CHECK ARGS...: appstreamcli quiet when it passes, its report when it does not.
+appstream() { appstreamcli "$@" >"$work/appstream.txt" 2>&1 || { sed 's/^/  /' "$work/appstream.txt"; return 1; }; }
+check "appstreamcli validate: the AppStream entry" appstream validate --no-net --pedantic "$metainfo"
+check "the AppStream entry names the launcher entry and the package's release" \
+  contains "$(cat "$metainfo" 2>/dev/null)" "<launchable type=\"desktop-id\">qvset.desktop</launchable>" \
+  "<release version=\"$version\""
+check "appstreamcli validate-tree: the entry and its launcher entry as installed" appstream validate-tree --no-net "$root"
 "$here/test-completion.sh" "$bin" "$share/bash-completion/completions/qvctl" QV640_Virtual Office_Laser \
   | sed 's/^\([0-9]* passed\)/completion: \1/' | tee "$work/completion.txt"
 check "bash completion" grep -q "^completion: [0-9]* passed, 0 failed$" "$work/completion.txt"

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "decode/VirtualPrinterFolder.h"
+
 namespace qvset {
 namespace {
 
@@ -108,6 +110,14 @@ std::optional<JobFolder> JobFolder::Open(const std::filesystem::path& path, std:
     return JobFolder(path, fd);
 }
 
+std::optional<JobFolder> OpenVirtualPrinterFolder(const std::filesystem::path& path, std::string& error) {
+    if (const std::string problem = FolderProblem(path); !problem.empty()) {
+        error = "the virtual printer's folder " + path.string() + ' ' + problem;
+        return std::nullopt;
+    }
+    return JobFolder::Open(path, error);
+}
+
 std::string JobFolder::Name(std::string_view file) const {
     return (m_path / std::string(file)).string();
 }
@@ -138,7 +148,12 @@ bool JobFolder::NewFile::Write(std::string_view bytes) {
 }
 
 bool JobFolder::NewFile::Commit() {
+    return CommitAs(m_name);
+}
+
+bool JobFolder::NewFile::CommitAs(std::string_view name) {
     if (m_fd < 0) return false;
+    m_name = std::string(name);
     const bool written = !m_failed && ::fsync(m_fd) == 0;
     const bool closed = ::close(m_fd) == 0;
     m_fd = -1;

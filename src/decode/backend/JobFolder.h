@@ -47,6 +47,8 @@ class JobFolder {
         bool Write(std::string_view bytes);
         // Flushes the file and renames it over its name. False when anything failed.
         bool Commit();
+        // The same under another name of the folder, chosen once the bytes are all there.
+        bool CommitAs(std::string_view name);
 
       private:
         friend class JobFolder;
@@ -86,6 +88,11 @@ class JobFolder {
     std::filesystem::path m_path;
     int m_fd;
 };
+
+// Opens a virtual printer's folder as every way in does before it takes a job: refused, with the reason
+// (beginning "the virtual printer's folder"), when it is missing, no folder, cannot be reached, or is
+// refused by JobFolder::Open.
+std::optional<JobFolder> OpenVirtualPrinterFolder(const std::filesystem::path& path, std::string& error);
 
 // True when a spooler's job id is a job number: digits only, at most ten.
 bool IsJobNumber(std::string_view id);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,22 @@ struct VirtualJob {
 // False, with the reason, when the id is no job number or either could not be written.
 bool QueueVirtualJob(const JobFolder& folder, std::string_view id, std::string_view title, int source,
                      std::string& error);
+
+// Appends everything `source` holds, up to its end, to a new file of the folder. False, with the reason,
+// when it could not be read or written.
+bool CopyJobBytes(JobFolder::NewFile& file, const std::string& name, int source, std::string& error);
+
+// Takes a job whose bytes were written to `bytes` (a new file of the folder, not yet committed) and
+// that has no spooler of its own to number it (the raw port, IPP): under the list's lock it numbers the
+// job one above every job the folder holds (NextJobNumber), puts the bytes in place as <id>.prn and lists
+// the job, so that jobs taken at the same time by several processes get distinct numbers, listed in
+// the order they were taken. The job's id, or nullopt with the reason.
+std::optional<std::string> QueueNumberedVirtualJob(const JobFolder& folder, JobFolder::NewFile& bytes,
+                                                   std::string_view title, std::string& error);
+
+// One above the highest job number the folder's files (<number>.prn, .txt, .png, ...) and the list
+// `listed` (the text of .pending) name; 1 in an empty folder.
+std::uint64_t NextJobNumber(const JobFolder& folder, std::string_view listed);
 
 // A title on one line: the list and the index hold one line per job.
 std::string OneLineTitle(std::string title);

@@ -26,8 +26,10 @@ cmake --build --preset win
 work=$(mktemp -d "${TMPDIR:-/tmp}/qvset-wine.XXXXXX")
 sandbox=$PWD/build/win/cups-sandbox
 xvfb_pid=
+listen_pid=
 cleanup() {
   WINEPREFIX="$work/prefix" "$wineserver_bin" -k >/dev/null 2>&1 || true
+  [ -z "$listen_pid" ] || kill "$listen_pid" 2>/dev/null || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
   scripts/cups-sandbox stop "$sandbox" >/dev/null 2>&1 || true
   rm -rf "$work"
@@ -67,6 +69,29 @@ wine regedit "$work/prefix.reg" >/dev/null 2>&1
 "$wineserver_bin" -w
 
 ctest --preset win
+
+# A Windows program printing to the virtual printer's raw port, as a Windows PC reaches a network
+# printer: through a queue whose port is the printer's address (here CUPS' socket backend, which Wine's
+# winspool prints to).
+listen=
+for candidate in build/release/src/decode/backend/qvprinter-listen build/dev/src/decode/backend/qvprinter-listen; do
+  [ -n "$listen" ] || [ ! -x "$candidate" ] || listen=$candidate
+done
+[ -n "$listen" ] || { echo "test-windows: qvprinter-listen is not built (build/release or build/dev)" >&2; exit 1; }
+mkdir -m 0755 "$work/listen"
+"$listen" "$work/listen" --port 0 >"$work/listen.out" 2>&1 &
+listen_pid=$!
+for _ in $(seq 1 100); do [ -s "$work/listen.out" ] && break; sleep 0.05; done
+listen_port=$(sed -n '1s/^qvprinter-listen: serving .* on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/listen.out")
+[ -n "$listen_port" ] || { echo "test-windows: qvprinter-listen did not start: $(cat "$work/listen.out")" >&2; exit 1; }
+lpadmin -p QV640_Socket -E -v "socket://127.0.0.1:$listen_port"
+QVSET_RECORD=off wine build/win/src/cli/qvctl.exe --printer QV640_Socket set paper 76
+for _ in $(seq 1 200); do [ -s "$work/listen/index" ] && break; sleep 0.05; done
+socket_job=$(od -An -tx1 "$work/listen/1.prn" 2>/dev/null | tr -d ' \n' || true)
+[ "$socket_job" = 1b4204 ] || { echo "test-windows: qvctl.exe through the socket queue gave '$socket_job'" >&2; exit 1; }
+kill "$listen_pid"
+listen_pid=
+echo "qvctl.exe reached the virtual printer's raw port through a socket queue"
 
 # The Windows installer: built with wixl, its tables checked, then installed, run and uninstalled in
 # this stage's Wine prefix.

@@ -32,6 +32,8 @@ export XDG_STATE_HOME=$work/state
 "$qvctl" ticket new "$work/ticket.txt" --black-mark on --paper 58 --length 100 2>/dev/null
 
 now() { date +%s.%N; }
+# The machine's busy processor time so far, in seconds (every process: qvctl and the servers alike).
+busy() { awk -v hz="$(getconf CLK_TCK)" '/^cpu / { printf "%.2f", ($2 + $3 + $4 + $7 + $8) / hz }' /proc/stat; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b - a }'; }
 printers=$((servers * queues))
 
@@ -44,16 +46,23 @@ done
 one_by_one=$(seconds "$start" "$(now)")
 
 slowest=0
+slowest_busy=0
 for s in $(seq 1 "$servers"); do
   start=$(now)
+  cpu=$(busy)
   "$qvctl" --server "127.0.0.1:$(cat "$work/s$s/port")" --printer 'Fleet_*' ticket apply "$work/ticket.txt" >/dev/null
   took=$(seconds "$start" "$(now)")
+  used=$(seconds "$cpu" "$(busy)")
+  slowest_busy=$(awk -v a="$used" -v b="$slowest_busy" 'BEGIN { printf "%.2f", (a > b ? a : b) }')
   slowest=$(awk -v a="$took" -v b="$slowest" 'BEGIN { printf "%.2f", (a > b ? a : b) }')
 done
 
 start=$(now)
-"$qvctl" "${args[@]}" --printer 'Fleet_*' ticket apply "$work/ticket.txt" > "$work/report"
+cpu=$(busy)
+/usr/bin/time -f '%U %S' -o "$work/qvctl-time" "$qvctl" "${args[@]}" --printer 'Fleet_*' ticket apply "$work/ticket.txt" > "$work/report"
 fleet=$(seconds "$start" "$(now)")
+qvctl_busy=$(awk '{ printf "%.2f", $1 + $2 }' "$work/qvctl-time")
+fleet_busy=$(seconds "$cpu" "$(busy)")
 tail -1 "$work/report"
 
 "$qvctl" "${args[@]}" --printer 'Fleet_*' ticket apply --changed-only "$work/ticket.txt" >/dev/null
@@ -64,6 +73,6 @@ tail -1 "$work/report"
 
 echo "fleet of $printers printers on $servers servers:"
 echo "  one qvctl per printer, one after another: ${one_by_one} s"
-echo "  the slowest server alone:                 ${slowest} s"
-echo "  all servers in one run:                   ${fleet} s ($(awk -v a="$fleet" -v b="$slowest" 'BEGIN { printf "%.2f", a / b }') x the slowest server)"
+echo "  the slowest server alone:                 ${slowest} s (${slowest_busy} s of processor time, every process)"
+echo "  all servers in one run:                   ${fleet} s ($(awk -v a="$fleet" -v b="$slowest" 'BEGIN { printf "%.2f", a / b }') x the slowest server; ${fleet_busy} s of processor time on $(nproc) processors, ${qvctl_busy} s of it qvctl's)"
 echo "  a second --changed-only run (sends nothing): ${unchanged} s"

@@ -74,5 +74,15 @@ check "use of an unknown printer: the message in UTF-8" "没有名为 No_Such_Pr
 run hex 1G
 check "bad hex: refused" 2 $?
 
+# A print server by name, with a pattern: Wine serves its own machine's printers as \\HOST\NAME.
+host=$(wine cmd /c 'echo %COMPUTERNAME%' 2>/dev/null | tr -d '\r')
+before=$(jobs_of QV640_Virtual)
+run --json --server "\\\\$host" --printer 'QV640*' hex 1B40
+check "a print server by name: exit status" 0 $?
+check "a print server by name: one row, the printer without the server's prefix" "\\\\$host QV640_Virtual ok 1" \
+  "$(python3 -c 'import json,sys; print("\n".join("%s %s %s %d" % (r["server"], r["printer"], r["result"], r["documents"]) for r in json.load(sys.stdin)["printers"]))' <"$out")"
+wait_for_jobs QV640_Virtual $((before + 1))
+check "a print server by name: the document arrives" 1b40 "$(last_job_hex QV640_Virtual)"
+
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "all qvctl.exe checks passed"

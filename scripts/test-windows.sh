@@ -67,6 +67,12 @@ REGEDIT4
 REG
 wine regedit "$work/prefix.reg" >/dev/null 2>&1
 "$wineserver_bin" -w
+# One Wine server and one set of Wine's own processes (services, desktop) for all the test programs:
+# without it each program waits about 3 s for them to start, and they stop again when it ends. They
+# are started here with their output elsewhere: started by a test, they would hold its output open
+# and ctest would wait for them forever. cleanup() stops them.
+"$wineserver_bin" -p
+wine cmd /c exit </dev/null >/dev/null 2>&1
 
 ctest --preset win
 

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
+#include <charconv>
+#include <cmath>
 #include <iostream>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
@@ -69,10 +69,15 @@ std::string_view ResultWord(const Row& row) {
     }
 }
 
+// Seconds with three decimals and a decimal point, whatever the locale.
 std::string Seconds(double seconds) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.3f", seconds);
-    return text;
+    const auto written = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3);
+    return std::string(text, written.ptr);
+}
+
+double RoundedToMilliseconds(double seconds) {
+    return std::round(seconds * 1000) / 1000;
 }
 
 std::string JoinMessages(const std::vector<std::string>& messages) {
@@ -160,7 +165,7 @@ Json ReportJson(const std::string& commandName, const std::vector<Row>& rows, do
                       {"status", row.status},
                       {"documents", row.documents},
                       {"messages", row.messages},
-                      {"seconds", std::stod(Seconds(row.seconds))}};
+                      {"seconds", RoundedToMilliseconds(row.seconds)}};
         if (!row.output.empty()) {
             Json parsed(Json::value_t::discarded);
             if (jsonOutput) parsed = Json::parse(row.output, nullptr, false);
@@ -180,7 +185,7 @@ Json ReportJson(const std::string& commandName, const std::vector<Row>& rows, do
               {"failed", counts["failed"]},
               {"refused", counts["refused"]},
               {"documents", documents},
-              {"seconds", std::stod(Seconds(seconds))}}},
+              {"seconds", RoundedToMilliseconds(seconds)}}},
             {"status", FleetStatus(rows)}};
 }
 

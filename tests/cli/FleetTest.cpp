@@ -109,12 +109,13 @@ class FleetTest : public testing::QvctlFixture {
         servers[name] = std::move(server);
     }
 
-    int RunFleet(const Names& args, std::size_t total = 16) {
+    int RunFleet(const Names& args, std::size_t total = 16, std::size_t perServer = 4) {
         out.str("");
         err.str("");
         cli::ConsoleDialogs dialogs(err);
         cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err};
         environment.total = total;
+        environment.perServer = perServer;
         environment.serverSpooler = [this](const std::string& server) -> std::unique_ptr<Spooler> {
             const auto found = servers.find(server.find(':') == std::string::npos ? server + ":631" : server);
             if (found == servers.end()) return nullptr;
@@ -140,17 +141,31 @@ TEST_F(FleetTest, EachPrinterGetsTheDocumentsAndPausesOfItsOwnRunInOrder) {
                            [](const std::string& e) { return e.rfind("wait", 0) == 0; }),
               alone.Entries().end());
 
-    // One worker at a time: the fleet's sequence is each printer's in turn, server by server.
+    // One printer at a time and one worker per server: the fleet's sequence is each printer's whole
+    // sequence in turn, a server's printers in their order (the servers themselves take turns as
+    // their workers get to run).
     pause.OnWait([this](int ms) { log.push_back(testing::SequenceLog::Wait(ms)); });
-    ASSERT_EQ(RunFleet({"--server", "a", "--server", "b", "--printer", "QV6*", "factory-restore"}, 1),
+    ASSERT_EQ(RunFleet({"--server", "a", "--server", "b", "--printer", "QV6*", "factory-restore"}, 1, 1),
               cli::kExitOk);
-    Names expected;
-    for (const std::string target : {"a:631 QV640_A", "a:631 QV650_A", "b:631 QV640_B"}) {
-        for (const auto& entry : alone.Entries()) {
-            expected.push_back(entry.rfind("wait", 0) == 0 ? entry : target + " " + entry);
+    const std::size_t length = alone.Entries().size();
+    ASSERT_EQ(log.size(), 3 * length);
+    Names order;
+    for (std::size_t block = 0; block < 3; ++block) {
+        const std::string& first = log[block * length];
+        const std::string target = first.substr(0, first.rfind(' '));
+        order.push_back(target);
+        for (std::size_t i = 0; i < length; ++i) {
+            const std::string& entry = alone.Entries()[i];
+            EXPECT_EQ(log[block * length + i], entry.rfind("wait", 0) == 0 ? entry : target + " " + entry)
+                << target << " entry " << i;
         }
     }
-    EXPECT_EQ(log, expected);
+    std::sort(order.begin(), order.end());
+    EXPECT_EQ(order, (Names{"a:631 QV640_A", "a:631 QV650_A", "b:631 QV640_B"}));
+    const auto at = [&](const std::string& target) {
+        return std::find(log.begin(), log.end(), target + " " + alone.Entries().front()) - log.begin();
+    };
+    EXPECT_LT(at("a:631 QV640_A"), at("a:631 QV650_A"));
 }
 
 TEST_F(FleetTest, AFailingServerOrPrinterStopsNoOtherAndTheReportSaysWhich) {

@@ -10,7 +10,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/qvset-fleet.XXXXXX")
 a=$work/a b=$work/b
 cleanup() {
-  [ -f "$b/cupsd.pid" ] && kill -CONT "$(cat "$b/cupsd.pid")" 2>/dev/null || true
+  if [ -f "$b/cupsd.pid" ]; then kill -CONT "$(cat "$b/cupsd.pid")" 2>/dev/null || true; fi
   "$script" stop "$a" >/dev/null 2>&1 || true
   "$script" stop "$b" >/dev/null 2>&1 || true
   rm -rf "$work"
@@ -80,7 +80,7 @@ play() {
     > "$work/play.log" 2>&1 || { cat "$work/play.log" >&2; fail "ansible-playbook $*"; }
 }
 play --check -e expect_changed=true
-[ "$(jobs_of "$a" QV640_F1)" = 1 ] && [ "$(jobs_of "$b" QV640_F2)" = 1 ] || fail "check mode sent documents"
+if [ "$(jobs_of "$a" QV640_F1)" != 1 ] || [ "$(jobs_of "$b" QV640_F2)" != 1 ]; then fail "check mode sent documents"; fi
 play -e expect_changed=true
 [ "$(jobs_of "$b" QV640_F2)" = 2 ] || last_job "$b" QV640_F2 2 >/dev/null
 play -e expect_changed=false

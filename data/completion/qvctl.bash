@@ -37,17 +37,19 @@ _qvctl() {
         mapfile -t COMPREPLY < <(compgen -W "$(_qvctl_printers "$program")" -- "$cur")
         return 0
     fi
+    # A print server is the user's to name.
+    [ "$prev" = --server ] && return 0
 
     # The words before the cursor, without the program and the global options.
     local -a words=()
     local i=1
     while [ "$i" -lt "$COMP_CWORD" ]; do
         case ${COMP_WORDS[i]} in
-            --printer)
+            --printer | --server)
                 i=$((i + 1))
                 [ "${COMP_WORDS[i]}" = "=" ] && i=$((i + 1))
                 ;;
-            = | --printer=* | --dry-run | -h | --help | --version) ;;
+            = | --printer=* | --server=* | --json | --dry-run | -h | --help | --version) ;;
             *) words+=("${COMP_WORDS[i]}") ;;
         esac
         i=$((i + 1))
@@ -58,7 +60,7 @@ _qvctl() {
     commands=$(_qvctl_commands "$program")
     if [ ${#words[@]} -eq 0 ]; then
         if [[ $cur == -* ]]; then
-            mapfile -t COMPREPLY < <(compgen -W "--printer --dry-run --help --version" -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W "--server --printer --json --dry-run --help --version" -- "$cur")
         else
             mapfile -t COMPREPLY < <(compgen -W "$(printf '%s\n' "$commands" | cut -d' ' -f1 | sort -u) help" -- "$cur")
         fi

@@ -27,12 +27,12 @@ commands=$(qvctl --help | sed -n '/^commands:/,/^$/s/^  \([a-z-]*\).*/\1/p' | so
 check "first word: every command of the overview and help" \
   equals "${commands}help" "$(offers qvctl "")"
 check "first word begun: the commands it begins" equals "text ticket tune" "$(offers qvctl t)"
-check "global options" equals "--printer --dry-run --help --version" "$(offers qvctl --)"
+check "global options" equals "--server --printer --json --dry-run --help --version" "$(offers qvctl --)"
 check "after --dry-run: the commands again" equals "text ticket tune" "$(offers qvctl --dry-run t)"
 check "--dry-run does not end the options of a command" \
   equals "--fine --high --no-watch --pause --standard --help" "$(offers qvctl --dry-run tune all --)"
 check "decode: its option" equals "--json --help" "$(offers qvctl decode --)"
-check "ticket: its three commands" equals "show apply new" "$(offers qvctl ticket "")"
+check "ticket: its commands" equals "show apply plan new" "$(offers qvctl ticket "")"
 check "ticket new: its options" equals "--baud" "$(offers qvctl ticket new t.txt --ba)"
 check "an option's choices" equals "76 58" "$(offers qvctl ticket new t.txt --paper "")"
 check "an option's choices after =" equals "on off" "$(offers qvctl ticket new t.txt --black-mark =)"
@@ -49,6 +49,9 @@ check "--printer=: the server's printers" equals "$printers" "$(sorted "$(offers
 check "use: the server's printers" equals "$printers" "$(sorted "$(offers qvctl --printer=QV640_Virtual use "")")"
 check "after --printer NAME: the commands again" \
   equals "pick pin-test printer-state printers" "$(offers qvctl --printer QV640_Virtual p)"
+check "after --server HOST and --json: the commands again" \
+  equals "pick pin-test printer-state printers" "$(offers qvctl --server host:631 --json p)"
+check "--server: nothing offered" equals "" "$(offers qvctl --server "")"
 scratch=$(mktemp -d)
 mkdir "$scratch/state-folder"
 : >"$scratch/state-file"

@@ -49,7 +49,7 @@ check "qvctl --version" equals "qvctl $version" "$("$bin/qvctl" --version)"
 help_status=0
 help=$("$bin/qvctl" --help) || help_status=$?
 check "qvctl --help exits 0" equals 0 "$help_status"
-check "qvctl --help starts with the usage" equals "usage: qvctl [--printer NAME] [--dry-run] COMMAND [ARGS...]" "$(head -1 <<<"$help")"
+check "qvctl --help starts with the usage" equals "usage: qvctl [--server HOST[:PORT]]... [--printer NAME|PATTERN]... [--json] [--dry-run]" "$(head -1 <<<"$help")"
 check "qvset --version" equals "qvset $version" "$("$bin/qvset" --version)"
 shot=$work/qvset.png
 "$bin/qvset" --screenshot "$shot" >"$work/qvset.log" 2>&1 || cat "$work/qvset.log"

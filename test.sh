@@ -35,7 +35,10 @@ report_times() {
   for i in "${!stage_names[@]}"; do printf '%6d  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"; done
   printf '%6d  in all\n' $((SECONDS - run_started))
 }
-trap report_times EXIT
+# The fuzz targets are built beside the other stages (see below); a run that ends early stops that build.
+fuzz_build_pid=
+stop_fuzz_build() { [ -z "$fuzz_build_pid" ] || kill -- "-$fuzz_build_pid" 2>/dev/null || true; }
+trap 'stop_fuzz_build; report_times' EXIT
 
 stage "Packages (scripts/install-deps.sh)"
 scripts/install-deps.sh
@@ -53,6 +56,13 @@ echo "${#shell_scripts[@]} scripts clean"
 stage "Debug build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset dev >/dev/null
 cmake --build --preset dev
+# The fuzz targets build with clang at the lowest priority from here on, beside the stages that mostly
+# wait (the tests against the private servers, the Wine tests): the stages in front keep the processors
+# when they need them, and the fuzz runs come at the end.
+mkdir -p build
+setsid nice -n 19 bash -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz' >build/fuzz-build.log 2>&1 &
+fuzz_build_pid=$!
+
 stage "Debug build's tests (ctest --preset dev)"
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} ctest --preset dev
 
@@ -71,12 +81,6 @@ tests/packaging/test-deb.sh "build/packages/qvset_${version}_$(dpkg --print-arch
 stage "Benchmark: documents through CupsSpooler against lp -o raw"
 bench/run-channel-bench.sh build/release 100
 
-fuzz_seconds=${QVSET_FUZZ_SECONDS:-5}
-stage "Fuzzing: the libFuzzer targets built (clang, ASan and UBSan)"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
-stage "Fuzz runs: each target for $fuzz_seconds s"
-fuzz/run-fuzzers.sh "$fuzz_seconds"
 
 if [ "$windows" = 1 ] && [ -f cmake/mingw-w64-x86_64.cmake ]; then
   stage "Windows build (MinGW-w64), tests under Wine"
@@ -88,3 +92,17 @@ if [ "$windows" = 1 ] && [ -f cmake/mingw-w64-x86_64.cmake ]; then
 elif [ "$windows" = 0 ]; then
   stage "Windows build skipped (--no-windows)"
 fi
+
+fuzz_seconds=${QVSET_FUZZ_SECONDS:-5}
+stage "Fuzzing: the libFuzzer targets built (clang, ASan and UBSan; built at low priority beside the stages above)"
+fuzz_status=0
+wait "$fuzz_build_pid" || fuzz_status=$?
+fuzz_build_pid=
+if [ "$fuzz_status" != 0 ]; then
+  cat build/fuzz-build.log
+  echo "the fuzz build failed (exit status $fuzz_status)" >&2
+  exit 1
+fi
+tail -1 build/fuzz-build.log
+stage "Fuzz runs: each target for $fuzz_seconds s"
+fuzz/run-fuzzers.sh "$fuzz_seconds"

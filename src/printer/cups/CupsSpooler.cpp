@@ -201,26 +201,15 @@ std::string CupsSpooler::KnownQueue(http_t* http, const std::string& name) {
     for (const auto& [asked, queue] : m_knownQueues) {
         if (asked == name) return queue;
     }
-    static const char* const kAttributes[] = {"printer-name"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri(name).c_str());
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
-    IppPtr response(cupsDoRequest(http, request, "/"));
-    if (!response) {
-        if (LostServer(http)) NoteNoAnswer();
-        return {};
-    }
-    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return {};
-    const std::string queue = AttributeText(ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME));
+    const std::string queue = AskPrinterName(http, request);
     if (!queue.empty()) m_knownQueues.emplace_back(name, queue);
     return queue;
 }
 
-std::string CupsSpooler::ServerDefault(http_t* http) {
-    // Asked every time: another program may change the server's default between two documents.
+std::string CupsSpooler::AskPrinterName(http_t* http, ipp_t* request) {
     static const char* const kAttributes[] = {"printer-name"};
-    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
     IppPtr response(cupsDoRequest(http, request, "/"));
@@ -228,9 +217,14 @@ std::string CupsSpooler::ServerDefault(http_t* http) {
         if (LostServer(http)) NoteNoAnswer();
         return {};
     }
-    // A server without a default answers not-found.
+    // A printer the server does not have, or a server without a default, answers not-found.
     if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return {};
     return AttributeText(ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME));
+}
+
+std::string CupsSpooler::ServerDefault(http_t* http) {
+    // Asked every time: another program may change the server's default between two documents.
+    return AskPrinterName(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT));
 }
 
 bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {

@@ -9,6 +9,7 @@
 #include "printer/Spooler.h"
 
 typedef struct _http_s http_t;
+typedef struct _ipp_s ipp_t;
 
 namespace qvset {
 
@@ -71,6 +72,9 @@ class CupsSpooler final : public Spooler {
     std::string KnownQueue(http_t* http, const std::string& name);
     // The server's default queue (CUPS-Get-Default); empty when it has none or did not answer.
     std::string ServerDefault(http_t* http);
+    // Sends a request for one printer, asking for its printer-name alone, and gives that name; empty
+    // when the server has no such printer or did not answer (noted as for any request).
+    std::string AskPrinterName(http_t* http, ipp_t* request);
 
     struct HttpCloser {
         void operator()(http_t* http) const;

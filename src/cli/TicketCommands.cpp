@@ -157,10 +157,8 @@ int PlanTicketCommand(CliContext& context, const std::vector<std::string>& args)
         context.dialogs.Message(kMsgValueOutOfRange);
         return kExitRefused;
     }
-    const auto batch = BuildBatchCommand(ChangedItems(description, *plan));
-    const std::string sends = plan->empty() || ChangedItems(description, *plan).RecordedCount() == 0
-                                  ? std::string()
-                                  : batch.value_or(std::string());
+    // Items left out build nothing: a plan of items all the same sends the empty batch.
+    const std::string sends = BuildBatchCommand(ChangedItems(description, *plan)).value_or(std::string());
     if (read.json) {
         Json items = Json::array();
         for (const ItemPlan& entry : *plan) {

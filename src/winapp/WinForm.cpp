@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "files/WideText.h"
+#include "text/WideText.h"
 #include "winapp/ControlIds.h"
 #include "winapp/Dpi.h"
 #include "winapp/DrawingPainter.h"

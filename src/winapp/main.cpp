@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "Version.h"
-#include "files/WideText.h"
 #include "forms/ProgramOptions.h"
 #include "printer/MemorySpooler.h"
 #include "printer/Platform.h"
 #include "record/RecordBook.h"
+#include "text/WideText.h"
 #include "winapp/WinClock.h"
 #include "winapp/WinDialogs.h"
 #include "winapp/WinPause.h"

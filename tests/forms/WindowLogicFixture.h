@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "RecordingView.h"
-#include "seams/Clock.h"
 #include "forms/Form1.h"
 #include "printer/MemorySpooler.h"
-#include "printer/Utf8.h"
+#include "seams/Clock.h"
 #include "support/DocumentsAsHex.h"
 #include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFolder.h"
+#include "text/Utf8.h"
 
 namespace qvset::forms::testing {
 

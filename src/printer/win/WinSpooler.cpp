@@ -4,10 +4,10 @@
 #include <cctype>
 #include <vector>
 
-#include "files/WideText.h"
 #include "printer/PrinterSelection.h"
 #include "printer/win/JobCount.h"
 #include "printer/win/WinHandles.h"
+#include "text/WideText.h"
 
 namespace qvset::win {
 

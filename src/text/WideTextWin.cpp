@@ -1,6 +1,6 @@
-#include "files/WideText.h"
+#include "text/WideText.h"
 
-#include "printer/Utf8.h"
+#include "text/Utf8.h"
 
 namespace qvset {
 namespace {

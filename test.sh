@@ -53,6 +53,9 @@ done)
 shellcheck "${shell_scripts[@]}"
 echo "${#shell_scripts[@]} scripts clean"
 
+stage "Include floors (scripts/check-floors against src/floors.txt)"
+scripts/check-floors
+
 stage "Debug build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset dev >/dev/null
 cmake --build --preset dev

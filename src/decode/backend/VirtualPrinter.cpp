@@ -12,7 +12,6 @@
 #include "decode/Listing.h"
 #include "decode/PrinterState.h"
 #include "decode/backend/JobPicture.h"
-#include "decode/backend/LockedFile.h"
 #include "printer/PrintChannel.h"
 
 namespace qvset {
@@ -172,7 +171,7 @@ bool DrawQueuedJobs(const std::filesystem::path& path, std::string& error, std::
                     const DrawStepHook& afterStep) {
     const auto folder = JobFolder::Open(path, error);
     if (!folder) return false;
-    const LockedFile drawing(folder->Descriptor(), std::string(kDrawingLockFile));
+    const FileLock drawing(folder->Descriptor(), std::string(kDrawingLockFile), kFolderFileLock);
     if (!drawing.Held()) {
         error = "cannot lock " + folder->Name(kDrawingLockFile) + " (a link or no regular file)";
         return false;

@@ -9,22 +9,13 @@
 #include <cstring>
 #include <sstream>
 
+#include "files/WriteAll.h"
 
 namespace qvset {
 namespace {
 
 // The list never grows beyond a few lines per job not yet drawn.
 constexpr std::size_t kMostListBytes = 64 * 1024 * 1024;
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 std::vector<QueuedJob> ParseList(const std::string& text) {
     std::vector<QueuedJob> jobs;

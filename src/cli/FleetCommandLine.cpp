@@ -21,6 +21,7 @@
 #include "printer/PrinterOverrideSpooler.h"
 #include "printer/PrinterSelection.h"
 #include "record/RecordingSpooler.h"
+#include "text/Utf8.h"
 
 namespace qvset::cli {
 namespace {
@@ -107,17 +108,6 @@ int FleetStatus(const std::vector<Row>& rows) {
     return status;
 }
 
-// Columns count characters, not bytes: a UTF-8 continuation byte takes no column.
-std::size_t Columns(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
-std::string Padded(const std::string& text, std::size_t width) {
-    const std::size_t columns = Columns(text);
-    return text + std::string(width > columns ? width - columns : 0, ' ');
-}
-
 void PrintReport(const std::string& commandName, const std::vector<Row>& rows, double seconds,
                  std::ostream& out) {
     const std::vector<std::string> heading{"server", "printer", "documents", "result", "time"};
@@ -130,14 +120,14 @@ void PrintReport(const std::string& commandName, const std::vector<Row>& rows, d
     std::vector<std::size_t> widths;
     for (const auto& title : heading) widths.push_back(title.size());
     for (const auto& line : cells) {
-        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Columns(line[i]));
+        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Utf8Columns(line[i]));
     }
     std::string line;
-    for (std::size_t i = 0; i < heading.size(); ++i) line += Padded(heading[i], widths[i] + 2);
+    for (std::size_t i = 0; i < heading.size(); ++i) line += PadToColumns(heading[i], widths[i] + 2);
     out << line << "message\n";
     for (std::size_t r = 0; r < rows.size(); ++r) {
         line.clear();
-        for (std::size_t i = 0; i < cells[r].size(); ++i) line += Padded(cells[r][i], widths[i] + 2);
+        for (std::size_t i = 0; i < cells[r].size(); ++i) line += PadToColumns(cells[r][i], widths[i] + 2);
         line += TerminalSafe(JoinMessages(rows[r].messages));
         out << line.substr(0, line.find_last_not_of(' ') + 1) << '\n';
     }

@@ -20,7 +20,7 @@ namespace qvset {
 struct RecordLimits {
     // A record file past this size has its older documents folded into the state they imply, keeping
     // the newest documents that fit in half of it.
-    std::size_t maxBytes = 1024 * 1024;
+    std::size_t maxBytes = std::size_t{1024} * 1024;
     std::chrono::milliseconds lockWait{2000};
 };
 

@@ -15,7 +15,7 @@ namespace qvset {
 namespace {
 
 // The list never grows beyond a few lines per job not yet drawn.
-constexpr std::size_t kMostListBytes = 64 * 1024 * 1024;
+constexpr std::size_t kMostListBytes = std::size_t{64} * 1024 * 1024;
 
 std::vector<QueuedJob> ParseList(const std::string& text) {
     std::vector<QueuedJob> jobs;

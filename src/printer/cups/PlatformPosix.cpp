@@ -67,7 +67,7 @@ std::filesystem::path StateFolder() {
 
 std::string PrintServerName() {
     const char* server = cupsServer();
-    const std::string name = server != nullptr ? server : "";
+    std::string name = server != nullptr ? server : "";
     // A domain socket has no port.
     if (name.empty() || name.front() == '/') return name;
     return name + ":" + std::to_string(ippPort());

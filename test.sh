@@ -58,8 +58,9 @@ done)
 shellcheck "${shell_scripts[@]}"
 echo "${#shell_scripts[@]} scripts clean"
 
-stage "Include floors (scripts/check-floors against src/floors.txt)"
+stage "Include floors (scripts/check-floors against src/floors.txt) and formatting (scripts/check-format)"
 scripts/check-floors
+scripts/check-format
 
 stage "Debug build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset dev >/dev/null

@@ -533,8 +533,6 @@ class Runs {
         m_run.reset();
     }
 
-    // Counts the run's command once more when `rest` starts with its very bytes (a whole command: the
-    // same bytes decode to the same command); the bytes taken, 0 when it does not.
     // Counts the run's command again for every copy of its very bytes at the start of `rest` (a whole
     // command: the same bytes decode to the same command), and a run of unknown bytes grows by the lone
     // unknown bytes there; the bytes taken, 0 when none.

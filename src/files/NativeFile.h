@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "files/FileContents.h"
+#include "files/FileReadResult.h"
 
 namespace qvset {
 

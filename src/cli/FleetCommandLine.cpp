@@ -3,8 +3,8 @@
 #include "cli/FleetCommandLine.h"
 
 #include <algorithm>
-#include <chrono>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <iostream>
 #include <map>
@@ -336,7 +336,8 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         std::ostringstream trialErr;
         std::istringstream noInput;
         const PrinterRunResult tried = RunOnPrinter(
-            command, args, operandsFrom, {trial, noPause, dialogs, out, trialErr, noInput, nullptr, false, {}, {}, false}, folders);
+            command, args, operandsFrom,
+            {trial, noPause, dialogs, out, trialErr, noInput, nullptr, false, {}, {}, false}, folders);
         if (tried.status == kExitRefused) {
             err << trialErr.str();
             for (const auto& message : dialogs.messages) environment.dialogs.Message(message);

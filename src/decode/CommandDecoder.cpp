@@ -167,9 +167,9 @@ DecodedCommand DecodeFlag(Span rest, const Openings& o) {
     const auto row = std::find_if(table.begin(), table.end(), [n](const auto& r) { return r.n == n; });
     if (row == table.end()) return Refused(command, "ESC B " + HexPair(n) + " sets no switch");
     DecodedCommand entry = Entry(CommandKind::Flag, command, Spell(command),
-                                 DescribeChoice(*row) + " (" + std::string(ItemCaption(row->item)) +
-                                     ": " + std::string(row->choiceText) + ", item " +
-                                     std::to_string(row->item) + ", code " + std::to_string(row->code) + ")");
+                                 DescribeChoice(*row) + " (" + std::string(ItemCaption(row->item)) + ": " +
+                                     std::string(row->choiceText) + ", item " + std::to_string(row->item) +
+                                     ", code " + std::to_string(row->code) + ")");
     AddNumber(entry, "n", n);
     AddNumber(entry, "item", row->item);
     AddNumber(entry, "code", row->code);

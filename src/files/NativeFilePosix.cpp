@@ -164,7 +164,8 @@ bool NativeFile::ReadAll(std::vector<std::uint8_t>& bytes) {
 }
 
 bool NativeFile::Reserve(std::uint64_t oldSize, std::uint64_t newSize) {
-    if (::posix_fallocate(Fd(m_handle), static_cast<off_t>(oldSize), static_cast<off_t>(newSize - oldSize)) == 0)
+    if (::posix_fallocate(Fd(m_handle), static_cast<off_t>(oldSize), static_cast<off_t>(newSize - oldSize)) ==
+        0)
         return true;
     // Nothing was changed: the reserved part lay beyond the old end, and a failed reservation leaves at
     // most zero bytes there, which the truncation removes.

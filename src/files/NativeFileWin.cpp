@@ -112,8 +112,8 @@ void NativeFile::Remove(const std::filesystem::path& path) {
 bool NativeFile::MoveOver(const std::filesystem::path& temporary, const std::filesystem::path& target,
                           bool exists) {
     if (exists) {
-        return ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                            nullptr) != FALSE;
+        return ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                            nullptr, nullptr) != FALSE;
     }
     return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
 }

@@ -41,7 +41,8 @@ class WindowLogic : public ::testing::Test {
     Form1& OpenWith(Pause& pause) {
         m_form.reset();
         m_view = std::make_unique<RecordingView>(Form1Layout());
-        m_form = std::make_unique<Form1>(m_spooler, m_dialogs, pause, m_clock, std::vector<std::filesystem::path>{m_folder});
+        m_form = std::make_unique<Form1>(m_spooler, m_dialogs, pause, m_clock,
+                                         std::vector<std::filesystem::path>{m_folder});
         m_form->Attach(*m_view);
         return *m_form;
     }

@@ -51,15 +51,13 @@ TEST(Utf8, TheFirstInvalidByteIsWhereTheFirstMalformedSequenceStarts) {
         std::optional<std::size_t> offset;
     };
     const Row rows[] = {
-        {"", std::nullopt},
-        {"{\"state\": \"打印\"}", std::nullopt},
-        {"ok\xFF", 2},
-        {"打\xE6\x89", 3},
-        {"a\xC0\x80z", 1},
-        {"ab\xED\xA0\x80", 2},
+        {"", std::nullopt}, {"{\"state\": \"打印\"}", std::nullopt},
+        {"ok\xFF", 2},      {"打\xE6\x89", 3},
+        {"a\xC0\x80z", 1},  {"ab\xED\xA0\x80", 2},
         {"\x80", 0},
     };
-    for (const Row& row : rows) EXPECT_EQ(FirstInvalidUtf8(row.text), row.offset) << testing::PrintToString(row.text);
+    for (const Row& row : rows)
+        EXPECT_EQ(FirstInvalidUtf8(row.text), row.offset) << testing::PrintToString(row.text);
 }
 
 TEST(Utf8, ColumnsCountCharactersAndPaddingFillsUpToTheWidth) {

@@ -219,9 +219,14 @@ DecodedCommand DecodeGeometry(Span rest, const Openings& o) {
     const std::size_t parameters = rest[o.geometry.size()] + 256u * rest[o.geometry.size() + 1];
     const std::size_t length = head + parameters;
     const bool shaped = parameters == o.geometryParameters;
-    if (rest.size() < length) {
-        return CutOff(shaped ? CommandKind::Geometry : CommandKind::Unknown, rest, "GS ( F", length);
+    // A count the geometry command never has, running past the end of the document, owns nothing
+    // after its head: the bytes that follow are decoded as what they are.
+    if (rest.size() < length && !shaped) {
+        return Refused(rest.first(head), "GS ( F with " + std::to_string(parameters) +
+                                             " parameter bytes, past the end of the document; the geometry "
+                                             "command has " + std::to_string(o.geometryParameters));
     }
+    if (rest.size() < length) return CutOff(CommandKind::Geometry, rest, "GS ( F", length);
     const Span command = rest.first(length);
     if (!shaped) {
         return Refused(command, "GS ( F with " + std::to_string(parameters) +
@@ -279,6 +284,13 @@ DecodedCommand DecodeTable(Span rest, const Openings& o) {
     if (rest.size() < head) return CutOff(CommandKind::ParameterTable, rest, "ESC : E", 0);
     const std::size_t count = rest[o.table.size()] + 256u * rest[o.table.size() + 1];
     const std::size_t length = head + count;
+    // So does a table of another size than the QV6's.
+    const std::size_t factoryCount = o.factoryTable.size() - head;
+    if (rest.size() < length && count != factoryCount) {
+        return Refused(rest.first(head), "ESC : E of " + std::to_string(count) +
+                                             " bytes, past the end of the document; the parameter table has " +
+                                             std::to_string(factoryCount));
+    }
     if (rest.size() < length) return CutOff(CommandKind::ParameterTable, rest, "ESC : E", length);
     const Span command = rest.first(length);
     const Span body = command.subspan(head);

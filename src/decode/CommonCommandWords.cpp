@@ -52,8 +52,8 @@ struct Counted {
 };
 
 Counted BodyOf(const CommonCommand& row, Span command) {
-    const std::size_t head = row.rule == LengthRule::Counted32 ? row.opening.size() + 4
-                                                               : row.opening.size() + row.parameters + 2;
+    const std::size_t head =
+        row.rule == LengthRule::Counted32 ? row.opening.size() + 4 : row.opening.size() + row.parameters + 2;
     return {command.size() > head ? command.subspan(head) : Span{}};
 }
 
@@ -94,7 +94,8 @@ std::string DescribeUnderline(const CommonCommand& row, Span command, DecodedCom
     const int dots = Choice(LastByte(command));
     AddNumber(entry, "n", LastByte(command));
     AddNumber(entry, "dots", dots <= 2 ? dots : 0);
-    if (dots == 1 || dots == 2) return std::string(row.meaning) + " " + std::to_string(dots) + " dot" + (dots == 2 ? "s" : "");
+    if (dots == 1 || dots == 2)
+        return std::string(row.meaning) + " " + std::to_string(dots) + " dot" + (dots == 2 ? "s" : "");
     return std::string(row.meaning) + " off";
 }
 
@@ -134,7 +135,8 @@ std::string DescribeAlignment(const CommonCommand& row, Span command, DecodedCom
     const int choice = Choice(LastByte(command));
     AddNumber(entry, "n", LastByte(command));
     AddNumber(entry, "alignment", choice <= 2 ? choice : 0);
-    return std::string(row.meaning) + " " + std::string(choice <= 2 ? kWords[static_cast<std::size_t>(choice)] : "left");
+    return std::string(row.meaning) + " " +
+           std::string(choice <= 2 ? kWords[static_cast<std::size_t>(choice)] : "left");
 }
 
 std::string DescribeFont(const CommonCommand& row, Span command, DecodedCommand& entry) {
@@ -177,8 +179,8 @@ std::string DescribePulse(const CommonCommand& row, Span command, DecodedCommand
     AddNumber(entry, "pin", pin);
     AddNumber(entry, "onMs", 2 * command[o + 1]);
     AddNumber(entry, "offMs", 2 * command[o + 2]);
-    return std::string(row.meaning) + " on pin " + std::to_string(pin) + ", " + std::to_string(2 * command[o + 1]) +
-           " ms on, " + std::to_string(2 * command[o + 2]) + " ms off";
+    return std::string(row.meaning) + " on pin " + std::to_string(pin) + ", " +
+           std::to_string(2 * command[o + 1]) + " ms on, " + std::to_string(2 * command[o + 2]) + " ms off";
 }
 
 std::string DescribeCut(const CommonCommand& row, Span command, DecodedCommand& entry) {
@@ -214,7 +216,8 @@ std::string DescribeTextPosition(const CommonCommand& row, Span command, Decoded
 }
 
 std::string DescribeRaster(const CommonCommand& row, Span command, DecodedCommand& entry) {
-    static constexpr std::array<std::string_view, 4> kModes{"", ", double width", ", double height", ", quadruple"};
+    static constexpr std::array<std::string_view, 4> kModes{"", ", double width", ", double height",
+                                                            ", quadruple"};
     const std::size_t o = row.opening.size();
     const int mode = command[o] & 0x03;
     const std::size_t widthBytes = Word(command, o + 1);
@@ -261,15 +264,16 @@ std::string DescribeGraphics(const CommonCommand& row, Span command, DecodedComm
         // the first colour's data follows its colour byte
         AddNumber(entry, "imageOffset", static_cast<std::int64_t>(command.size() - body.size() + 11));
         AddText(entry, "format", fn == 67 ? "raster" : "column");
-        return std::string(row.meaning) + ": define the NV image \"" + PrintableBytes(body.subspan(3, 2)) + "\" of " +
-               std::to_string(width) + " × " + std::to_string(height) + " dots";
+        return std::string(row.meaning) + ": define the NV image \"" + PrintableBytes(body.subspan(3, 2)) +
+               "\" of " + std::to_string(width) + " × " + std::to_string(height) + " dots";
     }
     // Print an NV image: kc1 kc2 x y.
     if (fn == 69 && body.size() >= 6) {
         AddText(entry, "key", PrintableBytes(body.subspan(2, 2)));
         AddNumber(entry, "scaleX", body[4]);
         AddNumber(entry, "scaleY", body[5]);
-        return std::string(row.meaning) + ": print the NV image \"" + PrintableBytes(body.subspan(2, 2)) + "\"";
+        return std::string(row.meaning) + ": print the NV image \"" + PrintableBytes(body.subspan(2, 2)) +
+               "\"";
     }
     return name;
 }
@@ -304,8 +308,8 @@ std::string DescribeSymbol(const CommonCommand& row, Span command, DecodedComman
         const Span data = body.subspan(3);
         AddNumber(entry, "symbolDataOffset", static_cast<std::int64_t>(head + 3));
         return name + ": store " + std::to_string(data.size()) + " bytes of data \"" +
-               PrintableBytes(data.first(std::min<std::size_t>(data.size(), 40))) + (data.size() > 40 ? "…" : "") +
-               "\"";
+               PrintableBytes(data.first(std::min<std::size_t>(data.size(), 40))) +
+               (data.size() > 40 ? "…" : "") + "\"";
     }
     if (fn == 81) return name + ": print the symbol";
     if (fn == 82) return name + ": transmit the symbol's size";
@@ -338,7 +342,8 @@ std::string DescribeSymbol(const CommonCommand& row, Span command, DecodedComman
             case 68:
                 return name + ": row height " + std::to_string(body[2]) + " modules";
             case 69:
-                return name + ": error correction level " + (body.size() >= 4 ? std::to_string(body[3] - 48) : "");
+                return name + ": error correction level " +
+                       (body.size() >= 4 ? std::to_string(body[3] - 48) : "");
             case 70:
                 return name + (body[2] == 1 ? ": truncated" : ": standard");
             default:
@@ -350,9 +355,9 @@ std::string DescribeSymbol(const CommonCommand& row, Span command, DecodedComman
 
 std::string_view BarcodeSymbology(std::uint8_t m) {
     static constexpr std::array<std::string_view, 15> kSystems{
-        "UPC-A",  "UPC-E",   "EAN13",   "EAN8",    "CODE39",        "ITF",           "CODABAR",
-        "CODE93", "CODE128", "GS1-128", "DATABAR", "DATABAR-TRUNC", "DATABAR-LIMIT", "DATABAR-EXP",
-        "CODE128-AUTO"};
+        "UPC-A",   "UPC-E",         "EAN13",         "EAN8",        "CODE39",
+        "ITF",     "CODABAR",       "CODE93",        "CODE128",     "GS1-128",
+        "DATABAR", "DATABAR-TRUNC", "DATABAR-LIMIT", "DATABAR-EXP", "CODE128-AUTO"};
     if (m <= 6) return kSystems[m];
     if (m >= 65 && m <= 79) return kSystems[static_cast<std::size_t>(m - 65)];
     return {};

@@ -18,7 +18,8 @@ namespace qvset {
 std::string DescribeNumber(const CommonCommand& row, std::span<const std::uint8_t> command,
                            DecodedCommand& entry);
 // '#' replaced by the two bytes nL nH after the opening (field "n").
-std::string DescribeWord(const CommonCommand& row, std::span<const std::uint8_t> command, DecodedCommand& entry);
+std::string DescribeWord(const CommonCommand& row, std::span<const std::uint8_t> command,
+                         DecodedCommand& entry);
 // The row's meaning and "on" or "off" by the low bit of n (field "on").
 std::string DescribeOnOff(const CommonCommand& row, std::span<const std::uint8_t> command,
                           DecodedCommand& entry);
@@ -32,12 +33,14 @@ std::string DescribeCharacterSize(const CommonCommand& row, std::span<const std:
                                   DecodedCommand& entry);
 std::string DescribeAlignment(const CommonCommand& row, std::span<const std::uint8_t> command,
                               DecodedCommand& entry);
-std::string DescribeFont(const CommonCommand& row, std::span<const std::uint8_t> command, DecodedCommand& entry);
+std::string DescribeFont(const CommonCommand& row, std::span<const std::uint8_t> command,
+                         DecodedCommand& entry);
 std::string DescribeCodeTable(const CommonCommand& row, std::span<const std::uint8_t> command,
                               DecodedCommand& entry);
 std::string DescribePulse(const CommonCommand& row, std::span<const std::uint8_t> command,
                           DecodedCommand& entry);
-std::string DescribeCut(const CommonCommand& row, std::span<const std::uint8_t> command, DecodedCommand& entry);
+std::string DescribeCut(const CommonCommand& row, std::span<const std::uint8_t> command,
+                        DecodedCommand& entry);
 std::string DescribeTextPosition(const CommonCommand& row, std::span<const std::uint8_t> command,
                                  DecodedCommand& entry);
 std::string DescribeRaster(const CommonCommand& row, std::span<const std::uint8_t> command,

@@ -16,8 +16,8 @@ using E = CommandEffect;
 
 // GS V m [n]: 0, 1, 48, 49 cut at once; 65, 66 feed n and cut; 97, 98 feed n, cut and go back;
 // 103, 104 cut at the n-th cutting position.
-constexpr std::array<FunctionLength, 10> kCutFunctions{{
-    {0, 0}, {1, 0}, {48, 0}, {49, 0}, {65, 1}, {66, 1}, {97, 1}, {98, 1}, {103, 1}, {104, 1}}};
+constexpr std::array<FunctionLength, 10> kCutFunctions{
+    {{0, 0}, {1, 0}, {48, 0}, {49, 0}, {65, 1}, {66, 1}, {97, 1}, {98, 1}, {103, 1}, {104, 1}}};
 // DLE EOT n [a]: 1 to 4 the status bytes, 7 and 8 with a.
 constexpr std::array<FunctionLength, 6> kStatusFunctions{{{1, 0}, {2, 0}, {3, 0}, {4, 0}, {7, 1}, {8, 1}}};
 // DLE DC4 fn: 1 m t drawer pulse, 2 1 8 power-off, 7 m status, 8 and seven fixed bytes clear the buffers.
@@ -69,7 +69,8 @@ const CommonCommand kCommands[] = {
     {"\x1b\x7b", "ESC {", R::Fixed, 1, E::Format, "upside-down printing", DescribeOnOff},
     // GS
     {"\x1d\x21", "GS !", R::Fixed, 1, E::Format, "character size", DescribeCharacterSize},
-    {"\x1d\x24", "GS $", R::Fixed, 2, E::Format, "absolute vertical position # dots (page mode)", DescribeWord},
+    {"\x1d\x24", "GS $", R::Fixed, 2, E::Format, "absolute vertical position # dots (page mode)",
+     DescribeWord},
     {"\x1d\x28\x41", "GS ( A", R::Counted16, 0, E::Device, "test print", DescribeCounted},
     {"\x1d\x28\x43", "GS ( C", R::Counted16, 0, E::Device, "edit the user memory", DescribeCounted},
     {"\x1d\x28\x44", "GS ( D", R::Counted16, 0, E::Device, "real-time commands on or off", DescribeCounted},
@@ -132,7 +133,7 @@ const CommonCommand kCommands[] = {
 
 constexpr std::size_t kLength16 = 2;
 constexpr std::size_t kLength32 = 4;
-constexpr std::size_t kRasterHead = 5;      // m xL xH yL yH
+constexpr std::size_t kRasterHead = 5;  // m xL xH yL yH
 constexpr std::size_t kMostBarcodeData = 255;
 constexpr std::size_t kMostTabStops = 32;
 constexpr std::uint8_t kNul = 0x00;
@@ -144,7 +145,8 @@ constexpr std::size_t kMostNvImageHeight = 288;
 const std::vector<const CommonCommand*>& RowsStartingWith(std::uint8_t first) {
     static const auto index = [] {
         std::array<std::vector<const CommonCommand*>, 256> rows;
-        for (const CommonCommand& row : kCommands) rows[static_cast<std::uint8_t>(row.opening[0])].push_back(&row);
+        for (const CommonCommand& row : kCommands)
+            rows[static_cast<std::uint8_t>(row.opening[0])].push_back(&row);
         for (auto& list : rows) {
             std::stable_sort(list.begin(), list.end(), [](const CommonCommand* a, const CommonCommand* b) {
                 return a->opening.size() > b->opening.size();
@@ -239,8 +241,8 @@ Measure MeasureNvImages(Span rest, std::size_t at, std::size_t count, std::size_
         if (bytes == 0) {
             if (taken > 0) break;  // framed on its own, and refused there
             return Refuse(static_cast<std::size_t>(end) + kNvImageHead,
-                          "FS q image of " + std::to_string(Word(rest, static_cast<std::size_t>(end))) + " × " +
-                              std::to_string(Word(rest, static_cast<std::size_t>(end) + 2)) +
+                          "FS q image of " + std::to_string(Word(rest, static_cast<std::size_t>(end))) +
+                              " × " + std::to_string(Word(rest, static_cast<std::size_t>(end) + 2)) +
                               " bytes, more or fewer than an NV image has");
         }
         if (taken > 0 && end + bytes > mostBytes) break;
@@ -281,7 +283,8 @@ Measure MeasureCommand(const CommonCommand& row, Span rest, std::size_t mostByte
             if (rest.size() < head) return Short();
             const std::uint8_t mode = rest[o];
             const std::uint64_t bytes = std::uint64_t{Word(rest, o + 1)} * Word(rest, o + 3);
-            if (!IsRasterMode(mode)) return Refuse(head, std::string(row.name) + " with the mode " + HexPair(mode));
+            if (!IsRasterMode(mode))
+                return Refuse(head, std::string(row.name) + " with the mode " + HexPair(mode));
             if (bytes == 0) return Refuse(head, std::string(row.name) + " of no bytes");
             return Known(head + bytes, head);
         }
@@ -299,13 +302,14 @@ Measure MeasureCommand(const CommonCommand& row, Span rest, std::size_t mostByte
             for (std::size_t i = o + 1; i < rest.size() && i <= o + 1 + kMostBarcodeData; ++i) {
                 if (rest[i] == kNul) return Known(i + 1, o + 1);
                 if (rest[i] < 0x20 || rest[i] > 0x7E) {
-                    return Refuse(i, std::string(row.name) + " " + HexPair(m) + " data broken off by the byte " +
-                                         HexPair(rest[i]) + ", no barcode character");
+                    return Refuse(i, std::string(row.name) + " " + HexPair(m) +
+                                         " data broken off by the byte " + HexPair(rest[i]) +
+                                         ", no barcode character");
                 }
             }
             if (rest.size() <= o + 1 + kMostBarcodeData) return Short();
-            return Refuse(o + 1 + kMostBarcodeData,
-                          std::string(row.name) + " " + HexPair(m) + " data without NUL within 255 characters");
+            return Refuse(o + 1 + kMostBarcodeData, std::string(row.name) + " " + HexPair(m) +
+                                                        " data without NUL within 255 characters");
         }
         case R::TabStops: {
             // Ascending positions up to NUL; a position not above the one before ends the command there.
@@ -384,7 +388,7 @@ std::string NameOf(const CommonCommand& row, Span rest) {
     if (row.rule == R::Counted16 && row.parameters == 1 && rest.size() > row.opening.size()) {
         const std::uint8_t letter = rest[row.opening.size()];
         name += letter > 0x20 && letter < 0x7F ? " " + std::string(1, static_cast<char>(letter))
-                                              : " " + HexPair(letter);
+                                               : " " + HexPair(letter);
     }
     return name;
 }
@@ -417,7 +421,8 @@ std::string Mnemonic(const CommonCommand& row, const std::string& name, Span com
         default:
             break;
     }
-    const Span shown = command.size() > from ? command.subspan(from, std::min(count, command.size() - from)) : Span{};
+    const Span shown =
+        command.size() > from ? command.subspan(from, std::min(count, command.size() - from)) : Span{};
     return shown.empty() ? name : name + " " + Hex(shown);
 }
 
@@ -438,7 +443,8 @@ const CommonCommand* FindCommonCommand(Span rest) {
 bool EndsInsideCommonOpening(Span rest) {
     if (rest.empty()) return false;
     for (const CommonCommand* row : RowsStartingWith(rest[0])) {
-        if (rest.size() < row->opening.size() && Opens(rest, row->opening.substr(0, rest.size()))) return true;
+        if (rest.size() < row->opening.size() && Opens(rest, row->opening.substr(0, rest.size())))
+            return true;
     }
     return false;
 }
@@ -464,11 +470,13 @@ FramedCommand FrameCommonCommand(const CommonCommand& row, Span rest, std::size_
         const Span command = rest.first(static_cast<std::size_t>(measure.total));
         DecodedCommand entry = NewEntry(command, Mnemonic(row, name, command), "");
         AddCommandFields(entry, row, name);
-        std::string meaning = row.describe != nullptr ? row.describe(row, command, entry) : std::string(row.meaning);
+        std::string meaning =
+            row.describe != nullptr ? row.describe(row, command, entry) : std::string(row.meaning);
         if (measure.dataOffset > 0) {
-            entry.fields.push_back({std::string(kDataOffsetField), static_cast<std::int64_t>(measure.dataOffset)});
             entry.fields.push_back(
-                {std::string(kDataLengthField), static_cast<std::int64_t>(command.size() - measure.dataOffset)});
+                {std::string(kDataOffsetField), static_cast<std::int64_t>(measure.dataOffset)});
+            entry.fields.push_back({std::string(kDataLengthField),
+                                    static_cast<std::int64_t>(command.size() - measure.dataOffset)});
         }
         if (measure.imagesLeft > 0) {
             meaning += "; " + std::to_string(measure.imagesLeft) + " more images follow";
@@ -482,7 +490,8 @@ FramedCommand FrameCommonCommand(const CommonCommand& row, Span rest, std::size_
     // long command's first `mostBytes`), its data never read as commands.
     const std::size_t kept = std::min(rest.size(), mostBytes);
     const Span command = rest.first(kept);
-    const bool cut = measure.state == Measure::State::Short || kept < std::min<std::uint64_t>(measure.total, mostBytes);
+    const bool cut =
+        measure.state == Measure::State::Short || kept < std::min<std::uint64_t>(measure.total, mostBytes);
     std::string meaning = std::string(row.meaning);
     const auto hash = meaning.find('#');
     if (hash != std::string::npos) meaning.replace(hash, 1, "n");
@@ -501,8 +510,9 @@ FramedCommand FrameCommonCommand(const CommonCommand& row, Span rest, std::size_
     framed.entry.truncated = cut;
     AddCommandFields(framed.entry, row, name);
     if (cut) {
-        framed.entry.fields.push_back(
-            {"needed", measure.state == Measure::State::Known ? static_cast<std::int64_t>(measure.total) : 0});
+        framed.entry.fields.push_back({"needed", measure.state == Measure::State::Known
+                                                     ? static_cast<std::int64_t>(measure.total)
+                                                     : 0});
     } else {
         framed.entry.fields.push_back({"continued", true});
     }
@@ -510,28 +520,32 @@ FramedCommand FrameCommonCommand(const CommonCommand& row, Span rest, std::size_
 }
 
 FramedCommand FrameNvImage(Span rest, std::size_t number, std::size_t count, std::size_t mostBytes) {
-    static const CommonCommand& row = *FindCommonCommand(Span(reinterpret_cast<const std::uint8_t*>("\x1c\x71"), 2));
+    static const CommonCommand& row =
+        *FindCommonCommand(Span(reinterpret_cast<const std::uint8_t*>("\x1c\x71"), 2));
     const std::string name = std::string(row.name) + " image";
     const std::string what = name + " " + std::to_string(number) + " of " + std::to_string(count);
     FramedCommand framed;
     const Measure measure = MeasureNvImages(rest, 0, 1, mostBytes);
     if (measure.state == Measure::State::Refused) {
-        framed.entry = NewEntry(rest.first(std::min(measure.head, rest.size())), name, "unknown: " + measure.note);
+        framed.entry =
+            NewEntry(rest.first(std::min(measure.head, rest.size())), name, "unknown: " + measure.note);
         AddCommandFields(framed.entry, row, name);
         framed.entry.fields.push_back({"note", measure.note});
         return framed;
     }
-    if (measure.state == Measure::State::Short || rest.size() < std::min<std::uint64_t>(measure.total, mostBytes)) {
-        framed.entry = NewEntry(rest, name, what + ", cut off by the end of the document after " +
-                                                std::to_string(rest.size()) + (rest.size() == 1 ? " byte" : " bytes"));
+    if (measure.state == Measure::State::Short ||
+        rest.size() < std::min<std::uint64_t>(measure.total, mostBytes)) {
+        framed.entry = NewEntry(rest, name,
+                                what + ", cut off by the end of the document after " +
+                                    std::to_string(rest.size()) + (rest.size() == 1 ? " byte" : " bytes"));
         framed.entry.truncated = true;
         AddCommandFields(framed.entry, row, name);
         return framed;
     }
     const std::size_t kept = static_cast<std::size_t>(std::min<std::uint64_t>(measure.total, mostBytes));
     framed.entry = NewEntry(rest.first(kept), name,
-                            what + ", " + std::to_string(Word(rest, 0) * 8) + " × " + std::to_string(Word(rest, 2) * 8) +
-                                " dots");
+                            what + ", " + std::to_string(Word(rest, 0) * 8) + " × " +
+                                std::to_string(Word(rest, 2) * 8) + " dots");
     AddCommandFields(framed.entry, row, name);
     if (kept < measure.total) {
         framed.dataLeft = measure.total - kept;

@@ -94,7 +94,8 @@ struct TextStyle {
 // high bit), or column after column of `height` dots (column format), scaled by whole factors.
 QImage RasterImage(std::span<const std::uint8_t> bits, int widthDots, int height, bool columns, int scaleX,
                    int scaleY) {
-    if (widthDots <= 0 || height <= 0 || widthDots > kPictureWidth * 4 || height > kMaxPictureHeight) return {};
+    if (widthDots <= 0 || height <= 0 || widthDots > kPictureWidth * 4 || height > kMaxPictureHeight)
+        return {};
     QImage image(widthDots * scaleX, height * scaleY, QImage::Format_RGB32);
     image.fill(kPaper);
     QPainter painter(&image);
@@ -106,7 +107,8 @@ QImage RasterImage(std::span<const std::uint8_t> bits, int widthDots, int height
                                            : static_cast<std::size_t>(y * rowBytes + x / 8);
             if (at >= bits.size()) continue;
             const int bit = columns ? y % 8 : x % 8;
-            if ((bits[at] & (0x80 >> bit)) != 0) painter.fillRect(x * scaleX, y * scaleY, scaleX, scaleY, kInk);
+            if ((bits[at] & (0x80 >> bit)) != 0)
+                painter.fillRect(x * scaleX, y * scaleY, scaleX, scaleY, kInk);
         }
     }
     return image;
@@ -131,8 +133,8 @@ class Sketch {
     int Height() const { return m_y + kPictureMargin; }
 
     void Legend() {
-        const QString legend = FromUtf8(kLegend).arg(kColumnsPerRow).arg(kReceiptDots) + "\n" +
-                               FromUtf8(kLegendChinese);
+        const QString legend =
+            FromUtf8(kLegend).arg(kColumnsPerRow).arg(kReceiptDots) + "\n" + FromUtf8(kLegendChinese);
         const QRect bounds(kPictureMargin, m_y, kColumnsPerRow, 0);
         const QFontMetrics metrics(m_note);
         const QRect needed = metrics.boundingRect(bounds, Qt::TextWordWrap, legend);
@@ -312,9 +314,7 @@ class Sketch {
         return kPictureMargin + (alignment == 1 ? room / 2 : alignment == 2 ? room : 0);
     }
 
-    int LineAdvance() const {
-        return std::max(m_lineSpacing, QFontMetrics(m_text).height());
-    }
+    int LineAdvance() const { return std::max(m_lineSpacing, QFontMetrics(m_text).height()); }
 
     void FlushLine(bool feed) {
         if (m_line.empty() && !feed) return;
@@ -338,7 +338,8 @@ class Sketch {
                 const QFontMetrics metrics(font);
                 const int room = kPictureMargin + kColumnsPerRow - x;
                 if (room <= 0) break;
-                const QString shown = metrics.elidedText(segment.text.left(kLongestLine), Qt::ElideRight, room);
+                const QString shown =
+                    metrics.elidedText(segment.text.left(kLongestLine), Qt::ElideRight, room);
                 const int advance = metrics.horizontalAdvance(shown);
                 if (segment.style.reverse) m_painter->fillRect(x, m_y, advance, height, kInk);
                 m_painter->setPen(segment.style.reverse ? kPaper : kInk);
@@ -390,8 +391,8 @@ class Sketch {
         const int mode = NumberOf(entry, "mode");
         const auto offset = static_cast<std::size_t>(NumberOf(entry, kDataOffsetField));
         const auto bits = std::span(entry.bytes).subspan(std::min(offset, entry.bytes.size()));
-        Block(RasterImage(bits, NumberOf(entry, "width"), NumberOf(entry, "height"), false, (mode & 1) != 0 ? 2 : 1,
-                          (mode & 2) != 0 ? 2 : 1));
+        Block(RasterImage(bits, NumberOf(entry, "width"), NumberOf(entry, "height"), false,
+                          (mode & 1) != 0 ? 2 : 1, (mode & 2) != 0 ? 2 : 1));
     }
 
     void Graphics(const DecodedCommand& entry) {
@@ -432,15 +433,17 @@ class Sketch {
         const int value = NumberOf(entry, "value", -1);
         if (fn == 80) {
             const auto offset = static_cast<std::size_t>(NumberOf(entry, "symbolDataOffset"));
-            symbol.data.assign(entry.bytes.begin() + static_cast<std::ptrdiff_t>(std::min(offset, entry.bytes.size())),
-                               entry.bytes.end());
+            symbol.data.assign(
+                entry.bytes.begin() + static_cast<std::ptrdiff_t>(std::min(offset, entry.bytes.size())),
+                entry.bytes.end());
             return;
         }
         if (fn == 81) {
             std::string why;
             const std::string word = entry.Text("symbol").value_or("");
-            const QImage image = cn == kQrCode ? DrawQrCode(symbol.data, symbol.moduleDots, symbol.level, &why)
-                                               : DrawMatrixSymbol(word, symbol.data, symbol.matrix, &why);
+            const QImage image = cn == kQrCode
+                                     ? DrawQrCode(symbol.data, symbol.moduleDots, symbol.level, &why)
+                                     : DrawMatrixSymbol(word, symbol.data, symbol.matrix, &why);
             if (image.isNull()) {
                 FlushLine(false);
                 Note("[" + entry.meaning + ": " + why + "]", kNote);
@@ -480,12 +483,14 @@ class Sketch {
     void Barcode(const DecodedCommand& entry) {
         const auto offset = static_cast<std::size_t>(NumberOf(entry, "barcodeDataOffset"));
         const auto length = static_cast<std::size_t>(NumberOf(entry, "barcodeDataLength"));
-        const auto data = std::span(entry.bytes).subspan(std::min(offset, entry.bytes.size()),
-                                                         std::min(length, entry.bytes.size() - std::min(offset, entry.bytes.size())));
+        const auto data =
+            std::span(entry.bytes)
+                .subspan(std::min(offset, entry.bytes.size()),
+                         std::min(length, entry.bytes.size() - std::min(offset, entry.bytes.size())));
         std::string text;
         std::string why;
-        const QImage bars = DrawBarcode(entry.Text("symbology").value_or(""), data, m_barcodeModule, m_barcodeHeight,
-                                        &text, &why);
+        const QImage bars = DrawBarcode(entry.Text("symbology").value_or(""), data, m_barcodeModule,
+                                        m_barcodeHeight, &text, &why);
         FlushLine(false);
         if (bars.isNull()) {
             Note("[" + entry.meaning + ": " + why + "]", kNote);

@@ -41,7 +41,8 @@ Symbol NewSymbol(int symbology) {
 
 // Encodes and lays the symbol out as rectangles; false (with zint's reason) when it cannot.
 bool Encode(zint_symbol* symbol, std::span<const std::uint8_t> data, std::string* why) {
-    const int result = ZBarcode_Encode_and_Buffer_Vector(symbol, data.data(), static_cast<int>(data.size()), 0);
+    const int result =
+        ZBarcode_Encode_and_Buffer_Vector(symbol, data.data(), static_cast<int>(data.size()), 0);
     if (result >= ZINT_ERROR || symbol->vector == nullptr) {
         Say(why, symbol->errtxt[0] != '\0' ? std::string(symbol->errtxt) : "cannot be encoded");
         return false;
@@ -145,7 +146,8 @@ QImage DrawQrCode(std::span<const std::uint8_t> data, int moduleDots, int level,
     QPainter painter(&image);
     for (int y = 0; y < code->width; ++y) {
         for (int x = 0; x < code->width; ++x) {
-            if ((code->data[y * code->width + x] & 1) != 0) painter.fillRect(x * module, y * module, module, module, kInk);
+            if ((code->data[y * code->width + x] & 1) != 0)
+                painter.fillRect(x * module, y * module, module, module, kInk);
         }
     }
     QRcode_free(code);
@@ -178,14 +180,14 @@ QImage DrawMatrixSymbol(std::string_view symbol, std::span<const std::uint8_t> d
     float yScale = module / kUnitsPerModule;
     if (symbology != BARCODE_AZTEC && symbology != BARCODE_DATAMATRIX && code->vector->height > 0) {
         // every row `rowHeight` modules high
-        yScale = static_cast<float>(code->rows) * static_cast<float>(std::clamp(settings.rowHeight, 1, 16)) * module /
-                 code->vector->height;
+        yScale = static_cast<float>(code->rows) * static_cast<float>(std::clamp(settings.rowHeight, 1, 16)) *
+                 module / code->vector->height;
     }
     return Paint(code.get(), module, yScale, why);
 }
 
-QImage DrawBarcode(std::string_view symbology, std::span<const std::uint8_t> data, int moduleDots, int heightDots,
-                   std::string* text, std::string* why) {
+QImage DrawBarcode(std::string_view symbology, std::span<const std::uint8_t> data, int moduleDots,
+                   int heightDots, std::string* text, std::string* why) {
     const auto known = std::find_if(kSymbologies.begin(), kSymbologies.end(),
                                     [symbology](const Symbology& s) { return s.name == symbology; });
     if (known == kSymbologies.end()) {

@@ -18,10 +18,10 @@ QImage DrawQrCode(std::span<const std::uint8_t> data, int moduleDots, int level,
 // The settings of the other two-dimensional symbols (GS ( k): PDF417, Data Matrix, Aztec code.
 struct MatrixSymbolSettings {
     int moduleDots = 3;
-    int rowHeight = 3;   // PDF417: a row's height in modules
-    int columns = 0;     // PDF417: data columns, 0 for as many as the data needs
-    int rows = 0;        // PDF417: rows, 0 for as many as the data needs
-    int level = -1;      // PDF417: error correction level 0 to 8, -1 for the default
+    int rowHeight = 3;  // PDF417: a row's height in modules
+    int columns = 0;    // PDF417: data columns, 0 for as many as the data needs
+    int rows = 0;       // PDF417: rows, 0 for as many as the data needs
+    int level = -1;     // PDF417: error correction level 0 to 8, -1 for the default
     bool truncated = false;
 };
 // `symbol` is the decoder's word: "pdf417", "datamatrix", "aztec".

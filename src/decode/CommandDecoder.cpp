@@ -71,6 +71,7 @@ struct Openings {
     std::uint8_t lineFeed = 0;
     std::uint8_t formFeed = 0;
     std::uint8_t carriageReturn = 0;
+    std::array<bool, 256> opensCommon{};  // the first bytes of the common commands' openings
 };
 
 constexpr std::size_t kLengthBytes = 2;  // pL pH and the parameter table's count
@@ -98,6 +99,8 @@ const Openings& TheOpenings() {
         o.lineFeed = FromHex(kLineFeedHex)[0];
         o.formFeed = FromHex(kFormFeedHex)[0];
         o.carriageReturn = kCarriageReturn;
+        for (std::size_t byte = 0; byte < o.opensCommon.size(); ++byte)
+            o.opensCommon[byte] = OpensCommonCommand(static_cast<std::uint8_t>(byte));
         return o;
     }();
     return openings;
@@ -569,7 +572,7 @@ DecodedCommand DecodePending(Span rest, DecodeContext& context) {
 // A byte that DecodeAt makes a plain unknown entry of one byte whatever follows it.
 bool IsLoneUnknown(std::uint8_t byte, const Openings& o) {
     return byte != o.lineFeed && byte != o.carriageReturn && byte != o.formFeed && byte != kEsc &&
-           byte != kGs && !IsAscii(byte) && !IsGbkLead(byte) && !OpensCommonCommand(byte);
+           byte != kGs && !IsAscii(byte) && !IsGbkLead(byte) && !o.opensCommon[byte];
 }
 
 // Where the QV6's own command and another printer's read the same bytes otherwise, the QV6's wins; in
@@ -624,7 +627,7 @@ DecodedCommand DecodeAt(Span rest, const Openings& o, DecodeContext& context) {
         Remember(entry, context);
         return entry;
     }
-    if (OpensCommonCommand(first)) {
+    if (o.opensCommon[first]) {
         DecodedCommand entry = DecodeOtherCommon(rest, context);
         Remember(entry, context);
         return entry;
@@ -711,7 +714,7 @@ class Runs {
   private:
     static bool Countable(const DecodedCommand& entry) {
         return entry.kind != CommandKind::Text && !IsPlainUnknown(entry) && !entry.truncated &&
-               !entry.Flag("continued") && !entry.Flag("continuation");
+               (entry.kind != CommandKind::Unknown || (!entry.Flag("continued") && !entry.Flag("continuation")));
     }
     // The same command again: a text or unknown bytes are never counted, nor a cut-off command.
     static bool Repeats(const DecodedCommand& run, const DecodedCommand& entry) {

@@ -46,15 +46,11 @@ std::string Times(int factor) {
     return "×" + std::to_string(factor);
 }
 
-// Where the counted part of GS ( L, GS 8 L or GS ( k starts (after pL pH or p1 to p4), and its length.
-struct Counted {
-    Span body;
-};
-
-Counted BodyOf(const CommonCommand& row, Span command) {
+// The counted part of GS ( L, GS 8 L or GS ( k: what follows pL pH (or p1 to p4).
+Span BodyOf(const CommonCommand& row, Span command) {
     const std::size_t head =
         row.rule == LengthRule::Counted32 ? row.opening.size() + 4 : row.opening.size() + row.parameters + 2;
-    return {command.size() > head ? command.subspan(head) : Span{}};
+    return command.size() > head ? command.subspan(head) : Span{};
 }
 
 }  // namespace
@@ -231,7 +227,7 @@ std::string DescribeRaster(const CommonCommand& row, Span command, DecodedComman
 }
 
 std::string DescribeGraphics(const CommonCommand& row, Span command, DecodedCommand& entry) {
-    const Span body = BodyOf(row, command).body;
+    const Span body = BodyOf(row, command);
     if (body.size() < 2) return std::string(row.meaning) + ", " + std::to_string(body.size()) + " bytes";
     const std::uint8_t fn = body[1];
     AddNumber(entry, "function", fn);
@@ -254,7 +250,6 @@ std::string DescribeGraphics(const CommonCommand& row, Span command, DecodedComm
     if (fn == 2 || fn == 50) return std::string(row.meaning) + ": print the stored image";
     // Define an NV image (raster 67, column 68): a kc1 kc2 b xL xH yL yH, then c and the data per colour.
     if ((fn == 67 || fn == 68) && body.size() >= 10) {
-        const std::string key{static_cast<char>(body[3]), static_cast<char>(body[4])};
         const std::size_t width = Word(body, 6);
         const std::size_t height = Word(body, 8);
         AddText(entry, "key", PrintableBytes(body.subspan(3, 2)));
@@ -291,7 +286,7 @@ std::string DescribeSymbol(const CommonCommand& row, Span command, DecodedComman
                                                      {52, "composite", "composite symbol"},
                                                      {53, "aztec", "Aztec code"},
                                                      {54, "datamatrix", "Data Matrix"}}};
-    const Span body = BodyOf(row, command).body;
+    const Span body = BodyOf(row, command);
     if (body.size() < 2) return std::string(row.meaning) + ", " + std::to_string(body.size()) + " bytes";
     const std::uint8_t cn = body[0];
     const std::uint8_t fn = body[1];
@@ -428,7 +423,7 @@ std::string DescribeSensors(const CommonCommand& row, Span command, DecodedComma
 }
 
 std::string DescribeCounted(const CommonCommand& row, Span command, DecodedCommand& entry) {
-    const Span body = BodyOf(row, command).body;
+    const Span body = BodyOf(row, command);
     std::string text(row.meaning);
     if (row.parameters == 1) {
         const std::uint8_t letter = command[row.opening.size()];

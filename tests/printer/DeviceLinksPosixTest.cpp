@@ -80,7 +80,8 @@ TEST(DeviceLinksPosix, WhatCannotTakeADocumentIsRefusedAtOnce) {
 // A TCP port on the loopback that takes one connection and answers it as `answer` says.
 class Listener {
   public:
-    enum class Answer { CloseAfterAll, ResetAfterSome };
+    // ResetAtTheEnd: takes the whole document, then refuses it (a printer that could not store it).
+    enum class Answer { CloseAfterAll, ResetAfterSome, ResetAtTheEnd };
 
     explicit Listener(Answer answer) {
         m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -101,7 +102,7 @@ class Listener {
                 m_received.append(buffer, static_cast<std::size_t>(got));
                 if (answer == Answer::ResetAfterSome) break;
             }
-            if (answer == Answer::ResetAfterSome) {
+            if (answer != Answer::CloseAfterAll) {
                 const linger abort{1, 0};
                 ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
             }
@@ -138,6 +139,12 @@ TEST(DeviceLinksPosix, ASocketDocumentIsTakenWhenThePeerClosesAndRefusedWhenItRe
         const std::string problem = Send("socket://localhost:" + std::to_string(listener.Port()), large);
         EXPECT_TRUE(problem.find("reset") != std::string::npos || problem.find("Broken pipe") != std::string::npos)
             << problem;
+    }
+    {
+        Listener listener(Listener::Answer::ResetAtTheEnd);
+        EXPECT_EQ(Send("socket://127.0.0.1:" + std::to_string(listener.Port()), kDocument),
+                  "the device reset the connection: it did not take the document");
+        EXPECT_EQ(listener.Received(), std::string(kDocument.begin(), kDocument.end()));
     }
 }
 

@@ -84,6 +84,43 @@ TEST_F(DeviceSpoolerTest, TheDeadlineIsEveryWaitOfTheDevice) {
     EXPECT_EQ(fake.deadlines, std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(2500)});
 }
 
+TEST_F(DeviceSpoolerTest, ADeviceThatTookTheDeadlineToFailIsNotTriedAgainForThirtySeconds) {
+    auto now = std::chrono::steady_clock::time_point{};
+    auto opener = fake.Opener();
+    std::chrono::milliseconds takes{0};
+    DeviceSpooler slow({}, [&](const DeviceAddress& address, std::chrono::milliseconds deadline, std::string& problem) {
+        now += takes;
+        return opener(address, deadline, problem);
+    }, [&] { return now; });
+    slow.SetDeadline(std::chrono::milliseconds(2000));
+    PrinterOverrideSpooler override(slow, kSocket);
+    PrintChannel channel(override, dialogs, folder.Path());
+    fake.failures[kSocket].openProblem = "connect: no answer within 2 s";
+
+    // A quick failure is tried again at once.
+    channel.SendHex("0A");
+    channel.SendHex("0A");
+    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), std::string("open ") + kSocket), 2);
+
+    // One that took the deadline holds the device back: the documents fail at once, saying so.
+    takes = std::chrono::milliseconds(2000);
+    dialogs.Clear();
+    channel.SendHex("0A");
+    channel.SendHex("0C");
+    now += std::chrono::seconds(29);
+    channel.SendHex("0D");
+    EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), std::string("open ") + kSocket), 3);
+    const std::string said = "设备 socket://192.0.2.7:9100 无法打开（connect: no answer within 2 s），未发送";
+    const std::string held = "设备 socket://192.0.2.7:9100 无法打开（connect: no answer within 2 s；30 秒内不再尝试），未发送";
+    EXPECT_EQ(dialogs.MessageTexts(), (std::vector<std::string>{said, held, held}));
+
+    // After thirty seconds it is tried again, and takes its document.
+    now += std::chrono::seconds(1);
+    fake.failures.clear();
+    channel.SendHex("0A");
+    EXPECT_EQ(fake.documents[kSocket].size(), 1u);
+}
+
 TEST_F(DeviceSpoolerTest, ANewUriForADeviceKeepsItCurrent) {
     ASSERT_FALSE(devices.ApplyPrinterChoice(std::string("counter,") + std::string(kDeviceDriverText) + "," + kSerial));
     EXPECT_EQ(devices.CurrentPrinter(), kSerial);

@@ -14,12 +14,21 @@ std::string MsgDeviceWriteFailed(std::string_view uri, std::string_view why, std
            std::to_string(written) + " / " + std::to_string(size) + " 字节";
 }
 
+std::string MsgDeviceHeldBack(std::string_view message) {
+    std::string text(message);
+    const std::size_t close = text.rfind("）");
+    if (close != std::string::npos) text.insert(close, "；30 秒内不再尝试");
+    return text;
+}
+
 std::string MsgDeviceNotDefault(std::string_view name) {
     return "设备 " + std::string(name) + " 只作本次运行的当前打印机，不能设为系统默认打印机";
 }
 
-DeviceSpooler::DeviceSpooler(std::vector<NamedDevice> devices, DeviceOpener open)
-    : m_devices(std::move(devices)), m_open(std::move(open)) {}
+DeviceSpooler::DeviceSpooler(std::vector<NamedDevice> devices, DeviceOpener open, Now now)
+    : m_devices(std::move(devices)),
+      m_open(std::move(open)),
+      m_now(now ? std::move(now) : Now([] { return std::chrono::steady_clock::now(); })) {}
 
 std::vector<PrinterInfo> DeviceSpooler::ListPrinters() {
     std::vector<PrinterInfo> printers;
@@ -75,13 +84,19 @@ bool DeviceSpooler::WriteRawDocument(const std::string& deviceName, std::string_
         m_problem = MsgDeviceNotOpened(uri, problem);
         return false;
     }
-    std::unique_ptr<DeviceLink> link = m_open ? m_open(*address, m_deadline, problem) : nullptr;
-    if (!link) {
-        m_problem = MsgDeviceNotOpened(uri, problem.empty() ? "this program cannot open such a device" : problem);
+    const auto started = m_now();
+    std::erase_if(m_heldBack, [&](const HeldBack& held) { return held.until <= started; });
+    for (const auto& held : m_heldBack) {
+        if (held.uri != uri) continue;
+        m_problem = MsgDeviceHeldBack(held.message);
         return false;
     }
-    if (link->Write(payload) && link->Finish()) return true;
-    m_problem = MsgDeviceWriteFailed(uri, link->Problem(), link->Written(), payload.size());
+    std::unique_ptr<DeviceLink> link = m_open ? m_open(*address, m_deadline, problem) : nullptr;
+    if (link && link->Write(payload) && link->Finish()) return true;
+    m_problem = link ? MsgDeviceWriteFailed(uri, link->Problem(), link->Written(), payload.size())
+                     : MsgDeviceNotOpened(uri, problem.empty() ? "this program cannot open such a device" : problem);
+    const auto now = m_now();
+    if (now - started >= m_deadline) m_heldBack.push_back({uri, now + kRetryInterval, m_problem});
     return false;
 }
 

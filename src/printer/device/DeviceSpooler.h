@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,8 @@ std::string MsgDeviceNotOpened(std::string_view uri, std::string_view why);
 // "设备 URI 写入失败（WHY），只送出 N / M 字节": the device went away or stopped taking bytes.
 std::string MsgDeviceWriteFailed(std::string_view uri, std::string_view why, std::uint64_t written,
                                  std::size_t size);
+// The same message for a document not tried while its device is held back: "...（WHY；30 秒内不再尝试）...".
+std::string MsgDeviceHeldBack(std::string_view message);
 // "设备 NAME 只作本次运行的当前打印机，不能设为系统默认打印机".
 std::string MsgDeviceNotDefault(std::string_view name);
 
@@ -39,9 +42,17 @@ std::string MsgDeviceNotDefault(std::string_view name);
 // Nothing waits in a device: WaitingDocuments is always 0. A device can be the current printer of this
 // process but never the system's default printer: ApplyPrinterChoice chooses it and returns false,
 // with MsgDeviceNotDefault as LastProblem.
+//
+// A device whose failure took the whole deadline (a host that does not answer, a line that takes no
+// bytes) is not tried again for kRetryInterval: the documents in that time fail at once with the same
+// reason, so that a command of many documents to a device that is gone fails within one deadline.
 class DeviceSpooler final : public Spooler {
   public:
-    DeviceSpooler(std::vector<NamedDevice> devices, DeviceOpener open);
+    using Now = std::function<std::chrono::steady_clock::time_point()>;
+    // `now`: the clock of the deadlines; the steady clock when none is given.
+    DeviceSpooler(std::vector<NamedDevice> devices, DeviceOpener open, Now now = {});
+
+    static constexpr std::chrono::seconds kRetryInterval{30};
 
     std::vector<PrinterInfo> ListPrinters() override;
     std::string CurrentPrinter() override { return m_current; }
@@ -69,6 +80,14 @@ class DeviceSpooler final : public Spooler {
     std::chrono::milliseconds m_deadline = kDefaultSpoolerDeadline;
     std::string m_current;
     std::string m_problem;
+    Now m_now;
+    // The devices held back after a slow failure: URI, until when, the message said.
+    struct HeldBack {
+        std::string uri;
+        std::chrono::steady_clock::time_point until;
+        std::string message;
+    };
+    std::vector<HeldBack> m_heldBack;
 };
 
 }  // namespace qvset

@@ -25,6 +25,8 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64 xdotool fonts-arphic-uming
   # the Windows installer (wixl, msibuild) and its tables (msiinfo)
   wixl msitools
+  # printers without a spooler: a serial line made of a pseudo-terminal pair for the device tests
+  socat
   # the virtual printer on the network: CUPS' socket backend (cups), its IPP sample printer and client
   # (cups-ipp-utils) with a private D-Bus bus for its DNS-SD client; AppStream's validator
   cups cups-ipp-utils dbus-daemon appstream

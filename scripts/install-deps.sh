@@ -25,9 +25,13 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64 xdotool fonts-arphic-uming
   # the Windows installer (wixl, msibuild) and its tables (msiinfo)
   wixl msitools
+  # printers without a spooler: a serial line made of a pseudo-terminal pair for the device tests
+  socat
   # the virtual printer on the network: CUPS' socket backend (cups), its IPP sample printer and client
   # (cups-ipp-utils) with a private D-Bus bus for its DNS-SD client; AppStream's validator
   cups cups-ipp-utils dbus-daemon appstream
+  # the virtual printer's picture of receipts from other programs: QR codes (libqrencode), barcodes (libzint)
+  libqrencode-dev libzint-dev
   # packages: icons (and the Windows .ico), man pages, the .deb (shlibdeps) and the zip, and their checks
   librsvg2-bin icoutils help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
   # the tests of typed numbers under a decimal-comma locale, and of qvctl in a GB18030 terminal

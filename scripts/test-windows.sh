@@ -27,9 +27,11 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/qvset-wine.XXXXXX")
 sandbox=$PWD/build/win/cups-sandbox
 xvfb_pid=
 listen_pid=
+socat_pid=
 cleanup() {
   WINEPREFIX="$work/prefix" "$wineserver_bin" -k >/dev/null 2>&1 || true
   [ -z "$listen_pid" ] || kill "$listen_pid" 2>/dev/null || true
+  [ -z "$socat_pid" ] || kill "$socat_pid" 2>/dev/null || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
   scripts/cups-sandbox stop "$sandbox" >/dev/null 2>&1 || true
   rm -rf "$work"
@@ -51,12 +53,19 @@ for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "test-windows: Xvfb did not start" >&2; exit 1; }
 DISPLAY=":$(cat "$work/display")"
 export DISPLAY
+# A serial line for qvctl.exe's COM port: one end of a socat pseudo-terminal pair, named COM5 by Wine's
+# Ports key when Wine's services start below; a printer reads the other end.
+command -v socat >/dev/null || { echo "test-windows: socat is missing" >&2; exit 1; }
+socat pty,raw,echo=0,link="$work/com-host" pty,raw,echo=0,link="$work/com-printer" 2>/dev/null &
+socat_pid=$!
+for _ in $(seq 1 100); do [ -e "$work/com-host" ] && [ -e "$work/com-printer" ] && break; sleep 0.05; done
+com_pty=$(readlink -f "$work/com-host")
 echo "creating the Wine prefix $WINEPREFIX (display $DISPLAY)"
 wine wineboot --init >/dev/null 2>&1
 # Wine has no 宋体 (SimSun), the Chinese system's dialog font: AR PL UMing, a Song face of the same
 # build, stands in for it. The private display has no window manager: Wine draws the windows' title
 # bars itself, so that a click through X on a close box reaches the window as on Windows.
-cat >"$work/prefix.reg" <<'REG'
+cat >"$work/prefix.reg" <<REG
 REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
@@ -64,6 +73,9 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Decorated"="N"
+
+[HKEY_LOCAL_MACHINE\Software\Wine\Ports]
+"COM5"="$com_pty"
 REG
 wine regedit "$work/prefix.reg" >/dev/null 2>&1
 "$wineserver_bin" -w
@@ -95,9 +107,13 @@ QVSET_RECORD=off wine build/win/src/cli/qvctl.exe --printer QV640_Socket set pap
 for _ in $(seq 1 200); do [ -s "$work/listen/index" ] && break; sleep 0.05; done
 socket_job=$(od -An -tx1 "$work/listen/1.prn" 2>/dev/null | tr -d ' \n' || true)
 [ "$socket_job" = 1b4204 ] || { echo "test-windows: qvctl.exe through the socket queue gave '$socket_job'" >&2; exit 1; }
-kill "$listen_pid"
-listen_pid=
 echo "qvctl.exe reached the virtual printer's raw port through a socket queue"
+# And without a queue: the raw port and the COM port as devices.
+tests/win/qvctl-exe-devices-test.sh build/win/src/cli/qvctl.exe "$work/listen" "$listen_port" COM5 \
+  "$work/com-printer" "$work/com-host"
+kill "$listen_pid" "$socat_pid"
+listen_pid=
+socat_pid=
 
 # The Windows installer: built with wixl, its tables checked, then installed, run and uninstalled in
 # this stage's Wine prefix.

@@ -28,11 +28,12 @@ class QtFace final : public forms::FormFace {
 
 QtProgram::QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                      std::vector<std::filesystem::path> printFileFolders,
-                     std::optional<forms::RecordPlace> record)
+                     std::optional<forms::RecordPlace> record,
+                     std::optional<forms::DevicePlace> devices)
     : m_program(
           spooler, dialogs, pause, clock, std::move(printFileFolders),
           [this](std::string_view name, forms::FormLogic& logic) { return MakeFace(name, logic); },
-          [] { QApplication::quit(); }, std::move(record)) {}
+          [] { QApplication::quit(); }, std::move(record), std::move(devices)) {}
 
 std::unique_ptr<forms::FormFace> QtProgram::MakeFace(std::string_view name, forms::FormLogic& logic) {
     // The help window stays with the main window.

@@ -20,9 +20,11 @@ namespace qvset::app {
 class QtProgram final {
   public:
     // `record`: where the record of what each printer was sent is kept; none, nothing is recorded.
+    // `devices`: the devices of the devices file, which the spooler lists after its printers.
     QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
               std::vector<std::filesystem::path> printFileFolders,
-              std::optional<forms::RecordPlace> record = std::nullopt);
+              std::optional<forms::RecordPlace> record = std::nullopt,
+              std::optional<forms::DevicePlace> devices = std::nullopt);
 
     // The window of that name ("Form1", "Form2", "Form3"), created (and its start-up run) on first use.
     QtForm& Form(std::string_view name);

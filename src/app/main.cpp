@@ -23,6 +23,10 @@
 #include "forms/ProgramOptions.h"
 #include "printer/MemorySpooler.h"
 #include "printer/Platform.h"
+#include "printer/SpoolerDeadline.h"
+#include "printer/device/DeviceLinks.h"
+#include "printer/device/DevicesFile.h"
+#include "printer/device/SpoolerWithDevices.h"
 #include "record/RecordBook.h"
 
 namespace {
@@ -135,11 +139,22 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto spooler = CreateDefaultSpooler();
+    // The devices of the user's devices file come after the spooler's printers; without the file the
+    // list is the spooler's alone.
+    const std::filesystem::path devicesPath = DevicesFilePath();
+    const DevicesFile devicesFile = ReadDevicesFile(devicesPath);
+    for (const auto& problem : devicesFile.problems) std::cerr << "qvset: " << devicesPath.string() << ": " << problem << "\n";
+    DeviceSpooler devices(devicesFile.devices, OpenDeviceLink);
+    devices.SetDeadline(SpoolerDeadlineFromEnvironment());
+    SpoolerWithDevices withDevices(*spooler, devices);
     app::QtDialogs dialogs;
     app::QtPause pause;
     app::QtClock clock;
-    app::QtProgram program(*spooler, dialogs, pause, clock, PrintFileFolders(),
-                           forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()});
+    app::QtProgram program(devicesFile.exists ? static_cast<Spooler&>(withDevices) : *spooler, dialogs, pause,
+                           clock, PrintFileFolders(),
+                           forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()},
+                           devicesFile.exists ? std::optional(forms::DevicePlace{devicesPath, &devices})
+                                              : std::nullopt);
     program.OnMainWindow([&dialogs](app::QtForm& mainWindow) { dialogs.SetParent(&mainWindow); });
     program.ShowForm(options.startForm);
     return QApplication::exec();

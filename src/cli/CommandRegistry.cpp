@@ -9,9 +9,13 @@
 #include <tuple>
 
 #include "Version.h"
+#include "cli/DeviceCommands.h"
 #include "cli/DryRun.h"
 #include "cli/FleetCommandLine.h"
 #include "cli/TerminalText.h"
+#include "printer/SpoolerDeadline.h"
+#include "printer/device/DeviceSpooler.h"
+#include "record/BaudFollowing.h"
 
 namespace qvset::cli {
 namespace {
@@ -23,12 +27,14 @@ constexpr const char* kVersionOption = "--version";
 constexpr const char* kDryRunOption = "--dry-run";
 constexpr const char* kServerOption = "--server";
 constexpr const char* kJsonOption = "--json";
+constexpr const char* kDeviceOption = "--device";
+constexpr const char* kFollowBaudOption = "--follow-baud";
 constexpr const char* kEndOfOptions = "--";
 
 void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
     out << "usage: " << kProgram
         << " [--server HOST[:PORT]]... [--printer NAME|PATTERN]... [--json] [--dry-run]\n"
-        << "             COMMAND [ARGS...]\n\n"
+        << "             [--device URI|NAME]... [--follow-baud] COMMAND [ARGS...]\n\n"
         << "Settings and test commands for QV6 thermal ticket printers. Every command is sent as one\n"
         << "RAW document per printer command to the current (default) printer through the spooler.\n\n"
         << "options:\n"
@@ -38,6 +44,12 @@ void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
         << "                   the print server (CUPS over IPP; Windows: \\\\HOST); default, the system's\n"
         << "                   Both repeat: the command then runs on every chosen printer of every chosen\n"
         << "                   server, concurrently, and a report says what each took.\n"
+        << "  --device URI|NAME\n"
+        << "                   send to a printer without a spooler: socket://HOST[:PORT], serial:PORT[?baud=N],\n"
+        << "                   usb:DEVICE, a file or device path, or the NAME of one in the devices file\n"
+        << "                   (qvctl device add); repeats, and goes with --server and --printer\n"
+        << "  --follow-baud    when a document changes a serial printer's baud rate, change its device in\n"
+        << "                   the devices file to the new rate too\n"
         << "  --json           the report (and printers, ticket show, ticket plan, history,\n"
         << "                   printer-state) as one JSON document\n"
         << "  --dry-run        send nothing: print each document the command would send, decoded, and\n"
@@ -126,7 +138,8 @@ bool ReadChoiceOption(const std::vector<std::string>& args, std::size_t& i, Flee
     }
     for (const auto& [option, values, what] :
          {std::tuple{kPrinterOption, &choice.printers, "a printer name"},
-          std::tuple{kServerOption, &choice.servers, "a print server"}}) {
+          std::tuple{kServerOption, &choice.servers, "a print server"},
+          std::tuple{kDeviceOption, &choice.devices, "a device URI or name"}}) {
         const std::string joined = std::string(option) + '=';
         std::string value;
         if (arg == option && i + 1 < args.size()) {
@@ -156,6 +169,7 @@ void RegisterAllCommands(CommandRegistry& registry) {
     RegisterConsoleCommands(registry);
     RegisterDecodeCommands(registry);
     RegisterRecordCommands(registry);
+    RegisterDeviceCommands(registry);
 }
 
 void CommandRegistry::Add(CliCommand command) {
@@ -317,6 +331,10 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
             choice.dryRun = true;
             continue;
         }
+        if (arg == kFollowBaudOption) {
+            choice.followBaud = true;
+            continue;
+        }
         std::string problem;
         if (!ReadChoiceOption(args, next, choice, problem)) {
             return ReportUsage(err, kProgram, problem.empty() ? "unknown option " + arg : problem);
@@ -401,6 +419,27 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     if (!environment.serverSpooler && !choice.servers.empty()) {
         return ReportUsage(err, kProgram, "print servers cannot be chosen here");
     }
+    if (found->scope == FleetScope::Once) choice.devices.clear();
+    if (!choice.devices.empty()) {
+        if (!environment.devices.open) return ReportUsage(err, kProgram, "devices cannot be chosen here");
+        if (found->scope == FleetScope::OnePrinter) {
+            return ReportUsage(err, kProgram, found->name + " works on the spooler's printers; a device is never the default printer");
+        }
+        if (found->scope == FleetScope::Server) {
+            return ReportUsage(err, kProgram, found->name + " lists the devices itself; --device is not for it");
+        }
+        for (std::string& device : choice.devices) {
+            const auto uri = ResolveDevice(environment.devices, device, problem);
+            if (!uri) return ReportUsage(err, std::string(kProgram) + ' ' + kDeviceOption, problem);
+            device = *uri;
+        }
+        // The same device named twice is one device.
+        std::vector<std::string> distinct;
+        for (const auto& device : choice.devices) {
+            if (std::find(distinct.begin(), distinct.end(), device) == distinct.end()) distinct.push_back(device);
+        }
+        choice.devices = std::move(distinct);
+    }
     if (IsFleetRun(*found, choice)) return RunFleet(*found, rest, operandsFrom, environment, choice);
     if (found->scope == FleetScope::Once) choice.servers.clear();
     if (choice.printers.size() > 1 || choice.servers.size() > 1) {
@@ -412,7 +451,20 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     std::unique_ptr<RecordBook> serverBook;
     Spooler* platform = &environment.spooler;
     RecordBook* book = environment.record;
-    if (!choice.servers.empty()) {
+    // One device alone: its own spooler, its record kept under its URI, its baud rate followed.
+    std::unique_ptr<DeviceSpooler> deviceSpooler;
+    std::unique_ptr<BaudFollowingSpooler> following;
+    if (!choice.devices.empty()) {
+        deviceSpooler = std::make_unique<DeviceSpooler>(std::vector<NamedDevice>{}, environment.devices.open);
+        deviceSpooler->SetDeadline(SpoolerDeadlineFromEnvironment());
+        following = std::make_unique<BaudFollowingSpooler>(*deviceSpooler);
+        platform = following.get();
+        choice.printers = {choice.devices.front()};
+        if (book != nullptr) {
+            serverBook = book->ForServer("");
+            book = serverBook.get();
+        }
+    } else if (!choice.servers.empty()) {
         serverSpooler = environment.serverSpooler(choice.servers.front());
         if (!serverSpooler) {
             return ReportUsage(err, kProgram, "not a print server: " + choice.servers.front());
@@ -435,12 +487,17 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
                                  .recordDocuments = !dry && !RecordTurnedOff(),
                                  .printer = choice.printers.empty() ? std::string() : choice.printers.front(),
                                  .server = book != nullptr ? book->Server() : std::string(),
-                                 .json = choice.json};
-    return RunOnPrinter(*found, rest, operandsFrom, setting,
-                        environment.printFileFolders.empty()
-                            ? std::vector<std::filesystem::path>{environment.programFolder}
-                            : environment.printFileFolders)
-        .status;
+                                 .json = choice.json,
+                                 .devices = &environment.devices};
+    const int status = RunOnPrinter(*found, rest, operandsFrom, setting,
+                                    environment.printFileFolders.empty()
+                                        ? std::vector<std::filesystem::path>{environment.programFolder}
+                                        : environment.printFileFolders)
+                           .status;
+    if (!following) return status;
+    const int followed =
+        FollowBaudChanges(following->TakeChanges(), &environment.devices, choice.followBaud, environment.dialogs);
+    return status == kExitOk ? followed : status;
 }
 
 }  // namespace qvset::cli

@@ -11,6 +11,8 @@
 #include "printer/PrintChannel.h"
 #include "printer/SendOutcome.h"
 #include "printer/Spooler.h"
+#include "printer/device/DeviceLink.h"
+#include "printer/device/DeviceLinks.h"
 #include "record/RecordBook.h"
 #include "seams/Dialogs.h"
 #include "seams/Pause.h"
@@ -23,6 +25,14 @@ inline constexpr int kExitPrinterFailed = 1;  // a printer could not be opened (
 inline constexpr int kExitRefused = 2;        // refused input or wrong usage
 
 struct CliCommand;
+
+// The printers reached without a spooler: the user's devices file and how a device is opened and the
+// USB printers listed on this platform. Without an opener --device is refused.
+struct DeviceSetup {
+    std::filesystem::path file;
+    DeviceOpener open = {};
+    std::function<std::vector<UsbPrinter>()> listUsb = {};
+};
 
 // What a command works on when several printers or print servers are chosen.
 enum class FleetScope {
@@ -52,6 +62,8 @@ struct CliContext {
     // Set by a command that found nothing to send (every item already as recorded): a fleet's report
     // says "unchanged" instead of "ok".
     bool unchanged = false;
+    // The devices file and the platform's devices (nullptr: none here).
+    const DeviceSetup* devices = nullptr;
     // The arguments from this index on followed "--": they are arguments even where they begin with
     // "-" (a file named "-x.prn"). The "--" itself is not among them.
     std::size_t operandsFrom = static_cast<std::size_t>(-1);
@@ -96,6 +108,7 @@ void RegisterTuningCommands(CommandRegistry& registry);
 void RegisterConsoleCommands(CommandRegistry& registry);
 void RegisterDecodeCommands(CommandRegistry& registry);
 void RegisterRecordCommands(CommandRegistry& registry);
+void RegisterDeviceCommands(CommandRegistry& registry);
 // Every room's commands, in the order the overview lists them.
 void RegisterAllCommands(CommandRegistry& registry);
 
@@ -154,6 +167,8 @@ struct CliEnvironment {
     // gives that server. Unset: --server is refused.
     std::function<std::unique_ptr<Spooler>(const std::string& server)> serverSpooler = {};
     std::function<std::string(const std::string& server)> serverRecordName = {};
+    // The devices file and the platform's devices, for --device and `qvctl device`.
+    DeviceSetup devices = {};
     // How many printers a fleet run serves at once.
     std::size_t perServer = 4;
     std::size_t total = 16;

@@ -9,10 +9,12 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
 
+#include "cli/DeviceCommands.h"
 #include "cli/DryRun.h"
 #include "cli/TerminalText.h"
 #include "fleet/FleetRun.h"
@@ -20,6 +22,9 @@
 #include "printer/MemorySpooler.h"
 #include "printer/PrinterOverrideSpooler.h"
 #include "printer/PrinterSelection.h"
+#include "printer/SpoolerDeadline.h"
+#include "printer/device/DeviceSpooler.h"
+#include "record/BaudFollowing.h"
 #include "record/RecordingSpooler.h"
 #include "text/Utf8.h"
 
@@ -50,7 +55,8 @@ class NoPause final : public Pause {
 // One row of the report.
 struct Row {
     std::string server;   // as the record names it; empty when the printer was found on no server
-    std::string printer;  // empty for a server that was not reached
+    std::string printer;  // empty for a server that was not reached; a device's URI
+    bool device = false;  // a printer reached without a spooler
     int status = kExitOk;
     int documents = 0;
     bool unchanged = false;
@@ -113,7 +119,7 @@ void PrintReport(const std::string& commandName, const std::vector<Row>& rows, d
     const std::vector<std::string> heading{"server", "printer", "documents", "result", "time"};
     std::vector<std::vector<std::string>> cells;
     for (const Row& row : rows) {
-        cells.push_back({TerminalSafe(row.server.empty() ? "-" : row.server),
+        cells.push_back({row.device ? std::string("device") : TerminalSafe(row.server.empty() ? "-" : row.server),
                          TerminalSafe(row.printer.empty() ? "-" : row.printer), std::to_string(row.documents),
                          std::string(ResultWord(row)), Seconds(row.seconds) + " s"});
     }
@@ -213,7 +219,7 @@ std::vector<Listing> ListServers(CliEnvironment& environment, const std::vector<
 
 // The printer lists of several servers: text, server by server, or one JSON document.
 int ShowServerLists(const std::vector<std::string>& names, const std::vector<Listing>& listings, bool json,
-                    std::ostream& out, Dialogs& dialogs) {
+                    std::ostream& out, std::ostream& err, Dialogs& dialogs, const DeviceSetup& devices) {
     int status = kExitOk;
     Json servers = Json::array();
     for (std::size_t s = 0; s < listings.size(); ++s) {
@@ -231,18 +237,24 @@ int ShowServerLists(const std::vector<std::string>& names, const std::vector<Lis
                 printers.push_back({{"name", info.deviceName},
                                     {"driver", info.driverName},
                                     {"port", info.port},
-                                    {"current", current}});
+                                    {"current", current},
+                                    {"kind", info.kind}});
             } else {
-                out << (current ? "* " : "  ") << TerminalSafe(FormatPrinterEntry(info)) << '\n';
+                out << (current ? "* " : "  ") << TerminalSafe(FormatPrinterEntry(info))
+                    << (info.kind.empty() ? std::string() : "  [" + info.kind + "]") << '\n';
             }
         }
         servers.push_back(
             {{"server", names[s]}, {"reached", listing.printers.reached}, {"printers", std::move(printers)}});
     }
-    if (json)
-        out << TerminalSafeJson(
-                   Json{{"servers", std::move(servers)}}.dump(2, ' ', false, Json::error_handler_t::replace))
-            << '\n';
+    if (json) {
+        Json listing{{"servers", std::move(servers)}};
+        if (devices.open) listing["devices"] = DevicesJson(devices);
+        out << TerminalSafeJson(listing.dump(2, ' ', false, Json::error_handler_t::replace)) << '\n';
+    } else if (devices.open) {
+        out << "devices:\n";
+        ShowDevices(devices, out, err);
+    }
     return status;
 }
 
@@ -274,6 +286,7 @@ PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::
                        .printerGiven = !setting.printer.empty(),
                        .server = setting.server,
                        .json = setting.json,
+                       .devices = setting.devices,
                        .operandsFrom = operandsFrom};
     PrinterRunResult result;
     result.status = command.run(context, args);
@@ -292,6 +305,10 @@ bool IsFleetRun(const CliCommand& command, const FleetChoice& choice) {
     const bool pattern = std::any_of(choice.printers.begin(), choice.printers.end(),
                                      [](const std::string& p) { return IsPrinterPattern(p); });
     if (command.scope == FleetScope::Server) return choice.servers.size() > 1 || choice.json;
+    if (!choice.devices.empty()) {
+        return choice.devices.size() > 1 || !choice.servers.empty() || !choice.printers.empty() ||
+               (choice.json && command.sendsDocuments);
+    }
     return choice.servers.size() > 1 || choice.printers.size() > 1 || pattern ||
            (choice.json && command.sendsDocuments);
 }
@@ -310,7 +327,13 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     // The same server named twice is one server.
     std::vector<std::string> servers;
     std::vector<std::string> names;
-    for (const std::string& server : choice.servers.empty() ? std::vector<std::string>{""} : choice.servers) {
+    // Devices alone ask no print server.
+    const bool devicesAlone = !choice.devices.empty() && choice.servers.empty() && choice.printers.empty();
+    const std::vector<std::string> chosenServers =
+        !choice.servers.empty() ? choice.servers
+        : devicesAlone          ? std::vector<std::string>{}
+                                : std::vector<std::string>{""};
+    for (const std::string& server : chosenServers) {
         if (!environment.serverSpooler(server)) {
             err << "qvctl: not a print server: " << TerminalSafe(server) << "; see 'qvctl --help'\n";
             return kExitRefused;
@@ -349,7 +372,8 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     const std::vector<Listing> listings =
         ListServers(environment, servers, choice.printers.empty() || command.scope == FleetScope::Server);
     if (command.scope == FleetScope::Server) {
-        return ShowServerLists(names, listings, choice.json, environment.out, environment.dialogs);
+        return ShowServerLists(names, listings, choice.json, environment.out, environment.err, environment.dialogs,
+                               environment.devices);
     }
     std::vector<ServerPrinters> serverPrinters;
     for (const auto& listing : listings) serverPrinters.push_back(listing.printers);
@@ -361,8 +385,12 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         books.push_back(environment.record != nullptr ? environment.record->ForServer(name) : nullptr);
     }
 
+    // Each device is a server of its own: served beside the others, its record kept under its URI.
+    for (std::size_t d = 0; d < choice.devices.size(); ++d) {
+        books.push_back(environment.record != nullptr ? environment.record->ForServer("") : nullptr);
+    }
     std::vector<Row> rows(targets.size());
-    std::vector<std::vector<std::size_t>> tasksOfServer(servers.size());
+    std::vector<std::vector<std::size_t>> tasksOfServer(servers.size() + choice.devices.size());
     for (std::size_t t = 0; t < targets.size(); ++t) {
         const FleetTarget& target = targets[t];
         rows[t].server = target.server == kNoServer ? "" : names[target.server];
@@ -374,10 +402,29 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         }
         tasksOfServer[target.server].push_back(t);
     }
+    for (std::size_t d = 0; d < choice.devices.size(); ++d) {
+        Row row;
+        row.printer = choice.devices[d];
+        row.device = true;
+        rows.push_back(row);
+        tasksOfServer[servers.size() + d].push_back(rows.size() - 1);
+    }
+    std::mutex devicesFile;
     RunByServer(tasksOfServer, {environment.perServer, environment.total}, [&](std::size_t s) -> FleetTask {
         std::shared_ptr<Spooler> spooler;
-        if (!choice.dryRun) spooler = environment.serverSpooler(servers[s]);
-        return [&, s, spooler](std::size_t t) {
+        std::shared_ptr<DeviceSpooler> deviceSpooler;
+        std::shared_ptr<BaudFollowingSpooler> following;
+        const bool device = s >= servers.size();
+        if (!choice.dryRun && device) {
+            deviceSpooler = std::make_shared<DeviceSpooler>(std::vector<NamedDevice>{}, environment.devices.open);
+            deviceSpooler->SetDeadline(SpoolerDeadlineFromEnvironment());
+            following = std::make_shared<BaudFollowingSpooler>(*deviceSpooler);
+            spooler = following;
+        } else if (!choice.dryRun) {
+            spooler = environment.serverSpooler(servers[s]);
+        }
+        const std::string serverName = device ? std::string() : names[s];
+        return [&, s, spooler, deviceSpooler, following, serverName](std::size_t t) {
             Row& row = rows[t];
             const auto begun = std::chrono::steady_clock::now();
             CollectingDialogs dialogs;
@@ -392,11 +439,17 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
                 const PrinterRunResult result =
                     RunOnPrinter(command, args, operandsFrom,
                                  {base, pause, dialogs, out, rowErr, rowIn, books[s].get(), recordDocuments,
-                                  targets[t].printer, names[s], choice.json},
+                                  row.printer, serverName, choice.json, &environment.devices},
                                  folders);
                 row.status = result.status;
                 row.documents = result.documents;
                 row.unchanged = result.unchanged;
+                if (following) {
+                    const std::lock_guard guard(devicesFile);
+                    const int followed = FollowBaudChanges(following->TakeChanges(), &environment.devices,
+                                                           choice.followBaud, dialogs);
+                    if (row.status == kExitOk) row.status = followed;
+                }
             } catch (const std::exception& error) {
                 row.status = kExitPrinterFailed;
                 dialogs.messages.push_back(error.what());
@@ -418,7 +471,8 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     }
     for (const Row& row : rows) {
         if (row.output.empty()) continue;
-        out << "── " << TerminalSafe(row.printer) << " on " << TerminalSafe(row.server) << '\n' << row.output;
+        out << "── " << TerminalSafe(row.printer) << (row.device ? std::string(" (device)") : " on " + TerminalSafe(row.server))
+            << '\n' << row.output;
         if (row.output.back() != '\n') out << '\n';
     }
     PrintReport(command.name, rows, seconds, out);

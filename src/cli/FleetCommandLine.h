@@ -23,6 +23,7 @@ struct PrinterSetting {
     std::string printer;           // empty: the server's current printer, read afresh for each document
     std::string server;            // the server as the record names it
     bool json = false;
+    const DeviceSetup* devices = nullptr;
 };
 
 struct PrinterRunResult {
@@ -41,12 +42,14 @@ PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::
 struct FleetChoice {
     std::vector<std::string> servers;   // --server, in the order given
     std::vector<std::string> printers;  // --printer, names and patterns, in the order given
+    std::vector<std::string> devices;   // --device, URIs (names from the devices file already resolved)
     bool json = false;
     bool dryRun = false;
+    bool followBaud = false;            // --follow-baud
 };
 
-// Whether a command runs as a fleet, with a report: several printers or servers (or a pattern) are
-// chosen for a command that works on printers, or --json asks for the report of a sending command.
+// Whether a command runs as a fleet, with a report: several printers, servers or devices (or a pattern)
+// are chosen for a command that works on printers, or --json asks for the report of a sending command.
 bool IsFleetRun(const CliCommand& command, const FleetChoice& choice);
 
 // Runs a command on every chosen printer of every chosen server and prints the report (or, for the

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
+#include "cli/DeviceCommands.h"
 #include "cli/TerminalText.h"
 #include "files/NativeNames.h"
 #include "printer/PrinterSelection.h"
@@ -40,7 +41,12 @@ int ListPrinters(CliContext& context, const std::vector<std::string>&) {
     if (!ServerAnswered(context)) return kExitPrinterFailed;
     for (const auto& printer : printers) {
         context.out << (printer.deviceName == current ? "* " : "  ")
-                    << TerminalSafe(FormatPrinterEntry(printer)) << '\n';
+                    << TerminalSafe(FormatPrinterEntry(printer))
+                    << (printer.kind.empty() ? std::string() : "  [" + printer.kind + "]") << '\n';
+    }
+    if (context.devices != nullptr && context.devices->open) {
+        context.out << "devices:\n";
+        ShowDevices(*context.devices, context.out, context.err);
     }
     return kExitOk;
 }
@@ -100,7 +106,12 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
     registry.Add({.name = "printers",
                   .usage = "",
                   .summary = "list the installed printers; \"* \" marks the current printer",
-                  .help = "",
+                  .help = "Each queue is followed by its kind in brackets: a raw queue or one with the maker's\n"
+                          "driver takes RAW documents as they are; a driverless (IPP Everywhere) queue whose printer\n"
+                          "is no QV6 printer application, and on Windows a queue with an XPS (v4) driver or any\n"
+                          "queue under protected print mode, refuses them (nothing is sent). After the queues,\n"
+                          "under \"devices:\", the devices of the devices file and the USB printer class devices\n"
+                          "present (with their IEEE 1284 device id), which --device reaches without a spooler.",
                   .run = ListPrinters,
                   .sendsDocuments = false,
                   .scope = FleetScope::Server});

@@ -9,6 +9,7 @@
 
 #include "console/TestPrints.h"
 #include "decode/BitImageSummary.h"
+#include "decode/CommonCommands.h"
 #include "decode/DecodeWords.h"
 #include "printer/AnsiText.h"
 #include "printer/HexCodec.h"
@@ -23,6 +24,25 @@ using Span = std::span<const std::uint8_t>;
 
 constexpr std::uint8_t kEsc = 0x1B;
 constexpr std::uint8_t kGs = 0x1D;
+constexpr std::uint8_t kFs = 0x1C;
+
+// What the decoder carries from one entry of a document to the next.
+struct DecodeContext {
+    // A common receipt-printer command was framed earlier: the document comes from another program.
+    bool commonSeen = false;
+    // The n of the last ESC t n, until ESC @ or FS & (the text after it is in that code table).
+    std::optional<std::uint8_t> codeTable;
+    // A framed command longer than one entry: its name, where it began, its bytes still to come, and
+    // the FS q images after it.
+    std::string pendingName;
+    std::size_t pendingOffset = 0;
+    std::uint64_t pendingTotal = 0;
+    std::uint64_t dataLeft = 0;
+    std::size_t imagesLeft = 0;
+    std::size_t imageCount = 0;
+
+    bool Pending() const { return dataLeft > 0 || imagesLeft > 0; }
+};
 
 Bytes FromHex(std::string_view hex) {
     return DecodeHex(hex).value();
@@ -51,6 +71,7 @@ struct Openings {
     std::uint8_t lineFeed = 0;
     std::uint8_t formFeed = 0;
     std::uint8_t carriageReturn = 0;
+    std::array<bool, 256> opensCommon{};  // the first bytes of the common commands' openings
 };
 
 constexpr std::size_t kLengthBytes = 2;  // pL pH and the parameter table's count
@@ -78,6 +99,8 @@ const Openings& TheOpenings() {
         o.lineFeed = FromHex(kLineFeedHex)[0];
         o.formFeed = FromHex(kFormFeedHex)[0];
         o.carriageReturn = kCarriageReturn;
+        for (std::size_t byte = 0; byte < o.opensCommon.size(); ++byte)
+            o.opensCommon[byte] = OpensCommonCommand(static_cast<std::uint8_t>(byte));
         return o;
     }();
     return openings;
@@ -199,9 +222,14 @@ DecodedCommand DecodeGeometry(Span rest, const Openings& o) {
     const std::size_t parameters = rest[o.geometry.size()] + 256u * rest[o.geometry.size() + 1];
     const std::size_t length = head + parameters;
     const bool shaped = parameters == o.geometryParameters;
-    if (rest.size() < length) {
-        return CutOff(shaped ? CommandKind::Geometry : CommandKind::Unknown, rest, "GS ( F", length);
+    // A count the geometry command never has, running past the end of the document, owns nothing
+    // after its head: the bytes that follow are decoded as what they are.
+    if (rest.size() < length && !shaped) {
+        return Refused(rest.first(head), "GS ( F with " + std::to_string(parameters) +
+                                             " parameter bytes, past the end of the document; the geometry "
+                                             "command has " + std::to_string(o.geometryParameters));
     }
+    if (rest.size() < length) return CutOff(CommandKind::Geometry, rest, "GS ( F", length);
     const Span command = rest.first(length);
     if (!shaped) {
         return Refused(command, "GS ( F with " + std::to_string(parameters) +
@@ -259,6 +287,13 @@ DecodedCommand DecodeTable(Span rest, const Openings& o) {
     if (rest.size() < head) return CutOff(CommandKind::ParameterTable, rest, "ESC : E", 0);
     const std::size_t count = rest[o.table.size()] + 256u * rest[o.table.size() + 1];
     const std::size_t length = head + count;
+    // So does a table of another size than the QV6's.
+    const std::size_t factoryCount = o.factoryTable.size() - head;
+    if (rest.size() < length && count != factoryCount) {
+        return Refused(rest.first(head), "ESC : E of " + std::to_string(count) +
+                                             " bytes, past the end of the document; the parameter table has " +
+                                             std::to_string(factoryCount));
+    }
     if (rest.size() < length) return CutOff(CommandKind::ParameterTable, rest, "ESC : E", length);
     const Span command = rest.first(length);
     const Span body = command.subspan(head);
@@ -457,10 +492,27 @@ DecodedCommand Unknown(Span bytes) {
     return Entry(CommandKind::Unknown, bytes, "?", "");
 }
 
-DecodedCommand DecodeEscape(Span rest, const Openings& o) {
+// A common receipt-printer command at the start of `rest`, framed by its own length rule; nullopt when
+// none opens there.
+std::optional<DecodedCommand> DecodeCommon(Span rest, DecodeContext& context) {
+    const CommonCommand* row = FindCommonCommand(rest);
+    if (row == nullptr) return std::nullopt;
+    FramedCommand framed = FrameCommonCommand(*row, rest, kDecodeWindow);
+    if (framed.dataLeft > 0 || framed.imagesLeft > 0) {
+        context.pendingName = CommonCommandName(framed.entry);
+        context.pendingTotal = framed.entry.bytes.size() + framed.dataLeft;
+        context.dataLeft = framed.dataLeft;
+        context.imagesLeft = framed.imagesLeft;
+        context.imageCount = rest.size() > row->opening.size() ? rest[row->opening.size()] : 0;
+    }
+    return std::move(framed.entry);
+}
+
+DecodedCommand DecodeEscape(Span rest, const Openings& o, DecodeContext& context) {
     for (const auto& command : kCommands) {
         if (StartsWith(rest, o.*command.opening)) return command.read(rest, o);
     }
+    // The document ends inside one of the QV6's own openings (GS ( at its end is taken for GS ( F).
     const CommandOpening* inside = nullptr;
     bool several = false;
     for (const auto& command : kCommands) {
@@ -472,27 +524,121 @@ DecodedCommand DecodeEscape(Span rest, const Openings& o) {
         return several ? CutOff(CommandKind::Unknown, rest, Spell(rest) + " (a command)", 0)
                        : CutOff(inside->cutKind, rest, inside->name, 0);
     }
-    // An escape no builder writes: it and the letter that names its command are unknown.
+    if (auto common = DecodeCommon(rest, context)) return std::move(*common);
+    if (EndsInsideCommonOpening(rest)) return CutOff(CommandKind::Unknown, rest, Spell(rest) + " (a command)", 0);
+    // An escape no command set gives: it and the letter that names its command are unknown.
     const std::size_t length = rest.size() > 1 && IsAscii(rest[1]) ? 2 : 1;
     return Unknown(rest.first(length));
 }
 
-DecodedCommand DecodeAt(Span rest, const Openings& o) {
-    const std::uint8_t first = rest[0];
-    if (first == o.lineFeed) return Entry(CommandKind::LineFeed, rest.first(1), "LF", "line feed");
-    if (first == o.carriageReturn)
-        return Entry(CommandKind::CarriageReturn, rest.first(1), "CR", "carriage return");
-    if (first == o.formFeed) return Entry(CommandKind::FormFeed, rest.first(1), "FF", "form feed");
-    if (first == kEsc || first == kGs) return DecodeEscape(rest, o);
-    if (const std::size_t text = TextLength(rest); text > 0) return DecodeText(rest.first(text));
-    if (IsGbkLead(first) && rest.size() == 1) return CutOff(CommandKind::Text, rest, "GBK character", 2);
-    return Unknown(rest.first(1));
+// FS, DLE and the single-byte common commands (HT, CAN).
+DecodedCommand DecodeOtherCommon(Span rest, DecodeContext& context) {
+    if (auto common = DecodeCommon(rest, context)) return std::move(*common);
+    if (EndsInsideCommonOpening(rest)) return CutOff(CommandKind::Unknown, rest, Spell(rest) + " (a command)", 0);
+    const std::size_t length = rest[0] == kFs && rest.size() > 1 && IsAscii(rest[1]) ? 2 : 1;
+    return Unknown(rest.first(length));
+}
+
+// The next piece of a framed command longer than one entry: its data, never read as commands.
+DecodedCommand DecodePending(Span rest, DecodeContext& context) {
+    if (context.dataLeft == 0) {
+        // The next image of an FS q.
+        const std::size_t number = context.imageCount - context.imagesLeft + 1;
+        FramedCommand framed = FrameNvImage(rest, number, context.imageCount, kDecodeWindow);
+        context.dataLeft = framed.dataLeft;
+        context.imagesLeft = framed.entry.truncated || framed.entry.Text("note") ? 0 : framed.imagesLeft;
+        context.pendingTotal = framed.entry.bytes.size() + framed.dataLeft;
+        context.pendingName = CommonCommandName(framed.entry);
+        return std::move(framed.entry);
+    }
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(context.dataLeft, kDecodeWindow));
+    const std::size_t kept = std::min(want, rest.size());
+    const bool cut = kept < want;
+    const std::uint64_t done = context.pendingTotal - context.dataLeft;
+    std::string meaning = "data of the " + context.pendingName + " at offset " +
+                          std::to_string(context.pendingOffset) + ", bytes " + std::to_string(done) + " to " +
+                          std::to_string(done + kept - 1) + " of its " + std::to_string(context.pendingTotal);
+    if (cut) meaning += ", cut off by the end of the document";
+    DecodedCommand entry = Entry(CommandKind::Unknown, rest.first(kept), context.pendingName + " data", std::move(meaning));
+    entry.truncated = cut;
+    AddText(entry, std::string(kCommandField), context.pendingName);
+    entry.fields.push_back({"continuation", true});
+    context.dataLeft = cut ? 0 : context.dataLeft - kept;
+    if (cut) context.imagesLeft = 0;
+    if (context.dataLeft > 0) entry.fields.push_back({"continued", true});
+    return entry;
 }
 
 // A byte that DecodeAt makes a plain unknown entry of one byte whatever follows it.
 bool IsLoneUnknown(std::uint8_t byte, const Openings& o) {
     return byte != o.lineFeed && byte != o.carriageReturn && byte != o.formFeed && byte != kEsc &&
-           byte != kGs && !IsAscii(byte) && !IsGbkLead(byte);
+           byte != kGs && !IsAscii(byte) && !IsGbkLead(byte) && !o.opensCommon[byte];
+}
+
+// Where the QV6's own command and another printer's read the same bytes otherwise, the QV6's wins; in
+// a document from another program (or an ESC B followed by a byte no command opens, the t of another
+// printer's ESC B n t), the listing says so.
+void NoteTheQv6Wins(DecodedCommand& entry, Span rest, const Openings& o, const DecodeContext& context) {
+    const bool flag = StartsWith(entry.bytes, o.flag) && entry.bytes.size() == o.flag.size() + 1;
+    const bool feedBack = entry.kind == CommandKind::FeedBack && !entry.truncated;
+    if (!flag && !feedBack) return;
+    const std::size_t length = entry.bytes.size();
+    const bool followed = rest.size() > length;
+    if (flag) {
+        if (!context.commonSeen && !(followed && IsLoneUnknown(rest[length], o))) return;
+        entry.meaning += "; on the QV6 ESC B n is a stored switch (other printers' ESC B n t beeps)";
+        if (followed) entry.meaning += ": the next byte, " + HexPair(rest[length]) + ", is ordinary data";
+        AddText(entry, "otherPrinters", "ESC B n t: beep");
+    } else {
+        if (!context.commonSeen) return;
+        entry.meaning += "; on the QV6 ESC j n feeds back (other printers may read it otherwise)";
+        AddText(entry, "otherPrinters", "ESC j n: other or no command");
+    }
+}
+
+// Text after ESC t n: the printer reads it in that code table, the decoder as GBK; such text is
+// marked. Text of ASCII characters alone reads the same in both.
+void NoteTheCodeTable(DecodedCommand& entry, const DecodeContext& context) {
+    if (entry.kind != CommandKind::Text || !context.codeTable) return;
+    if (std::none_of(entry.bytes.begin(), entry.bytes.end(), [](std::uint8_t b) { return b >= 0x80; })) return;
+    entry.meaning += " (after ESC t n, n = " + std::to_string(*context.codeTable) + ": read as GBK)";
+    AddNumber(entry, "codeTable", *context.codeTable);
+}
+
+// What a common command changes for the entries after it.
+void Remember(const DecodedCommand& entry, DecodeContext& context) {
+    if (!IsCommonCommand(entry) || entry.truncated || entry.Text("note")) return;
+    context.commonSeen = true;
+    const std::string name = CommonCommandName(entry);
+    if (name == "ESC t") context.codeTable = static_cast<std::uint8_t>(entry.Number("n").value_or(0));
+    if (name == "ESC @" || name == "FS &") context.codeTable.reset();
+}
+
+DecodedCommand DecodeAt(Span rest, const Openings& o, DecodeContext& context) {
+    if (context.Pending()) return DecodePending(rest, context);
+    const std::uint8_t first = rest[0];
+    if (first == o.lineFeed) return Entry(CommandKind::LineFeed, rest.first(1), "LF", "line feed");
+    if (first == o.carriageReturn)
+        return Entry(CommandKind::CarriageReturn, rest.first(1), "CR", "carriage return");
+    if (first == o.formFeed) return Entry(CommandKind::FormFeed, rest.first(1), "FF", "form feed");
+    if (first == kEsc || first == kGs) {
+        DecodedCommand entry = DecodeEscape(rest, o, context);
+        NoteTheQv6Wins(entry, rest, o, context);
+        Remember(entry, context);
+        return entry;
+    }
+    if (o.opensCommon[first]) {
+        DecodedCommand entry = DecodeOtherCommon(rest, context);
+        Remember(entry, context);
+        return entry;
+    }
+    if (const std::size_t text = TextLength(rest); text > 0) {
+        DecodedCommand entry = DecodeText(rest.first(text));
+        NoteTheCodeTable(entry, context);
+        return entry;
+    }
+    if (IsGbkLead(first) && rest.size() == 1) return CutOff(CommandKind::Text, rest, "GBK character", 2);
+    return Unknown(rest.first(1));
 }
 
 bool IsPlainUnknown(const DecodedCommand& entry) {
@@ -565,7 +711,8 @@ class Runs {
 
   private:
     static bool Countable(const DecodedCommand& entry) {
-        return entry.kind != CommandKind::Text && !IsPlainUnknown(entry) && !entry.truncated;
+        return entry.kind != CommandKind::Text && !IsPlainUnknown(entry) && !entry.truncated &&
+               (entry.kind != CommandKind::Unknown || (!entry.Flag("continued") && !entry.Flag("continuation")));
     }
     // The same command again: a text or unknown bytes are never counted, nor a cut-off command.
     static bool Repeats(const DecodedCommand& run, const DecodedCommand& entry) {
@@ -588,6 +735,7 @@ std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, b
     std::uint64_t offset = 0;
     bool atEnd = false;
     Runs runs(take);
+    DecodeContext context;
     for (;;) {
         // At least a window's worth ahead, unless the document ends first: no command is cut by it.
         if (end - begin < kDecodeWindow && !atEnd) {
@@ -607,13 +755,14 @@ std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, b
         }
         if (begin == end) break;
         if (const std::size_t repeated =
-                runs.Repeat(std::span(buffer).subspan(begin, end - begin), openings)) {
+                context.Pending() ? 0 : runs.Repeat(std::span(buffer).subspan(begin, end - begin), openings)) {
             begin += repeated;
             offset += repeated;
             continue;
         }
-        DecodedCommand entry = DecodeAt(std::span(buffer).subspan(begin, end - begin), openings);
+        DecodedCommand entry = DecodeAt(std::span(buffer).subspan(begin, end - begin), openings, context);
         entry.offset = static_cast<std::size_t>(offset);
+        if (context.dataLeft > 0 && !entry.Flag("continuation")) context.pendingOffset = entry.offset;
         begin += entry.bytes.size();
         offset += entry.bytes.size();
         runs.Add(std::move(entry));

@@ -150,14 +150,17 @@ void Form1::PickMakerPrinter() {
     });
 }
 
-void Form1::ApplyPrinterChoice() {
-    if (m_printerIndex < 0 || static_cast<std::size_t>(m_printerIndex) >= m_printerEntries.size()) return;
-    m_spooler.ApplyPrinterChoice(m_printerEntries[static_cast<std::size_t>(m_printerIndex)]);
+bool Form1::ApplyPrinterChoice() {
+    if (m_printerIndex < 0 || static_cast<std::size_t>(m_printerIndex) >= m_printerEntries.size()) return false;
+    return m_spooler.ApplyPrinterChoice(m_printerEntries[static_cast<std::size_t>(m_printerIndex)]);
 }
 
+// A pick that could not become the default says why when the spooler knows (a device is the current
+// printer of this run only); the start-up search says nothing.
 void Form1::Combo1_Click(const FormEvent& event) {
     m_printerIndex = event.index;
-    ApplyPrinterChoice();
+    if (ApplyPrinterChoice()) return;
+    if (const std::string note = m_spooler.LastProblem(); !note.empty()) m_dialogs.Message(note);
 }
 
 // Closing the window and the hidden Command2 end the program at once, without a question.

@@ -71,7 +71,7 @@ class Form1 final : public FormLogic {
 
     void FillPrinterList();
     void PickMakerPrinter();
-    void ApplyPrinterChoice();
+    bool ApplyPrinterChoice();
 
     // Start-up, printer list and shell.
     void Form_Unload(const FormEvent&);

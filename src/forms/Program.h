@@ -12,6 +12,8 @@
 #include "forms/FormHost.h"
 #include "forms/FormLogic.h"
 #include "printer/Spooler.h"
+#include "printer/device/DeviceSpooler.h"
+#include "record/BaudFollowing.h"
 #include "record/RecordBook.h"
 #include "record/RecordingSpooler.h"
 #include "seams/Clock.h"
@@ -39,6 +41,13 @@ struct RecordPlace {
     std::string server;
 };
 
+// The devices of the user's devices file that the window's printer list offers after the spooler's
+// printers (the spooler the program is given lists them): the file, and the spooler that writes to them.
+struct DevicePlace {
+    std::filesystem::path file;
+    DeviceSpooler* devices = nullptr;
+};
+
 // The window program without a toolkit: its three windows, the main window "设置" (Form1), the help
 // "说明" (Form2) and the preview "设置预览页" (Form3), each its logic and a face, both made on first
 // use; the face comes from the factory a toolkit supplies, which connects it to the logic (the
@@ -50,6 +59,10 @@ struct RecordPlace {
 // whose click sent it as its command. A record that cannot be written is said once, on stderr and in a
 // message box after the handler that met it has sent all its documents and shown its own messages; the
 // documents go on being sent.
+//
+// Given devices, a document that changes the baud rate of a serial device's printer is followed, after
+// the handler, by the question whether the device should follow it; Yes changes the device's rate in the
+// devices file and for this run's later documents, No changes nothing. Never silently.
 class Program final : public FormHost {
   public:
     // Makes the face of `form` over its logic, with this program as its host, and attaches it.
@@ -57,7 +70,8 @@ class Program final : public FormHost {
 
     Program(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
             std::vector<std::filesystem::path> printFileFolders, FaceFactory makeFace,
-            std::function<void()> lastWindowGone, std::optional<RecordPlace> record = std::nullopt);
+            std::function<void()> lastWindowGone, std::optional<RecordPlace> record = std::nullopt,
+            std::optional<DevicePlace> devices = std::nullopt);
     // The faces go first, the last made first (a face may belong to one made before it), then the logic.
     ~Program() override;
     Program(const Program&) = delete;
@@ -94,6 +108,8 @@ class Program final : public FormHost {
     // Names each handler's documents in the record and says a record that could not be written.
     void WatchHandlers(Form1& form);
     void SayRecordProblem(Dialogs& dialogs);
+    // Offers to keep each serial device whose printer changed its baud rate in step.
+    void FollowBaudRates(Dialogs& dialogs);
 
     Spooler& m_spooler;
     Dialogs& m_dialogs;
@@ -103,7 +119,9 @@ class Program final : public FormHost {
     FaceFactory m_makeFace;
     std::function<void()> m_lastWindowGone;
     std::function<void()> m_endProgram;
-    // Before the windows: their logic sends through the recording spooler to the end.
+    // Before the windows: their logic sends through these spoolers to the end.
+    std::optional<DevicePlace> m_devices;
+    std::unique_ptr<BaudFollowingSpooler> m_following;
     std::unique_ptr<RecordBook> m_book;
     std::unique_ptr<RecordingSpooler> m_recording;
     std::string m_recordProblem;  // said by the record, not yet shown

@@ -21,6 +21,7 @@ class ForwardingSpooler : public Spooler {
         return m_inner.WaitingDocuments(deviceName);
     }
     SpoolerFault LastFault() override { return m_inner.LastFault(); }
+    std::string LastProblem() override { return m_inner.LastProblem(); }
     void SetDeadline(std::chrono::milliseconds deadline) override { m_inner.SetDeadline(deadline); }
     std::string DefaultOverride() override { return m_inner.DefaultOverride(); }
 

@@ -40,6 +40,11 @@ void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
         return;
     }
     ++m_openFailures;
+    // A spooler that knows why (a device that went away, a queue that would drop the document) says so.
+    if (const std::string problem = m_spooler.LastProblem(); !problem.empty()) {
+        m_dialogs.Message(problem);
+        return;
+    }
     switch (m_spooler.LastFault()) {
         case SpoolerFault::Unreachable:
             m_dialogs.Message(kMsgServerUnreachable);

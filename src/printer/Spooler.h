@@ -15,6 +15,9 @@ struct PrinterInfo {
     std::string deviceName;  // the queue or Windows printer name
     std::string driverName;
     std::string port;
+    // What sort of queue it is, in a few words ("raw queue", "XPS driver (v4): refuses RAW documents"),
+    // for the printer list of the command line; empty when the spooler does not say.
+    std::string kind = {};
 
     bool operator==(const PrinterInfo&) const = default;
 };
@@ -68,6 +71,12 @@ class Spooler {
     // The longest one request waits for the print server before it fails as Unreachable. A spooler
     // without a server of its own ignores it.
     virtual void SetDeadline(std::chrono::milliseconds deadline) { static_cast<void>(deadline); }
+
+    // What the last call that failed has to say in the user's words, when the spooler knows more than
+    // its result: a device that could not be written and why, a queue that would drop a RAW document,
+    // a device that cannot become the default printer. Empty otherwise; the callers then say what
+    // they always say.
+    virtual std::string LastProblem() { return {}; }
 
     // A setting beside the default printer that still decides where other programs print (on CUPS
     // the LPDEST or PRINTER variable), as "NAME=value"; empty when there is none.

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "files/FileContents.h"
+#include "printer/device/DeviceAddress.h"
 #include "record/RecordLock.h"
 
 namespace qvset {
@@ -43,6 +44,16 @@ bool EndsWithLineEnd(const fs::path& file) {
     char last = '\n';
     in.get(last);
     return last == '\n';
+}
+
+// A device reached without a spooler belongs to no print server: whichever book is asked, its record is
+// kept under its URI (without a serial port's line settings, which change with its baud rate) and no server.
+std::pair<std::string, std::string> KeyOf(const std::string& server, std::string_view printer) {
+    std::string problem;
+    if (LooksLikeDeviceUri(printer)) {
+        if (const auto address = ParseDeviceUri(printer, problem)) return {"", DeviceIdentity(*address)};
+    }
+    return {server, std::string(printer)};
 }
 
 }  // namespace
@@ -85,14 +96,16 @@ std::unique_ptr<RecordBook> RecordBook::ForServer(std::string server) const {
 }
 
 fs::path RecordBook::FileOf(std::string_view printer) const {
-    return RecordFilePath(m_folder, m_server, printer);
+    const auto [server, name] = KeyOf(m_server, printer);
+    return RecordFilePath(m_folder, server, name);
 }
 
 void RecordBook::Add(const std::string& printer, std::string_view command, bool taken,
                      std::span<const std::uint8_t> bytes) {
     try {
-        const RecordEntry entry{m_now(), m_server,
-                                printer, std::string(command),
+        const auto [server, name] = KeyOf(m_server, printer);
+        const RecordEntry entry{m_now(), server,
+                                name,    std::string(command),
                                 taken,   std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
         std::string problem;
         if (!Append(FileOf(printer), RecordEntryLine(entry), problem)) Fail(problem);

@@ -6,7 +6,8 @@ namespace qvset::winapp {
 
 WinProgram::WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                        std::vector<std::filesystem::path> printFileFolders,
-                       std::optional<forms::RecordPlace> record)
+                       std::optional<forms::RecordPlace> record,
+                       std::optional<forms::DevicePlace> devices)
     : m_program(
           spooler, dialogs, pause, clock, std::move(printFileFolders),
           [this](std::string_view, forms::FormLogic& logic) -> std::unique_ptr<forms::FormFace> {
@@ -17,7 +18,7 @@ WinProgram::WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const C
               face->Create();
               return face;
           },
-          [] { PostQuitMessage(0); }, std::move(record)) {
+          [] { PostQuitMessage(0); }, std::move(record), std::move(devices)) {
     m_program.OnEndProgram([] { ExitProcess(0); });
 }
 

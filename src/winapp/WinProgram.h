@@ -24,9 +24,11 @@ namespace qvset::winapp {
 class WinProgram {
   public:
     // `record`: where the record of what each printer was sent is kept; none, nothing is recorded.
+    // `devices`: the devices of the devices file, which the spooler lists after its printers.
     WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                std::vector<std::filesystem::path> printFileFolders,
-               std::optional<forms::RecordPlace> record = std::nullopt);
+               std::optional<forms::RecordPlace> record = std::nullopt,
+               std::optional<forms::DevicePlace> devices = std::nullopt);
 
     // What ending the program does; at first the process ends at once, without further events.
     void OnEndProgram(std::function<void()> end) { m_program.OnEndProgram(std::move(end)); }

@@ -17,6 +17,10 @@
 #include "forms/ProgramOptions.h"
 #include "printer/MemorySpooler.h"
 #include "printer/Platform.h"
+#include "printer/SpoolerDeadline.h"
+#include "printer/device/DeviceLinks.h"
+#include "printer/device/DevicesFile.h"
+#include "printer/device/SpoolerWithDevices.h"
 #include "record/RecordBook.h"
 #include "text/WideText.h"
 #include "winapp/WinClock.h"
@@ -90,11 +94,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
 
     const auto spooler = CreateDefaultSpooler();
+    // The devices of the user's devices file come after the spooler's printers; without the file the
+    // list is the spooler's alone.
+    const std::filesystem::path devicesPath = DevicesFilePath();
+    const DevicesFile devicesFile = ReadDevicesFile(devicesPath);
+    DeviceSpooler devices(devicesFile.devices, OpenDeviceLink);
+    devices.SetDeadline(SpoolerDeadlineFromEnvironment());
+    SpoolerWithDevices withDevices(*spooler, devices);
     WinDialogs dialogs;
     WinPause pause;
     WinClock clock;
-    WinProgram program(*spooler, dialogs, pause, clock, PrintFileFolders(),
-                       forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()});
+    WinProgram program(devicesFile.exists ? static_cast<Spooler&>(withDevices) : *spooler, dialogs, pause, clock,
+                       PrintFileFolders(), forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()},
+                       devicesFile.exists ? std::optional(forms::DevicePlace{devicesPath, &devices})
+                                          : std::nullopt);
     program.ShowForm(options.startForm);
     return WinProgram::RunMessages();
 }

@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <map>
+#include <optional>
 
 #include "printer/Platform.h"
+#include "printer/QueueKind.h"
+#include "printer/win/UsbPrinters.h"
 #include "printer/win/WinSpooler.h"
 
 namespace qvset::win {
@@ -51,6 +56,12 @@ class FakeWindows {
     ULONGLONG now = 1000;             // GetTickCount64
     ULONGLONG failureTakes = 0;       // how long a print server takes to give no list
     std::vector<std::uint32_t> jobs;  // answers of EnumJobsA: needed size then count, one call each
+    // The drivers: each printer's driver attributes (none: 0), the installed drivers, protected print
+    // mode's policy value (none: no policy), and the driver calls made.
+    std::map<std::string, DWORD> driverAttributes;
+    std::vector<std::pair<std::string, DWORD>> drivers;
+    std::optional<DWORD> protectedPrint;
+    std::vector<std::string> driverCalls;
 
     WinApi api = SystemWinApi();
 
@@ -154,6 +165,52 @@ class FakeWindows {
             std::memcpy(buffer, defaultPrinter.c_str(), needed);
             *size = needed;
             return TRUE;
+        };
+        api.GetPrinterDriverA = [this](HANDLE handle, LPSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                                       LPDWORD needed) -> BOOL {
+            driverCalls.push_back("GetPrinterDriverA " + HandleText(handle) + " " +
+                                  (environment == nullptr ? "this-environment" : environment) + " " +
+                                  std::to_string(level) + " " + (buffer == nullptr ? "no-buffer" : "buffer"));
+            *needed = sizeof(DRIVER_INFO_8A);
+            if (buffer == nullptr || size < sizeof(DRIVER_INFO_8A)) return FALSE;
+            auto* info = reinterpret_cast<DRIVER_INFO_8A*>(buffer);
+            *info = DRIVER_INFO_8A{};
+            const auto found = driverAttributes.find(openedName);
+            info->dwPrinterDriverAttributes = found == driverAttributes.end() ? 0 : found->second;
+            return TRUE;
+        };
+        api.EnumPrinterDriversA = [this](LPSTR, LPSTR, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
+                                         LPDWORD returned) -> BOOL {
+            driverCalls.push_back("EnumPrinterDriversA " + std::to_string(level));
+            std::size_t total = drivers.size() * sizeof(DRIVER_INFO_8A);
+            for (const auto& driver : drivers) total += driver.first.size() + 1;
+            *needed = static_cast<DWORD>(total);
+            *returned = 0;
+            if (buffer == nullptr || size < total) return drivers.empty();
+            auto* records = reinterpret_cast<DRIVER_INFO_8A*>(buffer);
+            char* text = reinterpret_cast<char*>(buffer + drivers.size() * sizeof(DRIVER_INFO_8A));
+            for (std::size_t i = 0; i < drivers.size(); ++i) {
+                records[i] = DRIVER_INFO_8A{};
+                std::memcpy(text, drivers[i].first.c_str(), drivers[i].first.size() + 1);
+                records[i].pName = text;
+                records[i].dwPrinterDriverAttributes = drivers[i].second;
+                text += drivers[i].first.size() + 1;
+            }
+            *returned = static_cast<DWORD>(drivers.size());
+            return TRUE;
+        };
+        api.RegOpenKeyExA = [this](HKEY root, LPCSTR subKey, DWORD, REGSAM, PHKEY key) -> LONG {
+            driverCalls.push_back(std::string("RegOpenKeyExA ") + (root == HKEY_LOCAL_MACHINE ? "HKLM " : "? ") + subKey);
+            if (!protectedPrint) return ERROR_FILE_NOT_FOUND;
+            *key = kKey;
+            return ERROR_SUCCESS;
+        };
+        api.RegQueryValueExA = [this](HKEY, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) -> LONG {
+            driverCalls.push_back(std::string("RegQueryValueExA ") + name);
+            *type = REG_DWORD;
+            std::memcpy(data, &*protectedPrint, sizeof(DWORD));
+            *size = sizeof(DWORD);
+            return ERROR_SUCCESS;
         };
         api.EnumJobsA = [this](HANDLE handle, DWORD first, DWORD count, DWORD level, LPBYTE buffer,
                                DWORD size, LPDWORD needed, LPDWORD returned) -> BOOL {
@@ -527,6 +584,142 @@ TEST(WinSpoolerServer, TheCurrentPrinterIsTheUsersDefaultOnThatServerOrTheOneApp
     WinSpooler other("\\\\PRINTSRV", windows.api);
     EXPECT_FALSE(other.ApplyPrinterChoice("Nowhere,X,Y"));
     EXPECT_EQ(other.CurrentPrinter(), "QV640");
+}
+
+TEST(WinSpoolerDrivers, AQueueWhoseDriverDropsRawDocumentsIsRefusedBeforeAnyDocumentStarts) {
+    FakeWindows windows;
+    windows.driverAttributes["QV640 IPP"] = kXpsDriverAttribute;
+    windows.driverAttributes["QV640"] = 0x00000001;  // a v3 driver of the maker's, packaged
+    WinSpooler spooler(windows.api);
+    EXPECT_FALSE(spooler.WriteRawDocument("QV640 IPP", "AAAAAA", Bytes("\x0C")));
+    EXPECT_EQ(spooler.LastProblem(), MsgXpsDriverRefused("QV640 IPP"));
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"OpenPrinterA QV640 IPP no-defaults", "ClosePrinter P"}));
+    EXPECT_EQ(windows.driverCalls,
+              (std::vector<std::string>{
+                  "RegOpenKeyExA HKLM SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP",
+                  "GetPrinterDriverA P this-environment 8 no-buffer", "GetPrinterDriverA P this-environment 8 buffer"}));
+
+    // Asked once per printer: the second document is refused as well, without asking again.
+    windows.calls.clear();
+    windows.driverCalls.clear();
+    EXPECT_FALSE(spooler.WriteRawDocument("QV640 IPP", "AAAAAA", Bytes("\x0C")));
+    EXPECT_TRUE(windows.driverCalls.empty());
+    EXPECT_EQ(windows.calls.size(), 2u);
+
+    // The maker's driver takes it as before.
+    windows.calls.clear();
+    EXPECT_TRUE(spooler.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C")));
+    EXPECT_EQ(spooler.LastProblem(), "");
+    EXPECT_EQ(windows.calls.size(), 7u);
+    EXPECT_EQ(windows.written, Bytes("\x0C"));
+}
+
+TEST(WinSpoolerDrivers, UnderProtectedPrintModeNoQueueTakesARawDocument) {
+    for (const DWORD policy : {DWORD{1}, DWORD{0}}) {
+        FakeWindows windows;
+        windows.protectedPrint = policy;
+        WinSpooler spooler(windows.api);
+        EXPECT_EQ(spooler.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C")), policy == 0) << policy;
+        EXPECT_EQ(spooler.LastProblem(), policy == 0 ? std::string() : MsgProtectedPrintRefused("QV640")) << policy;
+        EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), "StartDocPrinterA P 1"), policy == 0 ? 1 : 0);
+        EXPECT_NE(std::find(windows.driverCalls.begin(), windows.driverCalls.end(),
+                            "RegQueryValueExA WindowsProtectedPrintGroupPolicyState"),
+                  windows.driverCalls.end());
+    }
+}
+
+TEST(WinSpoolerDrivers, ThePrinterListMarksTheQueuesThatRefuseRawDocuments) {
+    FakeWindows windows;
+    windows.printers = {{"QV640", "QV6 Driver", "USB001"}, {"QV640 IPP", "Microsoft IPP Class Driver", "WSD-1"}};
+    windows.drivers = {{"QV6 Driver", 0}, {"Microsoft IPP Class Driver", kXpsDriverAttribute}};
+    WinSpooler spooler(windows.api);
+    const auto printers = spooler.ListPrinters();
+    ASSERT_EQ(printers.size(), 2u);
+    EXPECT_EQ(printers[0].kind, "");
+    EXPECT_EQ(printers[1].kind, kXpsDriverKindText);
+
+    windows.protectedPrint = 1;
+    WinSpooler protectedSpooler(windows.api);
+    for (const auto& printer : protectedSpooler.ListPrinters()) EXPECT_EQ(printer.kind, kProtectedPrintKindText);
+}
+
+// SetupDi's list of USB printer class devices, each device with the answer its driver gives for its
+// IEEE 1284 id.
+TEST(UsbPrinters, EveryPrinterClassDeviceIsListedInOrderWithItsDeviceId) {
+    struct Device {
+        std::wstring path;
+        std::string answer;  // empty: the device cannot be opened
+    };
+    const std::vector<Device> devices = {
+        {L"\\\\?\\usb#vid_1234&pid_0001#a#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}",
+         std::string("\x00\x13MFG:QV;MDL:QV640;", 19)},
+        {L"\\\\?\\usb#vid_1234&pid_0002#b#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}", ""},
+    };
+    const HDEVINFO list = reinterpret_cast<HDEVINFO>(static_cast<ULONG_PTR>(0x4C49));
+    WinApi api = SystemWinApi();
+    GUID asked{};
+    DWORD flags = 0;
+    bool destroyed = false;
+    std::wstring opened;
+    api.SetupDiGetClassDevsW = [&](const GUID* guid, PCWSTR, HWND, DWORD how) {
+        asked = *guid;
+        flags = how;
+        return list;
+    };
+    api.SetupDiEnumDeviceInterfaces = [&](HDEVINFO, PSP_DEVINFO_DATA, const GUID*, DWORD index,
+                                          PSP_DEVICE_INTERFACE_DATA data) -> BOOL {
+        if (index >= devices.size()) return FALSE;
+        data->Reserved = index;
+        return TRUE;
+    };
+    api.SetupDiGetDeviceInterfaceDetailW = [&](HDEVINFO, PSP_DEVICE_INTERFACE_DATA data,
+                                               PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size, PDWORD needed,
+                                               PSP_DEVINFO_DATA) -> BOOL {
+        const std::wstring& path = devices[data->Reserved].path;
+        *needed = static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) +
+                                     (path.size() + 1) * sizeof(wchar_t));
+        if (detail == nullptr || size < *needed) return FALSE;
+        std::memcpy(detail->DevicePath, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+        return TRUE;
+    };
+    api.SetupDiDestroyDeviceInfoList = [&](HDEVINFO which) {
+        destroyed = which == list;
+        return TRUE;
+    };
+    api.CreateFileW = [&](LPCWSTR name, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) -> HANDLE {
+        opened = name;
+        for (std::size_t i = 0; i < devices.size(); ++i) {
+            if (devices[i].path == name && !devices[i].answer.empty())
+                return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x100 + i));
+        }
+        return INVALID_HANDLE_VALUE;
+    };
+    api.DeviceIoControl = [&](HANDLE device, DWORD, LPVOID, DWORD, LPVOID out, DWORD outSize, LPDWORD returned,
+                              LPOVERLAPPED) -> BOOL {
+        const std::string& answer = devices[reinterpret_cast<ULONG_PTR>(device) - 0x100].answer;
+        std::memcpy(out, answer.data(), std::min<std::size_t>(answer.size(), outSize));
+        *returned = static_cast<DWORD>(answer.size());
+        return TRUE;
+    };
+    api.CloseHandle = [](HANDLE) { return TRUE; };
+
+    const auto printers = ListUsbPrinters(api);
+    ASSERT_EQ(printers.size(), 2u);
+    EXPECT_EQ(printers[0].uri, "usb:0");
+    EXPECT_EQ(printers[0].path, "\\\\?\\usb#vid_1234&pid_0001#a#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}");
+    EXPECT_EQ(printers[0].deviceId, "MFG:QV;MDL:QV640;");
+    EXPECT_EQ(printers[1].uri, "usb:1");
+    EXPECT_EQ(printers[1].deviceId, "");
+    const GUID usbPrint = {0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
+    EXPECT_EQ(std::memcmp(&asked, &usbPrint, sizeof usbPrint), 0);
+    EXPECT_EQ(flags, static_cast<DWORD>(DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    EXPECT_TRUE(destroyed);
+}
+
+TEST(UsbPrinters, ADeviceIdIsReadWithOrWithoutItsLength) {
+    EXPECT_EQ(DeviceIdOfAnswer("\x00\x0BMFG:QV;\0\0", 11), "MFG:QV;");
+    EXPECT_EQ(DeviceIdOfAnswer("MFG:QV;MDL:QV650;", 17), "MFG:QV;MDL:QV650;");
+    EXPECT_EQ(DeviceIdOfAnswer("\x00", 1), "");
 }
 
 }  // namespace

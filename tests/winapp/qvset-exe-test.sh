@@ -18,7 +18,7 @@ check() {  # check DESCRIPTION EXPECTED ACTUAL
 }
 
 # One file: every DLL it imports is the system's.
-system_dlls='^(advapi32|comdlg32|gdi32|kernel32|msvcrt|ole32|shell32|user32|winspool\.drv|comctl32|uxtheme|windowscodecs|oleaut32)(\.dll)?$'
+system_dlls='^(advapi32|comdlg32|gdi32|kernel32|msvcrt|ole32|shell32|user32|winspool\.drv|comctl32|uxtheme|windowscodecs|oleaut32|setupapi|ws2_32)(\.dll)?$'
 imports=$(x86_64-w64-mingw32-objdump -p "$qvset" | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]')
 check "qvset.exe imports only system DLLs" "" "$(grep -Ev "$system_dlls" <<<"$imports")"
 check "qvset.exe imports user32" 1 "$(grep -c '^user32.dll$' <<<"$imports")"

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "printer/PrinterSelection.h"
+#include "printer/QueueKind.h"
 #include "printer/cups/LpOptionsFile.h"
 
 namespace qvset {
@@ -106,6 +107,7 @@ int CupsSpooler::KeepWaiting(http_t*, void* self) {
 
 http_t* CupsSpooler::Connection() {
     m_fault = SpoolerFault::None;
+    m_problem.clear();
     m_timedOut = false;
     if (std::chrono::steady_clock::now() < m_holdUntil) {
         m_fault = SpoolerFault::Unreachable;
@@ -113,6 +115,7 @@ http_t* CupsSpooler::Connection() {
     }
     if (!m_http) {
         m_knownQueues.clear();
+        m_rawQueues.clear();
         const auto msec = static_cast<int>(m_deadline.count());
         m_http.reset(httpConnect2(m_host.empty() ? cupsServer() : m_host.c_str(),
                                   m_host.empty() ? ippPort() : m_port, nullptr, AF_UNSPEC, cupsEncryption(),
@@ -177,6 +180,9 @@ std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
         if (key == "device-uri") current.port = AttributeText(attr);
     }
     if (inPrinter && !current.deviceName.empty()) printers.push_back(current);
+    for (auto& printer : printers) {
+        printer.kind = CupsQueueKindText(CupsQueueKind(printer.driverName, printer.port), printer.driverName);
+    }
     return printers;
 }
 
@@ -257,6 +263,11 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
                                    std::span<const std::uint8_t> payload) {
     http_t* http = Connection();
     if (http == nullptr || deviceName.empty()) return false;
+    if (!QueueTakesRaw(http, deviceName)) {
+        m_problem = MsgDriverlessQueueRefused(deviceName);
+        return false;
+    }
+    if (m_fault != SpoolerFault::None) return false;
     const std::string uri = PrinterUri(deviceName);
     const std::string resource = "/printers/" + deviceName;
     const std::string title(documentName);
@@ -298,7 +309,32 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
     // Unknown queue, refused access or a queue that accepts no jobs: nothing was printed.
     if (ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE) return true;
     m_knownQueues.clear();
+    m_rawQueues.clear();
     return false;
+}
+
+bool CupsSpooler::QueueTakesRaw(http_t* http, const std::string& queue) {
+    for (const auto& [known, takesRaw] : m_rawQueues) {
+        if (known == queue) return takesRaw;
+    }
+    static const char* const kAttributes[] = {"printer-make-and-model", "device-uri"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri(queue).c_str());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+    IppPtr response(cupsDoRequest(http, request, "/"));
+    if (!response) {
+        if (LostServer(http)) NoteNoAnswer();
+        return true;
+    }
+    // An unknown queue is left to the document's own request, which says so.
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return true;
+    const std::string makeAndModel =
+        AttributeText(ippFindAttribute(response.get(), "printer-make-and-model", IPP_TAG_TEXT));
+    const std::string deviceUri = AttributeText(ippFindAttribute(response.get(), "device-uri", IPP_TAG_URI));
+    const bool takesRaw = CupsQueueTakesRaw(CupsQueueKind(makeAndModel, deviceUri), makeAndModel);
+    m_rawQueues.emplace_back(queue, takesRaw);
+    return takesRaw;
 }
 
 int CupsSpooler::WaitingDocuments(const std::string& deviceName) {

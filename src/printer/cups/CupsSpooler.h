@@ -43,12 +43,16 @@ class CupsSpooler final : public Spooler {
     // entry's queue; false when the queue is unknown or the file could not be written. Either way a
     // queue of this server becomes the printer of this process's later documents.
     bool ApplyPrinterChoice(const std::string& entry) override;
-    // One IPP Print-Job request: job title as given, format application/vnd.cups-raw.
+    // One IPP Print-Job request: job title as given, format application/vnd.cups-raw. Before the first
+    // document to a queue (once per queue and connection) its kind is asked for: a driverless queue
+    // whose printer is no QV6 printer application is refused, with MsgDriverlessQueueRefused as
+    // LastProblem, and nothing is sent.
     bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                           std::span<const std::uint8_t> payload) override;
     // Active jobs: pending, held and processing.
     int WaitingDocuments(const std::string& deviceName) override;
     SpoolerFault LastFault() override { return m_fault; }
+    std::string LastProblem() override { return m_problem; }
     void SetDeadline(std::chrono::milliseconds deadline) override;
     // "LPDEST=..." or "PRINTER=..." when the variable is set: CUPS lets it win over lpoptions.
     std::string DefaultOverride() override;
@@ -76,6 +80,9 @@ class CupsSpooler final : public Spooler {
     // Sends a request for one printer, asking for its printer-name alone, and gives that name; empty
     // when the server has no such printer or did not answer (noted as for any request).
     std::string AskPrinterName(http_t* http, ipp_t* request);
+    // Whether a RAW document to the queue reaches its printer as it is, asked once per queue and
+    // connection; true when the server does not say (the document then fails on its own).
+    bool QueueTakesRaw(http_t* http, const std::string& queue);
 
     struct HttpCloser {
         void operator()(http_t* http) const;
@@ -88,6 +95,9 @@ class CupsSpooler final : public Spooler {
     std::string m_applied;
     // Queue names read locally, with the server's spelling of each, for as long as the connection lasts.
     std::vector<std::pair<std::string, std::string>> m_knownQueues;
+    // Each queue's answer to QueueTakesRaw, for as long as the connection lasts.
+    std::vector<std::pair<std::string, bool>> m_rawQueues;
+    std::string m_problem;
     std::string m_host;  // empty: cupsServer()
     int m_port = 0;      // 0: ippPort()
 };

@@ -65,6 +65,17 @@ std::filesystem::path StateFolder() {
     return {};
 }
 
+std::filesystem::path DevicesFilePath() {
+    // The XDG base directory rule: an unset or relative XDG_CONFIG_HOME means ~/.config.
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (configHome != nullptr && std::filesystem::path(configHome).is_absolute()) {
+        return std::filesystem::path(configHome) / "qvset" / "devices";
+    }
+    if (home != nullptr && *home != '\0') return std::filesystem::path(home) / ".config" / "qvset" / "devices";
+    return {};
+}
+
 std::string PrintServerName() {
     const char* server = cupsServer();
     std::string name = server != nullptr ? server : "";

@@ -53,6 +53,12 @@ std::filesystem::path StateFolder() {
     return std::filesystem::path(localAppData) / L"qvset";
 }
 
+std::filesystem::path DevicesFilePath() {
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    if (appData == nullptr || *appData == L'\0') return {};
+    return std::filesystem::path(appData) / L"qvset" / L"devices";
+}
+
 std::string PrintServerName() {
     return {};
 }

@@ -10,6 +10,9 @@ const WinApi& SystemWinApi() {
         ::RegSetValueExA,      ::RegCloseKey,         ::WriteProfileStringA, ::SendMessageA,
         ::MultiByteToWideChar, ::WideCharToMultiByte, ::GetModuleFileNameW,  ::SetConsoleOutputCP,
         ::GetCommandLineW,     ::CommandLineToArgvW,  ::LocalFree,           ::GetTickCount64,
+        ::GetPrinterDriverA,   ::EnumPrinterDriversA, ::RegOpenKeyExA,       ::RegQueryValueExA,
+        ::SetupDiGetClassDevsW, ::SetupDiEnumDeviceInterfaces, ::SetupDiGetDeviceInterfaceDetailW,
+        ::SetupDiDestroyDeviceInfoList, ::CreateFileW, ::DeviceIoControl, ::CloseHandle,
     };
     return api;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "printer/PrinterSelection.h"
+#include "printer/QueueKind.h"
 #include "printer/win/JobCount.h"
 #include "printer/win/WinHandles.h"
 #include "text/WideText.h"
@@ -114,8 +115,18 @@ std::optional<std::vector<PrinterInfo>> WinSpooler::Enumerate(DWORD flags, const
 std::vector<PrinterInfo> WinSpooler::ListPrinters() {
     m_fault = SpoolerFault::None;
     if (m_server.empty()) {
-        return Enumerate(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, {})
-            .value_or(std::vector<PrinterInfo>{});
+        auto printers = Enumerate(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, {}).value_or(std::vector<PrinterInfo>{});
+        if (printers.empty()) return printers;
+        const bool protectedPrint = ProtectedPrintMode();
+        const std::vector<std::string> xps = XpsDrivers();
+        for (auto& printer : printers) {
+            if (protectedPrint) {
+                printer.kind = std::string(kProtectedPrintKindText);
+            } else if (std::find(xps.begin(), xps.end(), printer.driverName) != xps.end()) {
+                printer.kind = std::string(kXpsDriverKindText);
+            }
+        }
+        return printers;
     }
     if (!ServerMayBeAsked()) return {};
     const ULONGLONG startedAt = m_api.GetTickCount64();
@@ -159,6 +170,7 @@ std::string WinSpooler::CurrentPrinter() {
 }
 
 bool WinSpooler::ApplyPrinterChoice(const std::string& entry) {
+    m_problem.clear();
     if (!m_server.empty()) {
         // A shared printer becomes this user's default only through a connection to it, which this
         // program does not make: the choice holds for this process alone.
@@ -189,8 +201,11 @@ bool WinSpooler::ApplyPrinterChoice(const std::string& entry) {
 
 bool WinSpooler::WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                                   std::span<const std::uint8_t> payload) {
+    m_problem.clear();
     PrinterHandle printer(m_api);
     if (!OpenPrinter(printer, deviceName)) return false;
+    m_problem = DropsRawDocuments(printer.Get(), deviceName);
+    if (!m_problem.empty()) return false;
     std::string docName(documentName);
     DOC_INFO_1A docInfo{docName.data(), nullptr, nullptr};
     m_api.StartDocPrinterA(printer.Get(), 1, reinterpret_cast<LPBYTE>(&docInfo));
@@ -215,6 +230,66 @@ bool WinSpooler::OpenPrinter(PrinterHandle& printer, const std::string& deviceNa
     // its list answered, and the printer is unknown to it or refused.
     if (!ServerAnswers()) NoteUnreachable(startedAt);
     return false;
+}
+
+std::string WinSpooler::DropsRawDocuments(HANDLE printer, const std::string& deviceName) {
+    for (const auto& [known, refusal] : m_rawRefusals) {
+        if (known == deviceName) return refusal;
+    }
+    std::string refusal;
+    if (ProtectedPrintMode()) {
+        refusal = MsgProtectedPrintRefused(deviceName);
+    } else {
+        DWORD needed = 0;
+        m_api.GetPrinterDriverA(printer, nullptr, kDriverInfoLevel, nullptr, 0, &needed);
+        // A spooler that does not know level 8 (before Windows Vista) has no XPS drivers either.
+        if (needed > 0) {
+            std::vector<DRIVER_INFO_8A> info((needed + sizeof(DRIVER_INFO_8A) - 1) / sizeof(DRIVER_INFO_8A));
+            const DWORD size = static_cast<DWORD>(info.size() * sizeof(DRIVER_INFO_8A));
+            if (m_api.GetPrinterDriverA(printer, nullptr, kDriverInfoLevel, reinterpret_cast<LPBYTE>(info.data()),
+                                        size, &needed) &&
+                (info.front().dwPrinterDriverAttributes & kXpsDriverAttribute) != 0) {
+                refusal = MsgXpsDriverRefused(deviceName);
+            }
+        }
+    }
+    m_rawRefusals.emplace_back(deviceName, refusal);
+    return refusal;
+}
+
+bool WinSpooler::ProtectedPrintMode() {
+    if (m_protectedPrint) return *m_protectedPrint;
+    m_protectedPrint = false;
+    HKEY key = nullptr;
+    if (m_api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProtectedPrintKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    DWORD value = 0;
+    DWORD type = 0;
+    DWORD size = sizeof value;
+    const LONG read =
+        m_api.RegQueryValueExA(key, kProtectedPrintValue, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size);
+    m_api.RegCloseKey(key);
+    m_protectedPrint = read == ERROR_SUCCESS && type == REG_DWORD && value != 0;
+    return *m_protectedPrint;
+}
+
+std::vector<std::string> WinSpooler::XpsDrivers() {
+    std::vector<std::string> drivers;
+    DWORD needed = 0;
+    DWORD returned = 0;
+    m_api.EnumPrinterDriversA(nullptr, nullptr, kDriverInfoLevel, nullptr, 0, &needed, &returned);
+    if (needed == 0) return drivers;
+    std::vector<DRIVER_INFO_8A> info((needed + sizeof(DRIVER_INFO_8A) - 1) / sizeof(DRIVER_INFO_8A));
+    const DWORD size = static_cast<DWORD>(info.size() * sizeof(DRIVER_INFO_8A));
+    returned = 0;
+    if (!m_api.EnumPrinterDriversA(nullptr, nullptr, kDriverInfoLevel, reinterpret_cast<LPBYTE>(info.data()), size,
+                                   &needed, &returned))
+        return drivers;
+    for (DWORD i = 0; i < returned && i < info.size(); ++i) {
+        if ((info[i].dwPrinterDriverAttributes & kXpsDriverAttribute) != 0) {
+            drivers.push_back(FromSystemAnsi(info[i].pName));
+        }
+    }
+    return drivers;
 }
 
 bool WinSpooler::ServerAnswers() {

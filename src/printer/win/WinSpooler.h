@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "printer/Spooler.h"
@@ -23,6 +24,12 @@ inline constexpr WPARAM kWinIniChangeWParam = 0x7FFF;
 // The platform identifier GetVersionExA reports for the NT family, and its record's size.
 inline constexpr DWORD kPlatformNt = 2;
 inline constexpr DWORD kVersionRecordSize = 148;
+// DRIVER_INFO_8's attribute of an XPS-pipeline (v4) driver, which turns a RAW document into an empty one.
+inline constexpr DWORD kXpsDriverAttribute = 0x00000002;
+inline constexpr DWORD kDriverInfoLevel = 8;
+// The policy of Windows protected print mode: with it on, only the system's IPP class driver is left.
+inline constexpr const char* kProtectedPrintKey = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
+inline constexpr const char* kProtectedPrintValue = "WindowsProtectedPrintGroupPolicyState";
 
 // The Windows spooler (winspool). Printer names are UTF-8 in the program and the system's ANSI code
 // page towards the "A" functions. Every handle is closed in every case in which it was opened.
@@ -36,7 +43,8 @@ class WinSpooler final : public Spooler {
     // The printers of the print server `server`, "\\HOST" as ParseWindowsServer gives it.
     explicit WinSpooler(std::string server, const WinApi& api = SystemWinApi());
 
-    // EnumPrintersA level 2, in the order enumerated: (printer name, driver name, port name). This
+    // EnumPrintersA level 2, in the order enumerated: (printer name, driver name, port name), each
+    // printer whose driver refuses RAW documents marked in its kind (EnumPrinterDriversA level 8). This
     // machine's local printers and connections; a server's printers (PRINTER_ENUM_NAME with the server's
     // name), each without its "\\HOST\" part, and the fault Unreachable when it cannot be enumerated.
     std::vector<PrinterInfo> ListPrinters() override;
@@ -53,6 +61,10 @@ class WinSpooler final : public Spooler {
     // OpenPrinterA (no defaults), StartDocPrinterA level 1 {documentName, no output file, no data
     // type}, StartPagePrinter, one WritePrinter with the whole payload, EndPagePrinter, EndDocPrinter,
     // ClosePrinter. Only the open is examined: false when it fails, and then nothing else is called.
+    // Before the first document to a printer (once per printer) its driver is asked for
+    // (GetPrinterDriverA level 8): an XPS-pipeline (v4) driver, or any printer while protected print
+    // mode is on, would turn the RAW document into an empty one, so nothing is started and the call
+    // fails with MsgXpsDriverRefused or MsgProtectedPrintRefused as LastProblem.
     // For a server the printer opened is "\\HOST\deviceName"; when it cannot be opened, the server is
     // asked for its list, and one that does not give it is Unreachable.
     bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
@@ -62,6 +74,7 @@ class WinSpooler final : public Spooler {
     // Always None for this machine's spooler; for a server, Unreachable when the last call found it
     // could not be enumerated.
     SpoolerFault LastFault() override { return m_fault; }
+    std::string LastProblem() override { return m_problem; }
     // A server whose failure took the deadline or longer (the system's own network time-outs decide
     // how long a call waits) is not asked again for kServerRetryInterval: the calls in that time fail
     // at once as Unreachable, so that a command of many documents to a server that is gone fails in one
@@ -78,6 +91,13 @@ class WinSpooler final : public Spooler {
     // Opens a printer as the program names it: on a server, "\\HOST\deviceName". After a failed open
     // on a server, sets the fault from whether the server still gives its list.
     bool OpenPrinter(PrinterHandle& printer, const std::string& deviceName);
+    // Why a RAW document to the opened printer would be dropped (a message), or empty; asked once per
+    // printer.
+    std::string DropsRawDocuments(HANDLE printer, const std::string& deviceName);
+    // Whether protected print mode is on (its policy value, read once).
+    bool ProtectedPrintMode();
+    // The drivers that are XPS-pipeline (v4) drivers, by name.
+    std::vector<std::string> XpsDrivers();
     // Whether the print server answers a question for the size of its printer list.
     bool ServerAnswers();
     // False, with the fault Unreachable, while a server that failed slowly is held back.
@@ -89,6 +109,9 @@ class WinSpooler final : public Spooler {
     std::string m_server;  // "\\HOST", or empty for this machine's spooler
     std::string m_applied;
     SpoolerFault m_fault = SpoolerFault::None;
+    std::string m_problem;
+    std::vector<std::pair<std::string, std::string>> m_rawRefusals;  // printer, its refusal (or empty)
+    std::optional<bool> m_protectedPrint;
     std::chrono::milliseconds m_deadline = kDefaultSpoolerDeadline;
     ULONGLONG m_holdUntil = 0;  // GetTickCount64 before which the server is not asked
 };

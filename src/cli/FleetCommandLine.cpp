@@ -119,9 +119,10 @@ void PrintReport(const std::string& commandName, const std::vector<Row>& rows, d
     const std::vector<std::string> heading{"server", "printer", "documents", "result", "time"};
     std::vector<std::vector<std::string>> cells;
     for (const Row& row : rows) {
-        cells.push_back({row.device ? std::string("device") : TerminalSafe(row.server.empty() ? "-" : row.server),
-                         TerminalSafe(row.printer.empty() ? "-" : row.printer), std::to_string(row.documents),
-                         std::string(ResultWord(row)), Seconds(row.seconds) + " s"});
+        cells.push_back(
+            {row.device ? std::string("device") : TerminalSafe(row.server.empty() ? "-" : row.server),
+             TerminalSafe(row.printer.empty() ? "-" : row.printer), std::to_string(row.documents),
+             std::string(ResultWord(row)), Seconds(row.seconds) + " s"});
     }
     std::vector<std::size_t> widths;
     for (const auto& title : heading) widths.push_back(title.size());
@@ -329,10 +330,9 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     std::vector<std::string> names;
     // Devices alone ask no print server.
     const bool devicesAlone = !choice.devices.empty() && choice.servers.empty() && choice.printers.empty();
-    const std::vector<std::string> chosenServers =
-        !choice.servers.empty() ? choice.servers
-        : devicesAlone          ? std::vector<std::string>{}
-                                : std::vector<std::string>{""};
+    const std::vector<std::string> chosenServers = !choice.servers.empty() ? choice.servers
+                                                   : devicesAlone          ? std::vector<std::string>{}
+                                                                           : std::vector<std::string>{""};
     for (const std::string& server : chosenServers) {
         if (!environment.serverSpooler(server)) {
             err << "qvctl: not a print server: " << TerminalSafe(server) << "; see 'qvctl --help'\n";
@@ -372,8 +372,8 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     const std::vector<Listing> listings =
         ListServers(environment, servers, choice.printers.empty() || command.scope == FleetScope::Server);
     if (command.scope == FleetScope::Server) {
-        return ShowServerLists(names, listings, choice.json, environment.out, environment.err, environment.dialogs,
-                               environment.devices);
+        return ShowServerLists(names, listings, choice.json, environment.out, environment.err,
+                               environment.dialogs, environment.devices);
     }
     std::vector<ServerPrinters> serverPrinters;
     for (const auto& listing : listings) serverPrinters.push_back(listing.printers);
@@ -416,7 +416,8 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         std::shared_ptr<BaudFollowingSpooler> following;
         const bool device = s >= servers.size();
         if (!choice.dryRun && device) {
-            deviceSpooler = std::make_shared<DeviceSpooler>(std::vector<NamedDevice>{}, environment.devices.open);
+            deviceSpooler =
+                std::make_shared<DeviceSpooler>(std::vector<NamedDevice>{}, environment.devices.open);
             deviceSpooler->SetDeadline(SpoolerDeadlineFromEnvironment());
             following = std::make_shared<BaudFollowingSpooler>(*deviceSpooler);
             spooler = following;
@@ -471,8 +472,9 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     }
     for (const Row& row : rows) {
         if (row.output.empty()) continue;
-        out << "── " << TerminalSafe(row.printer) << (row.device ? std::string(" (device)") : " on " + TerminalSafe(row.server))
-            << '\n' << row.output;
+        out << "── " << TerminalSafe(row.printer)
+            << (row.device ? std::string(" (device)") : " on " + TerminalSafe(row.server)) << '\n'
+            << row.output;
         if (row.output.back() != '\n') out << '\n';
     }
     PrintReport(command.name, rows, seconds, out);

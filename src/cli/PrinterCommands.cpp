@@ -103,18 +103,19 @@ std::string JoinWithoutBlanks(const std::vector<std::string>& args) {
 }  // namespace
 
 void RegisterPrinterCommands(CommandRegistry& registry) {
-    registry.Add({.name = "printers",
-                  .usage = "",
-                  .summary = "list the installed printers; \"* \" marks the current printer",
-                  .help = "Each queue is followed by its kind in brackets: a raw queue or one with the maker's\n"
-                          "driver takes RAW documents as they are; a driverless (IPP Everywhere) queue whose printer\n"
-                          "is no QV6 printer application, and on Windows a queue with an XPS (v4) driver or any\n"
-                          "queue under protected print mode, refuses them (nothing is sent). After the queues,\n"
-                          "under \"devices:\", the devices of the devices file and the USB printer class devices\n"
-                          "present (with their IEEE 1284 device id), which --device reaches without a spooler.",
-                  .run = ListPrinters,
-                  .sendsDocuments = false,
-                  .scope = FleetScope::Server});
+    registry.Add(
+        {.name = "printers",
+         .usage = "",
+         .summary = "list the installed printers; \"* \" marks the current printer",
+         .help = "Each queue is followed by its kind in brackets: a raw queue or one with the maker's\n"
+                 "driver takes RAW documents as they are; a driverless (IPP Everywhere) queue whose printer\n"
+                 "is no QV6 printer application, and on Windows a queue with an XPS (v4) driver or any\n"
+                 "queue under protected print mode, refuses them (nothing is sent). After the queues,\n"
+                 "under \"devices:\", the devices of the devices file and the USB printer class devices\n"
+                 "present (with their IEEE 1284 device id), which --device reaches without a spooler.",
+         .run = ListPrinters,
+         .sendsDocuments = false,
+         .scope = FleetScope::Server});
     registry.Add(
         {.name = "use",
          .usage = "NAME",

@@ -151,7 +151,8 @@ void Form1::PickMakerPrinter() {
 }
 
 bool Form1::ApplyPrinterChoice() {
-    if (m_printerIndex < 0 || static_cast<std::size_t>(m_printerIndex) >= m_printerEntries.size()) return false;
+    if (m_printerIndex < 0 || static_cast<std::size_t>(m_printerIndex) >= m_printerEntries.size())
+        return false;
     return m_spooler.ApplyPrinterChoice(m_printerEntries[static_cast<std::size_t>(m_printerIndex)]);
 }
 

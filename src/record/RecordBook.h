@@ -25,9 +25,9 @@ struct RecordLimits {
 };
 
 // The records of every printer of one print server, one file per printer in one folder. A device reached
-// without a spooler (a printer named by its device URI) is kept under its URI and no server, in every book. A program keeps
-// one book per server for its whole run: a record that cannot be written is said once, through `say`,
-// and never stops a document from being sent. Several threads may add to one book at once.
+// without a spooler (a printer named by its device URI) is kept under its URI and no server, in every book. A
+// program keeps one book per server for its whole run: a record that cannot be written is said once, through
+// `say`, and never stops a document from being sent. Several threads may add to one book at once.
 class RecordBook {
   public:
     using Say = std::function<void(const std::string&)>;

@@ -104,10 +104,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     WinDialogs dialogs;
     WinPause pause;
     WinClock clock;
-    WinProgram program(devicesFile.exists ? static_cast<Spooler&>(withDevices) : *spooler, dialogs, pause, clock,
-                       PrintFileFolders(), forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()},
-                       devicesFile.exists ? std::optional(forms::DevicePlace{devicesPath, &devices})
-                                          : std::nullopt);
+    WinProgram program(
+        devicesFile.exists ? static_cast<Spooler&>(withDevices) : *spooler, dialogs, pause, clock,
+        PrintFileFolders(), forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()},
+        devicesFile.exists ? std::optional(forms::DevicePlace{devicesPath, &devices}) : std::nullopt);
     program.ShowForm(options.startForm);
     return WinProgram::RunMessages();
 }

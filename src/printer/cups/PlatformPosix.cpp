@@ -72,7 +72,8 @@ std::filesystem::path DevicesFilePath() {
     if (configHome != nullptr && std::filesystem::path(configHome).is_absolute()) {
         return std::filesystem::path(configHome) / "qvset" / "devices";
     }
-    if (home != nullptr && *home != '\0') return std::filesystem::path(home) / ".config" / "qvset" / "devices";
+    if (home != nullptr && *home != '\0')
+        return std::filesystem::path(home) / ".config" / "qvset" / "devices";
     return {};
 }
 

@@ -42,7 +42,7 @@ struct FramedCommand {
     std::uint64_t dataLeft = 0;
     std::size_t imagesLeft = 0;
 };
-FramedCommand FrameCommonCommand(const CommonCommand& command, std::span<const std::uint8_t> rest,
+FramedCommand FrameCommonCommand(const CommonCommand& row, std::span<const std::uint8_t> rest,
                                  std::size_t mostBytes);
 
 // The next image of an FS q whose first bytes were framed before: `number` of `count`.

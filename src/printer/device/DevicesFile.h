@@ -21,7 +21,7 @@ struct DevicesFile {
 };
 
 // The largest devices file read.
-inline constexpr std::size_t kMostDevicesFileBytes = 1024 * 1024;
+inline constexpr std::size_t kMostDevicesFileBytes = std::size_t{1024} * 1024;
 
 // Reads the devices file. A missing file is an empty one that does not exist; a folder or a file that
 // cannot be read exists, names no device and says why.

@@ -35,10 +35,15 @@ report_times() {
   for i in "${!stage_names[@]}"; do printf '%6d  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"; done
   printf '%6d  in all\n' $((SECONDS - run_started))
 }
-# The fuzz targets are built beside the other stages (see below); a run that ends early stops that build.
+# The fuzz targets are built, and clang-tidy runs, beside the other stages (see below); a run that ends
+# early stops them.
 fuzz_build_pid=
-stop_fuzz_build() { [ -z "$fuzz_build_pid" ] || kill -- "-$fuzz_build_pid" 2>/dev/null || true; }
-trap 'stop_fuzz_build; report_times' EXIT
+tidy_pid=
+stop_background() {
+  [ -z "$fuzz_build_pid" ] || kill -- "-$fuzz_build_pid" 2>/dev/null || true
+  [ -z "$tidy_pid" ] || kill -- "-$tidy_pid" 2>/dev/null || true
+}
+trap 'stop_background; report_times' EXIT
 
 stage "Packages (scripts/install-deps.sh)"
 scripts/install-deps.sh
@@ -53,6 +58,10 @@ done)
 shellcheck "${shell_scripts[@]}"
 echo "${#shell_scripts[@]} scripts clean"
 
+stage "Include floors (scripts/check-floors against src/floors.txt) and formatting (scripts/check-format)"
+scripts/check-floors
+scripts/check-format
+
 stage "Debug build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --preset dev >/dev/null
 cmake --build --preset dev
@@ -62,6 +71,9 @@ cmake --build --preset dev
 mkdir -p build
 setsid nice -n 19 bash -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz' >build/fuzz-build.log 2>&1 &
 fuzz_build_pid=$!
+# clang-tidy on the files the change touches (scripts/check-tidy), the same way.
+setsid nice -n 19 scripts/check-tidy build/dev >build/tidy.log 2>&1 &
+tidy_pid=$!
 
 stage "Debug build's tests (ctest --preset dev)"
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} ctest --preset dev
@@ -92,6 +104,13 @@ if [ "$windows" = 1 ] && [ -f cmake/mingw-w64-x86_64.cmake ]; then
 elif [ "$windows" = 0 ]; then
   stage "Windows build skipped (--no-windows)"
 fi
+
+stage "clang-tidy on the files the change touches (ran at low priority beside the stages above)"
+tidy_status=0
+wait "$tidy_pid" || tidy_status=$?
+tidy_pid=
+cat build/tidy.log
+[ "$tidy_status" = 0 ] || exit 1
 
 fuzz_seconds=${QVSET_FUZZ_SECONDS:-5}
 stage "Fuzzing: the libFuzzer targets built (clang, ASan and UBSan; built at low priority beside the stages above)"

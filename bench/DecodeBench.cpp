@@ -28,14 +28,24 @@ Bytes Receipt() {
     Bytes receipt = qvset::DecodeHex("1B401C2E1B61011D7630004800C800").value();
     for (int i = 0; i < 72 * 200; ++i) receipt.push_back(static_cast<std::uint8_t>(i * 37));
     const std::string lines =
-        "1D2111" "5155454C56414E45" "1D21000A0D" "1B6100" "466C61742077686974652020312020332E3830" "0A0D";
+        "1D2111"
+        "5155454C56414E45"
+        "1D21000A0D"
+        "1B6100"
+        "466C61742077686974652020312020332E3830"
+        "0A0D";
     for (int i = 0; i < 20; ++i) {
         const Bytes line = qvset::DecodeHex(lines).value();
         receipt.insert(receipt.end(), line.begin(), line.end());
     }
     const Bytes codes = qvset::DecodeHex(
-                            "1D286B040031413200" "1D286B0300314306" "1D286B0E00315030" "68747470733A2F2F612E62"
-                            "1D286B0300315130" "1D68501D77021D48021D6B49077B42303034322D" "1D564110")
+                            "1D286B040031413200"
+                            "1D286B0300314306"
+                            "1D286B0E00315030"
+                            "68747470733A2F2F612E62"
+                            "1D286B0300315130"
+                            "1D68501D77021D48021D6B49077B42303034322D"
+                            "1D564110")
                             .value();
     receipt.insert(receipt.end(), codes.begin(), codes.end());
     return receipt;

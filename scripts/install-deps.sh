@@ -15,8 +15,8 @@ packages=(
   util-linux procps time
   # the decoder's JSON (header-only, also for the Windows build)
   nlohmann-json3-dev
-  # fuzzing: clang with libFuzzer and its sanitizer runtimes
-  clang libclang-rt-14-dev
+  # fuzzing: clang with libFuzzer and its sanitizer runtimes; the static checks and the formatting
+  clang libclang-rt-14-dev clang-tidy clang-format
   # the window: Qt 6 Widgets with its Chinese translations, a CJK font for the Chinese captions, a
   # virtual display
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-noto-cjk xvfb xauth

@@ -40,13 +40,13 @@ class QtForm final : public QWidget, public forms::View {
     QTimer* Timer(std::string_view name) const;
 
     // forms::View
-    void SetText(std::string_view control, std::string_view text) override;
-    void SetLit(std::string_view control, bool lit) override;
-    void SetEnabled(std::string_view control, bool enabled) override;
-    void SetChecked(std::string_view control, bool checked) override;
-    void SetEntries(std::string_view control, const std::vector<std::string>& entries) override;
-    void SetSelectedIndex(std::string_view control, int index) override;
-    void StartTimer(std::string_view timer, int intervalMs) override;
+    void SetText(std::string_view name, std::string_view text) override;
+    void SetLit(std::string_view name, bool lit) override;
+    void SetEnabled(std::string_view name, bool enabled) override;
+    void SetChecked(std::string_view name, bool checked) override;
+    void SetEntries(std::string_view name, const std::vector<std::string>& entries) override;
+    void SetSelectedIndex(std::string_view name, int index) override;
+    void StartTimer(std::string_view name, int intervalMs) override;
     void RepaintNow() override;
     void SetWaitCursor(bool on) override;
     void ShowForm(std::string_view form) override { m_host.ShowForm(form); }

@@ -28,8 +28,7 @@ class QtFace final : public forms::FormFace {
 
 QtProgram::QtProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                      std::vector<std::filesystem::path> printFileFolders,
-                     std::optional<forms::RecordPlace> record,
-                     std::optional<forms::DevicePlace> devices)
+                     std::optional<forms::RecordPlace> record, std::optional<forms::DevicePlace> devices)
     : m_program(
           spooler, dialogs, pause, clock, std::move(printFileFolders),
           [this](std::string_view name, forms::FormLogic& logic) { return MakeFace(name, logic); },

@@ -143,18 +143,18 @@ int main(int argc, char** argv) {
     // list is the spooler's alone.
     const std::filesystem::path devicesPath = DevicesFilePath();
     const DevicesFile devicesFile = ReadDevicesFile(devicesPath);
-    for (const auto& problem : devicesFile.problems) std::cerr << "qvset: " << devicesPath.string() << ": " << problem << "\n";
+    for (const auto& problem : devicesFile.problems)
+        std::cerr << "qvset: " << devicesPath.string() << ": " << problem << "\n";
     DeviceSpooler devices(devicesFile.devices, OpenDeviceLink);
     devices.SetDeadline(SpoolerDeadlineFromEnvironment());
     SpoolerWithDevices withDevices(*spooler, devices);
     app::QtDialogs dialogs;
     app::QtPause pause;
     app::QtClock clock;
-    app::QtProgram program(devicesFile.exists ? static_cast<Spooler&>(withDevices) : *spooler, dialogs, pause,
-                           clock, PrintFileFolders(),
-                           forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()},
-                           devicesFile.exists ? std::optional(forms::DevicePlace{devicesPath, &devices})
-                                              : std::nullopt);
+    app::QtProgram program(
+        devicesFile.exists ? static_cast<Spooler&>(withDevices) : *spooler, dialogs, pause, clock,
+        PrintFileFolders(), forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()},
+        devicesFile.exists ? std::optional(forms::DevicePlace{devicesPath, &devices}) : std::nullopt);
     program.OnMainWindow([&dialogs](app::QtForm& mainWindow) { dialogs.SetParent(&mainWindow); });
     program.ShowForm(options.startForm);
     return QApplication::exec();

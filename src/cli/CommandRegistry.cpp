@@ -45,7 +45,8 @@ void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
         << "                   Both repeat: the command then runs on every chosen printer of every chosen\n"
         << "                   server, concurrently, and a report says what each took.\n"
         << "  --device URI|NAME\n"
-        << "                   send to a printer without a spooler: socket://HOST[:PORT], serial:PORT[?baud=N],\n"
+        << "                   send to a printer without a spooler: socket://HOST[:PORT], "
+           "serial:PORT[?baud=N],\n"
         << "                   usb:DEVICE, a file or device path, or the NAME of one in the devices file\n"
         << "                   (qvctl device add); repeats, and goes with --server and --printer\n"
         << "  --follow-baud    when a document changes a serial printer's baud rate, change its device in\n"
@@ -423,10 +424,13 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     if (!choice.devices.empty()) {
         if (!environment.devices.open) return ReportUsage(err, kProgram, "devices cannot be chosen here");
         if (found->scope == FleetScope::OnePrinter) {
-            return ReportUsage(err, kProgram, found->name + " works on the spooler's printers; a device is never the default printer");
+            return ReportUsage(
+                err, kProgram,
+                found->name + " works on the spooler's printers; a device is never the default printer");
         }
         if (found->scope == FleetScope::Server) {
-            return ReportUsage(err, kProgram, found->name + " lists the devices itself; --device is not for it");
+            return ReportUsage(err, kProgram,
+                               found->name + " lists the devices itself; --device is not for it");
         }
         for (std::string& device : choice.devices) {
             const auto uri = ResolveDevice(environment.devices, device, problem);
@@ -436,7 +440,8 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         // The same device named twice is one device.
         std::vector<std::string> distinct;
         for (const auto& device : choice.devices) {
-            if (std::find(distinct.begin(), distinct.end(), device) == distinct.end()) distinct.push_back(device);
+            if (std::find(distinct.begin(), distinct.end(), device) == distinct.end())
+                distinct.push_back(device);
         }
         choice.devices = std::move(distinct);
     }
@@ -495,8 +500,8 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
                                         : environment.printFileFolders)
                            .status;
     if (!following) return status;
-    const int followed =
-        FollowBaudChanges(following->TakeChanges(), &environment.devices, choice.followBaud, environment.dialogs);
+    const int followed = FollowBaudChanges(following->TakeChanges(), &environment.devices, choice.followBaud,
+                                           environment.dialogs);
     return status == kExitOk ? followed : status;
 }
 

@@ -15,11 +15,10 @@ CliCommand FixedCommand(std::string name, std::string summary, void (*send)(Prin
             .usage = "",
             .summary = std::move(summary),
             .help = "",
-            .run =
-                [send](CliContext& c, const std::vector<std::string>&) {
-                    send(c.channel);
-                    return kExitOk;
-                }};
+            .run = [send](CliContext& c, const std::vector<std::string>&) {
+                send(c.channel);
+                return kExitOk;
+            }};
 }
 
 int Console(CliContext& context, const std::vector<std::string>& args) {
@@ -49,7 +48,8 @@ void RegisterConsoleCommands(CommandRegistry& registry) {
     registry.Add(
         {.name = "console",
          .usage = "[--table] HEX...",
-         .summary = "send hex digits as the console does (blanks ignored); --table frames them with save commands",
+         .summary =
+             "send hex digits as the console does (blanks ignored); --table frames them with save commands",
          .help = "Only 0-9, a-f, A-F and blanks are accepted; anything else is refused and nothing is sent.\n"
                  "--table sends the save command, waits 2.5 s, sends the digits, waits 1 s and sends the\n"
                  "save command again (three documents), as for a parameter table.",

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "cli/Console.h"
-#include "files/CharsetText.h"
 #include "files/NativeNames.h"
+#include "text/CharsetText.h"
 
 namespace qvset::cli {
 namespace {

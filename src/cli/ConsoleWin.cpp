@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "cli/Console.h"
-#include "files/WideText.h"
 #include "printer/win/WinApi.h"
 #include "printer/win/WinHandles.h"
+#include "text/WideText.h"
 
 namespace qvset::cli {
 

@@ -246,14 +246,15 @@ void RegisterDecodeCommands(CommandRegistry& registry) {
     registry.Add(
         {.name = "decode",
          .usage = "[--json] FILE...|-",
-         .summary = "print the commands a print file holds, one line each (- reads standard input); nothing is sent",
+         .summary =
+             "print the commands a print file holds, one line each (- reads standard input); nothing is sent",
          .help =
-         "Each line: offset, length, the bytes (up to nine), the command and its meaning; text is shown\n"
-         "decoded from GBK and bytes no command explains as unknown, so every byte is on one line.\n"
-         "With several files each listing follows a line \"==> FILE <==\". --json prints the listing as\n"
-         "JSON (several files: an array, each with its \"file\"). A missing file, a folder, a FIFO or a\n"
-         "device is named on stderr and not read; the other files are still decoded, and the exit\n"
-         "status is 2.",
+             "Each line: offset, length, the bytes (up to nine), the command and its meaning; text is shown\n"
+             "decoded from GBK and bytes no command explains as unknown, so every byte is on one line.\n"
+             "With several files each listing follows a line \"==> FILE <==\". --json prints the listing as\n"
+             "JSON (several files: an array, each with its \"file\"). A missing file, a folder, a FIFO or a\n"
+             "device is named on stderr and not read; the other files are still decoded, and the exit\n"
+             "status is 2.",
          .run = RefusingControlCharacters(Decode),
          .sendsDocuments = false,
          .countProblem = "a file (or - for standard input) is needed",
@@ -263,14 +264,14 @@ void RegisterDecodeCommands(CommandRegistry& registry) {
          .usage = "[--json] [FOLDER]",
          .summary = "show what a virtual QV6 printer (qvprinter backend) holds after the jobs it was sent",
          .help =
-         "The stored switches, the ticket distances, the mode values and the parameter table, each\n"
-         "with the job that last set it, from FOLDER/state.json. Without FOLDER: the folder of the\n"
-         "current printer when it is a virtual printer (device URI qvprinter:/FOLDER), else of the\n"
-         "print server's first virtual printer, else the current folder; the first line says which\n"
-         "and why (on stderr with --json, which prints the state file's JSON). A folder that does not\n"
-         "exist or a state file that cannot be read exits 2; a print server that cannot be asked\n"
-         "which folder, 1. With --printer NAME, a printer that is not a virtual printer: the state\n"
-         "implied by the record of what qvctl sent it (see qvctl history).",
+             "The stored switches, the ticket distances, the mode values and the parameter table, each\n"
+             "with the job that last set it, from FOLDER/state.json. Without FOLDER: the folder of the\n"
+             "current printer when it is a virtual printer (device URI qvprinter:/FOLDER), else of the\n"
+             "print server's first virtual printer, else the current folder; the first line says which\n"
+             "and why (on stderr with --json, which prints the state file's JSON). A folder that does not\n"
+             "exist or a state file that cannot be read exits 2; a print server that cannot be asked\n"
+             "which folder, 1. With --printer NAME, a printer that is not a virtual printer: the state\n"
+             "implied by the record of what qvctl sent it (see qvctl history).",
          .run = RefusingControlCharacters(ShowPrinterState),
          .sendsDocuments = false});
 }

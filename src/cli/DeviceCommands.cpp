@@ -109,11 +109,11 @@ int FollowBaudChanges(const std::vector<BaudChange>& changes, const DeviceSetup*
         for (const auto& device : file.devices) {
             if (device.uri == change.uri) names.push_back(device.name);
         }
-        const std::string answers = "the printer on " + change.uri + " answers at " + std::to_string(change.baud) +
-                                    " baud from now on (once restarted)";
+        const std::string answers = "the printer on " + change.uri + " answers at " +
+                                    std::to_string(change.baud) + " baud from now on (once restarted)";
         if (names.empty()) {
-            dialogs.Message(answers + ": send to " + change.newUri + " (qvctl device add NAME " + change.newUri +
-                            " keeps it in the devices file)");
+            dialogs.Message(answers + ": send to " + change.newUri + " (qvctl device add NAME " +
+                            change.newUri + " keeps it in the devices file)");
             continue;
         }
         std::string joined;
@@ -126,13 +126,13 @@ int FollowBaudChanges(const std::vector<BaudChange>& changes, const DeviceSetup*
         for (const auto& name : names) SetDevice(file, {name, change.newUri});
         std::string problem;
         if (!WriteDevicesFile(setup->file, file, problem)) {
-            dialogs.Message(answers + ", but the devices file could not be changed (" + problem + "): send to " +
-                            change.newUri);
+            dialogs.Message(answers + ", but the devices file could not be changed (" + problem +
+                            "): send to " + change.newUri);
             status = kExitPrinterFailed;
             continue;
         }
-        dialogs.Message("device " + joined + " follows its printer to " + std::to_string(change.baud) + " baud: " +
-                        change.newUri + " (was " + change.uri + ") in " + FileText(*setup));
+        dialogs.Message("device " + joined + " follows its printer to " + std::to_string(change.baud) +
+                        " baud: " + change.newUri + " (was " + change.uri + ") in " + FileText(*setup));
     }
     return status;
 }
@@ -140,13 +140,15 @@ int FollowBaudChanges(const std::vector<BaudChange>& changes, const DeviceSetup*
 void ShowDevices(const DeviceSetup& setup, std::ostream& out, std::ostream& err) {
     const DevicesFile file = ReadAndSay(setup, err);
     for (const auto& device : file.devices) {
-        out << "  " << TerminalSafe(device.name) << ',' << kDeviceDriverText << ',' << TerminalSafe(device.uri)
-            << "  [" << kDeviceKindText << "]\n";
+        out << "  " << TerminalSafe(device.name) << ',' << kDeviceDriverText << ','
+            << TerminalSafe(device.uri) << "  [" << kDeviceKindText << "]\n";
     }
     if (!setup.listUsb) return;
     for (const auto& usb : setup.listUsb()) {
-        out << "  " << TerminalSafe(usb.uri) << ",USB printer class device," << TerminalSafe(usb.path) << "  ["
-            << (usb.deviceId.empty() ? std::string("no IEEE 1284 device id") : TerminalSafe(usb.deviceId)) << "]\n";
+        out << "  " << TerminalSafe(usb.uri) << ",USB printer class device," << TerminalSafe(usb.path)
+            << "  ["
+            << (usb.deviceId.empty() ? std::string("no IEEE 1284 device id") : TerminalSafe(usb.deviceId))
+            << "]\n";
     }
 }
 
@@ -176,16 +178,19 @@ void RegisterDeviceCommands(CommandRegistry& registry) {
         "  usb:DEVICE            /dev/usb/lp0 on Linux; on Windows the device path or place (usb:0) that\n"
         "                        qvctl printers lists\n"
         "  PATH                  a file (each document is added at its end) or a character device\n";
-    registry.Add({.name = "device add",
-                  .usage = "NAME URI",
-                  .summary = "name a printer reached without a spooler in the devices file (--device NAME, the window's list)",
-                  .help = uris +
-                          "The devices file is $XDG_CONFIG_HOME/qvset/devices (~/.config/qvset/devices; Windows\n"
-                          "%APPDATA%\\qvset\\devices), one \"NAME URI\" a line. A NAME already there gets the new URI.",
-                  .run = RefusingControlCharacters(AddDevice),
-                  .sendsDocuments = false,
-                  .countProblem = "a name and a device URI",
-                  .scope = FleetScope::Once});
+    registry.Add(
+        {.name = "device add",
+         .usage = "NAME URI",
+         .summary = "name a printer reached without a spooler in the devices file (--device NAME, the "
+                    "window's list)",
+         .help =
+             uris +
+             "The devices file is $XDG_CONFIG_HOME/qvset/devices (~/.config/qvset/devices; Windows\n"
+             "%APPDATA%\\qvset\\devices), one \"NAME URI\" a line. A NAME already there gets the new URI.",
+         .run = RefusingControlCharacters(AddDevice),
+         .sendsDocuments = false,
+         .countProblem = "a name and a device URI",
+         .scope = FleetScope::Once});
     registry.Add({.name = "device remove",
                   .usage = "NAME",
                   .summary = "take a device out of the devices file",

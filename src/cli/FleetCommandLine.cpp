@@ -3,8 +3,8 @@
 #include "cli/FleetCommandLine.h"
 
 #include <algorithm>
-#include <chrono>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <iostream>
 #include <map>
@@ -26,6 +26,7 @@
 #include "printer/device/DeviceSpooler.h"
 #include "record/BaudFollowing.h"
 #include "record/RecordingSpooler.h"
+#include "text/Utf8.h"
 
 namespace qvset::cli {
 namespace {
@@ -113,37 +114,27 @@ int FleetStatus(const std::vector<Row>& rows) {
     return status;
 }
 
-// Columns count characters, not bytes: a UTF-8 continuation byte takes no column.
-std::size_t Columns(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
-std::string Padded(const std::string& text, std::size_t width) {
-    const std::size_t columns = Columns(text);
-    return text + std::string(width > columns ? width - columns : 0, ' ');
-}
-
 void PrintReport(const std::string& commandName, const std::vector<Row>& rows, double seconds,
                  std::ostream& out) {
     const std::vector<std::string> heading{"server", "printer", "documents", "result", "time"};
     std::vector<std::vector<std::string>> cells;
     for (const Row& row : rows) {
-        cells.push_back({row.device ? std::string("device") : TerminalSafe(row.server.empty() ? "-" : row.server),
-                         TerminalSafe(row.printer.empty() ? "-" : row.printer), std::to_string(row.documents),
-                         std::string(ResultWord(row)), Seconds(row.seconds) + " s"});
+        cells.push_back(
+            {row.device ? std::string("device") : TerminalSafe(row.server.empty() ? "-" : row.server),
+             TerminalSafe(row.printer.empty() ? "-" : row.printer), std::to_string(row.documents),
+             std::string(ResultWord(row)), Seconds(row.seconds) + " s"});
     }
     std::vector<std::size_t> widths;
     for (const auto& title : heading) widths.push_back(title.size());
     for (const auto& line : cells) {
-        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Columns(line[i]));
+        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Utf8Columns(line[i]));
     }
     std::string line;
-    for (std::size_t i = 0; i < heading.size(); ++i) line += Padded(heading[i], widths[i] + 2);
+    for (std::size_t i = 0; i < heading.size(); ++i) line += PadToColumns(heading[i], widths[i] + 2);
     out << line << "message\n";
     for (std::size_t r = 0; r < rows.size(); ++r) {
         line.clear();
-        for (std::size_t i = 0; i < cells[r].size(); ++i) line += Padded(cells[r][i], widths[i] + 2);
+        for (std::size_t i = 0; i < cells[r].size(); ++i) line += PadToColumns(cells[r][i], widths[i] + 2);
         line += TerminalSafe(JoinMessages(rows[r].messages));
         out << line.substr(0, line.find_last_not_of(' ') + 1) << '\n';
     }
@@ -339,10 +330,9 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     std::vector<std::string> names;
     // Devices alone ask no print server.
     const bool devicesAlone = !choice.devices.empty() && choice.servers.empty() && choice.printers.empty();
-    const std::vector<std::string> chosenServers =
-        !choice.servers.empty() ? choice.servers
-        : devicesAlone          ? std::vector<std::string>{}
-                                : std::vector<std::string>{""};
+    const std::vector<std::string> chosenServers = !choice.servers.empty() ? choice.servers
+                                                   : devicesAlone          ? std::vector<std::string>{}
+                                                                           : std::vector<std::string>{""};
     for (const std::string& server : chosenServers) {
         if (!environment.serverSpooler(server)) {
             err << "qvctl: not a print server: " << TerminalSafe(server) << "; see 'qvctl --help'\n";
@@ -369,7 +359,8 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         std::ostringstream trialErr;
         std::istringstream noInput;
         const PrinterRunResult tried = RunOnPrinter(
-            command, args, operandsFrom, {trial, noPause, dialogs, out, trialErr, noInput, nullptr, false, {}, {}, false}, folders);
+            command, args, operandsFrom,
+            {trial, noPause, dialogs, out, trialErr, noInput, nullptr, false, {}, {}, false}, folders);
         if (tried.status == kExitRefused) {
             err << trialErr.str();
             for (const auto& message : dialogs.messages) environment.dialogs.Message(message);
@@ -381,8 +372,8 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     const std::vector<Listing> listings =
         ListServers(environment, servers, choice.printers.empty() || command.scope == FleetScope::Server);
     if (command.scope == FleetScope::Server) {
-        return ShowServerLists(names, listings, choice.json, environment.out, environment.err, environment.dialogs,
-                               environment.devices);
+        return ShowServerLists(names, listings, choice.json, environment.out, environment.err,
+                               environment.dialogs, environment.devices);
     }
     std::vector<ServerPrinters> serverPrinters;
     for (const auto& listing : listings) serverPrinters.push_back(listing.printers);
@@ -425,7 +416,8 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         std::shared_ptr<BaudFollowingSpooler> following;
         const bool device = s >= servers.size();
         if (!choice.dryRun && device) {
-            deviceSpooler = std::make_shared<DeviceSpooler>(std::vector<NamedDevice>{}, environment.devices.open);
+            deviceSpooler =
+                std::make_shared<DeviceSpooler>(std::vector<NamedDevice>{}, environment.devices.open);
             deviceSpooler->SetDeadline(SpoolerDeadlineFromEnvironment());
             following = std::make_shared<BaudFollowingSpooler>(*deviceSpooler);
             spooler = following;
@@ -480,8 +472,9 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     }
     for (const Row& row : rows) {
         if (row.output.empty()) continue;
-        out << "── " << TerminalSafe(row.printer) << (row.device ? std::string(" (device)") : " on " + TerminalSafe(row.server))
-            << '\n' << row.output;
+        out << "── " << TerminalSafe(row.printer)
+            << (row.device ? std::string(" (device)") : " on " + TerminalSafe(row.server)) << '\n'
+            << row.output;
         if (row.output.back() != '\n') out << '\n';
     }
     PrintReport(command.name, rows, seconds, out);

@@ -45,7 +45,7 @@ struct FleetChoice {
     std::vector<std::string> devices;   // --device, URIs (names from the devices file already resolved)
     bool json = false;
     bool dryRun = false;
-    bool followBaud = false;            // --follow-baud
+    bool followBaud = false;  // --follow-baud
 };
 
 // Whether a command runs as a fleet, with a report: several printers, servers or devices (or a pattern)

@@ -103,38 +103,43 @@ std::string JoinWithoutBlanks(const std::vector<std::string>& args) {
 }  // namespace
 
 void RegisterPrinterCommands(CommandRegistry& registry) {
-    registry.Add({.name = "printers",
-                  .usage = "",
-                  .summary = "list the installed printers; \"* \" marks the current printer",
-                  .help = "Each queue is followed by its kind in brackets: a raw queue or one with the maker's\n"
-                          "driver takes RAW documents as they are; a driverless (IPP Everywhere) queue whose printer\n"
-                          "is no QV6 printer application, and on Windows a queue with an XPS (v4) driver or any\n"
-                          "queue under protected print mode, refuses them (nothing is sent). After the queues,\n"
-                          "under \"devices:\", the devices of the devices file and the USB printer class devices\n"
-                          "present (with their IEEE 1284 device id), which --device reaches without a spooler.",
-                  .run = ListPrinters,
-                  .sendsDocuments = false,
-                  .scope = FleetScope::Server});
-    registry.Add({.name = "use",
-                  .usage = "NAME",
-                  .summary = "make the printer NAME the default printer",
-                  .help = "NAME is a device (queue) name as `qvctl printers` lists it. A default that cannot be\n"
-                          "written prints " + Quoted(MsgDefaultNotWritten("...")) +
-                          " and exits 1; when LPDEST or PRINTER is set, a note\n"
-                          "says that it still decides the printer of other programs.",
-                  .run = RefusingControlCharacters(UsePrinter),
-                  .sendsDocuments = false,
-                  .countProblem = "one printer name",
-                  .scope = FleetScope::OnePrinter});
-    registry.Add({.name = "pick",
-                  .usage = "",
-                  .summary = "the start-up search: make the first printer whose name begins with QV6 the default",
-                  .help = "With more than one printer, every printer listed before the first QV6 printer becomes the\n"
-                          "default in turn; with none matching, the last one stays the default. Prints the entry left\n"
-                          "selected (nothing with fewer than two printers).",
-                  .run = PickPrinter,
-                  .sendsDocuments = false,
-                  .scope = FleetScope::OnePrinter});
+    registry.Add(
+        {.name = "printers",
+         .usage = "",
+         .summary = "list the installed printers; \"* \" marks the current printer",
+         .help = "Each queue is followed by its kind in brackets: a raw queue or one with the maker's\n"
+                 "driver takes RAW documents as they are; a driverless (IPP Everywhere) queue whose printer\n"
+                 "is no QV6 printer application, and on Windows a queue with an XPS (v4) driver or any\n"
+                 "queue under protected print mode, refuses them (nothing is sent). After the queues,\n"
+                 "under \"devices:\", the devices of the devices file and the USB printer class devices\n"
+                 "present (with their IEEE 1284 device id), which --device reaches without a spooler.",
+         .run = ListPrinters,
+         .sendsDocuments = false,
+         .scope = FleetScope::Server});
+    registry.Add(
+        {.name = "use",
+         .usage = "NAME",
+         .summary = "make the printer NAME the default printer",
+         .help = "NAME is a device (queue) name as `qvctl printers` lists it. A default that cannot be\n"
+                 "written prints " +
+                 Quoted(MsgDefaultNotWritten("...")) +
+                 " and exits 1; when LPDEST or PRINTER is set, a note\n"
+                 "says that it still decides the printer of other programs.",
+         .run = RefusingControlCharacters(UsePrinter),
+         .sendsDocuments = false,
+         .countProblem = "one printer name",
+         .scope = FleetScope::OnePrinter});
+    registry.Add(
+        {.name = "pick",
+         .usage = "",
+         .summary = "the start-up search: make the first printer whose name begins with QV6 the default",
+         .help =
+             "With more than one printer, every printer listed before the first QV6 printer becomes the\n"
+             "default in turn; with none matching, the last one stays the default. Prints the entry left\n"
+             "selected (nothing with fewer than two printers).",
+         .run = PickPrinter,
+         .sendsDocuments = false,
+         .scope = FleetScope::OnePrinter});
     registry.Add({.name = "hex",
                   .usage = "HEX...",
                   .summary = "send hex digit pairs as one document (blanks between arguments ignored)",
@@ -162,16 +167,18 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
     registry.Add(
         {.name = "file",
          .usage = "[PATH]",
-         .summary = "send a print file unchanged as one document (default: " + std::string(kPrintFileName) + ")",
-         .help = "Without PATH, file.prn is sent from the first of these folders that holds one:\n"
-                 "  the folder that holds qvctl (/usr/bin for the Debian package)\n"
-                 "  the user's qvset folder: $XDG_DATA_HOME/qvset, by default ~/.local/share/qvset\n"
-                 "  (on Windows %APPDATA%\\qvset)\n"
-                 "A missing or empty file names the file looked for; a folder, a device, a FIFO or a file that\n"
-                 "cannot be read is refused as missing; a file of more than " +
-                 std::to_string(kMostPrintFileBytes) +
-                 " bytes is refused with its\n"
-                 "size. All of them send nothing and exit 2.",
+         .summary =
+             "send a print file unchanged as one document (default: " + std::string(kPrintFileName) + ")",
+         .help =
+             "Without PATH, file.prn is sent from the first of these folders that holds one:\n"
+             "  the folder that holds qvctl (/usr/bin for the Debian package)\n"
+             "  the user's qvset folder: $XDG_DATA_HOME/qvset, by default ~/.local/share/qvset\n"
+             "  (on Windows %APPDATA%\\qvset)\n"
+             "A missing or empty file names the file looked for; a folder, a device, a FIFO or a file that\n"
+             "cannot be read is refused as missing; a file of more than " +
+             std::to_string(kMostPrintFileBytes) +
+             " bytes is refused with its\n"
+             "size. All of them send nothing and exit 2.",
          .run = RefusingControlCharacters([](CliContext& c, const std::vector<std::string>& a) {
              if (a.empty()) {
                  c.channel.SendPrintFile();

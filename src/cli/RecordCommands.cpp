@@ -154,16 +154,16 @@ void RegisterRecordCommands(CommandRegistry& registry) {
          .usage = "[--json]",
          .summary = "show what was sent to the current printer (or --printer NAME), oldest first",
          .help =
-         "Every document qvctl hands to a spooler is recorded per printer and print server in\n"
-         "$XDG_STATE_HOME/qvset/records (by default ~/.local/state/qvset/records; Windows:\n"
-         "%LOCALAPPDATA%\\qvset\\records); QVSET_RECORD=off keeps no record. Each line: the document's\n"
-         "number, its time (UTC), whether the spooler took it, the command that sent it and its bytes\n"
-         "with the first commands they hold. A record past 1 MB has its older documents folded into\n"
-         "the state they imply (qvctl --printer NAME printer-state shows it); they are counted, no\n"
-         "longer listed. --json prints one object:\n"
-         "  {\"server\": \"localhost:631\", \"printer\": \"QV640\", \"file\": \"...\", \"folded\": 0,\n"
-         "   \"documents\": [{\"number\": 1, \"time\": \"2026-12-08T21:10:00.123Z\",\n"
-         "                  \"command\": \"ticket apply\", \"taken\": true, \"bytes\": \"1B4202\"}]}",
+             "Every document qvctl hands to a spooler is recorded per printer and print server in\n"
+             "$XDG_STATE_HOME/qvset/records (by default ~/.local/state/qvset/records; Windows:\n"
+             "%LOCALAPPDATA%\\qvset\\records); QVSET_RECORD=off keeps no record. Each line: the document's\n"
+             "number, its time (UTC), whether the spooler took it, the command that sent it and its bytes\n"
+             "with the first commands they hold. A record past 1 MB has its older documents folded into\n"
+             "the state they imply (qvctl --printer NAME printer-state shows it); they are counted, no\n"
+             "longer listed. --json prints one object:\n"
+             "  {\"server\": \"localhost:631\", \"printer\": \"QV640\", \"file\": \"...\", \"folded\": 0,\n"
+             "   \"documents\": [{\"number\": 1, \"time\": \"2026-12-08T21:10:00.123Z\",\n"
+             "                  \"command\": \"ticket apply\", \"taken\": true, \"bytes\": \"1B4202\"}]}",
          .run = RefusingControlCharacters(ShowHistory),
          .sendsDocuments = false});
 }

@@ -40,7 +40,8 @@ int SetChoice(CliContext& context, const std::vector<std::string>& args) {
 }
 
 // One ticket distance of MM.
-int SendDistanceItem(CliContext& context, const std::vector<std::string>& args, const TicketDistance& distance) {
+int SendDistanceItem(CliContext& context, const std::vector<std::string>& args,
+                     const TicketDistance& distance) {
     TicketDescription description;
     description.SetDistanceText(distance.item, args[0]);
     return ShowOutcome(context, SendDistance(context.channel, description, distance.item));
@@ -71,8 +72,8 @@ int FormatSet(CliContext& context, const std::vector<std::string>& args) {
 const std::string kGeometryHelp =
     "MM is read as the window reads its text box: the number at its start (blanks ignored, 0 when\n"
     "there is none). A negative value is replaced by the default first (152 for the length, 0 for the\n"
-    "offsets). A value too large for the command prints \"" + std::string(kMsgValueOutOfRange) +
-    "\", sends nothing, exits 2.";
+    "offsets). A value too large for the command prints \"" +
+    std::string(kMsgValueOutOfRange) + "\", sends nothing, exits 2.";
 
 // The command of one ticket distance, named by its word ("length", "start", "mark").
 CliCommand DistanceCommand(int item, std::string summary) {
@@ -105,11 +106,13 @@ void RegisterSettingsCommands(CommandRegistry& registry) {
     registry.Add(
         {.name = "format",
          .usage = "[--style 1|2] L P B",
-         .summary = "check and send the ticket format: length L, print start P, black mark B in mm (one document)",
-         .help = "Black-mark style 2 unless --style 1 is given. The checks, in order: L not empty, L at least\n"
-                 "10; style 1: P + B not above L, P not above B; style 2: P not above B, P and B not above L.\n"
-                 "A failed check prints its message, sends nothing and exits 2. P, B and L of 0 or below are\n"
-                 "sent as 0.",
+         .summary =
+             "check and send the ticket format: length L, print start P, black mark B in mm (one document)",
+         .help =
+             "Black-mark style 2 unless --style 1 is given. The checks, in order: L not empty, L at least\n"
+             "10; style 1: P + B not above L, P not above B; style 2: P not above B, P and B not above L.\n"
+             "A failed check prints its message, sends nothing and exits 2. P, B and L of 0 or below are\n"
+             "sent as 0.",
          .run = RefusingControlCharacters(FormatSet),
          .countProblem = "three values L P B in millimetres"});
 }

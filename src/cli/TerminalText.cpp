@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
+#include "printer/HexCodec.h"
 
 namespace qvset::cli {
 namespace {
@@ -17,10 +18,8 @@ bool IsC0OrDelete(unsigned char c) {
 }
 
 void AppendEscaped(std::string& out, unsigned char c) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     out += "\\x";
-    out.push_back(kDigits[c >> 4]);
-    out.push_back(kDigits[c & 0x0F]);
+    out += HexPair(c);
 }
 
 }  // namespace
@@ -45,7 +44,6 @@ std::string TerminalSafe(std::string_view text) {
 }
 
 std::string TerminalSafeJson(std::string_view json) {
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::string out;
     out.reserve(json.size());
     for (std::size_t i = 0; i < json.size(); ++i) {
@@ -59,8 +57,7 @@ std::string TerminalSafeJson(std::string_view json) {
         }
         if (c1) c = static_cast<unsigned char>(json[++i]);
         out += "\\u00";
-        out.push_back(kDigits[c >> 4]);
-        out.push_back(kDigits[c & 0x0F]);
+        out += LowerHexPair(c);
     }
     return out;
 }

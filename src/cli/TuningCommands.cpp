@@ -6,7 +6,6 @@
 #include "tuning/JobWatch.h"
 #include "tuning/ParameterCommands.h"
 #include "tuning/TuningRuns.h"
-#include "tuning/TuningRuns.h"
 
 namespace qvset::cli {
 namespace {

@@ -1,6 +1,6 @@
 #include "console/ConsoleText.h"
 
-#include "printer/Utf8.h"
+#include "text/Utf8.h"
 #include "tuning/ParameterCommands.h"
 
 namespace qvset {

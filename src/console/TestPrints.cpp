@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "printer/HexCodec.h"
+
 namespace qvset {
 namespace {
 
@@ -48,10 +50,8 @@ std::uint8_t PinDots(int pin) {
 }
 
 std::string BuildPinTestLine(int pin) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     if (pin < 1 || pin > kPins) return {};
-    const unsigned dots = PinDots(pin);
-    const std::string pair{kDigits[(dots >> 4) & 0xF], kDigits[dots & 0xF]};
+    const std::string pair = HexPair(PinDots(pin));
     std::string hex(kPinLineHead);
     AppendRepeated(hex, "00", kLeadingBlankColumns);
     AppendRepeated(hex, pair, kPinColumns);

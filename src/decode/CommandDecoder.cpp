@@ -190,9 +190,9 @@ DecodedCommand DecodeFlag(Span rest, const Openings& o) {
     const auto row = std::find_if(table.begin(), table.end(), [n](const auto& r) { return r.n == n; });
     if (row == table.end()) return Refused(command, "ESC B " + HexPair(n) + " sets no switch");
     DecodedCommand entry = Entry(CommandKind::Flag, command, Spell(command),
-                                 DescribeChoice(*row) + " (" + std::string(ItemCaption(row->item)) +
-                                     ": " + std::string(row->choiceText) + ", item " +
-                                     std::to_string(row->item) + ", code " + std::to_string(row->code) + ")");
+                                 DescribeChoice(*row) + " (" + std::string(ItemCaption(row->item)) + ": " +
+                                     std::string(row->choiceText) + ", item " + std::to_string(row->item) +
+                                     ", code " + std::to_string(row->code) + ")");
     AddNumber(entry, "n", n);
     AddNumber(entry, "item", row->item);
     AddNumber(entry, "code", row->code);
@@ -227,7 +227,8 @@ DecodedCommand DecodeGeometry(Span rest, const Openings& o) {
     if (rest.size() < length && !shaped) {
         return Refused(rest.first(head), "GS ( F with " + std::to_string(parameters) +
                                              " parameter bytes, past the end of the document; the geometry "
-                                             "command has " + std::to_string(o.geometryParameters));
+                                             "command has " +
+                                             std::to_string(o.geometryParameters));
     }
     if (rest.size() < length) return CutOff(CommandKind::Geometry, rest, "GS ( F", length);
     const Span command = rest.first(length);
@@ -290,9 +291,10 @@ DecodedCommand DecodeTable(Span rest, const Openings& o) {
     // So does a table of another size than the QV6's.
     const std::size_t factoryCount = o.factoryTable.size() - head;
     if (rest.size() < length && count != factoryCount) {
-        return Refused(rest.first(head), "ESC : E of " + std::to_string(count) +
-                                             " bytes, past the end of the document; the parameter table has " +
-                                             std::to_string(factoryCount));
+        return Refused(rest.first(head),
+                       "ESC : E of " + std::to_string(count) +
+                           " bytes, past the end of the document; the parameter table has " +
+                           std::to_string(factoryCount));
     }
     if (rest.size() < length) return CutOff(CommandKind::ParameterTable, rest, "ESC : E", length);
     const Span command = rest.first(length);
@@ -525,7 +527,8 @@ DecodedCommand DecodeEscape(Span rest, const Openings& o, DecodeContext& context
                        : CutOff(inside->cutKind, rest, inside->name, 0);
     }
     if (auto common = DecodeCommon(rest, context)) return std::move(*common);
-    if (EndsInsideCommonOpening(rest)) return CutOff(CommandKind::Unknown, rest, Spell(rest) + " (a command)", 0);
+    if (EndsInsideCommonOpening(rest))
+        return CutOff(CommandKind::Unknown, rest, Spell(rest) + " (a command)", 0);
     // An escape no command set gives: it and the letter that names its command are unknown.
     const std::size_t length = rest.size() > 1 && IsAscii(rest[1]) ? 2 : 1;
     return Unknown(rest.first(length));
@@ -534,7 +537,8 @@ DecodedCommand DecodeEscape(Span rest, const Openings& o, DecodeContext& context
 // FS, DLE and the single-byte common commands (HT, CAN).
 DecodedCommand DecodeOtherCommon(Span rest, DecodeContext& context) {
     if (auto common = DecodeCommon(rest, context)) return std::move(*common);
-    if (EndsInsideCommonOpening(rest)) return CutOff(CommandKind::Unknown, rest, Spell(rest) + " (a command)", 0);
+    if (EndsInsideCommonOpening(rest))
+        return CutOff(CommandKind::Unknown, rest, Spell(rest) + " (a command)", 0);
     const std::size_t length = rest[0] == kFs && rest.size() > 1 && IsAscii(rest[1]) ? 2 : 1;
     return Unknown(rest.first(length));
 }
@@ -551,7 +555,8 @@ DecodedCommand DecodePending(Span rest, DecodeContext& context) {
         context.pendingName = CommonCommandName(framed.entry);
         return std::move(framed.entry);
     }
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(context.dataLeft, kDecodeWindow));
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(context.dataLeft, kDecodeWindow));
     const std::size_t kept = std::min(want, rest.size());
     const bool cut = kept < want;
     const std::uint64_t done = context.pendingTotal - context.dataLeft;
@@ -559,7 +564,8 @@ DecodedCommand DecodePending(Span rest, DecodeContext& context) {
                           std::to_string(context.pendingOffset) + ", bytes " + std::to_string(done) + " to " +
                           std::to_string(done + kept - 1) + " of its " + std::to_string(context.pendingTotal);
     if (cut) meaning += ", cut off by the end of the document";
-    DecodedCommand entry = Entry(CommandKind::Unknown, rest.first(kept), context.pendingName + " data", std::move(meaning));
+    DecodedCommand entry =
+        Entry(CommandKind::Unknown, rest.first(kept), context.pendingName + " data", std::move(meaning));
     entry.truncated = cut;
     AddText(entry, std::string(kCommandField), context.pendingName);
     entry.fields.push_back({"continuation", true});
@@ -600,7 +606,8 @@ void NoteTheQv6Wins(DecodedCommand& entry, Span rest, const Openings& o, const D
 // marked. Text of ASCII characters alone reads the same in both.
 void NoteTheCodeTable(DecodedCommand& entry, const DecodeContext& context) {
     if (entry.kind != CommandKind::Text || !context.codeTable) return;
-    if (std::none_of(entry.bytes.begin(), entry.bytes.end(), [](std::uint8_t b) { return b >= 0x80; })) return;
+    if (std::none_of(entry.bytes.begin(), entry.bytes.end(), [](std::uint8_t b) { return b >= 0x80; }))
+        return;
     entry.meaning += " (after ESC t n, n = " + std::to_string(*context.codeTable) + ": read as GBK)";
     AddNumber(entry, "codeTable", *context.codeTable);
 }
@@ -679,8 +686,6 @@ class Runs {
         m_run.reset();
     }
 
-    // Counts the run's command once more when `rest` starts with its very bytes (a whole command: the
-    // same bytes decode to the same command); the bytes taken, 0 when it does not.
     // Counts the run's command again for every copy of its very bytes at the start of `rest` (a whole
     // command: the same bytes decode to the same command), and a run of unknown bytes grows by the lone
     // unknown bytes there; the bytes taken, 0 when none.
@@ -714,7 +719,8 @@ class Runs {
   private:
     static bool Countable(const DecodedCommand& entry) {
         return entry.kind != CommandKind::Text && !IsPlainUnknown(entry) && !entry.truncated &&
-               (entry.kind != CommandKind::Unknown || (!entry.Flag("continued") && !entry.Flag("continuation")));
+               (entry.kind != CommandKind::Unknown ||
+                (!entry.Flag("continued") && !entry.Flag("continuation")));
     }
     // The same command again: a text or unknown bytes are never counted, nor a cut-off command.
     static bool Repeats(const DecodedCommand& run, const DecodedCommand& entry) {
@@ -757,7 +763,8 @@ std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, b
         }
         if (begin == end) break;
         if (const std::size_t repeated =
-                context.Pending() ? 0 : runs.Repeat(std::span(buffer).subspan(begin, end - begin), openings)) {
+                context.Pending() ? 0
+                                  : runs.Repeat(std::span(buffer).subspan(begin, end - begin), openings)) {
             begin += repeated;
             offset += repeated;
             continue;

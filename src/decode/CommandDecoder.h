@@ -35,6 +35,6 @@ std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, b
 // The longest command is far shorter than the window, so a window never cuts a command off; only a
 // run of text longer than the window is split into several entries.
 inline constexpr std::size_t kDecodeWindow = 1 << 20;
-inline constexpr std::size_t kMostUnknownRun = 64 * 1024;
+inline constexpr std::size_t kMostUnknownRun = std::size_t{64} * 1024;
 
 }  // namespace qvset

@@ -173,8 +173,8 @@ std::string DescribePulse(const CommonCommand& row, Span command, DecodedCommand
     const std::size_t o = row.opening.size();
     const int pin = Choice(command[o]) == 1 ? 5 : 2;
     AddNumber(entry, "pin", pin);
-    AddNumber(entry, "onMs", 2 * command[o + 1]);
-    AddNumber(entry, "offMs", 2 * command[o + 2]);
+    AddNumber(entry, "onMs", 2 * std::int64_t{command[o + 1]});
+    AddNumber(entry, "offMs", 2 * std::int64_t{command[o + 2]});
     return std::string(row.meaning) + " on pin " + std::to_string(pin) + ", " +
            std::to_string(2 * command[o + 1]) + " ms on, " + std::to_string(2 * command[o + 2]) + " ms off";
 }
@@ -231,7 +231,7 @@ std::string DescribeGraphics(const CommonCommand& row, Span command, DecodedComm
     if (body.size() < 2) return std::string(row.meaning) + ", " + std::to_string(body.size()) + " bytes";
     const std::uint8_t fn = body[1];
     AddNumber(entry, "function", fn);
-    const std::string name = std::string(row.meaning) + " function " + std::to_string(fn);
+    std::string name = std::string(row.meaning) + " function " + std::to_string(fn);
     // Store in the print buffer (raster 112, column 113): a bx by c xL xH yL yH and the data.
     if ((fn == 112 || fn == 113) && body.size() >= 10) {
         const std::size_t width = Word(body, 6);

@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "decode/CommonCommands.h"
+#include "decode/CommonCommand.h"
 #include "decode/DecodedCommand.h"
 
 namespace qvset {

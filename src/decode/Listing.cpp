@@ -5,6 +5,7 @@
 
 #include "decode/CommandDecoder.h"
 #include "printer/HexCodec.h"
+#include "text/Utf8.h"
 
 namespace qvset {
 namespace {
@@ -23,21 +24,13 @@ std::string ShownBytes(const std::vector<std::uint8_t>& bytes) {
     return text;
 }
 
-// Pads to a width counted in characters, not bytes (the cut mark is one character of three bytes).
-std::string Padded(std::string text, std::size_t width) {
-    std::size_t characters = 0;
-    for (char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    if (characters < width) text.append(width - characters, ' ');
-    return text;
-}
-
 }  // namespace
 
 std::string RenderListingLine(const DecodedCommand& entry) {
     char position[32];
     std::snprintf(position, sizeof position, "%6zu %5zu  ", entry.offset, entry.Length());
-    return position + Padded(ShownBytes(entry.bytes), 3 * kShownBytes) + " " + Padded(entry.mnemonic, 15) +
-           " " + entry.meaning + "\n";
+    return position + PadToColumns(ShownBytes(entry.bytes), 3 * kShownBytes) + " " +
+           PadToColumns(entry.mnemonic, 15) + " " + entry.meaning + "\n";
 }
 
 std::string RenderEntries(const std::vector<DecodedCommand>& entries) {

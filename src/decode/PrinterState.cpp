@@ -9,6 +9,7 @@
 #include "files/FileContents.h"
 #include "files/NativeNames.h"
 #include "printer/HexCodec.h"
+#include "text/Utf8.h"
 #include "tuning/ParameterCommands.h"
 
 namespace qvset {
@@ -83,41 +84,6 @@ bool ReadSection(const Json& state, std::string_view key, CommandKind kind, std:
             decoded->bytes, entry[kJobKey].get<std::string>()};
     }
     return true;
-}
-
-// The offset of the first byte that is not part of a well-formed UTF-8 character, if any.
-std::optional<std::size_t> FirstInvalidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t least = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            least = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            least = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            least = 0x10000;
-        } else {
-            return i;
-        }
-        if (i + length > text.size()) return i;
-        char32_t value = lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return i;
-            value = (value << 6) | (next & 0x3Fu);
-        }
-        if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return i;
-        i += length;
-    }
-    return std::nullopt;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "files/NativeNames.h"
 
-#include "files/CharsetText.h"
+#include "text/CharsetText.h"
 
 namespace qvset {
 namespace {

@@ -66,10 +66,11 @@ const std::vector<Form1::Route>& Form1::Routes() {
         };
         // The buttons that record a choice: the settings buttons and the geometry buttons.
         for (const PanelButton& button : PanelButtons()) {
-            routes.push_back({Click, button.name,
-                              button.textBox.empty() ? &Form1::SettingsButton_Click
-                                                     : &Form1::GeometryButton_Click});
-            if (!button.textBox.empty()) routes.push_back({Change, button.textBox, &Form1::GeometryText_Change});
+            routes.push_back(
+                {Click, button.name,
+                 button.textBox.empty() ? &Form1::SettingsButton_Click : &Form1::GeometryButton_Click});
+            if (!button.textBox.empty())
+                routes.push_back({Change, button.textBox, &Form1::GeometryText_Change});
         }
         for (const CheckBoxRow& row : CheckBoxPanel::Rows())
             routes.push_back({Click, row.name, &Form1::CheckBox_Click});
@@ -150,7 +151,8 @@ void Form1::PickMakerPrinter() {
 }
 
 bool Form1::ApplyPrinterChoice() {
-    if (m_printerIndex < 0 || static_cast<std::size_t>(m_printerIndex) >= m_printerEntries.size()) return false;
+    if (m_printerIndex < 0 || static_cast<std::size_t>(m_printerIndex) >= m_printerEntries.size())
+        return false;
     return m_spooler.ApplyPrinterChoice(m_printerEntries[static_cast<std::size_t>(m_printerIndex)]);
 }
 
@@ -386,7 +388,8 @@ void Form1::PaintConsoleAndRun() {
     controls.ShowChecked("Check1", m_console.Check1());
     controls.ShowText("Label8", m_watch.Caption());
     for (std::string_view name : kRunButtonNames) {
-        controls.ShowEnabled(name, name == "Command9" ? m_console.Command9Enabled() : m_watch.RunButtonsEnabled());
+        controls.ShowEnabled(name,
+                             name == "Command9" ? m_console.Command9Enabled() : m_watch.RunButtonsEnabled());
     }
 }
 

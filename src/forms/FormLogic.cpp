@@ -2,23 +2,9 @@
 
 #include <stdexcept>
 
+#include "forms/NestingScope.h"
+
 namespace qvset::forms {
-
-namespace {
-
-// Counts a handler in progress for as long as it runs, however it leaves.
-class HandlerScope {
-  public:
-    explicit HandlerScope(int& depth) : m_depth(depth) { ++m_depth; }
-    ~HandlerScope() { --m_depth; }
-    HandlerScope(const HandlerScope&) = delete;
-    HandlerScope& operator=(const HandlerScope&) = delete;
-
-  private:
-    int& m_depth;
-};
-
-}  // namespace
 
 FormLogic::FormLogic(const FormLayout& layout) : m_layout(layout), m_controls(layout) {}
 
@@ -35,7 +21,7 @@ void FormLogic::Attach(View& view) {
     m_view = &view;
     m_controls.Attach(view);
     {
-        const HandlerScope scope(m_depth);
+        const NestingScope scope(m_depth);
         Load();
         Paint();
     }
@@ -59,7 +45,7 @@ void FormLogic::OnEvent(const FormEvent& event) {
     }
     m_controls.Note(event);
     {
-        const HandlerScope scope(m_depth);
+        const NestingScope scope(m_depth);
         if (m_hooks.starts) m_hooks.starts(event);
         Dispatch(event);
         Paint();

@@ -17,13 +17,14 @@ constexpr std::string_view kMsgRecordNotWritten = "发送记录无法写入，�
 
 // "打印机此后以 19200 波特率应答（重启后生效）。把设备 NAME 改为 URI 吗？"
 std::string MsgFollowBaudRate(const BaudChange& change, const std::string& names) {
-    return "打印机此后以 " + std::to_string(change.baud) + " 波特率应答（重启后生效）。把设备 " + names + " 改为 " +
-           change.newUri + " 吗？";
+    return "打印机此后以 " + std::to_string(change.baud) + " 波特率应答（重启后生效）。把设备 " + names +
+           " 改为 " + change.newUri + " 吗？";
 }
 
 // "设备文件无法写入（WHY）：本次运行以 19200 波特率发送，下次运行仍为旧的波特率".
 std::string MsgDevicesFileNotWritten(const std::string& why, int baud) {
-    return "设备文件无法写入（" + why + "）：本次运行以 " + std::to_string(baud) + " 波特率发送，下次运行仍为旧的波特率";
+    return "设备文件无法写入（" + why + "）：本次运行以 " + std::to_string(baud) +
+           " 波特率发送，下次运行仍为旧的波特率";
 }
 
 // What the record names as the command of a handler's documents: the caption the clicked control
@@ -50,7 +51,8 @@ Program::Program(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& 
       m_makeFace(std::move(makeFace)),
       m_lastWindowGone(std::move(lastWindowGone)),
       m_devices(std::move(devices)) {
-    if (m_devices && m_devices->devices != nullptr) m_following = std::make_unique<BaudFollowingSpooler>(spooler);
+    if (m_devices && m_devices->devices != nullptr)
+        m_following = std::make_unique<BaudFollowingSpooler>(spooler);
     Spooler& base = m_following ? static_cast<Spooler&>(*m_following) : spooler;
     if (!record || RecordTurnedOff()) return;
     m_book = std::make_unique<RecordBook>(std::move(record->folder), std::move(record->server),
@@ -78,7 +80,7 @@ Program::Window& Program::Make(std::string_view form) {
     auto window = std::make_unique<Window>();
     window->name = std::string(form);
     if (form == "Form1") {
-        Spooler& sending = m_recording    ? static_cast<Spooler&>(*m_recording)
+        Spooler& sending = m_recording   ? static_cast<Spooler&>(*m_recording)
                            : m_following ? static_cast<Spooler&>(*m_following)
                                          : m_spooler;
         auto main = std::make_unique<Form1>(sending, m_dialogs, m_pause, m_clock, m_printFileFolders);
@@ -116,8 +118,8 @@ void Program::FollowBaudRates(Dialogs& dialogs) {
         if (names.empty()) continue;
         std::string joined;
         for (const auto& name : names) joined += (joined.empty() ? "" : "、") + name;
-        const MessageAnswer answer = dialogs.ShowMessage(
-            MessageRequest{MsgFollowBaudRate(change, joined), {}, MessageButtons::YesNo, MessageIcon::Question});
+        const MessageAnswer answer = dialogs.ShowMessage(MessageRequest{
+            MsgFollowBaudRate(change, joined), {}, MessageButtons::YesNo, MessageIcon::Question});
         if (answer != MessageAnswer::Yes) continue;
         for (const auto& name : names) {
             m_devices->devices->SetUri(name, change.newUri);
@@ -125,7 +127,9 @@ void Program::FollowBaudRates(Dialogs& dialogs) {
         }
         std::string problem;
         if (!WriteDevicesFile(m_devices->file, file, problem)) {
-            dialogs.ShowMessage(MessageRequest{MsgDevicesFileNotWritten(problem, change.baud), {}, MessageButtons::Ok,
+            dialogs.ShowMessage(MessageRequest{MsgDevicesFileNotWritten(problem, change.baud),
+                                               {},
+                                               MessageButtons::Ok,
                                                MessageIcon::Exclamation});
         }
     }

@@ -42,7 +42,8 @@ bool ClickGeometryButton(TicketSelection& selection, PrintChannel& channel, std:
 }
 
 bool Command16_Click(TicketSelection& selection, PrintChannel& channel) {
-    const SendOutcome outcome = SendTicketFormat(channel, selection.Description(), selection.BlackMarkStyle());
+    const SendOutcome outcome =
+        SendTicketFormat(channel, selection.Description(), selection.BlackMarkStyle());
     ShowRefusal(channel.GetDialogs(), outcome);
     return !outcome.Refused();
 }

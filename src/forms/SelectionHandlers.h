@@ -21,13 +21,13 @@ inline constexpr std::string_view kTitleUnsavedChanges = "退出";
 // baud buttons), sends its switch choice as one document, records its code in ItemState and, for a
 // baud button, then shows the baud-rate notice. The choice is recorded whether or not the printer
 // could be reached. Returns false, doing nothing, for any other name (the geometry buttons included).
-bool ClickSettingsButton(TicketSelection& selection, PrintChannel& channel, std::string_view button);
+bool ClickSettingsButton(TicketSelection& selection, PrintChannel& channel, std::string_view name);
 
 // A click on Command23, Command24 or Command25: a negative text becomes its default, the item's
 // geometry command is sent as one document, the button is lit and its item recorded as 99 (whether or
 // not the printer could be reached). A value out of range shows kMsgValueOutOfRange and sends, lights
 // and records nothing. Returns false, doing nothing, for any other name.
-bool ClickGeometryButton(TicketSelection& selection, PrintChannel& channel, std::string_view button);
+bool ClickGeometryButton(TicketSelection& selection, PrintChannel& channel, std::string_view name);
 
 // The format set (Command16) with the selection's black-mark style (SendTicketFormat). Records and
 // lights nothing. True when the commands were handed to the channel.

@@ -53,7 +53,7 @@ class TicketSelection {
     bool IsLit(std::string_view button) const;
     // Lights a button of the panel and unlights the others of its frame where it has partners.
     // Unknown names are ignored.
-    void Light(std::string_view button);
+    void Light(std::string_view name);
     void Unlight(std::string_view button);
 
     const std::string& Label12() const { return m_label12; }

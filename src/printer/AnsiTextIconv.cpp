@@ -1,7 +1,8 @@
 // GBK conversion through iconv (POSIX).
 #include "printer/AnsiText.h"
-#include "printer/IconvText.h"
-#include "printer/Utf8.h"
+#include "printer/GbkSpan.h"
+#include "text/IconvText.h"
+#include "text/Utf8.h"
 
 namespace qvset {
 

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "files/WideText.h"
 #include "printer/AnsiText.h"
-#include "printer/Utf8.h"
+#include "printer/GbkSpan.h"
+#include "text/WideText.h"
 
 namespace qvset {
 namespace {

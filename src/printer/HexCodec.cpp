@@ -43,8 +43,26 @@ std::optional<std::vector<std::uint8_t>> DecodeHex(std::string_view hex) {
     return bytes;
 }
 
+std::optional<std::vector<std::uint8_t>> DecodeStrictHex(std::string_view hex) {
+    if (hex.size() % 2 != 0) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = HexDigitValue(hex[i]);
+        const int low = HexDigitValue(hex[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    }
+    return bytes;
+}
+
 std::string HexPair(std::uint8_t byte) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
+std::string LowerHexPair(std::uint8_t byte) {
+    static constexpr char kDigits[] = "0123456789abcdef";
     return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
 }
 

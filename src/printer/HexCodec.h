@@ -28,4 +28,12 @@ std::string EncodeHex(const std::vector<std::uint8_t>& bytes);
 // The two upper-case hex digits of one byte ("0A").
 std::string HexPair(std::uint8_t byte);
 
+// The two lower-case hex digits of one byte ("0a"), as JSON writes its escapes.
+std::string LowerHexPair(std::uint8_t byte);
+
+// Two hex digits per byte (upper or lower case) and nothing else: nullopt for an odd length, a blank or
+// any other character. The empty text is no bytes. For texts the program wrote itself and reads back
+// exactly as written (unlike DecodeHex, which reads what a user typed).
+std::optional<std::vector<std::uint8_t>> DecodeStrictHex(std::string_view hex);
+
 }  // namespace qvset

@@ -35,8 +35,8 @@ std::vector<std::filesystem::path> PrintFileFolders();
 std::filesystem::path StateFolder();
 
 // The user's devices file: the printers reached without a spooler, one "NAME URI" a line.
-// POSIX: $XDG_CONFIG_HOME/qvset/devices, by default ~/.config/qvset/devices. Windows: %APPDATA%\qvset\devices.
-// Empty when neither the variable nor a home folder is set.
+// POSIX: $XDG_CONFIG_HOME/qvset/devices, by default ~/.config/qvset/devices. Windows:
+// %APPDATA%\qvset\devices. Empty when neither the variable nor a home folder is set.
 std::filesystem::path DevicesFilePath();
 
 // The print server the spooler talks to, as the record names it: CUPS' server ("localhost:631", or the

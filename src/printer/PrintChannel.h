@@ -20,11 +20,6 @@ inline constexpr std::string_view kMsgServerUnreachable = "打印服务器无法
 inline constexpr std::string_view kMsgServerRefused = "打印服务器拒收文档（空间不足或文档过大），未发送";
 inline constexpr std::string_view kPrintFileName = "file.prn";
 
-// The only way to the printer. Each send reads the current printer afresh, writes one RAW document
-// named "AAAAAA" and is finished before it returns; no printer stays open between sends. Senders never
-// report failure to their callers: a printer that cannot be opened is shown to the user once per
-// document (kMsgServerUnreachable when the print server could not be reached or did not answer), and
-// the caller carries on with its next command.
 // "找不到打印文件 /usr/bin/file.prn，或文件为空": names the file (or files, joined by " 或 ") looked for;
 // also for a folder, a device, a FIFO or a file that cannot be read in that place.
 std::string MsgPrintFileMissing(std::string_view fileName);
@@ -34,6 +29,11 @@ inline constexpr std::size_t kMostPrintFileBytes = 2147483647;
 // "打印文件 NAME 有 SIZE 字节，超过上限 2147483647 字节，未发送".
 std::string MsgPrintFileTooLarge(std::string_view fileName, std::uintmax_t size);
 
+// The only way to the printer. Each send reads the current printer afresh, writes one RAW document
+// named "AAAAAA" and is finished before it returns; no printer stays open between sends. Senders never
+// report failure to their callers: a printer that cannot be opened is shown to the user once per
+// document (kMsgServerUnreachable when the print server could not be reached or did not answer), and
+// the caller carries on with its next command.
 class PrintChannel {
   public:
     PrintChannel(Spooler& spooler, Dialogs& dialogs, std::filesystem::path programFolder);

@@ -22,8 +22,8 @@ QueueKind CupsQueueKind(std::string_view makeAndModel, std::string_view deviceUr
     if (makeAndModel.empty() || makeAndModel == "Local Raw Printer") return QueueKind::Raw;
     // CUPS names its own IPP Everywhere PPDs "... - IPP Everywhere", cups-filters its "..., driverless, ...";
     // a temporary queue of a printer found on the network has an implicitclass:// device.
-    if (ContainsIgnoringCase(makeAndModel, "IPP Everywhere") || ContainsIgnoringCase(makeAndModel, "driverless") ||
-        deviceUri.substr(0, 16) == "implicitclass://") {
+    if (ContainsIgnoringCase(makeAndModel, "IPP Everywhere") ||
+        ContainsIgnoringCase(makeAndModel, "driverless") || deviceUri.substr(0, 16) == "implicitclass://") {
         return QueueKind::Driverless;
     }
     return QueueKind::MakerDriver;
@@ -49,14 +49,16 @@ std::string CupsQueueKindText(QueueKind kind, std::string_view makeAndModel) {
 
 std::string MsgDriverlessQueueRefused(std::string_view queue) {
     return "打印机 " + std::string(queue) +
-           " 是免驱动（IPP Everywhere）队列，其打印机不是 QV6 打印机应用，会把 RAW 文档当作未知类型的文档：未发送。"
+           " 是免驱动（IPP Everywhere）队列，其打印机不是 QV6 打印机应用，会把 RAW "
+           "文档当作未知类型的文档：未发送。"
            "请改用设备直连（qvctl --device socket://...）或原始队列（lpadmin 不带 -m）";
 }
 
 std::string MsgXpsDriverRefused(std::string_view printer) {
     return "打印机 " + std::string(printer) +
            " 的驱动是 XPS 驱动（v4，如 Microsoft IPP Class Driver），会把 RAW 文档变成空文档：未发送。"
-           "请改用设备直连（socket://、serial:、usb:，见 qvctl device add），或在本机允许时安装打印机厂商的驱动";
+           "请改用设备直连（socket://、serial:、usb:，见 qvctl device "
+           "add），或在本机允许时安装打印机厂商的驱动";
 }
 
 std::string MsgProtectedPrintRefused(std::string_view printer) {

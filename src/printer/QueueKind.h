@@ -29,8 +29,9 @@ std::string CupsQueueKindText(QueueKind kind, std::string_view makeAndModel);
 // 未发送。请改用设备直连（qvctl --device socket://...）或原始队列（lpadmin 不带 -m）".
 std::string MsgDriverlessQueueRefused(std::string_view queue);
 
-// Windows: "打印机 NAME 的驱动是 XPS 驱动（v4，如 Microsoft IPP Class Driver），会把 RAW 文档变成空文档：未发送。
-// 请改用设备直连（socket://、serial:、usb:，见 qvctl device add），或在本机允许时安装打印机厂商的驱动".
+// Windows: "打印机 NAME 的驱动是 XPS 驱动（v4，如 Microsoft IPP Class Driver），会把 RAW
+// 文档变成空文档：未发送。 请改用设备直连（socket://、serial:、usb:，见 qvctl device
+// add），或在本机允许时安装打印机厂商的驱动".
 std::string MsgXpsDriverRefused(std::string_view printer);
 // Windows with protected print mode on: no queue takes RAW documents, and no maker's driver can be
 // installed.

@@ -25,7 +25,8 @@ std::optional<int> BaudRateSetBy(std::span<const std::uint8_t> document) {
     const std::uint8_t n = baud->second.bytes[kSwitchByte];
     for (const SwitchChoice& choice : SwitchChoices()) {
         // The command line's word of a baud choice is its multiple of 9600.
-        if (choice.item == kItemBaudRate && choice.n == n) return kBaseRate * std::stoi(std::string(choice.choiceWord));
+        if (choice.item == kItemBaudRate && choice.n == n)
+            return kBaseRate * std::stoi(std::string(choice.choiceWord));
     }
     return std::nullopt;
 }
@@ -34,7 +35,8 @@ bool BaudFollowingSpooler::WriteRawDocument(const std::string& deviceName, std::
                                             std::span<const std::uint8_t> payload) {
     const bool taken = Inner().WriteRawDocument(deviceName, documentName, payload);
     std::string problem;
-    auto address = taken && LooksLikeDeviceUri(deviceName) ? ParseDeviceUri(deviceName, problem) : std::nullopt;
+    auto address =
+        taken && LooksLikeDeviceUri(deviceName) ? ParseDeviceUri(deviceName, problem) : std::nullopt;
     if (!address || address->kind != DeviceKind::Serial) return taken;
     const auto rate = BaudRateSetBy(payload);
     if (!rate) return taken;

@@ -20,14 +20,14 @@ namespace qvset {
 struct RecordLimits {
     // A record file past this size has its older documents folded into the state they imply, keeping
     // the newest documents that fit in half of it.
-    std::size_t maxBytes = 1024 * 1024;
+    std::size_t maxBytes = std::size_t{1024} * 1024;
     std::chrono::milliseconds lockWait{2000};
 };
 
 // The records of every printer of one print server, one file per printer in one folder. A device reached
-// without a spooler (a printer named by its device URI) is kept under its URI and no server, in every book. A program keeps
-// one book per server for its whole run: a record that cannot be written is said once, through `say`,
-// and never stops a document from being sent. Several threads may add to one book at once.
+// without a spooler (a printer named by its device URI) is kept under its URI and no server, in every book. A
+// program keeps one book per server for its whole run: a record that cannot be written is said once, through
+// `say`, and never stops a document from being sent. Several threads may add to one book at once.
 class RecordBook {
   public:
     using Say = std::function<void(const std::string&)>;

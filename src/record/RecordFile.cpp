@@ -13,27 +13,6 @@ using Json = nlohmann::ordered_json;
 constexpr std::string_view kFoldedKey = "folded";
 constexpr std::string_view kStateKey = "state";
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// Two digits per byte and nothing else: the record is read back exactly as it was written.
-std::optional<std::vector<std::uint8_t>> StrictHex(std::string_view hex) {
-    if (hex.size() % 2 != 0) return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(hex.size() / 2);
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = HexDigit(hex[i]);
-        const int low = HexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) return std::nullopt;
-        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-    }
-    return bytes;
-}
-
 std::string Dump(const Json& json) {
     return json.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -44,7 +23,6 @@ void ApplyEntry(PrinterState& state, const RecordEntry& entry, std::size_t numbe
 }
 
 void AppendEscaped(std::string& out, std::string_view name) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
         const bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
@@ -53,8 +31,7 @@ void AppendEscaped(std::string& out, std::string_view name) {
             out += c;
         } else {
             out += '%';
-            out += kDigits[byte >> 4];
-            out += kDigits[byte & 0x0F];
+            out += HexPair(byte);
         }
     }
 }
@@ -81,7 +58,7 @@ std::optional<RecordEntry> ParseRecordEntryLine(std::string_view line) {
         text("command") == nullptr || hex == nullptr || taken == json.end() || !taken->is_boolean()) {
         return std::nullopt;
     }
-    auto bytes = StrictHex(*hex);
+    auto bytes = DecodeStrictHex(*hex);
     if (!bytes) return std::nullopt;
     return RecordEntry{*text("time"),    *text("server"),    *text("printer"),
                        *text("command"), taken->get<bool>(), std::move(*bytes)};

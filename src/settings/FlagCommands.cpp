@@ -1,15 +1,13 @@
 #include "settings/FlagCommands.h"
 
-#include <cstdio>
+#include "printer/HexCodec.h"
 
 namespace qvset {
 
 std::string BuildFlagCommand(int item, std::int16_t code) {
     const SwitchChoice* choice = FindSwitchChoice(item, code);
     if (choice == nullptr) return {};
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "1B42%02X", static_cast<unsigned>(choice->n));
-    return hex;
+    return "1B42" + HexPair(choice->n);
 }
 
 }  // namespace qvset

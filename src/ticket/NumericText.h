@@ -15,7 +15,7 @@ namespace qvset {
 // - reading stops at the first character that does not fit; a text without a leading number is 0;
 // - "." is the point whatever the process locale says (a decimal-comma locale changes nothing).
 // A value too large for a double is infinite; callers that turn it into bytes refuse it.
-double NumericValue(std::string_view text);
+double NumericValue(std::string_view input);
 
 // Rounds to the nearest whole number, ties to even (2.5 -> 2, 3.5 -> 4, -0.5 -> 0).
 double RoundHalfEven(double value);

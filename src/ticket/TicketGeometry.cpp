@@ -1,19 +1,12 @@
 #include "ticket/TicketGeometry.h"
 
-#include <cstdio>
-
+#include "printer/HexCodec.h"
 #include "ticket/NumericText.h"
 
 namespace qvset {
 namespace {
 
 constexpr std::string_view kGeometryPrefix = "1D28460400";
-
-std::string TwoHexDigits(std::uint32_t byte) {
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X", byte);
-    return text;
-}
 
 std::optional<std::int32_t> Count(std::string_view millimetres, std::int32_t unit) {
     const auto thousandths = RoundToInt32(NumericValue(millimetres) * 1000.0);
@@ -24,7 +17,7 @@ std::optional<std::int32_t> Count(std::string_view millimetres, std::int32_t uni
 }
 
 std::string Command(std::uint8_t fn, std::uint8_t mode, const std::string& counts) {
-    return std::string(kGeometryPrefix) + TwoHexDigits(fn) + TwoHexDigits(mode) + counts;
+    return std::string(kGeometryPrefix) + HexPair(fn) + HexPair(mode) + counts;
 }
 
 }  // namespace
@@ -35,7 +28,7 @@ std::optional<std::string> EncodeFormatSetValue(std::string_view millimetres) {
     const auto low = static_cast<std::uint32_t>(*count % 256);
     const auto high = static_cast<std::uint32_t>(*count / 256);
     if (high > 255) return std::nullopt;
-    return TwoHexDigits(low) + TwoHexDigits(high);
+    return HexPair(static_cast<std::uint8_t>(low)) + HexPair(static_cast<std::uint8_t>(high));
 }
 
 std::optional<std::string> EncodeItemValue(std::string_view millimetres) {
@@ -49,7 +42,7 @@ std::optional<std::string> EncodeItemValue(std::string_view millimetres) {
         ++high;
     }
     if (high > 255) return std::nullopt;
-    return TwoHexDigits(low) + TwoHexDigits(high);
+    return HexPair(static_cast<std::uint8_t>(low)) + HexPair(static_cast<std::uint8_t>(high));
 }
 
 std::optional<std::string_view> CheckTicketFormat(int style, std::string_view length, std::string_view start,

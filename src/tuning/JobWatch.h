@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "seams/Dialogs.h"
 #include "printer/Spooler.h"
+#include "seams/Dialogs.h"
 
 namespace qvset {
 
@@ -44,7 +44,9 @@ class JobWatch {
     JobWatch(Spooler& spooler, Dialogs& dialogs);
 
     // Called whenever the run's caption is set, so that the window repaints it at once.
-    void OnCaption(std::function<void(const std::string&)> listener) { m_captionListener = std::move(listener); }
+    void OnCaption(std::function<void(const std::string&)> listener) {
+        m_captionListener = std::move(listener);
+    }
     // Called after the run buttons were disabled (false) or enabled (true) together.
     void OnRunButtons(std::function<void(bool enabled)> listener) { m_buttonsListener = std::move(listener); }
 

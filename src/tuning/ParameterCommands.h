@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "seams/Pause.h"
 #include "printer/PrintChannel.h"
+#include "seams/Pause.h"
 
 namespace qvset {
 

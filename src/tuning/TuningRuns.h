@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "seams/Dialogs.h"
-#include "tuning/JobWatch.h"
-#include "seams/Pause.h"
 #include "printer/PrintChannel.h"
+#include "seams/Dialogs.h"
+#include "seams/Pause.h"
+#include "tuning/JobWatch.h"
 #include "tuning/TuningJobs.h"
 
 namespace qvset {

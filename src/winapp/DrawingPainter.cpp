@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include "files/WideText.h"
 #include "forms/FormLayout.h"
+#include "text/WideText.h"
 
 namespace qvset::winapp {
 

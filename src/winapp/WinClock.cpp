@@ -1,6 +1,6 @@
 #include "winapp/WinClock.h"
 
-#include "files/WideText.h"
+#include "text/WideText.h"
 
 namespace qvset::winapp {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "files/WideText.h"
+#include "text/WideText.h"
 
 namespace qvset::winapp {
 

@@ -2,7 +2,8 @@
 
 #include <stdexcept>
 
-#include "files/WideText.h"
+#include "forms/NestingScope.h"
+#include "text/WideText.h"
 #include "winapp/ControlIds.h"
 #include "winapp/Dpi.h"
 #include "winapp/DrawingPainter.h"
@@ -15,6 +16,8 @@ namespace {
 using forms::ControlKind;
 using forms::ControlSpec;
 using forms::FormEvent;
+// Marks the face as applying the logic's calls for as long as one runs.
+using Applying = forms::NestingScope;
 
 // Fixed size, no maximise. No WS_CLIPCHILDREN: a group box paints only its frame and caption, so the
 // window paints the ground beneath it.
@@ -22,18 +25,6 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
 constexpr int kProgramIconId = 1;
 // How far a combo box's list drops below its field, in twips.
 constexpr int kDroppedListTwips = 3000;
-
-// Marks the face as applying the logic's calls for as long as one runs.
-class Applying {
-  public:
-    explicit Applying(int& depth) : m_depth(depth) { ++m_depth; }
-    ~Applying() { --m_depth; }
-    Applying(const Applying&) = delete;
-    Applying& operator=(const Applying&) = delete;
-
-  private:
-    int& m_depth;
-};
 
 struct WindowClass {
     const wchar_t* name;

@@ -6,8 +6,7 @@ namespace qvset::winapp {
 
 WinProgram::WinProgram(Spooler& spooler, Dialogs& dialogs, Pause& pause, const Clock& clock,
                        std::vector<std::filesystem::path> printFileFolders,
-                       std::optional<forms::RecordPlace> record,
-                       std::optional<forms::DevicePlace> devices)
+                       std::optional<forms::RecordPlace> record, std::optional<forms::DevicePlace> devices)
     : m_program(
           spooler, dialogs, pause, clock, std::move(printFileFolders),
           [this](std::string_view, forms::FormLogic& logic) -> std::unique_ptr<forms::FormFace> {

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "Version.h"
-#include "files/WideText.h"
 #include "forms/ProgramOptions.h"
 #include "printer/MemorySpooler.h"
 #include "printer/Platform.h"
@@ -23,6 +22,7 @@
 #include "printer/device/DevicesFile.h"
 #include "printer/device/SpoolerWithDevices.h"
 #include "record/RecordBook.h"
+#include "text/WideText.h"
 #include "winapp/WinClock.h"
 #include "winapp/WinDialogs.h"
 #include "winapp/WinPause.h"
@@ -104,10 +104,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     WinDialogs dialogs;
     WinPause pause;
     WinClock clock;
-    WinProgram program(devicesFile.exists ? static_cast<Spooler&>(withDevices) : *spooler, dialogs, pause, clock,
-                       PrintFileFolders(), forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()},
-                       devicesFile.exists ? std::optional(forms::DevicePlace{devicesPath, &devices})
-                                          : std::nullopt);
+    WinProgram program(
+        devicesFile.exists ? static_cast<Spooler&>(withDevices) : *spooler, dialogs, pause, clock,
+        PrintFileFolders(), forms::RecordPlace{RecordFolder(StateFolder()), PrintServerName()},
+        devicesFile.exists ? std::optional(forms::DevicePlace{devicesPath, &devices}) : std::nullopt);
     program.ShowForm(options.startForm);
     return WinProgram::RunMessages();
 }

@@ -9,9 +9,9 @@
 
 #include "app/QtForm.h"
 #include "app/QtProgram.h"
-#include "seams/Clock.h"
 #include "forms/Form1.h"
 #include "printer/MemorySpooler.h"
+#include "seams/Clock.h"
 #include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFolder.h"
@@ -33,7 +33,8 @@ class WindowFixture : public ::testing::Test {
     // The main window, built and started up.
     QtForm& Open(const std::vector<std::string>& printerNames = {"Office_Laser", "QV640_Virtual"}) {
         m_spooler.SetPrinters(Printers(printerNames));
-        m_program = std::make_unique<QtProgram>(m_spooler, m_dialogs, m_pause, m_clock, std::vector<std::filesystem::path>{m_folder});
+        m_program = std::make_unique<QtProgram>(m_spooler, m_dialogs, m_pause, m_clock,
+                                                std::vector<std::filesystem::path>{m_folder});
         m_program->SetEndProgram([this] { ++m_endings; });
         return m_program->Form("Form1");
     }

@@ -60,7 +60,8 @@ struct FormRow {
 };
 
 TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
-    const std::string overview = "usage: qvctl [--server HOST[:PORT]]... [--printer NAME|PATTERN]... [--json] [--dry-run]";
+    const std::string overview =
+        "usage: qvctl [--server HOST[:PORT]]... [--printer NAME|PATTERN]... [--json] [--dry-run]";
     const std::string ticketGroup = "usage: qvctl [--printer NAME] ticket show|apply|plan|new ...";
     const std::string tune =
         "usage: qvctl [--printer NAME] tune single|all [--high N] [--standard N] [--fine N] "

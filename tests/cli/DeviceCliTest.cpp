@@ -44,16 +44,20 @@ class DeviceCliTest : public ::testing::Test {
         sequence.clear();
         fake.log.clear();
         cli::ConsoleDialogs dialogs(err);
-        RecordBook record(folder.Path() / "records", "localhost:631", [this](const std::string& p) { err << p; });
+        RecordBook record(folder.Path() / "records", "localhost:631",
+                          [this](const std::string& p) { err << p; });
         cli::CliEnvironment environment{spooler, dialogs, pause, folder.Path(), out, err};
         environment.record = &record;
         environment.serverSpooler = [this](const std::string&) -> std::unique_ptr<Spooler> {
             return std::make_unique<ForwardingSpooler>(spooler);
         };
-        environment.serverRecordName = [](const std::string& server) { return server.empty() ? "localhost:631" : server; };
-        environment.devices = {devicesFile, fake.Opener(), [] {
-                                   return std::vector<UsbPrinter>{{"usb:/dev/usb/lp0", "/dev/usb/lp0", "MFG:QV;MDL:QV640;"}};
-                               }};
+        environment.serverRecordName = [](const std::string& server) {
+            return server.empty() ? "localhost:631" : server;
+        };
+        environment.devices = {
+            devicesFile, fake.Opener(), [] {
+                return std::vector<UsbPrinter>{{"usb:/dev/usb/lp0", "/dev/usb/lp0", "MFG:QV;MDL:QV640;"}};
+            }};
         return cli::RunCommandLine(registry, args, environment);
     }
 
@@ -89,9 +93,9 @@ class DeviceCliTest : public ::testing::Test {
 };
 
 TEST_F(DeviceCliTest, EveryCommandSendsADeviceWhatItSendsAQueueInTheSameOrderWithTheSamePauses) {
-    const std::vector<Names> commands = {{"pin-test"}, {"hex", "1B40"}, {"ticket", "apply", ticket.string()},
-                                         {"factory-restore"}, {"self-test"}, {"text", "打印"},
-                                         {"console", "--table", "1B4A15"}};
+    const std::vector<Names> commands = {
+        {"pin-test"},  {"hex", "1B40"},  {"ticket", "apply", ticket.string()}, {"factory-restore"},
+        {"self-test"}, {"text", "打印"}, {"console", "--table", "1B4A15"}};
     for (const Names& command : commands) {
         Names onQueue = command;
         onQueue.insert(onQueue.begin(), {"--printer", "QV640"});
@@ -108,7 +112,8 @@ TEST_F(DeviceCliTest, EveryCommandSendsADeviceWhatItSendsAQueueInTheSameOrderWit
         Names deviceSequence;
         std::size_t document = 0;
         for (const std::string& entry : fake.log) {
-            if (entry.rfind("finish", 0) == 0) deviceSequence.push_back(EncodeHex(fake.documents[kSocket].at(document++)));
+            if (entry.rfind("finish", 0) == 0)
+                deviceSequence.push_back(EncodeHex(fake.documents[kSocket].at(document++)));
         }
         Names queueDocuments;
         Names queueWaits;
@@ -134,7 +139,8 @@ TEST_F(DeviceCliTest, PausesFallBetweenTheDevicesDocumentsAsBetweenAQueues) {
     std::size_t document = 0;
     std::size_t wait = 0;
     for (const auto& entry : fake.log) {
-        if (entry.rfind("open", 0) == 0 && document > 0 && wait < onDevice.size()) merged.push_back(onDevice[wait++]);
+        if (entry.rfind("open", 0) == 0 && document > 0 && wait < onDevice.size())
+            merged.push_back(onDevice[wait++]);
         if (entry.rfind("finish", 0) == 0) merged.push_back(EncodeHex(fake.documents[kSocket][document++]));
     }
     while (wait < onDevice.size()) merged.push_back(onDevice[wait++]);
@@ -153,10 +159,11 @@ TEST_F(DeviceCliTest, ADryRunOnADeviceShowsWhatItWouldSendAQueue) {
 TEST_F(DeviceCliTest, DevicesAreRowsOfTheFleetBesideTheQueuesAndFailuresAreFailedRows) {
     fake.failures["socket://192.0.2.8:9100"].openProblem = "connect: Connection refused";
     fake.failures["/tmp/gone.prn"].writeAfter = 1;
-    fake.failures["socket://192.0.2.9:9100"].finishProblem = "the device reset the connection: it did not take the document";
-    const int status = Run({"--json", "--printer", "QV640", "--device", kSocket, "--device", "socket://192.0.2.8",
-                            "--device", "/tmp/gone.prn", "--device", "socket://192.0.2.9", "--device", kSocket,
-                            "hex", "1B40"});
+    fake.failures["socket://192.0.2.9:9100"].finishProblem =
+        "the device reset the connection: it did not take the document";
+    const int status = Run({"--json", "--printer", "QV640", "--device", kSocket, "--device",
+                            "socket://192.0.2.8", "--device", "/tmp/gone.prn", "--device",
+                            "socket://192.0.2.9", "--device", kSocket, "hex", "1B40"});
     EXPECT_EQ(status, cli::kExitPrinterFailed);
     const auto report = nlohmann::json::parse(out.str());
     Names rows;
@@ -165,7 +172,8 @@ TEST_F(DeviceCliTest, DevicesAreRowsOfTheFleetBesideTheQueuesAndFailuresAreFaile
                        row["result"].get<std::string>() + "|" + std::to_string(row["documents"].get<int>()));
     }
     EXPECT_EQ(rows, (Names{"localhost:631|QV640|ok|1", "|socket://192.0.2.7:9100|ok|1",
-                           "|socket://192.0.2.8|failed|0", "|/tmp/gone.prn|failed|0", "|socket://192.0.2.9|failed|0"}));
+                           "|socket://192.0.2.8|failed|0", "|/tmp/gone.prn|failed|0",
+                           "|socket://192.0.2.9|failed|0"}));
     EXPECT_EQ(report["printers"][2]["messages"][0],
               "设备 socket://192.0.2.8 无法打开（connect: Connection refused），未发送");
     EXPECT_EQ(report["printers"][3]["messages"][0],
@@ -174,24 +182,28 @@ TEST_F(DeviceCliTest, DevicesAreRowsOfTheFleetBesideTheQueuesAndFailuresAreFaile
     EXPECT_EQ(fake.documents[kSocket].size(), 1u);
 
     // The record keeps each device under its URI, with whether it took the document.
-    const std::string refused = ReadFile(folder.Path() / "records" / "socket%3A%2F%2F192.0.2.8%3A9100@.jsonl");
+    const std::string refused =
+        ReadFile(folder.Path() / "records" / "socket%3A%2F%2F192.0.2.8%3A9100@.jsonl");
     EXPECT_NE(refused.find("\"printer\":\"socket://192.0.2.8:9100\""), std::string::npos) << refused;
     EXPECT_NE(refused.find("\"taken\":false"), std::string::npos) << refused;
     EXPECT_EQ(refused.find("\"taken\":true"), std::string::npos) << refused;
-    EXPECT_NE(ReadFile(folder.Path() / "records" / "socket%3A%2F%2F192.0.2.7%3A9100@.jsonl").find("\"taken\":true"),
-              std::string::npos);
+    EXPECT_NE(
+        ReadFile(folder.Path() / "records" / "socket%3A%2F%2F192.0.2.7%3A9100@.jsonl").find("\"taken\":true"),
+        std::string::npos);
 
     // The text report names the devices as such.
     ASSERT_EQ(Run({"--device", kSocket, "--device", "/tmp/a.prn", "line-feed"}), cli::kExitOk);
-    EXPECT_NE(out.str().find("device  socket://192.0.2.7:9100  1          ok"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("device  socket://192.0.2.7:9100  1          ok"), std::string::npos)
+        << out.str();
     EXPECT_EQ(spooler.Documents().size(), 1u);
 }
 
 TEST_F(DeviceCliTest, OneDeviceThatFailsExitsOneAndSaysWhy) {
     fake.failures[kSocket].openProblem = "connect: no answer within 10 s";
     EXPECT_EQ(Run({"--device", kSocket, "pin-test"}), cli::kExitPrinterFailed);
-    EXPECT_NE(err.str().find("设备 socket://192.0.2.7:9100 无法打开（connect: no answer within 10 s），未发送"),
-              std::string::npos)
+    EXPECT_NE(
+        err.str().find("设备 socket://192.0.2.7:9100 无法打开（connect: no answer within 10 s），未发送"),
+        std::string::npos)
         << err.str();
     EXPECT_TRUE(fake.documents.empty());
 }
@@ -206,7 +218,8 @@ TEST_F(DeviceCliTest, TheDevicesFileIsEditedByNameAndNamesDevicesForDevice) {
     EXPECT_NE(out.str().find("(was serial:/dev/ttyUSB0)"), std::string::npos) << out.str();
     ASSERT_EQ(Run({"device", "list"}), cli::kExitOk);
     EXPECT_EQ(out.str(), "kitchen socket://192.0.2.7:9100\ncounter serial:/dev/ttyUSB0?baud=9600\n");
-    EXPECT_EQ(ReadFile(devicesFile), "# the shop\nkitchen socket://192.0.2.7:9100\ncounter serial:/dev/ttyUSB0?baud=9600\n");
+    EXPECT_EQ(ReadFile(devicesFile),
+              "# the shop\nkitchen socket://192.0.2.7:9100\ncounter serial:/dev/ttyUSB0?baud=9600\n");
 
     ASSERT_EQ(Run({"--device", "kitchen", "hex", "0A"}), cli::kExitOk);
     EXPECT_EQ(DeviceSequence(kSocket), Names{"0A"});
@@ -239,14 +252,16 @@ TEST_F(DeviceCliTest, APrinterWhoseBaudRateChangedIsFollowedOnlyWhenAskedAndNeve
     // Not asked: the file stays, and the message says what to send to from now on.
     ASSERT_EQ(Run({"--device", "counter", "set", "baud", "2"}), cli::kExitOk);
     EXPECT_NE(err.str().find("answers at 19200 baud from now on"), std::string::npos) << err.str();
-    EXPECT_NE(err.str().find("--follow-baud keeps counter in the devices file in step"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("--follow-baud keeps counter in the devices file in step"), std::string::npos)
+        << err.str();
     EXPECT_EQ(ReadFile(devicesFile), std::string("counter ") + kSerial + "\n");
 
     // Asked: the file follows, and the next document goes out at the new rate.
     ASSERT_EQ(Run({"--follow-baud", "--device", "counter", "set", "baud", "2"}), cli::kExitOk);
-    EXPECT_NE(err.str().find("device counter follows its printer to 19200 baud: serial:/dev/ttyUSB0?baud=19200 "
-                             "(was serial:/dev/ttyUSB0?baud=9600)"),
-              std::string::npos)
+    EXPECT_NE(
+        err.str().find("device counter follows its printer to 19200 baud: serial:/dev/ttyUSB0?baud=19200 "
+                       "(was serial:/dev/ttyUSB0?baud=9600)"),
+        std::string::npos)
         << err.str();
     EXPECT_EQ(ReadFile(devicesFile), "counter serial:/dev/ttyUSB0?baud=19200\n");
     ASSERT_EQ(Run({"--device", "counter", "self-test"}), cli::kExitOk);
@@ -254,9 +269,11 @@ TEST_F(DeviceCliTest, APrinterWhoseBaudRateChangedIsFollowedOnlyWhenAskedAndNeve
     EXPECT_EQ(err.str(), "");
 
     // A URI of no device in the file is told what to use, and the file is left alone.
-    ASSERT_EQ(Run({"--follow-baud", "--device", "serial:COM3", "ticket", "apply", ticket.string()}), cli::kExitOk);
-    EXPECT_NE(err.str().find("answers at 38400 baud from now on (once restarted): send to serial:COM3?baud=38400"),
-              std::string::npos)
+    ASSERT_EQ(Run({"--follow-baud", "--device", "serial:COM3", "ticket", "apply", ticket.string()}),
+              cli::kExitOk);
+    EXPECT_NE(
+        err.str().find("answers at 38400 baud from now on (once restarted): send to serial:COM3?baud=38400"),
+        std::string::npos)
         << err.str();
     EXPECT_EQ(ReadFile(devicesFile), "counter serial:/dev/ttyUSB0?baud=19200\n");
 
@@ -274,7 +291,8 @@ TEST_F(DeviceCliTest, PrintersNamesEachQueuesKindAndListsTheDevicesAfterThem) {
     ASSERT_EQ(Run({"printers"}), cli::kExitOk);
     EXPECT_EQ(out.str(),
               "* QV640,Local Raw Printer,usb://QV/QV640  [raw queue]\n"
-              "  Front,Generic IPP Everywhere Printer,ipp://front/ipp/print  [driverless IPP: refuses RAW documents "
+              "  Front,Generic IPP Everywhere Printer,ipp://front/ipp/print  [driverless IPP: refuses RAW "
+              "documents "
               "(not a QV6 printer application)]\n"
               "devices:\n"
               "  counter,直连设备（不经打印队列）,serial:/dev/ttyUSB0?baud=9600  [device, no spooler]\n"

@@ -16,7 +16,6 @@
 #include "decode/Listing.h"
 #include "decode/PrinterState.h"
 #include "decode/backend/JobPicture.h"
-#include "decode/backend/LockedFile.h"
 #include "printer/AnsiText.h"
 #include "settings/BatchSend.h"
 #include "support/CaptureFolder.h"
@@ -274,7 +273,7 @@ TEST(VirtualPrinter, AsCupsRunsItTheJobsAreTakenAtOnceAndDrawnInTheirOrder) {
     const std::string backend =
         "DEVICE_URI='qvprinter:" + folder.Path().string() + "' timeout 20 '" + QVSET_QVPRINTER + "' ";
     {
-        const LockedFile busyDrawer(folder.Path() / std::string(kDrawingLockFile));
+        const FileLock busyDrawer(folder.Path() / std::string(kDrawingLockFile), kFolderFileLock);
         ASSERT_TRUE(busyDrawer.Held());
         for (int id = 1; id <= 5; ++id) {
             WriteBytes(job, documents[static_cast<std::size_t>(id - 1) % documents.size()]);

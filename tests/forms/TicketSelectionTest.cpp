@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "printer/HexCodec.h"
-#include "printer/MemorySpooler.h"
-#include "printer/PrintChannel.h"
 #include "forms/CheckBoxPanel.h"
 #include "forms/SelectionHandlers.h"
 #include "forms/TicketSelection.h"
+#include "printer/HexCodec.h"
+#include "printer/MemorySpooler.h"
+#include "printer/PrintChannel.h"
 #include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
 

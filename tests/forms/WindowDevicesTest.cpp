@@ -41,7 +41,8 @@ class WindowDevices : public ::testing::Test {
   protected:
     void Start() {
         std::filesystem::create_directories(m_file.parent_path());
-        std::ofstream(m_file, std::ios::binary) << "# shop\ncounter " << kSerial << "\nkitchen " << kSocket << "\n";
+        std::ofstream(m_file, std::ios::binary)
+            << "# shop\ncounter " << kSerial << "\nkitchen " << kSocket << "\n";
         m_devices = std::make_unique<DeviceSpooler>(ReadDevicesFile(m_file).devices, m_fake.Opener());
         m_both = std::make_unique<SpoolerWithDevices>(m_spooler, *m_devices);
         m_program = std::make_unique<Program>(
@@ -51,7 +52,8 @@ class WindowDevices : public ::testing::Test {
                 m_face = face.get();
                 return face;
             },
-            [] {}, RecordPlace{m_folder.Path() / "records", "localhost:631"}, DevicePlace{m_file, m_devices.get()});
+            [] {}, RecordPlace{m_folder.Path() / "records", "localhost:631"},
+            DevicePlace{m_file, m_devices.get()});
         m_program->ShowForm("Form1");
     }
     void Event(const FormEvent& event) {
@@ -66,7 +68,8 @@ class WindowDevices : public ::testing::Test {
         return name + "," + std::string(kDeviceDriverText) + "," + uri;
     }
 
-    MemorySpooler m_spooler{{{"Office_Laser", "Generic", "usb://Office"}, {"QV650_Back", "Generic", "usb://QV650"}}};
+    MemorySpooler m_spooler{
+        {{"Office_Laser", "Generic", "usb://Office"}, {"QV650_Back", "Generic", "usb://QV650"}}};
     qvset::testing::FakeDevices m_fake;
     qvset::testing::RecordingDialogs m_dialogs;
     qvset::testing::RecordingPause m_pause;
@@ -85,8 +88,8 @@ TEST_F(WindowDevices, TheDevicesFollowTheSpoolersPrintersAndTheStartUpSearchStay
               (std::vector<std::string>{"Office_Laser,Generic,usb://Office", "QV650_Back,Generic,usb://QV650",
                                         Entry("counter", kSerial), Entry("kitchen", kSocket)}));
     // The first maker printer is the spooler's: the devices after it were never tried.
-    EXPECT_EQ(m_spooler.AppliedChoices(),
-              (std::vector<std::string>{"Office_Laser,Generic,usb://Office", "QV650_Back,Generic,usb://QV650"}));
+    EXPECT_EQ(m_spooler.AppliedChoices(), (std::vector<std::string>{"Office_Laser,Generic,usb://Office",
+                                                                    "QV650_Back,Generic,usb://QV650"}));
     EXPECT_TRUE(m_dialogs.Messages().empty());
 }
 
@@ -121,7 +124,8 @@ TEST_F(WindowDevices, ADeviceThatFailsIsSaidOnceForItsDocument) {
     m_dialogs.Clear();
     Event(FormEvent::Click("Command28"));
     EXPECT_EQ(m_dialogs.MessageTexts(),
-              std::vector<std::string>{"设备 socket://192.0.2.7:9100 无法打开（connect: Connection refused），未发送"});
+              std::vector<std::string>{
+                  "设备 socket://192.0.2.7:9100 无法打开（connect: Connection refused），未发送"});
 }
 
 TEST_F(WindowDevices, ABaudChangeOnASerialDeviceIsOfferedAndFollowedOnlyOnYes) {
@@ -131,7 +135,8 @@ TEST_F(WindowDevices, ABaudChangeOnASerialDeviceIsOfferedAndFollowedOnlyOnYes) {
     m_dialogs.QueueAnswer(MessageAnswer::No);
     Event(FormEvent::Click("Command42"));  // 9600 x 2
     const std::string question =
-        "打印机此后以 19200 波特率应答（重启后生效）。把设备 counter 改为 serial:/dev/ttyUSB0?baud=19200 吗？";
+        "打印机此后以 19200 波特率应答（重启后生效）。把设备 counter 改为 serial:/dev/ttyUSB0?baud=19200 "
+        "吗？";
     // The switch's own notice, then the question, after the document.
     EXPECT_EQ(m_dialogs.MessageTexts(), (std::vector<std::string>{std::string(kMsgBaudRateSet), question}));
     EXPECT_EQ(m_dialogs.Messages()[1].buttons, MessageButtons::YesNo);
@@ -143,7 +148,8 @@ TEST_F(WindowDevices, ABaudChangeOnASerialDeviceIsOfferedAndFollowedOnlyOnYes) {
     m_dialogs.QueueAnswer(MessageAnswer::Yes);
     Event(FormEvent::Click("Command42"));
     EXPECT_EQ(m_dialogs.MessageTexts(), (std::vector<std::string>{std::string(kMsgBaudRateSet), question}));
-    EXPECT_EQ(DevicesFileText(), "# shop\ncounter serial:/dev/ttyUSB0?baud=19200\nkitchen socket://192.0.2.7:9100\n");
+    EXPECT_EQ(DevicesFileText(),
+              "# shop\ncounter serial:/dev/ttyUSB0?baud=19200\nkitchen socket://192.0.2.7:9100\n");
     // The next document goes out at the new rate, and asks nothing more.
     m_dialogs.Clear();
     m_fake.log.clear();

@@ -244,7 +244,8 @@ TEST_F(WindowLogic, ARunOnAPrinterThatPrintsAtOnceEndsDoneAtItsEndSecondCountedF
         m_spooler.ClearDocuments();
         m_view = std::make_unique<RecordingView>(Form1Layout());
         m_view->OnStartTimer([&](const std::string&, int) { timeline.Start(); });
-        m_form = std::make_unique<Form1>(printer, m_dialogs, pause, m_clock, std::vector<std::filesystem::path>{m_folder});
+        m_form = std::make_unique<Form1>(printer, m_dialogs, pause, m_clock,
+                                         std::vector<std::filesystem::path>{m_folder});
         m_form->Attach(*m_view);
         timeline.SetForm(m_form.get());
         m_dialogs.Clear();

@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "RecordingView.h"
-#include "seams/Clock.h"
 #include "forms/Form1.h"
 #include "printer/MemorySpooler.h"
-#include "printer/Utf8.h"
+#include "seams/Clock.h"
 #include "support/DocumentsAsHex.h"
 #include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFolder.h"
+#include "text/Utf8.h"
 
 namespace qvset::forms::testing {
 
@@ -41,7 +41,8 @@ class WindowLogic : public ::testing::Test {
     Form1& OpenWith(Pause& pause) {
         m_form.reset();
         m_view = std::make_unique<RecordingView>(Form1Layout());
-        m_form = std::make_unique<Form1>(m_spooler, m_dialogs, pause, m_clock, std::vector<std::filesystem::path>{m_folder});
+        m_form = std::make_unique<Form1>(m_spooler, m_dialogs, pause, m_clock,
+                                         std::vector<std::filesystem::path>{m_folder});
         m_form->Attach(*m_view);
         return *m_form;
     }

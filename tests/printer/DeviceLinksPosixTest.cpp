@@ -137,7 +137,8 @@ TEST(DeviceLinksPosix, ASocketDocumentIsTakenWhenThePeerClosesAndRefusedWhenItRe
         // More than the peer reads before it resets: the reset shows in a write or in the wait for the close.
         const std::vector<std::uint8_t> large(4 * 1024 * 1024, 0x55);
         const std::string problem = Send("socket://localhost:" + std::to_string(listener.Port()), large);
-        EXPECT_TRUE(problem.find("reset") != std::string::npos || problem.find("Broken pipe") != std::string::npos)
+        EXPECT_TRUE(problem.find("reset") != std::string::npos ||
+                    problem.find("Broken pipe") != std::string::npos)
             << problem;
     }
     {
@@ -157,7 +158,8 @@ TEST(DeviceLinksPosix, ARefusedOrUnknownHostIsSaidAsSuch) {
         EXPECT_EQ(Send("socket://127.0.0.1:" + std::to_string(port), {0x0A}), "");
     }
     EXPECT_EQ(Send("socket://127.0.0.1:" + std::to_string(port), kDocument), "connect: Connection refused");
-    EXPECT_NE(Send("socket://no-such-host.invalid", kDocument).find("no-such-host.invalid: "), std::string::npos);
+    EXPECT_NE(Send("socket://no-such-host.invalid", kDocument).find("no-such-host.invalid: "),
+              std::string::npos);
 }
 
 class PseudoTerminal {

@@ -33,9 +33,10 @@ TEST_F(DeviceSpoolerTest, EachDocumentIsOpenedWrittenWholeAndFinishedInTurn) {
     PrintChannel channel(override, dialogs, folder.Path());
     channel.SendHex("1B4202");
     channel.SendText("AB", channel.CharacterLen("AB"));
-    const std::vector<std::string> log = {"open " + std::string(kSerial), "write " + std::string(kSerial) + " 3",
-                                          "finish " + std::string(kSerial), "open " + std::string(kSerial),
-                                          "write " + std::string(kSerial) + " 2", "finish " + std::string(kSerial)};
+    const std::vector<std::string> log = {
+        "open " + std::string(kSerial),         "write " + std::string(kSerial) + " 3",
+        "finish " + std::string(kSerial),       "open " + std::string(kSerial),
+        "write " + std::string(kSerial) + " 2", "finish " + std::string(kSerial)};
     EXPECT_EQ(fake.log, log);
     ASSERT_EQ(fake.documents[kSerial].size(), 2u);
     EXPECT_EQ(EncodeHex(fake.documents[kSerial][0]), "1B4202");
@@ -53,9 +54,11 @@ TEST_F(DeviceSpoolerTest, EveryFailureIsSaidOncePerDocumentAndNothingCountsAsSen
     const std::vector<Row> rows = {
         {{"connect: Connection refused", SIZE_MAX, ""},
          "设备 socket://192.0.2.7:9100 无法打开（connect: Connection refused），未发送"},
-        {{"", 2, ""}, "设备 socket://192.0.2.7:9100 写入失败（write: Input/output error），只送出 2 / 5 字节"},
+        {{"", 2, ""},
+         "设备 socket://192.0.2.7:9100 写入失败（write: Input/output error），只送出 2 / 5 字节"},
         {{"", SIZE_MAX, "the device reset the connection: it did not take the document"},
-         "设备 socket://192.0.2.7:9100 写入失败（the device reset the connection: it did not take the document），只送出 5 / 5 字节"},
+         "设备 socket://192.0.2.7:9100 写入失败（the device reset the connection: it did not take the "
+         "document），只送出 5 / 5 字节"},
     };
     for (const auto& row : rows) {
         fake.failures[kSocket] = row.failure;
@@ -74,7 +77,8 @@ TEST_F(DeviceSpoolerTest, EveryFailureIsSaidOncePerDocumentAndNothingCountsAsSen
 
 TEST_F(DeviceSpoolerTest, AUriThatIsNoDeviceIsNotOpened) {
     EXPECT_FALSE(devices.WriteRawDocument("socket://host:0", "AAAAAA", std::vector<std::uint8_t>{0x0A}));
-    EXPECT_EQ(devices.LastProblem(), "设备 socket://host:0 无法打开（the port is a number from 1 to 65535），未发送");
+    EXPECT_EQ(devices.LastProblem(),
+              "设备 socket://host:0 无法打开（the port is a number from 1 to 65535），未发送");
     EXPECT_TRUE(fake.log.empty());
 }
 
@@ -88,10 +92,13 @@ TEST_F(DeviceSpoolerTest, ADeviceThatTookTheDeadlineToFailIsNotTriedAgainForThir
     auto now = std::chrono::steady_clock::time_point{};
     auto opener = fake.Opener();
     std::chrono::milliseconds takes{0};
-    DeviceSpooler slow({}, [&](const DeviceAddress& address, std::chrono::milliseconds deadline, std::string& problem) {
-        now += takes;
-        return opener(address, deadline, problem);
-    }, [&] { return now; });
+    DeviceSpooler slow(
+        {},
+        [&](const DeviceAddress& address, std::chrono::milliseconds deadline, std::string& problem) {
+            now += takes;
+            return opener(address, deadline, problem);
+        },
+        [&] { return now; });
     slow.SetDeadline(std::chrono::milliseconds(2000));
     PrinterOverrideSpooler override(slow, kSocket);
     PrintChannel channel(override, dialogs, folder.Path());
@@ -111,7 +118,8 @@ TEST_F(DeviceSpoolerTest, ADeviceThatTookTheDeadlineToFailIsNotTriedAgainForThir
     channel.SendHex("0D");
     EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), std::string("open ") + kSocket), 3);
     const std::string said = "设备 socket://192.0.2.7:9100 无法打开（connect: no answer within 2 s），未发送";
-    const std::string held = "设备 socket://192.0.2.7:9100 无法打开（connect: no answer within 2 s；30 秒内不再尝试），未发送";
+    const std::string held =
+        "设备 socket://192.0.2.7:9100 无法打开（connect: no answer within 2 s；30 秒内不再尝试），未发送";
     EXPECT_EQ(dialogs.MessageTexts(), (std::vector<std::string>{said, held, held}));
 
     // After thirty seconds it is tried again, and takes its document.
@@ -122,7 +130,8 @@ TEST_F(DeviceSpoolerTest, ADeviceThatTookTheDeadlineToFailIsNotTriedAgainForThir
 }
 
 TEST_F(DeviceSpoolerTest, ANewUriForADeviceKeepsItCurrent) {
-    ASSERT_FALSE(devices.ApplyPrinterChoice(std::string("counter,") + std::string(kDeviceDriverText) + "," + kSerial));
+    ASSERT_FALSE(
+        devices.ApplyPrinterChoice(std::string("counter,") + std::string(kDeviceDriverText) + "," + kSerial));
     EXPECT_EQ(devices.CurrentPrinter(), kSerial);
     devices.SetUri("counter", "serial:/dev/ttyUSB0?baud=38400");
     EXPECT_EQ(devices.CurrentPrinter(), "serial:/dev/ttyUSB0?baud=38400");
@@ -136,10 +145,12 @@ TEST_F(DeviceSpoolerTest, TheOneShotWriteOpensWritesAndFinishes) {
     address.kind = DeviceKind::Socket;
     address.host = "192.0.2.7";
     const std::vector<std::uint8_t> bytes{0x1B, 0x40};
-    EXPECT_TRUE(WriteDeviceDocument(fake.Opener(), address, bytes, std::chrono::milliseconds(100), problem, &written));
+    EXPECT_TRUE(WriteDeviceDocument(fake.Opener(), address, bytes, std::chrono::milliseconds(100), problem,
+                                    &written));
     EXPECT_EQ(written, 2u);
     fake.failures[kSocket].writeAfter = 1;
-    EXPECT_FALSE(WriteDeviceDocument(fake.Opener(), address, bytes, std::chrono::milliseconds(100), problem, &written));
+    EXPECT_FALSE(WriteDeviceDocument(fake.Opener(), address, bytes, std::chrono::milliseconds(100), problem,
+                                     &written));
     EXPECT_EQ(problem, "write: Input/output error");
     EXPECT_EQ(written, 1u);
     EXPECT_FALSE(WriteDeviceDocument({}, address, bytes, std::chrono::milliseconds(100), problem));
@@ -157,8 +168,9 @@ class SpoolerWithDevicesTest : public DeviceSpoolerTest {
 };
 
 TEST_F(SpoolerWithDevicesTest, TheDevicesComeAfterTheSpoolersPrinters) {
-    const std::vector<std::string> entries = {"QV640,QV6 Driver,USB001", "Office,Generic,LPT1:",
-                                              DeviceEntry("kitchen", kSocket), DeviceEntry("counter", kSerial)};
+    const std::vector<std::string> entries = {"QV640,QV6 Driver,USB001",
+                                              "Office,Generic,LPT1:", DeviceEntry("kitchen", kSocket),
+                                              DeviceEntry("counter", kSerial)};
     EXPECT_EQ(FillPrinterList(both), entries);
 }
 

@@ -59,5 +59,20 @@ TEST(DecodeHex, EveryByteValueRoundTrips) {
     EXPECT_EQ(*decoded, all);
 }
 
+TEST(DecodeStrictHex, ReadsTwoDigitsPerByteAndRefusesEverythingElse) {
+    EXPECT_EQ(DecodeStrictHex(""), std::vector<std::uint8_t>{});
+    EXPECT_EQ(DecodeStrictHex("1b4A00ff"), (std::vector<std::uint8_t>{0x1B, 0x4A, 0x00, 0xFF}));
+    for (const char* text : {"1B4", "1B 4A", " 1B", "1G", "0x1B", "+1"}) {
+        EXPECT_FALSE(DecodeStrictHex(text).has_value()) << '"' << text << '"';
+    }
+}
+
+TEST(HexPair, UpperAndLowerCaseDigitsOfOneByte) {
+    EXPECT_EQ(HexPair(0x0A), "0A");
+    EXPECT_EQ(HexPair(0xFF), "FF");
+    EXPECT_EQ(LowerHexPair(0x9F), "9f");
+    EXPECT_EQ(LowerHexPair(0x00), "00");
+}
+
 }  // namespace
 }  // namespace qvset

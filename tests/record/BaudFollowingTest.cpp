@@ -22,10 +22,10 @@ TEST(BaudRateSetBy, TheLastBaudSwitchOfADocumentAsTheDecoderFramesIt) {
         {"1B4213", 288000},
         {"1B4214", 345600},
         {"1B4215", 403200},
-        {"1B42021B42051B4210", 38400},    // a batch: its baud item among the others
-        {"1B42111B420F", 19200},          // the last one wins
-        {"1B4202", std::nullopt},         // another switch
-        {"1B4216", std::nullopt},         // no switch of the printer
+        {"1B42021B42051B4210", 38400},         // a batch: its baud item among the others
+        {"1B42111B420F", 19200},               // the last one wins
+        {"1B4202", std::nullopt},              // another switch
+        {"1B4216", std::nullopt},              // no switch of the printer
         {"1B2A010300001B4210", std::nullopt},  // the bytes of a baud switch inside a bit image's columns
     };
     for (const auto& [hex, rate] : rows) EXPECT_EQ(BaudRateSetBy(Bytes(hex)), rate) << hex;
@@ -37,8 +37,8 @@ TEST(BaudFollowingSpooler, OnlyATakenDocumentThatMovesASerialPrinterAwayFromItsR
     BaudFollowingSpooler following(inner);
     const std::string serial = "serial:/dev/ttyUSB0?baud=9600";
     const std::string other = "serial:COM3?baud=19200&flow=rtscts";
-    following.WriteRawDocument("QV640", "AAAAAA", Bytes("1B4210"));                     // a queue
-    following.WriteRawDocument("socket://192.0.2.7:9100", "AAAAAA", Bytes("1B4210"));   // no serial line
+    following.WriteRawDocument("QV640", "AAAAAA", Bytes("1B4210"));                    // a queue
+    following.WriteRawDocument("socket://192.0.2.7:9100", "AAAAAA", Bytes("1B4210"));  // no serial line
     following.WriteRawDocument(serial, "AAAAAA", Bytes("1B420E"));                     // the rate it has
     following.WriteRawDocument(serial, "AAAAAA", Bytes("1B4202"));                     // no rate
     EXPECT_TRUE(following.TakeChanges().empty());

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "forms/SelectionHandlers.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
 #include "settings/BatchSend.h"
-#include "forms/SelectionHandlers.h"
 #include "support/Descriptions.h"
 #include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"

@@ -17,8 +17,8 @@ inline TicketDescription Recorded(std::initializer_list<std::pair<int, std::int1
 }
 
 // The description with the three distance texts (length, print start, black mark).
-inline TicketDescription WithTexts(TicketDescription description, std::string_view length, std::string_view start,
-                                   std::string_view blackMark) {
+inline TicketDescription WithTexts(TicketDescription description, std::string_view length,
+                                   std::string_view start, std::string_view blackMark) {
     description.SetDistanceText(kItemTicketLength, std::string(length));
     description.SetDistanceText(kItemStartOffset, std::string(start));
     description.SetDistanceText(kItemBlackMarkOffset, std::string(blackMark));

@@ -17,14 +17,14 @@ namespace qvset::testing {
 class FakeDevices {
   public:
     struct Failure {
-        std::string openProblem;         // the open fails with it
+        std::string openProblem;            // the open fails with it
         std::size_t writeAfter = SIZE_MAX;  // the device goes away after taking this many bytes
-        std::string finishProblem;       // the finish fails with it (a reset)
+        std::string finishProblem;          // the finish fails with it (a reset)
     };
 
     DeviceOpener Opener() {
-        return [this](const DeviceAddress& address, std::chrono::milliseconds deadline, std::string& problem)
-                   -> std::unique_ptr<DeviceLink> {
+        return [this](const DeviceAddress& address, std::chrono::milliseconds deadline,
+                      std::string& problem) -> std::unique_ptr<DeviceLink> {
             const std::string uri = DeviceUriOf(address);
             const std::lock_guard guard(lock);
             log.push_back("open " + uri);

@@ -62,7 +62,8 @@ TEST_F(TicketFileKindsTest, ALineLongerThanAnyDescriptionHoldsRefusesTheFileTher
     EXPECT_EQ(selection.ItemState(2), 0);
     std::ofstream(path, std::ios::binary)
         << "KQ605USET1\r\nA88\r\nA99" << std::string(kMostTicketLineBytes - 3, '7') << "\r\n";
-    EXPECT_EQ(ReadTicketFile(path, selection.Description()), TicketFileRead::Ended);  // exactly the longest line
+    EXPECT_EQ(ReadTicketFile(path, selection.Description()),
+              TicketFileRead::Ended);  // exactly the longest line
 }
 
 }  // namespace

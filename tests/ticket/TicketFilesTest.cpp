@@ -4,10 +4,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "forms/PanelButtons.h"
 #include "forms/SelectionHandlers.h"
 #include "printer/AnsiText.h"
 #include "settings/FlagCommands.h"
-#include "forms/PanelButtons.h"
 #include "support/Descriptions.h"
 #include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
@@ -65,7 +65,8 @@ class TicketFilesTest : public ::testing::Test {
 
 TEST_F(TicketFilesTest, TypicalSelectionBuildsItsTwelveLines) {
     RecordTypical();
-    EXPECT_EQ(BuildTicketDescription(testing::WithTexts(selection.Description(), "152", "35", "27")), kTypicalTicket);
+    EXPECT_EQ(BuildTicketDescription(testing::WithTexts(selection.Description(), "152", "35", "27")),
+              kTypicalTicket);
 }
 
 TEST_F(TicketFilesTest, EmptySelectionAndUnknownCodes) {
@@ -222,7 +223,8 @@ TEST_F(TicketFilesTest, RefusedAndPartialFiles) {
         {"baud line at another item", marker + "A99\r\nA3串口波特率    9600*4\r\n", true, {99}},
         {"A without digits", marker + "A\r\n", true, {}},
         {"NUL inside a distance line",
-         marker + "A99\r\nA88\r\nB0\r\nB0\r\nB0\r\nB0\r\nA99" + std::string(1, '\0') + "44.8\r\n", true,
+         marker + "A99\r\nA88\r\nB0\r\nB0\r\nB0\r\nB0\r\nA99" + std::string(1, '\0') + "44.8\r\n",
+         true,
          {99, 88, 0, 0, 0, 0}},
         {"ESC after a state code", marker + "A99\x1b\r\nA88\r\n", true, {}},
         {"lone LF inside an item line", marker + "A88\r\nA99\nB0\r\n", true, {88}},

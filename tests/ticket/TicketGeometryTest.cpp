@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "forms/SelectionHandlers.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
 #include "support/DocumentsAsHex.h"
 #include "support/RecordingDialogs.h"
-#include "forms/SelectionHandlers.h"
 #include "ticket/TicketGeometry.h"
 
 namespace qvset {

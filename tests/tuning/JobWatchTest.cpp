@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "forms/RunButtons.h"
-#include "tuning/JobWatch.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"
+#include "tuning/JobWatch.h"
 
 namespace qvset {
 namespace {

@@ -166,8 +166,8 @@ class FakeWindows {
             *size = needed;
             return TRUE;
         };
-        api.GetPrinterDriverA = [this](HANDLE handle, LPSTR environment, DWORD level, LPBYTE buffer, DWORD size,
-                                       LPDWORD needed) -> BOOL {
+        api.GetPrinterDriverA = [this](HANDLE handle, LPSTR environment, DWORD level, LPBYTE buffer,
+                                       DWORD size, LPDWORD needed) -> BOOL {
             driverCalls.push_back("GetPrinterDriverA " + HandleText(handle) + " " +
                                   (environment == nullptr ? "this-environment" : environment) + " " +
                                   std::to_string(level) + " " + (buffer == nullptr ? "no-buffer" : "buffer"));
@@ -200,12 +200,14 @@ class FakeWindows {
             return TRUE;
         };
         api.RegOpenKeyExA = [this](HKEY root, LPCSTR subKey, DWORD, REGSAM, PHKEY key) -> LONG {
-            driverCalls.push_back(std::string("RegOpenKeyExA ") + (root == HKEY_LOCAL_MACHINE ? "HKLM " : "? ") + subKey);
+            driverCalls.push_back(std::string("RegOpenKeyExA ") +
+                                  (root == HKEY_LOCAL_MACHINE ? "HKLM " : "? ") + subKey);
             if (!protectedPrint) return ERROR_FILE_NOT_FOUND;
             *key = kKey;
             return ERROR_SUCCESS;
         };
-        api.RegQueryValueExA = [this](HKEY, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) -> LONG {
+        api.RegQueryValueExA = [this](HKEY, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data,
+                                      LPDWORD size) -> LONG {
             driverCalls.push_back(std::string("RegQueryValueExA ") + name);
             *type = REG_DWORD;
             std::memcpy(data, &*protectedPrint, sizeof(DWORD));
@@ -593,11 +595,13 @@ TEST(WinSpoolerDrivers, AQueueWhoseDriverDropsRawDocumentsIsRefusedBeforeAnyDocu
     WinSpooler spooler(windows.api);
     EXPECT_FALSE(spooler.WriteRawDocument("QV640 IPP", "AAAAAA", Bytes("\x0C")));
     EXPECT_EQ(spooler.LastProblem(), MsgXpsDriverRefused("QV640 IPP"));
-    EXPECT_EQ(windows.calls, (std::vector<std::string>{"OpenPrinterA QV640 IPP no-defaults", "ClosePrinter P"}));
+    EXPECT_EQ(windows.calls,
+              (std::vector<std::string>{"OpenPrinterA QV640 IPP no-defaults", "ClosePrinter P"}));
     EXPECT_EQ(windows.driverCalls,
               (std::vector<std::string>{
                   "RegOpenKeyExA HKLM SOFTWARE\\Policies\\Microsoft\\Windows NT\\Printers\\WPP",
-                  "GetPrinterDriverA P this-environment 8 no-buffer", "GetPrinterDriverA P this-environment 8 buffer"}));
+                  "GetPrinterDriverA P this-environment 8 no-buffer",
+                  "GetPrinterDriverA P this-environment 8 buffer"}));
 
     // Asked once per printer: the second document is refused as well, without asking again.
     windows.calls.clear();
@@ -620,8 +624,10 @@ TEST(WinSpoolerDrivers, UnderProtectedPrintModeNoQueueTakesARawDocument) {
         windows.protectedPrint = policy;
         WinSpooler spooler(windows.api);
         EXPECT_EQ(spooler.WriteRawDocument("QV640", "AAAAAA", Bytes("\x0C")), policy == 0) << policy;
-        EXPECT_EQ(spooler.LastProblem(), policy == 0 ? std::string() : MsgProtectedPrintRefused("QV640")) << policy;
-        EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), "StartDocPrinterA P 1"), policy == 0 ? 1 : 0);
+        EXPECT_EQ(spooler.LastProblem(), policy == 0 ? std::string() : MsgProtectedPrintRefused("QV640"))
+            << policy;
+        EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), "StartDocPrinterA P 1"),
+                  policy == 0 ? 1 : 0);
         EXPECT_NE(std::find(windows.driverCalls.begin(), windows.driverCalls.end(),
                             "RegQueryValueExA WindowsProtectedPrintGroupPolicyState"),
                   windows.driverCalls.end());
@@ -630,7 +636,8 @@ TEST(WinSpoolerDrivers, UnderProtectedPrintModeNoQueueTakesARawDocument) {
 
 TEST(WinSpoolerDrivers, ThePrinterListMarksTheQueuesThatRefuseRawDocuments) {
     FakeWindows windows;
-    windows.printers = {{"QV640", "QV6 Driver", "USB001"}, {"QV640 IPP", "Microsoft IPP Class Driver", "WSD-1"}};
+    windows.printers = {{"QV640", "QV6 Driver", "USB001"},
+                        {"QV640 IPP", "Microsoft IPP Class Driver", "WSD-1"}};
     windows.drivers = {{"QV6 Driver", 0}, {"Microsoft IPP Class Driver", kXpsDriverAttribute}};
     WinSpooler spooler(windows.api);
     const auto printers = spooler.ListPrinters();
@@ -640,7 +647,8 @@ TEST(WinSpoolerDrivers, ThePrinterListMarksTheQueuesThatRefuseRawDocuments) {
 
     windows.protectedPrint = 1;
     WinSpooler protectedSpooler(windows.api);
-    for (const auto& printer : protectedSpooler.ListPrinters()) EXPECT_EQ(printer.kind, kProtectedPrintKindText);
+    for (const auto& printer : protectedSpooler.ListPrinters())
+        EXPECT_EQ(printer.kind, kProtectedPrintKindText);
 }
 
 // SetupDi's list of USB printer class devices, each device with the answer its driver gives for its
@@ -673,8 +681,8 @@ TEST(UsbPrinters, EveryPrinterClassDeviceIsListedInOrderWithItsDeviceId) {
         return TRUE;
     };
     api.SetupDiGetDeviceInterfaceDetailW = [&](HDEVINFO, PSP_DEVICE_INTERFACE_DATA data,
-                                               PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size, PDWORD needed,
-                                               PSP_DEVINFO_DATA) -> BOOL {
+                                               PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size,
+                                               PDWORD needed, PSP_DEVINFO_DATA) -> BOOL {
         const std::wstring& path = devices[data->Reserved].path;
         *needed = static_cast<DWORD>(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath) +
                                      (path.size() + 1) * sizeof(wchar_t));
@@ -694,8 +702,8 @@ TEST(UsbPrinters, EveryPrinterClassDeviceIsListedInOrderWithItsDeviceId) {
         }
         return INVALID_HANDLE_VALUE;
     };
-    api.DeviceIoControl = [&](HANDLE device, DWORD, LPVOID, DWORD, LPVOID out, DWORD outSize, LPDWORD returned,
-                              LPOVERLAPPED) -> BOOL {
+    api.DeviceIoControl = [&](HANDLE device, DWORD, LPVOID, DWORD, LPVOID out, DWORD outSize,
+                              LPDWORD returned, LPOVERLAPPED) -> BOOL {
         const std::string& answer = devices[reinterpret_cast<ULONG_PTR>(device) - 0x100].answer;
         std::memcpy(out, answer.data(), std::min<std::size_t>(answer.size(), outSize));
         *returned = static_cast<DWORD>(answer.size());

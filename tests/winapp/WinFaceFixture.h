@@ -11,13 +11,13 @@
 #include <memory>
 #include <string>
 
-#include "files/WideText.h"
 #include "forms/FormLayout.h"
 #include "printer/Spooler.h"
 #include "seams/Clock.h"
 #include "support/FixedClock.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFolder.h"
+#include "text/WideText.h"
 #include "winapp/ControlIds.h"
 #include "winapp/WinForm.h"
 #include "winapp/WinProgram.h"

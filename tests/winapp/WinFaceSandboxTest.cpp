@@ -8,13 +8,13 @@
 
 #include "WinSandbox.h"
 #include "forms/Form1.h"
+#include "forms/SelectionHandlers.h"
 #include "printer/HexCodec.h"
-#include "tuning/JobWatch.h"
 #include "printer/PrinterSelection.h"
 #include "printer/win/WinSpooler.h"
-#include "forms/SelectionHandlers.h"
 #include "settings/SwitchCommands.h"
 #include "support/VisibleSendButtons.h"
+#include "tuning/JobWatch.h"
 
 namespace qvset::winapp::testing {
 namespace {
@@ -109,8 +109,8 @@ TEST_F(WinFaceSandbox, ASingleModeRunOnTheQueueEndsDoneWithTheRunButtonsUnlocked
     // 设置单项, high speed at 16: the watch looks at the queue every second and ends the run at 27.
     Press("Command3");
     EXPECT_FALSE(IsWindowEnabled(face.Control("Command1"))) << "the run locks the printer buttons";
-    ASSERT_TRUE(
-        PumpUntil([&] { return TextOf(face.Control("Label8")) == kWatchCaptionDone; }, std::chrono::seconds(40)))
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(face.Control("Label8")) == kWatchCaptionDone; },
+                          std::chrono::seconds(40)))
         << TextOf(face.Control("Label8"));
     EXPECT_TRUE(IsWindowEnabled(face.Control("Command1")));
     EXPECT_GT(WinSandbox::CapturedJobs(kQueue).size(), before);

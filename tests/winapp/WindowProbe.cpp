@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <string>
 
-#include "files/WideText.h"
 #include "forms/FormLayout.h"
+#include "text/WideText.h"
 #include "winapp/ControlIds.h"
 #include "winapp/WinForm.h"
 

@@ -8,7 +8,6 @@
 #include <iostream>
 #include <string>
 
-#include "decode/backend/LockedFile.h"
 #include "decode/backend/VirtualPrinter.h"
 
 namespace {
@@ -21,7 +20,8 @@ bool NothingToDraw(const std::filesystem::path& path) {
     std::string error;
     const auto folder = qvset::JobFolder::Open(path, error);
     if (!folder) return false;  // DrawQueuedJobs reports why
-    const qvset::LockedFile drawing(folder->Descriptor(), std::string(qvset::kDrawingLockFile));
+    const qvset::FileLock drawing(folder->Descriptor(), std::string(qvset::kDrawingLockFile),
+                                  qvset::kFolderFileLock);
     if (!drawing.Held()) return false;
     return qvset::PendingJobs(*folder, error).empty() && error.empty();
 }

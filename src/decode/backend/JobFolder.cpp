@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "decode/VirtualPrinterFolder.h"
+#include "files/WriteAll.h"
 
 namespace qvset {
 namespace {
@@ -31,16 +32,6 @@ std::optional<gid_t> SpoolerGroup() {
 
 std::string Reason() {
     return std::strerror(errno);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 // The process id a temporary file's name carries (".qv-<pid>-<name>.tmp"); 0 for any other name.

@@ -8,7 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "files/FileLock.h"
+
 namespace qvset {
+
+// A lock on a file of a virtual printer's folder: a regular file only, waited for as long as another
+// holds it.
+inline constexpr FileLockOptions kFolderFileLock{.wait = std::nullopt, .mode = 0644, .regularOnly = true};
 
 // A virtual printer's folder, opened once. Every file in it is opened relative to the folder's
 // descriptor and never through a symbolic link: a file is written to a fresh temporary file of the

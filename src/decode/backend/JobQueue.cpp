@@ -9,23 +9,13 @@
 #include <cstring>
 #include <sstream>
 
-#include "decode/backend/LockedFile.h"
+#include "files/WriteAll.h"
 
 namespace qvset {
 namespace {
 
 // The list never grows beyond a few lines per job not yet drawn.
-constexpr std::size_t kMostListBytes = 64 * 1024 * 1024;
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
+constexpr std::size_t kMostListBytes = std::size_t{64} * 1024 * 1024;
 
 std::vector<QueuedJob> ParseList(const std::string& text) {
     std::vector<QueuedJob> jobs;
@@ -118,7 +108,7 @@ std::uint64_t NextJobNumber(const JobFolder& folder, std::string_view listed) {
 
 std::optional<std::string> QueueNumberedVirtualJob(const JobFolder& folder, JobFolder::NewFile& bytes,
                                                    std::string_view title, std::string& error) {
-    const LockedFile pending(folder.Descriptor(), std::string(kPendingFile));
+    const FileLock pending(folder.Descriptor(), std::string(kPendingFile), kFolderFileLock);
     std::string listed;
     if (!pending.Held() || !ReadList(pending.Descriptor(), listed)) {
         error = "cannot add the job to " + folder.Name(kPendingFile) + kListRefused;
@@ -162,7 +152,7 @@ bool QueueVirtualJob(const JobFolder& folder, std::string_view id, std::string_v
         error = "cannot write " + folder.Name(prn) + ": " + std::strerror(errno);
         return false;
     }
-    const LockedFile pending(folder.Descriptor(), std::string(kPendingFile));
+    const FileLock pending(folder.Descriptor(), std::string(kPendingFile), kFolderFileLock);
     if (!pending.Held()) {
         error = "cannot add the job to " + folder.Name(kPendingFile) + kListRefused;
         return false;
@@ -173,7 +163,7 @@ bool QueueVirtualJob(const JobFolder& folder, std::string_view id, std::string_v
 std::vector<QueuedJob> PendingJobs(const JobFolder& folder, std::string& error) {
     std::string text;
     {
-        const LockedFile pending(folder.Descriptor(), std::string(kPendingFile));
+        const FileLock pending(folder.Descriptor(), std::string(kPendingFile), kFolderFileLock);
         if (!pending.Held() || !ReadList(pending.Descriptor(), text)) {
             error = "cannot read " + folder.Name(kPendingFile) + " (a link, no regular file, or too large)";
             return {};
@@ -202,7 +192,7 @@ bool MarkJobDrawn(const JobFolder& folder, std::string_view id, std::string& err
 }
 
 void ForgetDrawnJobs(const JobFolder& folder) {
-    const LockedFile pending(folder.Descriptor(), std::string(kPendingFile));
+    const FileLock pending(folder.Descriptor(), std::string(kPendingFile), kFolderFileLock);
     std::string text;
     if (!pending.Held() || !ReadList(pending.Descriptor(), text)) return;
     const auto jobs = ParseList(text);

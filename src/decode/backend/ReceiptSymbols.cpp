@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
 
 namespace qvset {
@@ -64,8 +65,8 @@ QImage Paint(const zint_symbol* symbol, float moduleDots, float yScale, std::str
         any = true;
     }
     const float xScale = moduleDots / kUnitsPerModule;
-    const int width = static_cast<int>((right - left) * xScale + 0.5f);
-    const int height = static_cast<int>(bottom * yScale + 0.5f);
+    const int width = static_cast<int>(std::lround((right - left) * xScale));
+    const int height = static_cast<int>(std::lround(bottom * yScale));
     if (!any || width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) {
         Say(why, "too large to draw");
         return {};
@@ -75,10 +76,10 @@ QImage Paint(const zint_symbol* symbol, float moduleDots, float yScale, std::str
     QPainter painter(&image);
     for (const zint_vector_rect* rect = symbol->vector->rectangles; rect != nullptr; rect = rect->next) {
         if (rect->colour > 0 && rect->colour != 7) continue;  // only the foreground (and black) is ink
-        const int x0 = static_cast<int>((rect->x - left) * xScale + 0.5f);
-        const int x1 = static_cast<int>((rect->x + rect->width - left) * xScale + 0.5f);
-        const int y0 = static_cast<int>(rect->y * yScale + 0.5f);
-        const int y1 = static_cast<int>((rect->y + rect->height) * yScale + 0.5f);
+        const int x0 = static_cast<int>(std::lround((rect->x - left) * xScale));
+        const int x1 = static_cast<int>(std::lround((rect->x + rect->width - left) * xScale));
+        const int y0 = static_cast<int>(std::lround(rect->y * yScale));
+        const int y1 = static_cast<int>(std::lround((rect->y + rect->height) * yScale));
         painter.fillRect(x0, y0, std::max(1, x1 - x0), std::max(1, y1 - y0), kInk);
     }
     return image;

@@ -12,7 +12,6 @@
 #include "decode/Listing.h"
 #include "decode/PrinterState.h"
 #include "decode/backend/JobPicture.h"
-#include "decode/backend/LockedFile.h"
 #include "printer/PrintChannel.h"
 
 namespace qvset {
@@ -20,12 +19,12 @@ namespace {
 
 constexpr std::string_view kBrokenSuffix = ".broken-";
 // The state file is a few kilobytes; anything much larger is no state file.
-constexpr std::size_t kMostStateBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMostStateBytes = std::size_t{16} * 1024 * 1024;
 // How much of the index's end is read to find its last line.
 constexpr std::size_t kIndexTail = 4096;
 // A picture shows a few thousand entries at most; the entries kept for it are bounded by count and bytes.
 constexpr std::size_t kMostPictureEntries = 100000;
-constexpr std::size_t kMostPictureBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMostPictureBytes = std::size_t{16} * 1024 * 1024;
 
 void Step(const DrawStepHook& afterStep, std::string_view step) {
     if (afterStep) afterStep(step);
@@ -172,7 +171,7 @@ bool DrawQueuedJobs(const std::filesystem::path& path, std::string& error, std::
                     const DrawStepHook& afterStep) {
     const auto folder = JobFolder::Open(path, error);
     if (!folder) return false;
-    const LockedFile drawing(folder->Descriptor(), std::string(kDrawingLockFile));
+    const FileLock drawing(folder->Descriptor(), std::string(kDrawingLockFile), kFolderFileLock);
     if (!drawing.Held()) {
         error = "cannot lock " + folder->Name(kDrawingLockFile) + " (a link or no regular file)";
         return false;

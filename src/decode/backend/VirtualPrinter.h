@@ -36,7 +36,7 @@ bool RecordVirtualJob(const std::filesystem::path& folder, const VirtualJob& job
 // it is recorded; one that could not be written (a full disk) stops the round and stays on the list,
 // with the jobs after it, for the next drawer. A job whose bytes are gone is left out. False, with the
 // reasons, when a job could not be recorded; `warning` collects RecordVirtualJob's warnings.
-bool DrawQueuedJobs(const std::filesystem::path& folder, std::string& error, std::string& warning,
+bool DrawQueuedJobs(const std::filesystem::path& path, std::string& error, std::string& warning,
                     const DrawStepHook& afterStep = {});
 
 inline constexpr std::string_view kIndexFile = "index";

@@ -209,7 +209,7 @@ std::string CupsSpooler::KnownQueue(http_t* http, const std::string& name) {
     }
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri(name).c_str());
-    const std::string queue = AskPrinterName(http, request);
+    std::string queue = AskPrinterName(http, request);
     if (!queue.empty()) m_knownQueues.emplace_back(name, queue);
     return queue;
 }

@@ -8,8 +8,9 @@
 
 #include "printer/Spooler.h"
 
-typedef struct _http_s http_t;
-typedef struct _ipp_s ipp_t;
+// libcups' own names for its connection and request types.
+typedef struct _http_s http_t;  // NOLINT(bugprone-reserved-identifier)
+typedef struct _ipp_s ipp_t;    // NOLINT(bugprone-reserved-identifier)
 
 namespace qvset {
 

@@ -1,8 +1,6 @@
 #include "printer/cups/LpOptionsFile.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +10,7 @@
 #include <system_error>
 
 #include "files/FileContents.h"
+#include "files/FileLock.h"
 #include "printer/LpOptions.h"
 
 namespace qvset {
@@ -22,28 +21,6 @@ namespace fs = std::filesystem;
 constexpr const char* kLockSuffix = ".lock";
 // A file of options for every queue of a large site stays far below this.
 constexpr std::size_t kLpOptionsLimit = 1 << 20;
-
-// Holds an exclusive flock on a file for as long as it lives.
-class FileLock {
-  public:
-    explicit FileLock(const fs::path& path) : m_fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                ::close(m_fd);
-                m_fd = -1;
-            }
-        }
-    }
-    ~FileLock() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool Held() const { return m_fd >= 0; }
-
-  private:
-    int m_fd;
-};
 
 // The Default line of an lpoptions file; nothing when the file is missing or cannot be read.
 std::optional<std::string> DefaultDestinationIn(const fs::path& path) {
@@ -71,7 +48,8 @@ bool WriteDefaultDestination(const fs::path& path, const std::string& queue) {
     if (!fs::exists(path.parent_path(), code)) {
         if (::mkdir(path.parent_path().c_str(), 0700) != 0 && errno != EEXIST) return false;
     }
-    const FileLock lock(path.string() + kLockSuffix);
+    const FileLock lock(path.string() + kLockSuffix,
+                        {.wait = std::nullopt, .mode = 0600, .regularOnly = false});
     if (!lock.Held()) return false;
     std::string text;
     const fs::file_status status = fs::status(path, code);

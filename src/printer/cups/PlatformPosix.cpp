@@ -72,13 +72,14 @@ std::filesystem::path DevicesFilePath() {
     if (configHome != nullptr && std::filesystem::path(configHome).is_absolute()) {
         return std::filesystem::path(configHome) / "qvset" / "devices";
     }
-    if (home != nullptr && *home != '\0') return std::filesystem::path(home) / ".config" / "qvset" / "devices";
+    if (home != nullptr && *home != '\0')
+        return std::filesystem::path(home) / ".config" / "qvset" / "devices";
     return {};
 }
 
 std::string PrintServerName() {
     const char* server = cupsServer();
-    const std::string name = server != nullptr ? server : "";
+    std::string name = server != nullptr ? server : "";
     // A domain socket has no port.
     if (name.empty() || name.front() == '/') return name;
     return name + ":" + std::to_string(ippPort());

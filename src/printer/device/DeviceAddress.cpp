@@ -47,7 +47,8 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     for (std::size_t start = 0;;) {
         const std::size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        parts.push_back(
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (end == std::string_view::npos) return parts;
         start = end + 1;
     }
@@ -120,9 +121,12 @@ bool ParseSerialSetting(std::string_view key, std::string_view value, SerialSett
         return true;
     }
     if (key == "flow") {
-        if (value == "none") settings.flow = SerialFlow::None;
-        else if (value == "rtscts") settings.flow = SerialFlow::RtsCts;
-        else if (value == "xonxoff") settings.flow = SerialFlow::XonXoff;
+        if (value == "none")
+            settings.flow = SerialFlow::None;
+        else if (value == "rtscts")
+            settings.flow = SerialFlow::RtsCts;
+        else if (value == "xonxoff")
+            settings.flow = SerialFlow::XonXoff;
         else {
             problem = "flow takes none, rtscts or xonxoff";
             return false;
@@ -139,9 +143,12 @@ bool ParseSerialSetting(std::string_view key, std::string_view value, SerialSett
         return true;
     }
     if (key == "parity") {
-        if (value == "none") settings.parity = SerialParity::None;
-        else if (value == "even") settings.parity = SerialParity::Even;
-        else if (value == "odd") settings.parity = SerialParity::Odd;
+        if (value == "none")
+            settings.parity = SerialParity::None;
+        else if (value == "even")
+            settings.parity = SerialParity::Even;
+        else if (value == "odd")
+            settings.parity = SerialParity::Odd;
         else {
             problem = "parity takes none, even or odd";
             return false;
@@ -188,8 +195,8 @@ bool ParseSerial(std::string_view rest, DeviceAddress& address, std::string& pro
 }
 
 bool IsPath(std::string_view text) {
-    if (StartsWith(text, "/") || StartsWith(text, "./") || StartsWith(text, "../") || StartsWith(text, "\\\\.\\") ||
-        StartsWith(text, ".\\") || StartsWith(text, "..\\"))
+    if (StartsWith(text, "/") || StartsWith(text, "./") || StartsWith(text, "../") ||
+        StartsWith(text, "\\\\.\\") || StartsWith(text, ".\\") || StartsWith(text, "..\\"))
         return true;
     // A drive letter: C:\ or C:/.
     return text.size() >= 3 && ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z')) &&
@@ -203,8 +210,8 @@ std::span<const int> SerialBaudRates() {
 }
 
 bool LooksLikeDeviceUri(std::string_view text) {
-    return StartsWith(text, kSocketScheme) || StartsWith(text, kSerialScheme) || StartsWith(text, kUsbScheme) ||
-           StartsWith(text, kFileScheme) || IsPath(text);
+    return StartsWith(text, kSocketScheme) || StartsWith(text, kSerialScheme) ||
+           StartsWith(text, kUsbScheme) || StartsWith(text, kFileScheme) || IsPath(text);
 }
 
 std::optional<DeviceAddress> ParseDeviceUri(std::string_view uri, std::string& problem) {

@@ -38,10 +38,10 @@ inline constexpr int kDefaultSocketPort = 9100;
 //   PATH | file:PATH       a file (each document is added at its end) or a character device
 struct DeviceAddress {
     DeviceKind kind = DeviceKind::File;
-    std::string host;                // socket: as written, without brackets
-    int port = kDefaultSocketPort;   // socket
-    std::string path;                // serial port, USB device path or index, file path
-    SerialSettings serial;           // serial
+    std::string host;               // socket: as written, without brackets
+    int port = kDefaultSocketPort;  // socket
+    std::string path;               // serial port, USB device path or index, file path
+    SerialSettings serial;          // serial
 
     bool operator==(const DeviceAddress&) const = default;
 };

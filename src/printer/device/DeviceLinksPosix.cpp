@@ -8,11 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <optional>
-#include <utility>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <thread>
+#include <utility>
 
 #include "printer/device/DeviceLinks.h"
 #include "printer/device/SerialSpeed.h"
@@ -135,8 +135,9 @@ class SocketLink final : public DescriptorLink {
             const ssize_t got = ::recv(m_fd, buffer, sizeof buffer, 0);
             if (got == 0) return DescriptorLink::Finish();
             if (got < 0 && errno != EINTR && errno != EAGAIN) {
-                return Fail(errno == ECONNRESET ? "the device reset the connection: it did not take the document"
-                                                : SystemReason("recv", errno));
+                return Fail(errno == ECONNRESET
+                                ? "the device reset the connection: it did not take the document"
+                                : SystemReason("recv", errno));
             }
         }
         // A peer that keeps its side open has the document once it acknowledged every byte.
@@ -202,8 +203,8 @@ std::unique_ptr<DeviceLink> OpenSocket(const DeviceAddress& address, std::chrono
     std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, ::freeaddrinfo);
     problem = "connect: no address";
     for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
-        const int fd = ::socket(entry->ai_family, entry->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                                entry->ai_protocol);
+        const int fd =
+            ::socket(entry->ai_family, entry->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, entry->ai_protocol);
         if (fd < 0) {
             problem = SystemReason("socket", errno);
             continue;
@@ -238,10 +239,10 @@ std::unique_ptr<DeviceLink> OpenSocket(const DeviceAddress& address, std::chrono
 
 // The rates that have a B constant; the others (288000, 345600, 403200) are set by number.
 std::optional<speed_t> StandardSpeed(int baud) {
-    constexpr std::pair<int, speed_t> kSpeeds[] = {
-        {1200, B1200},     {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},
-        {38400, B38400},   {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800},
-        {921600, B921600}};
+    constexpr std::pair<int, speed_t> kSpeeds[] = {{1200, B1200},     {2400, B2400},     {4800, B4800},
+                                                   {9600, B9600},     {19200, B19200},   {38400, B38400},
+                                                   {57600, B57600},   {115200, B115200}, {230400, B230400},
+                                                   {460800, B460800}, {921600, B921600}};
     for (const auto& [rate, speed] : kSpeeds) {
         if (rate == baud) return speed;
     }
@@ -317,9 +318,11 @@ std::unique_ptr<DeviceLink> OpenDeviceLink(const DeviceAddress& address, std::ch
                 return nullptr;
             }
             // Without O_NONBLOCK a FIFO nobody reads would hold the open forever; with it, it is refused.
-            const int fd = ::open(address.path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);
+            const int fd =
+                ::open(address.path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC, 0644);
             if (fd < 0) {
-                problem = errno == ENXIO ? address.path + ": nothing reads from it" : SystemReason(address.path, errno);
+                problem = errno == ENXIO ? address.path + ": nothing reads from it"
+                                         : SystemReason(address.path, errno);
                 return nullptr;
             }
             struct stat info {};

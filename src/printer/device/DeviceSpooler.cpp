@@ -33,7 +33,8 @@ DeviceSpooler::DeviceSpooler(std::vector<NamedDevice> devices, DeviceOpener open
 std::vector<PrinterInfo> DeviceSpooler::ListPrinters() {
     std::vector<PrinterInfo> printers;
     for (const auto& device : m_devices) {
-        printers.push_back({device.name, std::string(kDeviceDriverText), device.uri, std::string(kDeviceKindText)});
+        printers.push_back(
+            {device.name, std::string(kDeviceDriverText), device.uri, std::string(kDeviceKindText)});
     }
     return printers;
 }
@@ -93,8 +94,9 @@ bool DeviceSpooler::WriteRawDocument(const std::string& deviceName, std::string_
     }
     std::unique_ptr<DeviceLink> link = m_open ? m_open(*address, m_deadline, problem) : nullptr;
     if (link && link->Write(payload) && link->Finish()) return true;
-    m_problem = link ? MsgDeviceWriteFailed(uri, link->Problem(), link->Written(), payload.size())
-                     : MsgDeviceNotOpened(uri, problem.empty() ? "this program cannot open such a device" : problem);
+    m_problem =
+        link ? MsgDeviceWriteFailed(uri, link->Problem(), link->Written(), payload.size())
+             : MsgDeviceNotOpened(uri, problem.empty() ? "this program cannot open such a device" : problem);
     const auto now = m_now();
     if (now - started >= m_deadline) m_heldBack.push_back({uri, now + kRetryInterval, m_problem});
     return false;

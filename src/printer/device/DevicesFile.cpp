@@ -71,7 +71,7 @@ DevicesFile ReadDevicesFile(const std::filesystem::path& path) {
     const FileReadResult read = ReadFileContents(path, kMostDevicesFileBytes);
     if (read.status != FileReadStatus::Read) {
         file.problems.push_back(Utf8Name(path) + ": " +
-                                (read.status == FileReadStatus::TooLarge ? "too large to be a devices file"
+                                (read.status == FileReadStatus::TooLarge   ? "too large to be a devices file"
                                  : read.status == FileReadStatus::NotAFile ? "not a file"
                                                                            : "cannot be read"));
         return file;

@@ -10,18 +10,18 @@
 
 namespace qvset {
 
-// The user's devices file: one device a line, its name, blanks, and its URI ("counter serial:COM3?baud=19200").
-// Blank lines and lines beginning with # are the user's own and are kept as they are when the file is
-// changed; so is every line this program cannot read, which is reported instead.
+// The user's devices file: one device a line, its name, blanks, and its URI ("counter
+// serial:COM3?baud=19200"). Blank lines and lines beginning with # are the user's own and are kept as they
+// are when the file is changed; so is every line this program cannot read, which is reported instead.
 struct DevicesFile {
-    bool exists = false;                 // false: no file (the window's list is then the spooler's alone)
-    std::vector<std::string> lines;      // as read, without their line ends
-    std::vector<NamedDevice> devices;    // the lines that name a device, in order (a name's first line wins)
-    std::vector<std::string> problems;   // "line 3: ...", or why the file could not be read at all
+    bool exists = false;                // false: no file (the window's list is then the spooler's alone)
+    std::vector<std::string> lines;     // as read, without their line ends
+    std::vector<NamedDevice> devices;   // the lines that name a device, in order (a name's first line wins)
+    std::vector<std::string> problems;  // "line 3: ...", or why the file could not be read at all
 };
 
 // The largest devices file read.
-inline constexpr std::size_t kMostDevicesFileBytes = 1024 * 1024;
+inline constexpr std::size_t kMostDevicesFileBytes = std::size_t{1024} * 1024;
 
 // Reads the devices file. A missing file is an empty one that does not exist; a folder or a file that
 // cannot be read exists, names no device and says why.

@@ -22,8 +22,8 @@ std::string DeviceId(const std::string& path) {
     const int got = ::ioctl(fd, _IOC(_IOC_READ, 'P', kDeviceIdRequest, kDeviceIdBuffer), buffer.data());
     ::close(fd);
     if (got < 0) return {};
-    const std::size_t length =
-        static_cast<std::size_t>(static_cast<unsigned char>(buffer[0])) * 256 + static_cast<unsigned char>(buffer[1]);
+    const std::size_t length = static_cast<std::size_t>(static_cast<unsigned char>(buffer[0])) * 256 +
+                               static_cast<unsigned char>(buffer[1]);
     if (length <= 2 || length > buffer.size()) return {};
     std::string id = buffer.substr(2, length - 2);
     id.erase(std::find(id.begin(), id.end(), '\0'), id.end());

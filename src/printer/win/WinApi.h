@@ -55,7 +55,8 @@ struct WinApi {
     // The time since start-up in milliseconds: how long a print server took to fail.
     std::function<ULONGLONG()> GetTickCount64;
     // Whether a queue's driver drops RAW documents: an XPS-pipeline (v4) driver, protected print mode.
-    std::function<BOOL(HANDLE printer, LPSTR environment, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed)>
+    std::function<BOOL(HANDLE printer, LPSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                       LPDWORD needed)>
         GetPrinterDriverA;
     std::function<BOOL(LPSTR name, LPSTR environment, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed,
                        LPDWORD returned)>
@@ -64,16 +65,18 @@ struct WinApi {
     std::function<LONG(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)>
         RegQueryValueExA;
     // The USB printer class devices (device interface GUID_DEVINTERFACE_USBPRINT) and their IEEE 1284 ids.
-    std::function<HDEVINFO(const GUID* guid, PCWSTR enumerator, HWND parent, DWORD flags)> SetupDiGetClassDevsW;
+    std::function<HDEVINFO(const GUID* guid, PCWSTR enumerator, HWND parent, DWORD flags)>
+        SetupDiGetClassDevsW;
     std::function<BOOL(HDEVINFO devices, PSP_DEVINFO_DATA device, const GUID* guid, DWORD index,
                        PSP_DEVICE_INTERFACE_DATA data)>
         SetupDiEnumDeviceInterfaces;
-    std::function<BOOL(HDEVINFO devices, PSP_DEVICE_INTERFACE_DATA data, PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail,
-                       DWORD size, PDWORD needed, PSP_DEVINFO_DATA device)>
+    std::function<BOOL(HDEVINFO devices, PSP_DEVICE_INTERFACE_DATA data,
+                       PSP_DEVICE_INTERFACE_DETAIL_DATA_W detail, DWORD size, PDWORD needed,
+                       PSP_DEVINFO_DATA device)>
         SetupDiGetDeviceInterfaceDetailW;
     std::function<BOOL(HDEVINFO devices)> SetupDiDestroyDeviceInfoList;
-    std::function<HANDLE(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD creation,
-                         DWORD flags, HANDLE templateFile)>
+    std::function<HANDLE(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                         DWORD creation, DWORD flags, HANDLE templateFile)>
         CreateFileW;
     std::function<BOOL(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
                        LPDWORD returned, LPOVERLAPPED overlapped)>

@@ -4,11 +4,11 @@
 #include <cctype>
 #include <vector>
 
-#include "files/WideText.h"
 #include "printer/PrinterSelection.h"
 #include "printer/QueueKind.h"
 #include "printer/win/JobCount.h"
 #include "printer/win/WinHandles.h"
+#include "text/WideText.h"
 
 namespace qvset::win {
 
@@ -115,7 +115,8 @@ std::optional<std::vector<PrinterInfo>> WinSpooler::Enumerate(DWORD flags, const
 std::vector<PrinterInfo> WinSpooler::ListPrinters() {
     m_fault = SpoolerFault::None;
     if (m_server.empty()) {
-        auto printers = Enumerate(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, {}).value_or(std::vector<PrinterInfo>{});
+        auto printers =
+            Enumerate(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, {}).value_or(std::vector<PrinterInfo>{});
         if (printers.empty()) return printers;
         const bool protectedPrint = ProtectedPrintMode();
         const std::vector<std::string> xps = XpsDrivers();
@@ -246,8 +247,8 @@ std::string WinSpooler::DropsRawDocuments(HANDLE printer, const std::string& dev
         if (needed > 0) {
             std::vector<DRIVER_INFO_8A> info((needed + sizeof(DRIVER_INFO_8A) - 1) / sizeof(DRIVER_INFO_8A));
             const DWORD size = static_cast<DWORD>(info.size() * sizeof(DRIVER_INFO_8A));
-            if (m_api.GetPrinterDriverA(printer, nullptr, kDriverInfoLevel, reinterpret_cast<LPBYTE>(info.data()),
-                                        size, &needed) &&
+            if (m_api.GetPrinterDriverA(printer, nullptr, kDriverInfoLevel,
+                                        reinterpret_cast<LPBYTE>(info.data()), size, &needed) &&
                 (info.front().dwPrinterDriverAttributes & kXpsDriverAttribute) != 0) {
                 refusal = MsgXpsDriverRefused(deviceName);
             }
@@ -261,12 +262,13 @@ bool WinSpooler::ProtectedPrintMode() {
     if (m_protectedPrint) return *m_protectedPrint;
     m_protectedPrint = false;
     HKEY key = nullptr;
-    if (m_api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProtectedPrintKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (m_api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProtectedPrintKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
     DWORD value = 0;
     DWORD type = 0;
     DWORD size = sizeof value;
-    const LONG read =
-        m_api.RegQueryValueExA(key, kProtectedPrintValue, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size);
+    const LONG read = m_api.RegQueryValueExA(key, kProtectedPrintValue, nullptr, &type,
+                                             reinterpret_cast<LPBYTE>(&value), &size);
     m_api.RegCloseKey(key);
     m_protectedPrint = read == ERROR_SUCCESS && type == REG_DWORD && value != 0;
     return *m_protectedPrint;
@@ -281,8 +283,8 @@ std::vector<std::string> WinSpooler::XpsDrivers() {
     std::vector<DRIVER_INFO_8A> info((needed + sizeof(DRIVER_INFO_8A) - 1) / sizeof(DRIVER_INFO_8A));
     const DWORD size = static_cast<DWORD>(info.size() * sizeof(DRIVER_INFO_8A));
     returned = 0;
-    if (!m_api.EnumPrinterDriversA(nullptr, nullptr, kDriverInfoLevel, reinterpret_cast<LPBYTE>(info.data()), size,
-                                   &needed, &returned))
+    if (!m_api.EnumPrinterDriversA(nullptr, nullptr, kDriverInfoLevel, reinterpret_cast<LPBYTE>(info.data()),
+                                   size, &needed, &returned))
         return drivers;
     for (DWORD i = 0; i < returned && i < info.size(); ++i) {
         if ((info[i].dwPrinterDriverAttributes & kXpsDriverAttribute) != 0) {

@@ -1,29 +1,15 @@
-#include "files/WideText.h"
+#include "text/WideText.h"
 
-#include "printer/Utf8.h"
+#include "text/Utf8.h"
 
 namespace qvset {
 namespace {
 
 constexpr char32_t kHighSurrogates = 0xD800;
 constexpr char32_t kLowSurrogates = 0xDC00;
-constexpr char32_t kLastCodePoint = 0x10FFFF;
 
 bool IsSurrogate(char32_t unit) {
     return unit >= kHighSurrogates && unit <= 0xDFFF;
-}
-
-// The code point of a complete sequence of `length` bytes, or nothing when that length may not hold it
-// (overlong, a surrogate, beyond the last code point).
-bool DecodeSequence(std::string_view sequence, char32_t& code) {
-    // The least code point each length may hold: shorter forms of the same value are not UTF-8.
-    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    const std::size_t length = sequence.size();
-    // The lead keeps 7 bits alone, 5 of 2 bytes, 4 of 3, 3 of 4.
-    code = static_cast<unsigned char>(sequence[0]) & (length == 1 ? 0x7Fu : 0x7Fu >> length);
-    for (std::size_t i = 1; i < length; ++i)
-        code = (code << 6) | (static_cast<unsigned char>(sequence[i]) & 0x3Fu);
-    return code >= kLeast[length] && !IsSurrogate(code) && code <= kLastCodePoint;
 }
 
 void AppendUtf8(std::string& out, char32_t code) {
@@ -52,13 +38,10 @@ std::wstring ToWide(std::string_view utf8, wchar_t replacement) {
     wide.reserve(utf8.size());
     std::size_t at = 0;
     while (at < utf8.size()) {
-        const std::string_view rest = utf8.substr(at);
-        const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(rest[0]));
-        const std::size_t span = Utf8ReplacedSpan(rest);
-        at += span;
-        char32_t code = 0;
-        if (span != length || (length == 1 && static_cast<unsigned char>(rest[0]) >= 0x80) ||
-            !DecodeSequence(rest.substr(0, span), code)) {
+        const Utf8Character character = ReadUtf8Character(utf8.substr(at));
+        at += character.span;
+        char32_t code = character.code.value_or(0);
+        if (!character.code) {
             wide.push_back(replacement);
         } else if (code >= 0x10000) {
             code -= 0x10000;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "files/WideText.h"
+#include "text/WideText.h"
 
 namespace qvset {
 namespace {

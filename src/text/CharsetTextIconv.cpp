@@ -1,9 +1,9 @@
 // Character set conversion through iconv (POSIX).
 #include <stdexcept>
 
-#include "files/CharsetText.h"
-#include "printer/IconvText.h"
-#include "printer/Utf8.h"
+#include "text/CharsetText.h"
+#include "text/IconvText.h"
+#include "text/Utf8.h"
 
 namespace qvset {
 namespace {

@@ -16,7 +16,7 @@ namespace qvset {
 class IconvHandle {
   public:
     IconvHandle(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1)) {
+        if (m_cd == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr): iconv's failure
             throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
         }
     }

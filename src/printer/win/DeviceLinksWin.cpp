@@ -1,16 +1,16 @@
 // The devices on Windows: Winsock for sockets, the communications functions for COM ports, and
 // CreateFile with overlapped writes for USB printer class devices and files.
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <mutex>
 
-#include "files/WideText.h"
 #include "printer/device/DeviceLinks.h"
 #include "printer/win/UsbPrinters.h"
 #include "printer/win/WinApi.h"
+#include "text/WideText.h"
 
 namespace qvset {
 namespace {
@@ -23,9 +23,10 @@ constexpr std::chrono::milliseconds kPeerCloseWait{2000};
 std::string SystemText(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-        0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::string message = length > 0 && text != nullptr ? ToUtf8(std::wstring_view(text, length)) : std::string();
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::string message =
+        length > 0 && text != nullptr ? ToUtf8(std::wstring_view(text, length)) : std::string();
     if (text != nullptr) LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
         message.pop_back();
@@ -77,7 +78,8 @@ class SocketLink final : public DeviceLink {
             const int error = WSAGetLastError();
             if (sent == SOCKET_ERROR && error == WSAEWOULDBLOCK) {
                 if (!Wait(false, m_deadline)) {
-                    return Fail("the device took no bytes for " + SecondsText(m_deadline) + " (is it on line?)");
+                    return Fail("the device took no bytes for " + SecondsText(m_deadline) +
+                                " (is it on line?)");
                 }
                 continue;
             }
@@ -88,7 +90,8 @@ class SocketLink final : public DeviceLink {
 
     bool Finish() override {
         if (m_socket == INVALID_SOCKET) return false;
-        if (shutdown(m_socket, SD_SEND) != 0) return Fail(Reason("shutdown", static_cast<DWORD>(WSAGetLastError())));
+        if (shutdown(m_socket, SD_SEND) != 0)
+            return Fail(Reason("shutdown", static_cast<DWORD>(WSAGetLastError())));
         // The peer closes once it has the whole document: its close is the answer, a reset the refusal.
         const auto started = Clock::now();
         for (;;) {
@@ -100,8 +103,9 @@ class SocketLink final : public DeviceLink {
             if (got == SOCKET_ERROR) {
                 const int error = WSAGetLastError();
                 if (error == WSAEWOULDBLOCK) continue;
-                return Fail(error == WSAECONNRESET ? "the device reset the connection: it did not take the document"
-                                                   : Reason("recv", static_cast<DWORD>(error)));
+                return Fail(error == WSAECONNRESET
+                                ? "the device reset the connection: it did not take the document"
+                                : Reason("recv", static_cast<DWORD>(error)));
             }
         }
         const bool closed = closesocket(m_socket) == 0;
@@ -293,8 +297,8 @@ std::wstring PortFileName(const std::string& port) {
 
 std::unique_ptr<DeviceLink> OpenSerialPort(const std::string& port, const SerialSettings& settings,
                                            std::chrono::milliseconds deadline, std::string& problem) {
-    const HANDLE handle =
-        CreateFileW(PortFileName(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE handle = CreateFileW(PortFileName(port).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         problem = Reason(port, GetLastError());
         return nullptr;
@@ -308,7 +312,7 @@ std::unique_ptr<DeviceLink> OpenSerialPort(const std::string& port, const Serial
     }
     line.BaudRate = static_cast<DWORD>(settings.baud);
     line.ByteSize = static_cast<BYTE>(settings.bits);
-    line.Parity = settings.parity == SerialParity::Even ? EVENPARITY
+    line.Parity = settings.parity == SerialParity::Even  ? EVENPARITY
                   : settings.parity == SerialParity::Odd ? ODDPARITY
                                                          : NOPARITY;
     line.fParity = settings.parity != SerialParity::None;
@@ -353,7 +357,8 @@ std::unique_ptr<DeviceLink> OpenDeviceLink(const DeviceAddress& address, std::ch
             return OpenSerialPort(address.path, address.serial, deadline, problem);
         case DeviceKind::Usb: {
             std::string path = address.path;
-            if (!path.empty() && std::all_of(path.begin(), path.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            if (!path.empty() &&
+                std::all_of(path.begin(), path.end(), [](char c) { return c >= '0' && c <= '9'; })) {
                 const auto printers = ListUsbPrinters();
                 const std::size_t index = path.size() > 6 ? printers.size() : std::stoul(path);
                 if (index >= printers.size()) {
@@ -363,8 +368,9 @@ std::unique_ptr<DeviceLink> OpenDeviceLink(const DeviceAddress& address, std::ch
                 }
                 path = printers[index].path;
             }
-            const HANDLE handle = CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+            const HANDLE handle =
+                CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
             if (handle == INVALID_HANDLE_VALUE) {
                 problem = Reason(path, GetLastError());
                 return nullptr;
@@ -372,8 +378,8 @@ std::unique_ptr<DeviceLink> OpenDeviceLink(const DeviceAddress& address, std::ch
             return std::make_unique<HandleLink>(handle, true, false, deadline);
         }
         case DeviceKind::File: {
-            const HANDLE handle = CreateFileW(ToWide(address.path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle = CreateFileW(ToWide(address.path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (handle == INVALID_HANDLE_VALUE) {
                 problem = Reason(address.path, GetLastError());
                 return nullptr;

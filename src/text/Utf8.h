@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace qvset {
@@ -27,14 +29,24 @@ inline std::size_t Utf8ReplacedSpan(std::string_view text) {
     return span;
 }
 
-// The same for GBK: a lead byte 81 to FE takes the byte after it only when that can be a trail byte
-// (40 to 7E, 80 to FE).
-inline std::size_t GbkReplacedSpan(std::string_view text) {
-    if (text.empty()) return 0;
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x81 || lead == 0xFF || text.size() < 2) return 1;
-    const auto trail = static_cast<unsigned char>(text[1]);
-    return trail >= 0x40 && trail != 0x7F && trail != 0xFF ? 2 : 1;
-}
+// One character read from the start of a non-empty `text`: its code point, or none for a malformed
+// sequence (a byte that starts none, a sequence cut short, an overlong form, an encoded surrogate such as
+// ED A0 80, a value above U+10FFFF such as F4 90 80 80). `span` is the bytes it takes: the whole
+// sequence, or for a malformed one what Utf8ReplacedSpan says.
+struct Utf8Character {
+    std::optional<char32_t> code;
+    std::size_t span = 0;
+};
+Utf8Character ReadUtf8Character(std::string_view text);
+
+// The offset of the first byte that is not part of a well-formed UTF-8 character, if any.
+std::optional<std::size_t> FirstInvalidUtf8(std::string_view text);
+
+// The columns a text takes in a listing or a report: one per character (a UTF-8 continuation byte takes
+// none).
+std::size_t Utf8Columns(std::string_view text);
+
+// `text` with blanks added up to `width` columns; a text as wide or wider stays as it is.
+std::string PadToColumns(std::string text, std::size_t width);
 
 }  // namespace qvset

@@ -72,7 +72,8 @@ start_printer() {
 stop_printer() { kill "$printer_pid"; wait "$printer_pid" 2>/dev/null || true; }
 start_line
 start_printer 19200
-: >"$work/serial.bin" >"$work/garbled.bin"
+: >"$work/serial.bin"
+: >"$work/garbled.bin"
 
 qvset_ticket=$work/shop.txt
 "$qvctl" ticket new "$qvset_ticket" --black-mark on --paper 58 --length 100 --mark 27 >/dev/null 2>&1

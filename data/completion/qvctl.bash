@@ -1,6 +1,6 @@
 # bash completion for qvctl. Everything it offers comes from qvctl itself, so it never falls behind:
 # the commands from `qvctl --help`, a command's options and their choices from `qvctl COMMAND --help`,
-# and printer names from `qvctl printers`.
+# printer names from `qvctl printers` and device names from `qvctl device list`.
 
 # The command names of the overview, one a line ("ticket show" keeps its blank).
 _qvctl_commands() {
@@ -10,6 +10,11 @@ _qvctl_commands() {
 # The device names `qvctl printers` lists ("* " marks the current one).
 _qvctl_printers() {
     "$1" printers 2>/dev/null | sed -n 's/^[* ] \([^,]*\),.*/\1/p'
+}
+
+# The device names of the devices file (`qvctl device list`: "NAME URI" a line).
+_qvctl_devices() {
+    "$1" device list 2>/dev/null | sed -n 's/^\([^ ][^ ]*\) .*/\1/p'
 }
 
 # The usage lines of one command's --help (they end at its summary, the first line not indented
@@ -37,6 +42,10 @@ _qvctl() {
         mapfile -t COMPREPLY < <(compgen -W "$(_qvctl_printers "$program")" -- "$cur")
         return 0
     fi
+    if [ "$prev" = --device ]; then
+        mapfile -t COMPREPLY < <(compgen -W "$(_qvctl_devices "$program")" -- "$cur")
+        return 0
+    fi
     # A print server is the user's to name.
     [ "$prev" = --server ] && return 0
 
@@ -45,11 +54,11 @@ _qvctl() {
     local i=1
     while [ "$i" -lt "$COMP_CWORD" ]; do
         case ${COMP_WORDS[i]} in
-            --printer | --server)
+            --printer | --server | --device)
                 i=$((i + 1))
                 [ "${COMP_WORDS[i]}" = "=" ] && i=$((i + 1))
                 ;;
-            = | --printer=* | --server=* | --json | --dry-run | -h | --help | --version) ;;
+            = | --printer=* | --server=* | --device=* | --json | --dry-run | --follow-baud | -h | --help | --version) ;;
             *) words+=("${COMP_WORDS[i]}") ;;
         esac
         i=$((i + 1))
@@ -60,7 +69,7 @@ _qvctl() {
     commands=$(_qvctl_commands "$program")
     if [ ${#words[@]} -eq 0 ]; then
         if [[ $cur == -* ]]; then
-            mapfile -t COMPREPLY < <(compgen -W "--server --printer --json --dry-run --help --version" -- "$cur")
+            mapfile -t COMPREPLY < <(compgen -W "--server --printer --device --follow-baud --json --dry-run --help --version" -- "$cur")
         else
             mapfile -t COMPREPLY < <(compgen -W "$(printf '%s\n' "$commands" | cut -d' ' -f1 | sort -u) help" -- "$cur")
         fi

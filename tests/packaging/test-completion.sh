@@ -27,7 +27,8 @@ commands=$(qvctl --help | sed -n '/^commands:/,/^$/s/^  \([a-z-]*\).*/\1/p' | so
 check "first word: every command of the overview and help" \
   equals "${commands}help" "$(offers qvctl "")"
 check "first word begun: the commands it begins" equals "text ticket tune" "$(offers qvctl t)"
-check "global options" equals "--server --printer --json --dry-run --help --version" "$(offers qvctl --)"
+check "global options" \
+  equals "--server --printer --device --follow-baud --json --dry-run --help --version" "$(offers qvctl --)"
 check "after --dry-run: the commands again" equals "text ticket tune" "$(offers qvctl --dry-run t)"
 check "--dry-run does not end the options of a command" \
   equals "--fine --high --no-watch --pause --standard --help" "$(offers qvctl --dry-run tune all --)"
@@ -52,6 +53,16 @@ check "after --printer NAME: the commands again" \
 check "after --server HOST and --json: the commands again" \
   equals "pick pin-test printer-state printers" "$(offers qvctl --server host:631 --json p)"
 check "--server: nothing offered" equals "" "$(offers qvctl --server "")"
+# The devices of a devices file of the test's own.
+devices_home=$(mktemp -d)
+XDG_CONFIG_HOME=$devices_home qvctl device add shop-front socket://127.0.0.1:9100 >/dev/null
+XDG_CONFIG_HOME=$devices_home qvctl device add back-office /dev/null >/dev/null
+check "--device: the devices file's names" \
+  equals "back-office shop-front" "$(sorted "$(XDG_CONFIG_HOME=$devices_home offers qvctl --device "")")"
+check "after --device NAME and --follow-baud: the commands again" \
+  equals "pick pin-test printer-state printers" "$(XDG_CONFIG_HOME=$devices_home offers qvctl --device shop-front --follow-baud p)"
+check "device: its commands" equals "add remove list" "$(offers qvctl device "")"
+rm -rf "$devices_home"
 scratch=$(mktemp -d)
 mkdir "$scratch/state-folder"
 : >"$scratch/state-file"

@@ -7,6 +7,7 @@
 
 #include "cli/TerminalText.h"
 #include "decode/CommandDecoder.h"
+#include "decode/CommonCommands.h"
 #include "decode/StateListing.h"
 #include "decode/VirtualPrinterFolder.h"
 #include "printer/HexCodec.h"
@@ -68,8 +69,13 @@ std::string Summary(const RecordEntry& entry) {
     const auto commands = DecodeDocument(entry.bytes);
     std::string named;
     for (std::size_t i = 0; i < commands.size() && i < kSummaryCommands; ++i) {
-        named += (i > 0 ? ", " : "") +
-                 (commands[i].kind == CommandKind::Unknown ? "unknown" : commands[i].mnemonic);
+        const DecodedCommand& command = commands[i];
+        named += (i > 0 ? ", " : "");
+        if (command.kind != CommandKind::Unknown) {
+            named += command.mnemonic;
+        } else {
+            named += IsCommonCommand(command) ? CommonCommandName(command) : std::string("unknown");
+        }
     }
     if (commands.size() > kSummaryCommands) named += ", … " + std::to_string(commands.size()) + " commands";
     return named.empty() ? text : text + " (" + named + ")";

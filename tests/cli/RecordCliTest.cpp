@@ -287,5 +287,13 @@ TEST_F(RecordCliTest, ReadingCommandsTakeThePrinterAfterTheirNameAsBefore) {
     EXPECT_NE(err.str().find("--printer needs a printer name"), std::string::npos) << err.str();
 }
 
+TEST_F(RecordCliTest, HistoryNamesTheCommonReceiptCommandsOfADocument) {
+    // A cut and a centred line as other programs write them, after one of the printer's own commands.
+    ASSERT_EQ(
+        Run({"hex", "1B", "42", "02", "1B", "61", "01", "1D", "56", "00", "1B", "70", "00", "32", "FA"}), 0);
+    ASSERT_EQ(Run({"history"}), 0);
+    EXPECT_NE(out.str().find("(ESC B 02, ESC a, GS V, ESC p)"), std::string::npos) << out.str();
+}
+
 }  // namespace
 }  // namespace qvset

@@ -115,8 +115,8 @@ void RegisterAllCommands(CommandRegistry& registry);
 // Prints a command's usage and help.
 void PrintCommandHelp(const CliCommand& command, std::ostream& out);
 
-// Reports wrong usage of a command on stderr, one line naming the problem and pointing to --help, and
-// returns kExitRefused.
+// Reports wrong usage of a command on stderr, a line "qvctl: COMMAND: PROBLEM" and a line "see: qvctl
+// COMMAND --help", and returns kExitRefused.
 int UsageError(CliContext& context, const std::string& problem);
 
 // A system text as help quotes it: in double quotes.

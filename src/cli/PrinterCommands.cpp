@@ -6,6 +6,7 @@
 #include "cli/DeviceCommands.h"
 #include "cli/TerminalText.h"
 #include "files/NativeNames.h"
+#include "printer/HexCodec.h"
 #include "printer/PrinterSelection.h"
 #include "ticket/TicketFiles.h"
 
@@ -140,18 +141,27 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
          .run = PickPrinter,
          .sendsDocuments = false,
          .scope = FleetScope::OnePrinter});
-    registry.Add({.name = "hex",
-                  .usage = "HEX...",
-                  .summary = "send hex digit pairs as one document (blanks between arguments ignored)",
-                  .help = "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A.",
-                  .run =
-                      [](CliContext& c, const std::vector<std::string>& a) {
-                          const std::string hex = JoinWithoutBlanks(a);
-                          if (hex.empty()) return UsageError(c, "no hex digits given");
-                          c.channel.SendHex(hex);
-                          return kExitOk;
-                      },
-                  .countProblem = "no hex digits given"});
+    registry.Add(
+        {.name = "hex",
+         .usage = "HEX...",
+         .summary = "send hex digit pairs as one document (blanks between arguments ignored)",
+         .help = "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A. A pair that is not two hex\n"
+                 "digits refuses all, naming it (" +
+                 Quoted(kMsgBadHexCommand) + "：第 2 对 \"ZZ\"); exit 2.",
+         .run =
+             [](CliContext& c, const std::vector<std::string>& a) {
+                 const std::string hex = JoinWithoutBlanks(a);
+                 if (hex.empty()) return UsageError(c, "no hex digits given");
+                 // The window's message, with the pair it is about.
+                 if (const auto bad = FirstBadHexPair(hex)) {
+                     c.dialogs.Message(std::string(kMsgBadHexCommand) + "：第 " + std::to_string(*bad + 1) +
+                                       " 对 \"" + hex.substr(2 * *bad, 2) + "\"");
+                     return kExitRefused;
+                 }
+                 c.channel.SendHex(hex);
+                 return kExitOk;
+             },
+         .countProblem = "no hex digits given"});
     registry.Add({.name = "text",
                   .usage = "TEXT",
                   .summary = "send a text in the printer's character set (GBK) as one document",

@@ -228,5 +228,37 @@ TEST_F(FleetTest, DryRunShowsEachPrintersDocumentsAndSendsNothing) {
     EXPECT_LT(first, second);
 }
 
+// A dry run sends nothing, so a print server that cannot be reached changes nothing of it: with --json
+// as without, each named printer (or the dry run's own) shows its documents and the run exits 0.
+TEST_F(FleetTest, DryRunWithJsonNeedsNoPrintServer) {
+    struct Case {
+        Names args;
+        Names rows;  // "server|printer|result|documents"
+    };
+    const Case cases[] = {
+        {{"--json", "--dry-run", "--server", "down", "hex", "1B40"}, {"down:631|dry-run|ok|1"}},
+        {{"--json", "--dry-run", "--server", "down", "--printer", "QV640", "line-feed"},
+         {"down:631|QV640|ok|1"}},
+        {{"--dry-run", "--json", "--server", "down", "--printer", "QV640", "--printer", "QV650", "set",
+          "paper", "58"},
+         {"down:631|QV640|ok|1", "down:631|QV650|ok|1"}},
+    };
+    for (const Case& c : cases) {
+        const int status = RunFleet(c.args);
+        EXPECT_TRUE(log.empty()) << c.args[2];
+        const auto report = nlohmann::json::parse(out.str(), nullptr, false);
+        ASSERT_FALSE(report.is_discarded()) << out.str() << err.str();
+        Names rows;
+        for (const auto& row : report["printers"]) {
+            rows.push_back(
+                (row["server"].get<std::string>().empty() ? "-" : row["server"].get<std::string>()) + "|" +
+                row["printer"].get<std::string>() + "|" + row["result"].get<std::string>() + "|" +
+                std::to_string(row["documents"].get<int>()));
+        }
+        EXPECT_EQ(rows, c.rows) << out.str();
+        EXPECT_EQ(status, cli::kExitOk) << err.str();
+    }
+}
+
 }  // namespace
 }  // namespace qvset

@@ -40,9 +40,10 @@ void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
         << "  --printer NAME   send to NAME for this command, without changing the default printer;\n"
         << "                   a shell pattern ('QV6*') sends to every printer it matches\n"
         << "  --server HOST[:PORT]\n"
-        << "                   the print server (CUPS over IPP; Windows: \\\\HOST); default, the system's\n"
-        << "                   Both repeat: the command then runs on every chosen printer of every chosen\n"
-        << "                   server, concurrently, and a report says what each took.\n"
+        << "                   the print server (CUPS over IPP; Windows: \\\\HOST); by default the "
+           "system's.\n"
+        << "                   --printer and --server repeat: the command then runs on every chosen printer\n"
+        << "                   of every chosen server, concurrently, and a report says what each took.\n"
         << "  --device URI|NAME\n"
         << "                   send to a printer without a spooler: socket://HOST[:PORT], "
            "serial:PORT[?baud=N],\n"
@@ -514,7 +515,8 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
                                  .printer = choice.printers.empty() ? std::string() : choice.printers.front(),
                                  .server = book != nullptr ? book->Server() : std::string(),
                                  .json = choice.json,
-                                 .devices = &environment.devices};
+                                 .devices = &environment.devices,
+                                 .progress = environment.progress && !choice.json && !dry};
     const int status = RunOnPrinter(*found, rest, operandsFrom, setting,
                                     environment.printFileFolders.empty()
                                         ? std::vector<std::filesystem::path>{environment.programFolder}

@@ -288,6 +288,7 @@ PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::
                        .server = setting.server,
                        .json = setting.json,
                        .devices = setting.devices,
+                       .progress = setting.progress,
                        .operandsFrom = operandsFrom};
     PrinterRunResult result;
     result.status = command.run(context, args);

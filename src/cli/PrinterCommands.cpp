@@ -6,12 +6,20 @@
 #include "cli/DeviceCommands.h"
 #include "cli/TerminalText.h"
 #include "files/NativeNames.h"
+#include "printer/AnsiText.h"
 #include "printer/HexCodec.h"
 #include "printer/PrinterSelection.h"
 #include "ticket/TicketFiles.h"
 
 namespace qvset::cli {
 namespace {
+
+// Whether a text holds at least one character that the printer's character set can hold: its GBK form
+// is more than the "?" of the characters it lacks (a "?" typed as such counts).
+bool HoldsPrintableCharacter(const std::string& text) {
+    if (text.find('?') != std::string::npos) return true;
+    return ToAnsi(text).find_first_not_of('?') != std::string::npos;
+}
 
 // "默认打印机未能写入：ENTRY": the default-printer setting could not be written.
 std::string MsgDefaultNotWritten(std::string_view entry) {
@@ -165,10 +173,19 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
     registry.Add({.name = "text",
                   .usage = "TEXT",
                   .summary = "send a text in the printer's character set (GBK) as one document",
-                  .help = "",
+                  .help =
+                      "Each character GBK lacks is sent as one \"?\". An empty text, or one that holds no\n"
+                      "character of GBK, is refused: exit 2, nothing sent.",
                   .run =
                       [](CliContext& c, const std::vector<std::string>& a) {
                           if (a[0].empty()) return UsageError(c, "the text is empty");
+                          // Every character the printer's set lacks becomes "?": a text of nothing but
+                          // those would print nothing of what was meant.
+                          if (!HoldsPrintableCharacter(a[0])) {
+                              return UsageError(c,
+                                                "the text holds no character of the printer's character set "
+                                                "(GBK): nothing of it could be printed");
+                          }
                           const std::int32_t length = c.channel.CharacterLen(a[0]);
                           c.channel.SendText(a[0], length);
                           return kExitOk;

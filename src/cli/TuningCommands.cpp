@@ -3,6 +3,7 @@
 
 #include "cli/ArgumentValues.h"
 #include "cli/CommandRegistry.h"
+#include "cli/ProgressLine.h"
 #include "cli/TerminalText.h"
 #include "tuning/JobWatch.h"
 #include "tuning/ParameterCommands.h"
@@ -12,6 +13,10 @@ namespace qvset::cli {
 namespace {
 
 constexpr int kTickMs = 1000;
+// The run's own pauses before its samples (2.5, 2, 2.5 and 2.5 s) and the watch's end seconds.
+constexpr double kRunPausesSeconds = 9.5;
+constexpr double kSingleWatchSeconds = 27;
+constexpr double kAllWatchSeconds = 68;
 
 struct TuneOptions {
     bool allModes = false;
@@ -60,9 +65,14 @@ int Tune(CliContext& context, const std::vector<std::string>& args) {
     const std::string problem = ParseTuneOptions(args, options);
     if (!problem.empty()) return UsageError(context, problem);
 
+    const double watchSeconds = options.allModes ? kAllWatchSeconds : kSingleWatchSeconds;
+    const double expected =
+        kRunPausesSeconds + ExtraPauseOf(options.pause) / 1000.0 + (options.watch ? watchSeconds : 0);
+    ProgressLine line(context.err, context.progress, "tune " + args[0], expected);
+    ProgressPause pause(context.pause, line);
     JobWatch watch(context.spooler, context.dialogs);
-    watch.OnCaption([&](const std::string& caption) { context.err << caption << '\n' << std::flush; });
-    TuningSession session{context.channel, context.pause, context.dialogs, watch};
+    TuningSession session{context.channel, pause, context.dialogs, watch};
+    line.Show("storing the mode values, then printing the samples");
     const bool started = options.allModes ? AllModesRun(session, options.captions, options.pause)
                                           : SingleModeRun(session, options.captions, options.pause);
     if (!started) return kExitRefused;
@@ -73,12 +83,18 @@ int Tune(CliContext& context, const std::vector<std::string>& args) {
     while (outcome == WatchOutcome::Watching) {
         context.pause.Wait(kTickMs);
         outcome = watch.Tick();
+        line.Show("watching the queue, second " + std::to_string(watch.RunTicks()) + " of " +
+                  SecondsText(watchSeconds));
         // A queue that cannot be inspected looks empty: that is no sign that the run went well.
         if (context.spooler.LastFault() == SpoolerFault::Unreachable) {
+            line.Clear();
             context.dialogs.Message(kMsgServerUnreachable);
             return kExitPrinterFailed;
         }
     }
+    // Only the result stays: the caption the watch ended with.
+    line.Clear();
+    context.err << watch.Caption() << '\n' << std::flush;
     return outcome == WatchOutcome::Failed ? kExitPrinterFailed : kExitOk;
 }
 
@@ -101,7 +117,8 @@ void RegisterTuningCommands(CommandRegistry& registry) {
                  ")\n"
                  "--no-watch  return once the documents are queued\n"
                  "A value outside its range, or not a whole number, is refused: exit 2, nothing sent.\n"
-                 "Unless --no-watch, the spooler queue is then watched once a second: " +
+                 "Unless --no-watch, the spooler queue is then watched once a second and its result\n"
+                 "printed on stderr: " +
                  Quoted(kWatchCaptionDone) + " exits 0;\n" + Quoted(kWatchCaptionFailed) +
                  " (documents still waiting at second 5 of a single run, 10 of an all run) exits 1.\n"
                  "How long it takes: 9.5 s of pauses plus --pause before the samples (14.5 s with the\n"
@@ -113,9 +130,14 @@ void RegisterTuningCommands(CommandRegistry& registry) {
     registry.Add({.name = "factory-restore",
                   .usage = "",
                   .summary = "write the factory parameter table (save, table, save; about 3.5 s)",
-                  .help = "",
+                  .help =
+                      "It waits 2.5 s after the first save command and 1 s after the table; on a terminal\n"
+                      "one line on stderr shows the seconds gone.",
                   .run = [](CliContext& c, const std::vector<std::string>&) {
-                      RestoreFactoryParameters(c.channel, c.pause);
+                      ProgressLine line(c.err, c.progress, "factory-restore", 3.5);
+                      ProgressPause pause(c.pause, line);
+                      line.Show("save, table, save");
+                      RestoreFactoryParameters(c.channel, pause);
                       return kExitOk;
                   }});
 }

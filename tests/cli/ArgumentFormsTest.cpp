@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <sstream>
 
 #include "Version.h"
@@ -134,6 +135,18 @@ TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
         {{"hex"}, 2, "qvctl: hex: no hex digits given", "see: qvctl hex --help"},
         {{"text"}, 2, "qvctl: text: one text argument", "see: qvctl text --help"},
         {{"text", "a", "b"}, 2, "qvctl: text: unexpected argument b", "see: qvctl text --help"},
+        {{"text", "\xF3\xA0\x80\x81\xF3\xA0\x80\x82"},
+         2,
+         "qvctl: text: the text holds no character of the printer's character set (GBK): nothing of it could "
+         "be "
+         "printed",
+         "see: qvctl text --help"},
+        {{"text", "😀"},
+         2,
+         "qvctl: text: the text holds no character of the printer's character set (GBK): nothing of it could "
+         "be "
+         "printed",
+         "see: qvctl text --help"},
         {{"text", "--a", "b"}, 2, "qvctl: text: unexpected argument b", "see: qvctl text --help"},
     };
     for (const auto& row : rows) {
@@ -269,6 +282,25 @@ TEST_F(QvctlArguments, ErrorsNameTheThingTheyAreAbout) {
     EXPECT_EQ(outcome.err, "qvctl: ticket plan: the print server has no printer QV64O\n");
 }
 
+// A help line that ends without a stop, followed by one that begins a sentence ("default, the system's"
+// and "Both repeat: ...") runs two sentences together; the man page is made of these texts too.
+TEST_F(QvctlArguments, HelpRunsNoTwoSentencesTogether) {
+    const std::regex runOn("[a-z,'] *\n +[A-Z][a-z]");
+    std::vector<Args> helps = {{"--help"}};
+    for (const auto& command : registry.Commands()) {
+        Args args;
+        std::istringstream words(command.name);
+        for (std::string word; words >> word;) args.push_back(word);
+        args.push_back("--help");
+        helps.push_back(args);
+    }
+    for (const Args& args : helps) {
+        const Outcome outcome = Run(args);
+        std::smatch found;
+        EXPECT_FALSE(std::regex_search(outcome.out, found, runOn)) << args[0] << ": " << found.str();
+    }
+}
+
 TEST_F(QvctlArguments, HelpOfAGroupListsEachOfItsCommands) {
     const Outcome outcome = Run({"ticket", "--help"});
     std::size_t at = 0;
@@ -319,6 +351,20 @@ TEST_F(QvctlArguments, TextThatLooksLikeAnOptionIsSentAsWritten) {
     const Outcome outcome = Run({"text", "--a=b"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.documents, std::vector<std::string>{"QV640: 2D2D613D62"});
+}
+
+TEST_F(QvctlArguments, ATextWithSomethingPrintableSendsOneQuestionMarkPerCharacterGbkLacks) {
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"?", "3F"},
+        {"😀a", "3F61"},
+        {"a\xF3\xA0\x80\x81打", "613FB4F2"},  // a tag character between
+        {"😀?", "3F3F"},
+    };
+    for (const auto& [text, hex] : rows) {
+        const Outcome outcome = Run({"text", text});
+        EXPECT_EQ(outcome.status, 0) << hex << outcome.err;
+        EXPECT_EQ(outcome.documents, std::vector<std::string>{"QV640: " + hex});
+    }
 }
 
 struct EndOfOptionsRow {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <mutex>
 #include <ostream>
 #include <sstream>
 
@@ -16,17 +17,20 @@ double SteadySeconds() {
 // Back to the line's start and the rest of the line erased (VT100, which every terminal reads).
 constexpr std::string_view kRewrite = "\r\x1B[K";
 
+// The line on the screen now, if any (one command runs at a time where a line is shown).
+std::mutex onScreenLock;
+ProgressLine* onScreen = nullptr;
+
 }  // namespace
 
 std::string SecondsText(double seconds) {
     std::ostringstream text;
-    const double tenths = std::round(seconds * 10) / 10;
-    if (tenths == std::floor(tenths) || tenths >= 10) {
+    if (std::round(seconds * 10) / 10 >= 10) {
         text << std::lround(seconds);
     } else {
         text.setf(std::ios::fixed);
         text.precision(1);
-        text << tenths;
+        text << seconds;
     }
     return text.str();
 }
@@ -42,6 +46,13 @@ ProgressLine::ProgressLine(std::ostream& err, bool shown, std::string what, doub
 
 ProgressLine::~ProgressLine() {
     Clear();
+    const std::lock_guard guard(onScreenLock);
+    if (onScreen == this) onScreen = nullptr;
+}
+
+void ClearProgressOn(std::ostream& err) {
+    const std::lock_guard guard(onScreenLock);
+    if (onScreen != nullptr && onScreen->Writes(err)) onScreen->Clear();
 }
 
 void ProgressLine::Show(std::string_view doing) {
@@ -51,6 +62,8 @@ void ProgressLine::Show(std::string_view doing) {
     m_err << kRewrite << m_what << (m_doing.empty() ? "" : ": " + m_doing) << "  " << SecondsText(elapsed)
           << " s of about " << SecondsText(m_expected) << " s" << std::flush;
     m_onScreen = true;
+    const std::lock_guard guard(onScreenLock);
+    onScreen = this;
 }
 
 void ProgressLine::Clear() {

@@ -27,6 +27,7 @@ class ProgressLine {
     // Clears the line (again a no-op once cleared, until the next Show).
     void Clear();
     bool Shown() const { return m_shown; }
+    bool Writes(const std::ostream& err) const { return &m_err == &err; }
 
   private:
     std::ostream& m_err;
@@ -38,6 +39,10 @@ class ProgressLine {
     std::string m_doing;
     bool m_onScreen = false;
 };
+
+// Clears the progress line shown on `err`, if one is, so that a message written next stands on a line
+// of its own; the line comes back with its next Show. (ConsoleDialogs calls it before each message.)
+void ClearProgressOn(std::ostream& err);
 
 // A pause that keeps a progress line current while it waits: the wait is cut into steps of at most
 // kProgressStepMs, and the line rewritten after each. Without a shown line it is the inner pause alone.
@@ -52,7 +57,7 @@ class ProgressPause final : public Pause {
     ProgressLine& m_line;
 };
 
-// The seconds of a duration as the line shows them: "3.5", "83".
+// The seconds of a duration as the line shows them: a tenth below ten ("0.0", "3.5"), whole above ("83").
 std::string SecondsText(double seconds);
 
 }  // namespace qvset::cli

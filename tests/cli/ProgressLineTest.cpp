@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "cli/ConsoleDialogs.h"
 #include "cli/ProgressLine.h"
 #include "support/RecordingDialogs.h"
 
@@ -17,7 +18,7 @@ TEST(ProgressLine, OneLineRewrittenInPlaceWithTheSecondsGoneAndExpectedThenClear
         testing::RecordingPause inner;
         cli::ProgressPause pause(inner, line);
         line.Show("save, table, save");
-        now += 0.25;
+        now += 0.3;
         pause.Wait(600);  // three steps: 250, 250, 100 ms
         EXPECT_EQ(inner.Waits(), (std::vector<int>{250, 250, 100}));
         now = 103.5;
@@ -25,12 +26,28 @@ TEST(ProgressLine, OneLineRewrittenInPlaceWithTheSecondsGoneAndExpectedThenClear
     }
     const std::string r = "\r\x1B[K";
     const std::string shown = "factory-restore: save, table, save  ";
-    EXPECT_EQ(err.str(), r + shown + "0 s of about 3.5 s" +        // Show
+    EXPECT_EQ(err.str(), r + shown + "0.0 s of about 3.5 s" +      // Show
                              r + shown + "0.3 s of about 3.5 s" +  // the pause begins
                              r + shown + "0.3 s of about 3.5 s" + r + shown + "0.3 s of about 3.5 s" + r +
                              shown + "0.3 s of about 3.5 s" +      // after each step
                              r + shown + "3.5 s of about 3.5 s" +  // the last Show
                              r);                                   // cleared at the end
+}
+
+TEST(ProgressLine, AMessageStandsOnALineOfItsOwnAndTheLineComesBackAfterIt) {
+    std::ostringstream err;
+    double now = 0;
+    cli::ProgressLine line(err, true, "tune all", 83, [&now] { return now; });
+    cli::ConsoleDialogs dialogs(err);
+    line.Show("watching the queue");
+    dialogs.Message("请检查打印机是否脱机,请重启打印机");
+    now = 12;
+    line.Show();
+    line.Clear();
+    const std::string r = "\r\x1B[K";
+    EXPECT_EQ(err.str(), r + "tune all: watching the queue  0.0 s of about 83 s" + r +
+                             "请检查打印机是否脱机,请重启打印机\n" + r +
+                             "tune all: watching the queue  12 s of about 83 s" + r);
 }
 
 TEST(ProgressLine, NotShownWritesNothingAndWaitsTheWholePause) {
@@ -47,7 +64,8 @@ TEST(ProgressLine, NotShownWritesNothingAndWaitsTheWholePause) {
 }
 
 TEST(ProgressLine, SecondsAreShownToATenthBelowTenAndWholeAbove) {
-    EXPECT_EQ(cli::SecondsText(0), "0");
+    EXPECT_EQ(cli::SecondsText(0), "0.0");
+    EXPECT_EQ(cli::SecondsText(1), "1.0");
     EXPECT_EQ(cli::SecondsText(3.5), "3.5");
     EXPECT_EQ(cli::SecondsText(9.94), "9.9");
     EXPECT_EQ(cli::SecondsText(12.6), "13");

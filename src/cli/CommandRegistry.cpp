@@ -179,6 +179,7 @@ void RegisterAllCommands(CommandRegistry& registry) {
     RegisterDecodeCommands(registry);
     RegisterRecordCommands(registry);
     RegisterDeviceCommands(registry);
+    RegisterStatusCommands(registry);
 }
 
 void CommandRegistry::Add(CliCommand command) {

@@ -111,6 +111,7 @@ void RegisterConsoleCommands(CommandRegistry& registry);
 void RegisterDecodeCommands(CommandRegistry& registry);
 void RegisterRecordCommands(CommandRegistry& registry);
 void RegisterDeviceCommands(CommandRegistry& registry);
+void RegisterStatusCommands(CommandRegistry& registry);
 // Every room's commands, in the order the overview lists them.
 void RegisterAllCommands(CommandRegistry& registry);
 

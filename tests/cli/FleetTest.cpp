@@ -3,6 +3,7 @@
 // what each one took, whatever the others did.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -258,6 +259,34 @@ TEST_F(FleetTest, DryRunWithJsonNeedsNoPrintServer) {
         EXPECT_EQ(rows, c.rows) << out.str();
         EXPECT_EQ(status, cli::kExitOk) << err.str();
     }
+}
+
+// qvctl status across servers: a row per printer, a stopped queue and one with a stuck job fail their
+// rows while the healthy one is ok, and a server that is down is a failed row of its own.
+TEST_F(FleetTest, StatusOfManyPrintersShowsTheStoppedQueueAndTheStuckJob) {
+    const std::int64_t now = std::time(nullptr);
+    servers["a:631"]->SetQueueStatus("QV640_A", {QueueState::Stopped, true, 1, 0, now - 30, "Paused"});
+    servers["b:631"]->SetQueueStatus("QV640_B", {QueueState::Printing, true, 3, 0, now - 900, ""});
+    EXPECT_EQ(RunFleet({"--json", "--server", "a", "--server", "b", "--server", "down", "--printer", "QV6*",
+                        "status"}),
+              cli::kExitPrinterFailed);
+    const auto report = nlohmann::json::parse(out.str());
+    Names rows;
+    for (const auto& row : report["printers"]) {
+        std::string line =
+            (row["server"].get<std::string>().empty() ? "-" : row["server"].get<std::string>()) + " " +
+            row["printer"].get<std::string>() + " " + row["result"].get<std::string>();
+        if (row.contains("output") && row["output"].is_object()) {
+            line += " " + row["output"]["queue"]["state"].get<std::string>() + " " +
+                    std::to_string(row["output"]["queue"]["waiting"].get<int>());
+            for (const auto& problem : row["output"]["problems"]) line += " / " + problem.get<std::string>();
+        }
+        rows.push_back(line);
+    }
+    EXPECT_EQ(rows, (Names{"a:631 QV640_A failed stopped 1 / the queue is stopped", "a:631 QV650_A ok idle 0",
+                           "b:631 QV640_B failed printing 3 / a job has waited 15 min", "down:631  failed"}))
+        << out.str();
+    EXPECT_TRUE(log.empty());
 }
 
 }  // namespace

@@ -9,10 +9,23 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target qvctl qvset qvprinter
+# Every program the README uses: the command line, the window, the virtual printer's CUPS backend (with
+# its drawer), its raw port and its IPP command.
+cmake --build --preset release --target qvctl qvset qvprinter qvprinter-listen qvprinter-ipp
 
-qvctl=build/release/src/cli/qvctl
-qvset=build/release/src/app/qvset
+# One folder that holds them all, to put on PATH.
+bin=$PWD/build/run-bin
+mkdir -p "$bin"
+for program in src/cli/qvctl src/app/qvset src/decode/backend/qvprinter-listen src/decode/backend/qvprinter-ipp; do
+  ln -sfn "$PWD/build/release/$program" "$bin/${program##*/}"
+done
+qvctl=$bin/qvctl
+qvset=$bin/qvset
+on_path() {
+  echo "The programs are in $bin; to type qvctl, qvset, qvprinter-listen and qvprinter-ipp as the README"
+  echo "does, put that folder on PATH (or install them: cmake --install build/release --prefix ~/.local):"
+  echo "  export PATH=\"$bin:\$PATH\""
+}
 sandbox=""
 if command -v lpstat >/dev/null && lpstat -e 2>/dev/null | grep -q '^QV6'; then
   echo "This machine's CUPS has a QV6 printer: qvset works against it."
@@ -40,6 +53,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "  xvfb-run -a $qvset"
   echo "or render the window to a picture: $qvset --screenshot qvset.png [--form 1|2|3]"
   [ -n "$sandbox" ] && echo "Stop the private CUPS server with: scripts/cups-sandbox stop $sandbox"
+  on_path
   exit 0
 fi
 
@@ -51,5 +65,7 @@ if [ -n "$sandbox" ]; then
   echo "(until the next ./run.sh, which starts the server afresh)."
   echo "QV640_Virtual's pictures (<job-id>.png) and state (state.json) are in $virtual/."
   echo "Stop it with: scripts/cups-sandbox stop $sandbox"
+  echo "Point a shell at it with: eval \"\$(scripts/cups-sandbox env $sandbox)\""
 fi
+on_path
 exit "$status"

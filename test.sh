@@ -81,7 +81,7 @@ ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} ctest --preset dev
 # The release build is for the package, the benchmark and the Windows stage's virtual printer: its
 # tests would repeat, without the sanitizers, every test the debug build has just run.
 stage "Release build (programs and benchmarks; the tests ran in the sanitizer build)"
-cmake --preset release -DQVSET_BUILD_TESTS=OFF >/dev/null
+cmake --preset release >/dev/null
 cmake --build --preset release
 
 stage "The Debian package (cpack --preset deb), unpacked and tried"

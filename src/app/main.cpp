@@ -6,12 +6,16 @@
 // Qt's own options (-platform, -style, -display ...) are taken by Qt.
 #include <QApplication>
 #include <QIcon>
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Version.h"
 #include "app/QtClock.h"
@@ -76,6 +80,23 @@ bool CanOpenWindow() {
 #endif
 }
 
+// Qt warns at every start ("QStandardPaths: XDG_RUNTIME_DIR not set ...") where no login session gave
+// the program a runtime folder (su, ssh without a session manager, a container). Qt then uses
+// /tmp/runtime-USER; the same folder is made here, private to the user, and named, so that there is
+// nothing to warn about. A folder that is not private stays for Qt to judge.
+void ProvideRuntimeFolder() {
+    if (IsSet("XDG_RUNTIME_DIR")) return;
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string folder =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/runtime-" + std::to_string(::getuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return;
+    struct stat status {};
+    if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::getuid() ||
+        (status.st_mode & 0777) != 0700)
+        return;
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+}
+
 int Screenshot(const qvset::forms::ProgramOptions& options) {
     using namespace qvset;
     // The real printer list, but picking one changes nothing outside this process.
@@ -104,6 +125,7 @@ int main(int argc, char** argv) {
     const bool noDisplay = !look.platformChosen && !CanOpenWindow();
     if ((look.windowless || noDisplay) && !look.platformChosen) qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    ProvideRuntimeFolder();
     QApplication application(argc, argv);  // takes Qt's own options out of the arguments
     QApplication::setApplicationName(app::kApplicationTitle);
     QApplication::setApplicationVersion(

@@ -21,7 +21,6 @@ namespace qvset::cli {
 namespace {
 
 constexpr const char* kProgram = "qvctl";
-constexpr const char* kSeeHelp = "see 'qvctl --help'";
 constexpr const char* kPrinterOption = "--printer";
 constexpr const char* kVersionOption = "--version";
 constexpr const char* kDryRunOption = "--dry-run";
@@ -41,9 +40,10 @@ void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
         << "  --printer NAME   send to NAME for this command, without changing the default printer;\n"
         << "                   a shell pattern ('QV6*') sends to every printer it matches\n"
         << "  --server HOST[:PORT]\n"
-        << "                   the print server (CUPS over IPP; Windows: \\\\HOST); default, the system's\n"
-        << "                   Both repeat: the command then runs on every chosen printer of every chosen\n"
-        << "                   server, concurrently, and a report says what each took.\n"
+        << "                   the print server (CUPS over IPP; Windows: \\\\HOST); by default the "
+           "system's.\n"
+        << "                   --printer and --server repeat: the command then runs on every chosen printer\n"
+        << "                   of every chosen server, concurrently, and a report says what each took.\n"
         << "  --device URI|NAME\n"
         << "                   send to a printer without a spooler: socket://HOST[:PORT], "
            "serial:PORT[?baud=N],\n"
@@ -102,9 +102,17 @@ bool IsOption(const std::string& arg) {
     return arg.size() > 1 && arg[0] == '-';
 }
 
-// One line on stderr naming the problem, then the wrong-usage status.
-int ReportUsage(std::ostream& err, const std::string& who, const std::string& problem) {
-    err << TerminalSafe(who) << ": " << TerminalSafe(problem) << "; " << kSeeHelp << '\n';
+// The problem on one line ("qvctl: length: ..."), the help to read on the next ("see: qvctl length
+// --help"; "see: qvctl --help" for qvctl's own options), then the wrong-usage status. `command` is
+// empty for a problem of qvctl's own options; `helpOf` names another help than the command's (a
+// group's, for a word that is none of its commands).
+int ReportUsage(std::ostream& err, const std::string& command, const std::string& problem,
+                const std::string& helpOf = {}) {
+    const std::string named = command.empty() ? std::string() : TerminalSafe(command) + ": ";
+    const std::string& help = helpOf.empty() ? command : helpOf;
+    const std::string helpWords = help.empty() ? std::string() : TerminalSafe(help) + ' ';
+    err << kProgram << ": " << named << TerminalSafe(problem) << '\n'
+        << "see: " << kProgram << ' ' << helpWords << "--help\n";
     return kExitRefused;
 }
 
@@ -171,6 +179,7 @@ void RegisterAllCommands(CommandRegistry& registry) {
     RegisterDecodeCommands(registry);
     RegisterRecordCommands(registry);
     RegisterDeviceCommands(registry);
+    RegisterStatusCommands(registry);
 }
 
 void CommandRegistry::Add(CliCommand command) {
@@ -194,7 +203,7 @@ int ShowOutcome(CliContext& context, const SendOutcome& outcome) {
 }
 
 int UsageError(CliContext& context, const std::string& problem) {
-    return ReportUsage(context.err, std::string(kProgram) + ' ' + context.command.name, problem);
+    return ReportUsage(context.err, context.command.name, problem);
 }
 
 std::vector<UsageOption> OptionsOfUsage(const std::string& usage) {
@@ -338,10 +347,10 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         }
         std::string problem;
         if (!ReadChoiceOption(args, next, choice, problem)) {
-            return ReportUsage(err, kProgram, problem.empty() ? "unknown option " + arg : problem);
+            return ReportUsage(err, {}, problem.empty() ? "unknown option " + arg : problem);
         }
     }
-    if (next == args.size()) return ReportUsage(err, kProgram, "no command given");
+    if (next == args.size()) return ReportUsage(err, {}, "no command given");
 
     // "help" alone is the overview; "help COMMAND" is that command's --help.
     bool helpFirst = false;
@@ -358,7 +367,7 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     const CliCommand* found = FindCommand(registry, args, next, words);
     if (found == nullptr) {
         const auto members = CommandsOfGroup(registry, args[next]);
-        if (members.empty()) return ReportUsage(err, kProgram, "unknown command " + args[next]);
+        if (members.empty()) return ReportUsage(err, {}, "unknown command " + args[next]);
         const bool groupHelp = helpFirst || (next + 1 < args.size() && IsHelp(args[next + 1]));
         if (groupHelp) {
             PrintGroupHelp(args[next], members, out);
@@ -367,7 +376,7 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         const std::string problem = next + 1 < args.size()
                                         ? "unknown command " + args[next] + ' ' + args[next + 1]
                                         : args[next] + " needs one of its commands";
-        return ReportUsage(err, kProgram, problem);
+        return ReportUsage(err, {}, problem, args[next]);
     }
     std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next + words), args.end());
     // After "--" nothing is an option: neither --help nor a joined "--x=y".
@@ -388,13 +397,13 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         std::vector<std::string> kept;
         for (std::size_t i = 0; i < rest.size(); ++i) {
             if (ReadChoiceOption(rest, i, choice, problem)) continue;
-            if (!problem.empty()) return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
+            if (!problem.empty()) return ReportUsage(err, found->name, problem);
             kept.push_back(rest[i]);
         }
         rest = std::move(kept);
     }
     if (!SplitJoinedOptions(options, rest, problem)) {
-        return ReportUsage(err, std::string(kProgram) + ' ' + found->name, problem);
+        return ReportUsage(err, found->name, problem);
     }
     // qvctl's own --json is the command's, for a command that has one.
     if (choice.json &&
@@ -407,34 +416,32 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     rest.insert(rest.end(), operands.begin(), operands.end());
 
     if (choice.dryRun && !found->sendsDocuments) {
-        return ReportUsage(err, kProgram,
-                           std::string(kDryRunOption) + ": " + found->name + " sends no documents");
+        return ReportUsage(err, {}, std::string(kDryRunOption) + ": " + found->name + " sends no documents");
     }
 
     if (const auto operandPlaces = FindOperands(options, rest, operandsFrom)) {
         if (const std::string countProblem = OperandCountProblem(*found, rest, *operandPlaces);
             !countProblem.empty())
-            return ReportUsage(err, std::string(kProgram) + ' ' + found->name, countProblem);
+            return ReportUsage(err, found->name, countProblem);
     }
 
     if (!environment.serverSpooler && !choice.servers.empty()) {
-        return ReportUsage(err, kProgram, "print servers cannot be chosen here");
+        return ReportUsage(err, {}, "print servers cannot be chosen here");
     }
     if (found->scope == FleetScope::Once) choice.devices.clear();
     if (!choice.devices.empty()) {
-        if (!environment.devices.open) return ReportUsage(err, kProgram, "devices cannot be chosen here");
+        if (!environment.devices.open) return ReportUsage(err, {}, "devices cannot be chosen here");
         if (found->scope == FleetScope::OnePrinter) {
             return ReportUsage(
-                err, kProgram,
+                err, {},
                 found->name + " works on the spooler's printers; a device is never the default printer");
         }
         if (found->scope == FleetScope::Server) {
-            return ReportUsage(err, kProgram,
-                               found->name + " lists the devices itself; --device is not for it");
+            return ReportUsage(err, {}, found->name + " lists the devices itself; --device is not for it");
         }
         for (std::string& device : choice.devices) {
             const auto uri = ResolveDevice(environment.devices, device, problem);
-            if (!uri) return ReportUsage(err, std::string(kProgram) + ' ' + kDeviceOption, problem);
+            if (!uri) return ReportUsage(err, {}, std::string(kDeviceOption) + ": " + problem);
             device = *uri;
         }
         // The same device named twice is one device.
@@ -448,7 +455,7 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     if (IsFleetRun(*found, choice)) return RunFleet(*found, rest, operandsFrom, environment, choice);
     if (found->scope == FleetScope::Once) choice.servers.clear();
     if (choice.printers.size() > 1 || choice.servers.size() > 1) {
-        return ReportUsage(err, kProgram, found->name + " works on one printer of one print server");
+        return ReportUsage(err, {}, found->name + " works on one printer of one print server");
     }
 
     // One named server replaces the default one, for the documents and for the record.
@@ -472,12 +479,28 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
     } else if (!choice.servers.empty()) {
         serverSpooler = environment.serverSpooler(choice.servers.front());
         if (!serverSpooler) {
-            return ReportUsage(err, kProgram, "not a print server: " + choice.servers.front());
+            return ReportUsage(err, {}, "not a print server: " + choice.servers.front());
         }
         platform = serverSpooler.get();
         if (book != nullptr) {
             serverBook = book->ForServer(environment.serverRecordName(choice.servers.front()));
             book = serverBook.get();
+        }
+    }
+    // A command that only reads (a printer's record, a plan) would read a misspelt printer's empty record
+    // as "nothing recorded yet": a printer that the print server does not have is said and fails.
+    if (!found->sendsDocuments && found->scope == FleetScope::Printer && choice.devices.empty() &&
+        !choice.printers.empty()) {
+        const std::string& printer = choice.printers.front();
+        const std::vector<PrinterInfo> printers = platform->ListPrinters();
+        if (platform->LastFault() != SpoolerFault::Unreachable &&
+            std::none_of(printers.begin(), printers.end(),
+                         [&](const PrinterInfo& info) { return info.deviceName == printer; })) {
+            const std::string server =
+                book != nullptr && !book->Server().empty() ? book->Server() : std::string("the print server");
+            err << kProgram << ": " << found->name << ": " << TerminalSafe(server) << " has no printer "
+                << TerminalSafe(printer) << '\n';
+            return kExitPrinterFailed;
         }
     }
     // Under --dry-run nothing reaches the platform's spooler and nothing is waited for.
@@ -493,7 +516,8 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
                                  .printer = choice.printers.empty() ? std::string() : choice.printers.front(),
                                  .server = book != nullptr ? book->Server() : std::string(),
                                  .json = choice.json,
-                                 .devices = &environment.devices};
+                                 .devices = &environment.devices,
+                                 .progress = environment.progress && !choice.json && !dry};
     const int status = RunOnPrinter(*found, rest, operandsFrom, setting,
                                     environment.printFileFolders.empty()
                                         ? std::vector<std::filesystem::path>{environment.programFolder}

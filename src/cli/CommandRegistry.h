@@ -64,6 +64,8 @@ struct CliContext {
     bool unchanged = false;
     // The devices file and the platform's devices (nullptr: none here).
     const DeviceSetup* devices = nullptr;
+    // Whether a long command shows its progress line (standard error is a terminal, no --json).
+    bool progress = false;
     // The arguments from this index on followed "--": they are arguments even where they begin with
     // "-" (a file named "-x.prn"). The "--" itself is not among them.
     std::size_t operandsFrom = static_cast<std::size_t>(-1);
@@ -109,14 +111,15 @@ void RegisterConsoleCommands(CommandRegistry& registry);
 void RegisterDecodeCommands(CommandRegistry& registry);
 void RegisterRecordCommands(CommandRegistry& registry);
 void RegisterDeviceCommands(CommandRegistry& registry);
+void RegisterStatusCommands(CommandRegistry& registry);
 // Every room's commands, in the order the overview lists them.
 void RegisterAllCommands(CommandRegistry& registry);
 
 // Prints a command's usage and help.
 void PrintCommandHelp(const CliCommand& command, std::ostream& out);
 
-// Reports wrong usage of a command on stderr, one line naming the problem and pointing to --help, and
-// returns kExitRefused.
+// Reports wrong usage of a command on stderr, a line "qvctl: COMMAND: PROBLEM" and a line "see: qvctl
+// COMMAND --help", and returns kExitRefused.
 int UsageError(CliContext& context, const std::string& problem);
 
 // A system text as help quotes it: in double quotes.
@@ -169,6 +172,8 @@ struct CliEnvironment {
     std::function<std::string(const std::string& server)> serverRecordName = {};
     // The devices file and the platform's devices, for --device and `qvctl device`.
     DeviceSetup devices = {};
+    // Whether standard error is a terminal, where a long command shows its progress line.
+    bool progress = false;
     // How many printers a fleet run serves at once.
     std::size_t perServer = 4;
     std::size_t total = 16;

@@ -14,4 +14,11 @@ std::vector<std::string> PrepareConsole(int argc, char** argv);
 // fails (StandardInputBuffer). Called first, before anything is opened.
 bool HoldClosedStandardInput();
 
+// True when standard output is a pipe or socket whose reader has gone (`qvctl history | head` once head
+// has exited, where SIGPIPE is ignored and a write fails instead of ending the process).
+bool StandardOutputReaderGone();
+
+// True when standard error is a terminal (a person watching, not a log): the progress line goes there.
+bool StandardErrorIsTerminal();
+
 }  // namespace qvset::cli

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
+#include "cli/ProgressLine.h"
 #include "console/ConsoleText.h"
 #include "console/TestPrints.h"
 #include "tuning/ParameterCommands.h"
@@ -39,7 +40,13 @@ int Console(CliContext& context, const std::vector<std::string>& args) {
         return kExitRefused;
     }
     if (text.find_first_not_of(' ') == std::string::npos) return UsageError(context, "no hex digits given");
-    return ShowOutcome(context, SendConsoleText(context.channel, context.pause, text, table));
+    // The table mode waits 3.5 s between its documents.
+    ProgressLine line(context.err, context.progress && table, "console --table", 3.5);
+    ProgressPause pause(context.pause, line);
+    line.Show("save, table, save");
+    const SendOutcome outcome = SendConsoleText(context.channel, pause, text, table);
+    line.Clear();
+    return ShowOutcome(context, outcome);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <fcntl.h>
 #include <langinfo.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -94,6 +96,19 @@ bool HoldClosedStandardInput() {
     const int null = open("/dev/null", O_RDONLY);
     if (null > STDIN_FILENO) close(null);
     return true;
+}
+
+bool StandardOutputReaderGone() {
+    struct stat status {};
+    if (fstat(STDOUT_FILENO, &status) != 0 || !(S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)))
+        return false;
+    // The write end of a pipe without readers polls as an error; a socket whose peer has gone, as hung up.
+    pollfd output{.fd = STDOUT_FILENO, .events = POLLOUT, .revents = 0};
+    return poll(&output, 1, 0) == 1 && (output.revents & (POLLERR | POLLHUP)) != 0;
+}
+
+bool StandardErrorIsTerminal() {
+    return isatty(STDERR_FILENO) == 1;
 }
 
 }  // namespace qvset::cli

@@ -33,4 +33,13 @@ bool HoldClosedStandardInput() {
     return _get_osfhandle(0) == -1;
 }
 
+// A pipe's closed reader shows on Windows only as a failed write: the output's own failure says it.
+bool StandardOutputReaderGone() {
+    return false;
+}
+
+bool StandardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+
 }  // namespace qvset::cli

@@ -6,13 +6,6 @@
 #include "decode/Listing.h"
 
 namespace qvset::cli {
-namespace {
-
-// The printer the in-memory spooler offers as the current one; --printer names another.
-constexpr std::string_view kDryRunPrinter = "dry-run";
-
-}  // namespace
-
 DryRun::DryRun(std::ostream& out) : m_out(out), m_spooler({{std::string(kDryRunPrinter), "", ""}}) {
     m_spooler.OnDocument([this](const MemorySpooler::Document& document) { Show(document); });
 }

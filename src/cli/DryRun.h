@@ -1,11 +1,15 @@
 #pragma once
 
 #include <iosfwd>
+#include <string_view>
 
 #include "printer/MemorySpooler.h"
 #include "seams/Pause.h"
 
 namespace qvset::cli {
+
+// The printer the dry run's spooler offers as the current one; --printer names another.
+inline constexpr std::string_view kDryRunPrinter = "dry-run";
 
 // What qvctl --dry-run sends to and waits with instead of the platform's spooler and pause: an
 // in-memory spooler that takes every document, and a pause that does not wait. Each document is

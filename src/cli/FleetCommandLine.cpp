@@ -288,6 +288,7 @@ PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::
                        .server = setting.server,
                        .json = setting.json,
                        .devices = setting.devices,
+                       .progress = setting.progress,
                        .operandsFrom = operandsFrom};
     PrinterRunResult result;
     result.status = command.run(context, args);
@@ -335,7 +336,7 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
                                                                            : std::vector<std::string>{""};
     for (const std::string& server : chosenServers) {
         if (!environment.serverSpooler(server)) {
-            err << "qvctl: not a print server: " << TerminalSafe(server) << "; see 'qvctl --help'\n";
+            err << "qvctl: not a print server: " << TerminalSafe(server) << "\nsee: qvctl --help\n";
             return kExitRefused;
         }
         const std::string name = environment.serverRecordName(server);
@@ -369,8 +370,23 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     }
 
     const auto started = std::chrono::steady_clock::now();
-    const std::vector<Listing> listings =
+    std::vector<Listing> listings =
         ListServers(environment, servers, choice.printers.empty() || command.scope == FleetScope::Server);
+    // A dry run sends nothing and so needs no print server: one that was not reached offers the printers
+    // named (a pattern matches none of them) and, when none is named, the dry run's own printer.
+    if (choice.dryRun && command.scope != FleetScope::Server) {
+        for (Listing& listing : listings) {
+            if (listing.printers.reached) continue;
+            listing.printers = {};
+            for (const std::string& printer : choice.printers) {
+                if (!IsPrinterPattern(printer)) listing.printers.printers.push_back(printer);
+            }
+            if (choice.printers.empty()) {
+                listing.printers.printers.push_back(std::string(kDryRunPrinter));
+                listing.printers.current = kDryRunPrinter;
+            }
+        }
+    }
     if (command.scope == FleetScope::Server) {
         return ShowServerLists(names, listings, choice.json, environment.out, environment.err,
                                environment.dialogs, environment.devices);

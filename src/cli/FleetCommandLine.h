@@ -24,6 +24,7 @@ struct PrinterSetting {
     std::string server;            // the server as the record names it
     bool json = false;
     const DeviceSetup* devices = nullptr;
+    bool progress = false;  // a long command shows its progress line
 };
 
 struct PrinterRunResult {

@@ -6,11 +6,20 @@
 #include "cli/DeviceCommands.h"
 #include "cli/TerminalText.h"
 #include "files/NativeNames.h"
+#include "printer/AnsiText.h"
+#include "printer/HexCodec.h"
 #include "printer/PrinterSelection.h"
 #include "ticket/TicketFiles.h"
 
 namespace qvset::cli {
 namespace {
+
+// Whether a text holds at least one character that the printer's character set can hold: its GBK form
+// is more than the "?" of the characters it lacks (a "?" typed as such counts).
+bool HoldsPrintableCharacter(const std::string& text) {
+    if (text.find('?') != std::string::npos) return true;
+    return ToAnsi(text).find_first_not_of('?') != std::string::npos;
+}
 
 // "默认打印机未能写入：ENTRY": the default-printer setting could not be written.
 std::string MsgDefaultNotWritten(std::string_view entry) {
@@ -140,25 +149,43 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
          .run = PickPrinter,
          .sendsDocuments = false,
          .scope = FleetScope::OnePrinter});
-    registry.Add({.name = "hex",
-                  .usage = "HEX...",
-                  .summary = "send hex digit pairs as one document (blanks between arguments ignored)",
-                  .help = "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A.",
-                  .run =
-                      [](CliContext& c, const std::vector<std::string>& a) {
-                          const std::string hex = JoinWithoutBlanks(a);
-                          if (hex.empty()) return UsageError(c, "no hex digits given");
-                          c.channel.SendHex(hex);
-                          return kExitOk;
-                      },
-                  .countProblem = "no hex digits given"});
+    registry.Add(
+        {.name = "hex",
+         .usage = "HEX...",
+         .summary = "send hex digit pairs as one document (blanks between arguments ignored)",
+         .help = "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A. A pair that is not two hex\n"
+                 "digits refuses all, naming it (" +
+                 Quoted(kMsgBadHexCommand) + "：第 2 对 \"ZZ\"); exit 2.",
+         .run =
+             [](CliContext& c, const std::vector<std::string>& a) {
+                 const std::string hex = JoinWithoutBlanks(a);
+                 if (hex.empty()) return UsageError(c, "no hex digits given");
+                 // The window's message, with the pair it is about.
+                 if (const auto bad = FirstBadHexPair(hex)) {
+                     c.dialogs.Message(std::string(kMsgBadHexCommand) + "：第 " + std::to_string(*bad + 1) +
+                                       " 对 \"" + hex.substr(2 * *bad, 2) + "\"");
+                     return kExitRefused;
+                 }
+                 c.channel.SendHex(hex);
+                 return kExitOk;
+             },
+         .countProblem = "no hex digits given"});
     registry.Add({.name = "text",
                   .usage = "TEXT",
                   .summary = "send a text in the printer's character set (GBK) as one document",
-                  .help = "",
+                  .help =
+                      "Each character GBK lacks is sent as one \"?\". An empty text, or one that holds no\n"
+                      "character of GBK, is refused: exit 2, nothing sent.",
                   .run =
                       [](CliContext& c, const std::vector<std::string>& a) {
                           if (a[0].empty()) return UsageError(c, "the text is empty");
+                          // Every character the printer's set lacks becomes "?": a text of nothing but
+                          // those would print nothing of what was meant.
+                          if (!HoldsPrintableCharacter(a[0])) {
+                              return UsageError(c,
+                                                "the text holds no character of the printer's character set "
+                                                "(GBK): nothing of it could be printed");
+                          }
                           const std::int32_t length = c.channel.CharacterLen(a[0]);
                           c.channel.SendText(a[0], length);
                           return kExitOk;

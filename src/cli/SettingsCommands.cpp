@@ -2,6 +2,7 @@
 // ticket distance or the checked ticket format.
 #include <ostream>
 
+#include "cli/ArgumentValues.h"
 #include "cli/CommandRegistry.h"
 #include "cli/TerminalText.h"
 #include "settings/SwitchCommands.h"
@@ -34,14 +35,20 @@ std::string ChoiceList() {
 }
 
 int SetChoice(CliContext& context, const std::vector<std::string>& args) {
+    const std::string choices = SwitchChoiceWords(args[0]);
+    if (choices.empty()) {
+        return UsageError(context, "\"" + args[0] + "\" is not an item (" + SwitchItemWords() + ")");
+    }
     const SwitchChoice* choice = FindSwitchChoice(args[0], args[1]);
-    if (choice == nullptr) return UsageError(context, "unknown item or choice: " + args[0] + " " + args[1]);
+    if (choice == nullptr) return UsageError(context, NotAChoice(args[0], args[1], choices));
     return ShowOutcome(context, SendSwitch(context.channel, *choice));
 }
 
 // One ticket distance of MM.
 int SendDistanceItem(CliContext& context, const std::vector<std::string>& args,
                      const TicketDistance& distance) {
+    std::string problem;
+    if (!ReadNumberArgument({}, args[0], kMillimetreRange, problem)) return UsageError(context, problem);
     TicketDescription description;
     description.SetDistanceText(distance.item, args[0]);
     return ShowOutcome(context, SendDistance(context.channel, description, distance.item));
@@ -62,6 +69,12 @@ int FormatSet(CliContext& context, const std::vector<std::string>& args) {
         }
     }
     if (values.size() != 3) return UsageError(context, context.command.countProblem);
+    constexpr std::string_view kNames[] = {"L", "P", "B"};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::string problem;
+        if (!ReadNumberArgument(kNames[i], values[i], kMillimetreRange, problem))
+            return UsageError(context, problem);
+    }
     TicketDescription description;
     description.SetDistanceText(kItemTicketLength, values[0]);
     description.SetDistanceText(kItemStartOffset, values[1]);
@@ -70,10 +83,9 @@ int FormatSet(CliContext& context, const std::vector<std::string>& args) {
 }
 
 const std::string kGeometryHelp =
-    "MM is read as the window reads its text box: the number at its start (blanks ignored, 0 when\n"
-    "there is none). A negative value is replaced by the default first (152 for the length, 0 for the\n"
-    "offsets). A value too large for the command prints \"" +
-    std::string(kMsgValueOutOfRange) + "\", sends nothing, exits 2.";
+    "MM is a number of " + RangeInWords(kMillimetreRange) +
+    ", with at most one point (152, 35.5). Anything else\n"
+    "(abc, l52, 152mm, 1,5, -1) is refused: its problem and the range on stderr, nothing sent, exit 2.";
 
 // The command of one ticket distance, named by its word ("length", "start", "mark").
 CliCommand DistanceCommand(int item, std::string summary) {
@@ -111,8 +123,9 @@ void RegisterSettingsCommands(CommandRegistry& registry) {
          .help =
              "Black-mark style 2 unless --style 1 is given. The checks, in order: L not empty, L at least\n"
              "10; style 1: P + B not above L, P not above B; style 2: P not above B, P and B not above L.\n"
-             "A failed check prints its message, sends nothing and exits 2. P, B and L of 0 or below are\n"
-             "sent as 0.",
+             "A failed check prints its message, sends nothing and exits 2. L, P and B are numbers of\n"
+             "" +
+             RangeInWords(kMillimetreRange) + "; anything else is refused (exit 2, nothing sent).",
          .run = RefusingControlCharacters(FormatSet),
          .countProblem = "three values L P B in millimetres"});
 }

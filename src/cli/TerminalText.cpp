@@ -80,9 +80,11 @@ CommandRun RefusingControlCharacters(CommandRun run) {
     };
 }
 
-int StatusAfterOutput(int status, std::ostream& out, std::ostream& err) {
+int StatusAfterOutput(int status, std::ostream& out, std::ostream& err,
+                      const std::function<bool()>& readerGone) {
     out.flush();
     if (out) return status;
+    if (readerGone && readerGone()) return kExitReaderGone;
     err << kMsgOutputFailed << '\n' << std::flush;
     return status == kExitOk ? kExitPrinterFailed : status;
 }

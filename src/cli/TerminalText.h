@@ -28,8 +28,12 @@ using CommandRun = std::function<int(CliContext&, const std::vector<std::string>
 CommandRun RefusingControlCharacters(CommandRun run);
 
 // qvctl's exit status once its output has been flushed: a command whose output could not be written
-// (a full disk, a closed pipe) fails with kMsgOutputFailed on the error stream and status 1.
+// (a full disk) fails with kMsgOutputFailed on the error stream and status 1. Output whose reader has
+// gone (`qvctl history | head`, where SIGPIPE is ignored) ends quietly with kExitReaderGone, the status
+// of a writer that SIGPIPE ended (128 + 13), as where SIGPIPE is not ignored.
 inline constexpr std::string_view kMsgOutputFailed = "qvctl: 输出无法写入";
-int StatusAfterOutput(int status, std::ostream& out, std::ostream& err);
+inline constexpr int kExitReaderGone = 141;
+int StatusAfterOutput(int status, std::ostream& out, std::ostream& err,
+                      const std::function<bool()>& readerGone = {});
 
 }  // namespace qvset::cli

@@ -2,6 +2,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "cli/ArgumentValues.h"
 #include "cli/CommandRegistry.h"
 #include "cli/TerminalText.h"
 #include "printer/HexCodec.h"
@@ -24,11 +25,12 @@ bool ReadDescription(CliContext& context, const std::string& fileName, TicketDes
         case TicketFileRead::Complete:
         case TicketFileRead::Ended:
             return true;
+        // The window's messages, with the file they are about.
         case TicketFileRead::Refused:
-            context.dialogs.Message(kMsgFileRefused);
+            context.dialogs.Message(std::string(kMsgFileRefused) + "：" + fileName);
             return false;
         case TicketFileRead::Unreadable:
-            context.dialogs.Message(kMsgCannotOpenFile);
+            context.dialogs.Message(std::string(kMsgCannotOpenFile) + "：" + fileName);
             return false;
     }
     return false;
@@ -214,7 +216,9 @@ int NewTicket(CliContext& context, const std::vector<std::string>& args) {
         if (i + 1 == args.size()) return UsageError(context, arg + " needs a value");
         const std::string& value = args[++i];
         if (const TicketDistance* distance = FindDistanceByWord(option)) {
-            // As sending the distance records it: a negative value takes the default.
+            std::string problem;
+            if (!ReadNumberArgument(arg, value, kMillimetreRange, problem))
+                return UsageError(context, problem);
             const std::string text = NormalisedDistanceText(*distance, value);
             if (!EncodeItemValue(text)) {
                 context.dialogs.Message(kMsgValueOutOfRange);
@@ -224,8 +228,10 @@ int NewTicket(CliContext& context, const std::vector<std::string>& args) {
             description.SetCode(distance->item, kCodeFirst);
             continue;
         }
+        const std::string choices = SwitchChoiceWords(option);
+        if (choices.empty()) return UsageError(context, "unknown option " + arg);
         const SwitchChoice* choice = FindSwitchChoice(option, value);
-        if (choice == nullptr) return UsageError(context, "unknown option " + arg + " " + value);
+        if (choice == nullptr) return UsageError(context, NotAChoice(arg, value, choices));
         description.SetCode(choice->item, choice->code);
     }
     if (out.empty()) return UsageError(context, "an output file");
@@ -290,7 +296,10 @@ void RegisterTicketCommands(CommandRegistry& registry) {
          .summary = "write a ticket description file as \"保存票样\" would, without sending anything",
          .help =
              "Each option records the choice of its panel button; items without an option are written\n"
-             "as not recorded. A negative MM takes its default (152 for --length, 0 for the offsets).\n"
+             "as not recorded. MM is a number of " +
+             RangeInWords(kMillimetreRange) +
+             "; anything else\n"
+             "is refused, as a choice that is not one of the option's (exit 2, nothing written).\n"
              "The file is replaced as a whole, keeping its mode, owner and links; a failed write prints\n" +
              Quoted(kMsgSaveFailed) +
              " and exits 1, leaving any earlier file as it was. A value holding a control\n"

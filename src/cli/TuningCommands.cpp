@@ -1,7 +1,9 @@
 // qvctl commands of the print-quality tuning: the tuning runs with their watch, the factory restore.
 #include <ostream>
 
+#include "cli/ArgumentValues.h"
 #include "cli/CommandRegistry.h"
+#include "cli/ProgressLine.h"
 #include "cli/TerminalText.h"
 #include "tuning/JobWatch.h"
 #include "tuning/ParameterCommands.h"
@@ -11,6 +13,10 @@ namespace qvset::cli {
 namespace {
 
 constexpr int kTickMs = 1000;
+// The run's own pauses before its samples (2.5, 2, 2.5 and 2.5 s) and the watch's end seconds.
+constexpr double kRunPausesSeconds = 9.5;
+constexpr double kSingleWatchSeconds = 27;
+constexpr double kAllWatchSeconds = 68;
 
 struct TuneOptions {
     bool allModes = false;
@@ -40,12 +46,13 @@ std::string ParseTuneOptions(const std::vector<std::string>& args, TuneOptions& 
         if (option == "--pause") target = &options.pause;
         if (target == nullptr) return "unknown option " + option;
         if (i + 1 >= args.size()) return option + " needs a value";
-        *target = args[++i];
-    }
-    // The panel never lets a value above 40 reach its label.
-    for (std::string* caption :
-         {&options.captions.highSpeed, &options.captions.standard, &options.captions.fine}) {
-        *caption = ClampModeValue(*caption);
+        // A value that is not a whole number of its range would store or wait for something else.
+        std::string problem;
+        const auto value = ReadNumberArgument(option, args[i + 1],
+                                              option == "--pause" ? kPauseRange : kModeValueRange, problem);
+        if (!value) return problem;
+        *target = std::to_string(static_cast<long>(*value));
+        ++i;
     }
     return {};
 }
@@ -58,9 +65,14 @@ int Tune(CliContext& context, const std::vector<std::string>& args) {
     const std::string problem = ParseTuneOptions(args, options);
     if (!problem.empty()) return UsageError(context, problem);
 
+    const double watchSeconds = options.allModes ? kAllWatchSeconds : kSingleWatchSeconds;
+    const double expected =
+        kRunPausesSeconds + ExtraPauseOf(options.pause) / 1000.0 + (options.watch ? watchSeconds : 0);
+    ProgressLine line(context.err, context.progress, "tune " + args[0], expected);
+    ProgressPause pause(context.pause, line);
     JobWatch watch(context.spooler, context.dialogs);
-    watch.OnCaption([&](const std::string& caption) { context.err << caption << '\n' << std::flush; });
-    TuningSession session{context.channel, context.pause, context.dialogs, watch};
+    TuningSession session{context.channel, pause, context.dialogs, watch};
+    line.Show("storing the mode values, then printing the samples");
     const bool started = options.allModes ? AllModesRun(session, options.captions, options.pause)
                                           : SingleModeRun(session, options.captions, options.pause);
     if (!started) return kExitRefused;
@@ -71,12 +83,18 @@ int Tune(CliContext& context, const std::vector<std::string>& args) {
     while (outcome == WatchOutcome::Watching) {
         context.pause.Wait(kTickMs);
         outcome = watch.Tick();
+        line.Show("watching the queue, second " + std::to_string(watch.RunTicks()) + " of " +
+                  SecondsText(watchSeconds));
         // A queue that cannot be inspected looks empty: that is no sign that the run went well.
         if (context.spooler.LastFault() == SpoolerFault::Unreachable) {
+            line.Clear();
             context.dialogs.Message(kMsgServerUnreachable);
             return kExitPrinterFailed;
         }
     }
+    // Only the result stays: the caption the watch ended with.
+    line.Clear();
+    context.err << watch.Caption() << '\n' << std::flush;
     return outcome == WatchOutcome::Failed ? kExitPrinterFailed : kExitOk;
 }
 
@@ -92,25 +110,34 @@ void RegisterTuningCommands(CommandRegistry& registry) {
                  "all     stores the values, then prints one test page for high speed, standard and fine\n"
                  "--high, --standard, --fine  the mode values (start-up values " +
                  initial.highSpeed + ", " + initial.standard + ", " + initial.fine +
-                 "); above 40\n"
-                 "        becomes 40; a value that is not a whole number from 0 to 255 sends nothing\n"
-                 "--pause MS  the extra pause before the samples (default " +
-                 std::string(kInitialExtraPause) + "; at most " + std::to_string(kMaxExtraPauseMs) +
+                 "), each a\n"
+                 "        whole number from 1 to 40\n"
+                 "--pause MS  the extra pause before the samples, a whole number from 0 to " +
+                 std::to_string(kMaxExtraPauseMs) + " (default " + std::string(kInitialExtraPause) +
                  ")\n"
                  "--no-watch  return once the documents are queued\n"
-                 "Unless --no-watch, the spooler queue is then watched once a second (progress on\n"
-                 "stderr): " +
-                 Quoted(kWatchCaptionDone) + " exits 0; " + Quoted(kWatchCaptionFailed) +
-                 " (documents still waiting at second 5 of a\n"
-                 "single run, 10 of an all run) exits 1. The run itself takes about 9.5 s plus the pause.",
+                 "A value outside its range, or not a whole number, is refused: exit 2, nothing sent.\n"
+                 "Unless --no-watch, the spooler queue is then watched once a second and its result\n"
+                 "printed on stderr: " +
+                 Quoted(kWatchCaptionDone) + " exits 0;\n" + Quoted(kWatchCaptionFailed) +
+                 " (documents still waiting at second 5 of a single run, 10 of an all run) exits 1.\n"
+                 "How long it takes: 9.5 s of pauses plus --pause before the samples (14.5 s with the\n"
+                 "default), then the watch: up to 27 s for single (about 42 s in all), up to 68 s for all\n"
+                 "(about 83 s in all). On a terminal one line on stderr shows the step, the seconds gone\n"
+                 "and the seconds expected.",
          .run = RefusingControlCharacters(Tune),
          .countProblem = "single or all is needed"});
     registry.Add({.name = "factory-restore",
                   .usage = "",
                   .summary = "write the factory parameter table (save, table, save; about 3.5 s)",
-                  .help = "",
+                  .help =
+                      "It waits 2.5 s after the first save command and 1 s after the table; on a terminal\n"
+                      "one line on stderr shows the seconds gone.",
                   .run = [](CliContext& c, const std::vector<std::string>&) {
-                      RestoreFactoryParameters(c.channel, c.pause);
+                      ProgressLine line(c.err, c.progress, "factory-restore", 3.5);
+                      ProgressPause pause(c.pause, line);
+                      line.Show("save, table, save");
+                      RestoreFactoryParameters(c.channel, pause);
                       return kExitOk;
                   }});
 }

@@ -29,5 +29,7 @@ int main(int argc, char** argv) {
     environment.serverSpooler = [](const std::string& server) { return CreateServerSpooler(server); };
     environment.serverRecordName = [](const std::string& server) { return ServerRecordName(server); };
     environment.devices = {DevicesFilePath(), OpenDeviceLink, ListUsbPrinters};
-    return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr);
+    environment.progress = cli::StandardErrorIsTerminal();
+    return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr,
+                                  cli::StandardOutputReaderGone);
 }

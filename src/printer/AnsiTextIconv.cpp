@@ -9,7 +9,7 @@ namespace qvset {
 std::string ToAnsi(std::string_view utf8) {
     // One descriptor per thread: iconv descriptors carry shift state and are not shareable.
     thread_local const IconvHandle handle("CP936", "UTF-8");
-    return ConvertWithIconv(handle, utf8, "?", Utf8ReplacedSpan);
+    return ConvertWithIconv(handle, ReplaceTagCharacters(utf8, "?"), "?", Utf8ReplacedSpan);
 }
 
 std::string FromAnsi(std::string_view ansi) {

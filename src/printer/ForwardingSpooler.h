@@ -17,6 +17,9 @@ class ForwardingSpooler : public Spooler {
                           std::span<const std::uint8_t> payload) override {
         return m_inner.WriteRawDocument(deviceName, documentName, payload);
     }
+    std::optional<QueueStatus> StatusOfQueue(const std::string& deviceName) override {
+        return m_inner.StatusOfQueue(deviceName);
+    }
     int WaitingDocuments(const std::string& deviceName) override {
         return m_inner.WaitingDocuments(deviceName);
     }

@@ -22,25 +22,43 @@ std::size_t HexByteCount(std::size_t length) {
     return static_cast<std::size_t>(r) + 1;
 }
 
+namespace {
+
+// The byte of one pair of a hex command string (blanks around its digits trimmed), or nullopt.
+std::optional<std::uint8_t> PairValue(std::string_view pair) {
+    while (!pair.empty() && pair.front() == ' ') pair.remove_prefix(1);
+    while (!pair.empty() && pair.back() == ' ') pair.remove_suffix(1);
+    if (pair.empty()) return std::nullopt;
+    int value = 0;
+    for (char c : pair) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + digit;
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
 std::optional<std::vector<std::uint8_t>> DecodeHex(std::string_view hex) {
     const std::size_t count = HexByteCount(hex.size());
     if (count == 0) return std::nullopt;
     std::vector<std::uint8_t> bytes;
     bytes.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        std::string_view pair = hex.substr(2 * i, 2);
-        while (!pair.empty() && pair.front() == ' ') pair.remove_prefix(1);
-        while (!pair.empty() && pair.back() == ' ') pair.remove_suffix(1);
-        if (pair.empty()) return std::nullopt;
-        int value = 0;
-        for (char c : pair) {
-            const int digit = HexDigitValue(c);
-            if (digit < 0) return std::nullopt;
-            value = value * 16 + digit;
-        }
-        bytes.push_back(static_cast<std::uint8_t>(value));
+        const auto value = PairValue(hex.substr(2 * i, 2));
+        if (!value) return std::nullopt;
+        bytes.push_back(*value);
     }
     return bytes;
+}
+
+std::optional<std::size_t> FirstBadHexPair(std::string_view hex) {
+    const std::size_t count = HexByteCount(hex.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!PairValue(hex.substr(2 * i, 2))) return i;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::vector<std::uint8_t>> DecodeStrictHex(std::string_view hex) {

@@ -19,6 +19,10 @@ namespace qvset {
 // empty text: nothing of such a text may reach the printer.
 std::optional<std::vector<std::uint8_t>> DecodeHex(std::string_view hex);
 
+// Where DecodeHex fails: the 0-based index of the first pair it refuses (its characters are
+// hex.substr(2 * index, 2)); nullopt when it reads the whole text, and for the empty text.
+std::optional<std::size_t> FirstBadHexPair(std::string_view hex);
+
 // The byte count DecodeHex gives a text of `length` characters (0 for the empty text).
 std::size_t HexByteCount(std::size_t length);
 

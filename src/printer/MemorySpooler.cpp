@@ -1,5 +1,7 @@
 #include "printer/MemorySpooler.h"
 
+#include <algorithm>
+
 namespace qvset {
 
 MemorySpooler::MemorySpooler(std::vector<PrinterInfo> printers) : m_printers(std::move(printers)) {
@@ -55,6 +57,17 @@ void MemorySpooler::SetCannotOpen(const std::string& deviceName, bool cannotOpen
     } else {
         m_cannotOpen.erase(deviceName);
     }
+}
+
+std::optional<QueueStatus> MemorySpooler::StatusOfQueue(const std::string& deviceName) {
+    if (const auto found = m_statuses.find(deviceName); found != m_statuses.end()) return found->second;
+    const auto printers = ListPrinters();
+    if (std::none_of(printers.begin(), printers.end(),
+                     [&](const PrinterInfo& info) { return info.deviceName == deviceName; }))
+        return std::nullopt;
+    QueueStatus status;
+    status.waiting = std::max(0, m_waiting);
+    return status;
 }
 
 }  // namespace qvset

@@ -38,6 +38,12 @@ class MemorySpooler final : public Spooler {
     void SetCurrentPrinter(std::string deviceName) { m_current = std::move(deviceName); }
     void SetCannotOpen(const std::string& deviceName, bool cannotOpen = true);
     void SetWaitingCount(int count) { m_waiting = count; }
+    // The state StatusOfQueue gives for a printer it lists (by default idle, accepting, with the waiting
+    // count); nullopt for a printer it does not list.
+    void SetQueueStatus(const std::string& printer, QueueStatus status) {
+        m_statuses[printer] = std::move(status);
+    }
+    std::optional<QueueStatus> StatusOfQueue(const std::string& deviceName) override;
     // A default that cannot be written: choices are recorded but change nothing and return false.
     void SetDefaultUnwritable(bool unwritable = true) { m_defaultUnwritable = unwritable; }
     // A server that cannot be reached: every call fails (empty list, no printer, nothing written).
@@ -57,6 +63,7 @@ class MemorySpooler final : public Spooler {
     std::string m_current;
     std::set<std::string> m_cannotOpen;
     int m_waiting = 0;
+    std::map<std::string, QueueStatus> m_statuses;
     int m_inspections = 0;
     std::vector<Document> m_documents;
     std::vector<std::string> m_applied;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,6 +37,17 @@ inline constexpr std::chrono::milliseconds kDefaultSpoolerDeadline{10000};
 // between its two answers, or the list could not be had): not the same as an empty queue.
 inline constexpr int kReportedButNoneListed = -1;
 
+// A queue's state as the print server reports it, for a view of many printers at a glance.
+enum class QueueState { Idle, Printing, Stopped };
+struct QueueStatus {
+    QueueState state = QueueState::Idle;
+    bool accepting = true;       // false: the queue rejects new jobs
+    int waiting = 0;             // jobs pending, held or printing
+    int held = 0;                // of them, the jobs held (they wait until someone releases them)
+    std::int64_t oldestJob = 0;  // the oldest waiting job's creation, seconds since the epoch; 0: none
+    std::string message = {};    // the server's word on the queue (printer-state-message), may be empty
+};
+
 // The platform's print spooler. Every command reaches the printer through WriteRawDocument; nothing
 // is ever read back from the printer itself, only the spooler's queue.
 class Spooler {
@@ -62,6 +74,13 @@ class Spooler {
     // cannot be opened; kReportedButNoneListed when the spooler said documents were there but listed
     // none when asked for them.
     virtual int WaitingDocuments(const std::string& deviceName) = 0;
+
+    // The state of the queue `deviceName`; nullopt when the spooler cannot say (no such queue, a
+    // server that did not answer: LastFault tells which, or a spooler that keeps no queues).
+    virtual std::optional<QueueStatus> StatusOfQueue(const std::string& deviceName) {
+        static_cast<void>(deviceName);
+        return std::nullopt;
+    }
 
     // The fault of the last call: Unreachable when its empty or false result came from a server that
     // could not be reached or did not answer in time, Refused when the server would not take a

@@ -20,16 +20,34 @@ std::string Convert(std::string_view input, const char* to, const char* from, st
     }
 }
 
+bool IsGb18030(const std::string& charset) {
+    std::string upper;
+    for (const char c : charset) upper.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    return upper == "GB18030" || upper == "GB-18030";
+}
+
+bool IsGb18030FourByteForm(std::string_view text) {
+    if (text.size() < 4) return false;
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const auto lead = [](unsigned char c) { return c >= 0x81 && c <= 0xFE; };
+    const auto digit = [](unsigned char c) { return c >= 0x30 && c <= 0x39; };
+    return lead(byte(0)) && digit(byte(1)) && lead(byte(2)) && digit(byte(3));
+}
+
 }  // namespace
 
 std::string Utf8ToCharset(std::string_view utf8, const std::string& charset) {
-    return Convert(utf8, charset.c_str(), "UTF-8", "?", Utf8ReplacedSpan);
+    return Convert(ReplaceTagCharacters(utf8, "?"), charset.c_str(), "UTF-8", "?", Utf8ReplacedSpan);
 }
 
 std::string CharsetToUtf8(std::string_view text, const std::string& charset) {
-    // A multibyte set's bad character spans at most its lead byte: the rest is read again.
-    return Convert(text, "UTF-8", charset.c_str(), "\xEF\xBF\xBD",
-                   [](std::string_view) { return std::size_t{1}; });
+    // A multibyte set's bad character spans at most its lead byte: the rest is read again. But a
+    // GB18030 four-byte form (81-FE, 30-39, 81-FE, 30-39) that the conversion rejects is one character:
+    // its digits are no characters of their own.
+    const bool gb18030 = IsGb18030(charset);
+    return Convert(text, "UTF-8", charset.c_str(), "\xEF\xBF\xBD", [gb18030](std::string_view rest) {
+        return gb18030 && IsGb18030FourByteForm(rest) ? std::size_t{4} : std::size_t{1};
+    });
 }
 
 std::size_t CompleteUtf8Length(std::string_view text) {

@@ -64,4 +64,23 @@ std::string PadToColumns(std::string text, std::size_t width) {
     return text;
 }
 
+std::string ReplaceTagCharacters(std::string_view utf8, std::string_view replacement) {
+    constexpr std::string_view kTagStart = "\xF3\xA0";
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t at = utf8.find(kTagStart); at != std::string_view::npos;
+         at = utf8.find(kTagStart, at + 1)) {
+        if (at < from || at + 4 > utf8.size()) continue;
+        const auto third = static_cast<unsigned char>(utf8[at + 2]);
+        const auto fourth = static_cast<unsigned char>(utf8[at + 3]);
+        if ((third != 0x80 && third != 0x81) || (fourth & 0xC0) != 0x80) continue;
+        out.append(utf8.substr(from, at - from));
+        out.append(replacement);
+        from = at + 4;
+    }
+    if (from == 0) return std::string(utf8);
+    out.append(utf8.substr(from));
+    return out;
+}
+
 }  // namespace qvset

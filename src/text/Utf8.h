@@ -39,6 +39,12 @@ struct Utf8Character {
 };
 Utf8Character ReadUtf8Character(std::string_view text);
 
+// `utf8` with every Unicode tag character (U+E0000 to U+E007F, 4 bytes F3 A0 80 80 to F3 A0 81 BF)
+// replaced by `replacement`. iconv drops these characters without a word where it turns every other
+// character a character set cannot hold into the replacement; the conversions call this first, so
+// that each becomes one replacement too.
+std::string ReplaceTagCharacters(std::string_view utf8, std::string_view replacement);
+
 // The offset of the first byte that is not part of a well-formed UTF-8 character, if any.
 std::optional<std::size_t> FirstInvalidUtf8(std::string_view text);
 

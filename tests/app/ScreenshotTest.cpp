@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGlyphRun>
 #include <QProcess>
@@ -187,6 +190,28 @@ TEST(WindowCommand, WithoutADisplaySaysHowToRunItInsteadOfAborting) {
     const QString err = QString::fromUtf8(process.readAllStandardError());
     EXPECT_TRUE(err.contains("no display")) << err.toStdString();
     EXPECT_TRUE(err.contains("xvfb-run -a qvset")) << err.toStdString();
+}
+
+// Without a login session's runtime folder, Qt would warn at every start; qvset makes the folder Qt
+// falls back to, private to the user, and says nothing.
+TEST(WindowCommand, StartsWithoutARuntimeFolderQuietly) {
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("XDG_RUNTIME_DIR");
+    environment.insert("TMPDIR", tmp.path());
+    process.setProcessEnvironment(environment);
+    process.start(QVSET_EXE, QStringList{"--screenshot", tmp.filePath("shot.png")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_FALSE(err.contains("XDG_RUNTIME_DIR")) << err.toStdString();
+    const QFileInfo folder(tmp.filePath(QStringLiteral("runtime-%1").arg(::getuid())));
+    EXPECT_TRUE(folder.isDir());
+    EXPECT_EQ(
+        folder.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+        QFileDevice::Permissions());
 }
 
 }  // namespace

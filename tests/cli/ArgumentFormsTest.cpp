@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <sstream>
 
 #include "Version.h"
@@ -56,7 +57,8 @@ class QvctlArguments : public testing::QvctlFixture {
 struct FormRow {
     Args args;
     int status;
-    std::string firstLine;  // of stdout when the status is 0, of stderr otherwise
+    std::string firstLine;     // of stdout when the status is 0, of stderr otherwise
+    std::string seeLine = {};  // the usage error's second line: the help to read
 };
 
 TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
@@ -85,41 +87,67 @@ TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
          "usage: qvctl [--printer NAME] ticket new OUT [--black-mark on|off] "
          "[--paper 76|58] [--head standard|quiet] [--edge high|low]"},
         {{"help", "ticket", "show"}, 0, "usage: qvctl [--printer NAME] ticket show [--json] FILE"},
-        {{}, 2, "qvctl: no command given; see 'qvctl --help'"},
-        {{"frob"}, 2, "qvctl: unknown command frob; see 'qvctl --help'"},
-        {{"help", "frob"}, 2, "qvctl: unknown command frob; see 'qvctl --help'"},
-        {{"-x"}, 2, "qvctl: unknown option -x; see 'qvctl --help'"},
-        {{"--frob", "hex", "0A"}, 2, "qvctl: unknown option --frob; see 'qvctl --help'"},
-        {{"--printer"}, 2, "qvctl: --printer needs a printer name; see 'qvctl --help'"},
-        {{"--printer=", "line-feed"}, 2, "qvctl: --printer needs a printer name; see 'qvctl --help'"},
-        {{"--printer", "QV640"}, 2, "qvctl: no command given; see 'qvctl --help'"},
-        {{"ticket"}, 2, "qvctl: ticket needs one of its commands; see 'qvctl --help'"},
-        {{"ticket", "frob"}, 2, "qvctl: unknown command ticket frob; see 'qvctl --help'"},
-        {{"printers", "extra"}, 2, "qvctl printers: takes no arguments; see 'qvctl --help'"},
-        {{"format", "152", "20"}, 2, "qvctl format: three values L P B in millimetres; see 'qvctl --help'"},
+        {{}, 2, "qvctl: no command given", "see: qvctl --help"},
+        {{"frob"}, 2, "qvctl: unknown command frob", "see: qvctl --help"},
+        {{"help", "frob"}, 2, "qvctl: unknown command frob", "see: qvctl --help"},
+        {{"-x"}, 2, "qvctl: unknown option -x", "see: qvctl --help"},
+        {{"--frob", "hex", "0A"}, 2, "qvctl: unknown option --frob", "see: qvctl --help"},
+        {{"--printer"}, 2, "qvctl: --printer needs a printer name", "see: qvctl --help"},
+        {{"--printer=", "line-feed"}, 2, "qvctl: --printer needs a printer name", "see: qvctl --help"},
+        {{"--printer", "QV640"}, 2, "qvctl: no command given", "see: qvctl --help"},
+        {{"ticket"}, 2, "qvctl: ticket needs one of its commands", "see: qvctl ticket --help"},
+        {{"ticket", "frob"}, 2, "qvctl: unknown command ticket frob", "see: qvctl ticket --help"},
+        {{"printers", "extra"}, 2, "qvctl: printers: takes no arguments", "see: qvctl printers --help"},
+        {{"format", "152", "20"},
+         2,
+         "qvctl: format: three values L P B in millimetres",
+         "see: qvctl format --help"},
         {{"format", "--style=3", "152", "20", "27"},
          2,
-         "qvctl format: --style takes 1 or 2; see 'qvctl --help'"},
+         "qvctl: format: --style takes 1 or 2",
+         "see: qvctl format --help"},
         {{"tune", "single", "--no-watch=yes"},
          2,
-         "qvctl tune: --no-watch takes no value; see 'qvctl --help'"},
-        {{"console", "--table=1", "0A"}, 2, "qvctl console: --table takes no value; see 'qvctl --help'"},
-        {{"tune", "single", "--pause"}, 2, "qvctl tune: --pause needs a value; see 'qvctl --help'"},
+         "qvctl: tune: --no-watch takes no value",
+         "see: qvctl tune --help"},
+        {{"console", "--table=1", "0A"},
+         2,
+         "qvctl: console: --table takes no value",
+         "see: qvctl console --help"},
+        {{"tune", "single", "--pause"}, 2, "qvctl: tune: --pause needs a value", "see: qvctl tune --help"},
         {{"--printer=Office", "line-feed"}, 0, ""},
         // The operand count comes from each command's usage, checked before anything is read or sent.
-        {{"set", "head"}, 2, "qvctl set: an item and a choice; see 'qvctl --help'"},
-        {{"set", "head", "quiet", "now"}, 2, "qvctl set: unexpected argument now; see 'qvctl --help'"},
-        {{"length"}, 2, "qvctl length: one value in millimetres; see 'qvctl --help'"},
-        {{"ticket", "apply"}, 2, "qvctl ticket apply: one file; see 'qvctl --help'"},
-        {{"ticket", "new", "--threshold"}, 2, "qvctl ticket new: one output file; see 'qvctl --help'"},
-        {{"file", "a.prn", "b.prn"}, 2, "qvctl file: unexpected argument b.prn; see 'qvctl --help'"},
-        {{"save", "now"}, 2, "qvctl save: takes no arguments; see 'qvctl --help'"},
-        {{"factory-restore", "now"}, 2, "qvctl factory-restore: takes no arguments; see 'qvctl --help'"},
-        {{"tune", "--pause", "0"}, 2, "qvctl tune: single or all is needed; see 'qvctl --help'"},
-        {{"hex"}, 2, "qvctl hex: no hex digits given; see 'qvctl --help'"},
-        {{"text"}, 2, "qvctl text: one text argument; see 'qvctl --help'"},
-        {{"text", "a", "b"}, 2, "qvctl text: unexpected argument b; see 'qvctl --help'"},
-        {{"text", "--a", "b"}, 2, "qvctl text: unexpected argument b; see 'qvctl --help'"},
+        {{"set", "head"}, 2, "qvctl: set: an item and a choice", "see: qvctl set --help"},
+        {{"set", "head", "quiet", "now"}, 2, "qvctl: set: unexpected argument now", "see: qvctl set --help"},
+        {{"length"}, 2, "qvctl: length: one value in millimetres", "see: qvctl length --help"},
+        {{"ticket", "apply"}, 2, "qvctl: ticket apply: one file", "see: qvctl ticket apply --help"},
+        {{"ticket", "new", "--threshold"},
+         2,
+         "qvctl: ticket new: one output file",
+         "see: qvctl ticket new --help"},
+        {{"file", "a.prn", "b.prn"}, 2, "qvctl: file: unexpected argument b.prn", "see: qvctl file --help"},
+        {{"save", "now"}, 2, "qvctl: save: takes no arguments", "see: qvctl save --help"},
+        {{"factory-restore", "now"},
+         2,
+         "qvctl: factory-restore: takes no arguments",
+         "see: qvctl factory-restore --help"},
+        {{"tune", "--pause", "0"}, 2, "qvctl: tune: single or all is needed", "see: qvctl tune --help"},
+        {{"hex"}, 2, "qvctl: hex: no hex digits given", "see: qvctl hex --help"},
+        {{"text"}, 2, "qvctl: text: one text argument", "see: qvctl text --help"},
+        {{"text", "a", "b"}, 2, "qvctl: text: unexpected argument b", "see: qvctl text --help"},
+        {{"text", "\xF3\xA0\x80\x81\xF3\xA0\x80\x82"},
+         2,
+         "qvctl: text: the text holds no character of the printer's character set (GBK): nothing of it could "
+         "be "
+         "printed",
+         "see: qvctl text --help"},
+        {{"text", "😀"},
+         2,
+         "qvctl: text: the text holds no character of the printer's character set (GBK): nothing of it could "
+         "be "
+         "printed",
+         "see: qvctl text --help"},
+        {{"text", "--a", "b"}, 2, "qvctl: text: unexpected argument b", "see: qvctl text --help"},
     };
     for (const auto& row : rows) {
         std::string shown;
@@ -128,11 +156,148 @@ TEST_F(QvctlArguments, EachFormGivesItsStatusAndFirstLine) {
         EXPECT_EQ(outcome.status, row.status) << shown << outcome.err;
         EXPECT_EQ(FirstLine(row.status == 0 ? outcome.out : outcome.err), row.firstLine) << shown;
         if (row.status == 2) {
-            // A usage error is that one line: no overview, nothing on stdout, nothing sent.
-            EXPECT_EQ(outcome.err, row.firstLine + "\n") << shown;
+            // A usage error is the problem and the help to read: no overview, nothing on stdout,
+            // nothing sent.
+            EXPECT_EQ(outcome.err, row.firstLine + "\n" + row.seeLine + "\n") << shown;
             EXPECT_EQ(outcome.out, "") << shown;
             EXPECT_TRUE(outcome.documents.empty()) << shown;
         }
+    }
+}
+
+// Where the window reads "abc" as 0 and "l52" as 0, a command line refuses what is not a number: a
+// typo would otherwise write the printer's stored geometry or its mode values.
+TEST_F(QvctlArguments, AValueThatIsNotANumberOfItsRangeIsRefusedAndNothingIsSent) {
+    const std::string mm = " (millimetres from 0 to 1000)";
+    const std::string mode = " (a mode value from 1 to 40)";
+    const std::string ms = " (milliseconds from 0 to 60000)";
+    const std::string newFile = (folder / "new.txt").string();
+    const std::vector<FormRow> rows = {
+        {{"length", "abc"}, 2, "qvctl: length: \"abc\" is not a number" + mm, "see: qvctl length --help"},
+        {{"length", "l52"}, 2, "qvctl: length: \"l52\" is not a number" + mm, "see: qvctl length --help"},
+        {{"length", "152mm"}, 2, "qvctl: length: \"152mm\" is not a number" + mm, "see: qvctl length --help"},
+        {{"length", "152,5"}, 2, "qvctl: length: \"152,5\" is not a number" + mm, "see: qvctl length --help"},
+        {{"length", "1e2"}, 2, "qvctl: length: \"1e2\" is not a number" + mm, "see: qvctl length --help"},
+        {{"length", "&H98"}, 2, "qvctl: length: \"&H98\" is not a number" + mm, "see: qvctl length --help"},
+        {{"length", " 152"}, 2, "qvctl: length: \" 152\" is not a number" + mm, "see: qvctl length --help"},
+        {{"length", "1.2.3"}, 2, "qvctl: length: \"1.2.3\" is not a number" + mm, "see: qvctl length --help"},
+        {{"length", ""}, 2, "qvctl: length: \"\" is not a number" + mm, "see: qvctl length --help"},
+        {{"length", "9999"}, 2, "qvctl: length: \"9999\" is out of range" + mm, "see: qvctl length --help"},
+        {{"length", "-1"}, 2, "qvctl: length: \"-1\" is out of range" + mm, "see: qvctl length --help"},
+        {{"start", "1000.5"}, 2, "qvctl: start: \"1000.5\" is out of range" + mm, "see: qvctl start --help"},
+        {{"mark", "x"}, 2, "qvctl: mark: \"x\" is not a number" + mm, "see: qvctl mark --help"},
+        {{"format", "152", "2O", "27"},
+         2,
+         "qvctl: format: P \"2O\" is not a number" + mm,
+         "see: qvctl format --help"},
+        {{"format", "152", "20", "2000"},
+         2,
+         "qvctl: format: B \"2000\" is out of range" + mm,
+         "see: qvctl format --help"},
+        {{"tune", "all", "--high", "abc", "--no-watch"},
+         2,
+         "qvctl: tune: --high \"abc\" is not a number" + mode,
+         "see: qvctl tune --help"},
+        {{"tune", "all", "--fine", "2.5"},
+         2,
+         "qvctl: tune: --fine \"2.5\" is not a whole number" + mode,
+         "see: qvctl tune --help"},
+        {{"tune", "single", "--standard=41"},
+         2,
+         "qvctl: tune: --standard \"41\" is out of range" + mode,
+         "see: qvctl tune --help"},
+        {{"tune", "single", "--high", "0"},
+         2,
+         "qvctl: tune: --high \"0\" is out of range" + mode,
+         "see: qvctl tune --help"},
+        {{"tune", "single", "--pause", "5s"},
+         2,
+         "qvctl: tune: --pause \"5s\" is not a number" + ms,
+         "see: qvctl tune --help"},
+        {{"tune", "single", "--pause", "-1"},
+         2,
+         "qvctl: tune: --pause \"-1\" is out of range" + ms,
+         "see: qvctl tune --help"},
+        {{"set", "paper", "60"},
+         2,
+         "qvctl: set: paper \"60\" is not a choice (76|58)",
+         "see: qvctl set --help"},
+        {{"set", "baud", "3"},
+         2,
+         "qvctl: set: baud \"3\" is not a choice (1|2|4|12|24|30|36|42)",
+         "see: qvctl set --help"},
+        {{"set", "papr", "58"},
+         2,
+         "qvctl: set: \"papr\" is not an item (threshold, black-mark, paper, start-position, end-position, "
+         "head, edge, baud)",
+         "see: qvctl set --help"},
+        {{"ticket", "new", newFile, "--paper", "60"},
+         2,
+         "qvctl: ticket new: --paper \"60\" is not a choice (76|58)",
+         "see: qvctl ticket new --help"},
+        {{"ticket", "new", newFile, "--length", "abc"},
+         2,
+         "qvctl: ticket new: --length \"abc\" is not a number" + mm,
+         "see: qvctl ticket new --help"},
+    };
+    for (const auto& row : rows) {
+        std::string shown;
+        for (const auto& arg : row.args) shown += arg + ' ';
+        const Outcome outcome = Run(row.args);
+        EXPECT_EQ(outcome.status, row.status) << shown;
+        EXPECT_EQ(outcome.err, row.firstLine + "\n" + row.seeLine + "\n") << shown;
+        EXPECT_TRUE(outcome.documents.empty()) << shown;
+        EXPECT_TRUE(pause.Waits().empty()) << shown;
+    }
+    EXPECT_FALSE(fs::exists(newFile));
+}
+
+// The numbers a command line takes are those the window reads the same way, and are sent as it sends
+// them.
+TEST_F(QvctlArguments, ANumberOfItsRangeIsSentAsTheWindowSendsIt) {
+    const std::vector<std::pair<Args, std::string>> rows = {
+        {{"length", "152"}, "QV640: 1D2846040004006503"},   {{"length", "+152"}, "QV640: 1D2846040004006503"},
+        {{"length", "152.0"}, "QV640: 1D2846040004006503"}, {{"start", "35"}, "QV640: 1D284604000500C900"},
+        {{"mark", "0"}, "QV640: 1D2846040006000000"},       {{"length", "1000"}, "QV640: 1D2846040004005316"},
+    };
+    for (const auto& [args, document] : rows) {
+        const Outcome outcome = Run(args);
+        EXPECT_EQ(outcome.status, 0) << args[0] << ' ' << args[1] << outcome.err;
+        EXPECT_EQ(outcome.documents, std::vector<std::string>{document}) << args[0] << ' ' << args[1];
+    }
+}
+
+TEST_F(QvctlArguments, ErrorsNameTheThingTheyAreAbout) {
+    // The hex pair that refuses the document, counted across the arguments as they are joined.
+    Outcome outcome = Run({"hex", "1B", "4Z", "0A"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_EQ(outcome.err, "指令格式错误，未发送：第 2 对 \"4Z\"\n");
+    outcome = Run({"hex", "1B4", "0G1"});  // the pairs of the joined digits: 1B 40 G1
+    EXPECT_EQ(outcome.err, "指令格式错误，未发送：第 3 对 \"G1\"\n");
+    EXPECT_TRUE(outcome.documents.empty());
+    // A command that only reads says so for a printer that the print server does not have.
+    std::ofstream(folder / "t.txt") << "";
+    outcome = Run({"--printer", "QV64O", "ticket", "plan", (folder / "t.txt").string()});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "qvctl: ticket plan: the print server has no printer QV64O\n");
+}
+
+// A help line that ends without a stop, followed by one that begins a sentence ("default, the system's"
+// and "Both repeat: ...") runs two sentences together; the man page is made of these texts too.
+TEST_F(QvctlArguments, HelpRunsNoTwoSentencesTogether) {
+    const std::regex runOn("[a-z,'] *\n +[A-Z][a-z]");
+    std::vector<Args> helps = {{"--help"}};
+    for (const auto& command : registry.Commands()) {
+        Args args;
+        std::istringstream words(command.name);
+        for (std::string word; words >> word;) args.push_back(word);
+        args.push_back("--help");
+        helps.push_back(args);
+    }
+    for (const Args& args : helps) {
+        const Outcome outcome = Run(args);
+        std::smatch found;
+        EXPECT_FALSE(std::regex_search(outcome.out, found, runOn)) << args[0] << ": " << found.str();
     }
 }
 
@@ -176,7 +341,7 @@ TEST_F(QvctlArguments, TicketNewWritesTheSameFileWithJoinedValues) {
             .status,
         0);
     EXPECT_EQ(Run({"ticket", "new", (folder / "x.txt").string(), "--threshold=1"}).err,
-              "qvctl ticket new: --threshold takes no value; see 'qvctl --help'\n");
+              "qvctl: ticket new: --threshold takes no value\nsee: qvctl ticket new --help\n");
     ASSERT_FALSE(ReadFileBytes(separate).empty());
     EXPECT_EQ(ReadFileBytes(joined), ReadFileBytes(separate));
 }
@@ -186,6 +351,20 @@ TEST_F(QvctlArguments, TextThatLooksLikeAnOptionIsSentAsWritten) {
     const Outcome outcome = Run({"text", "--a=b"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.documents, std::vector<std::string>{"QV640: 2D2D613D62"});
+}
+
+TEST_F(QvctlArguments, ATextWithSomethingPrintableSendsOneQuestionMarkPerCharacterGbkLacks) {
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"?", "3F"},
+        {"😀a", "3F61"},
+        {"a\xF3\xA0\x80\x81打", "613FB4F2"},  // a tag character between
+        {"😀?", "3F3F"},
+    };
+    for (const auto& [text, hex] : rows) {
+        const Outcome outcome = Run({"text", text});
+        EXPECT_EQ(outcome.status, 0) << hex << outcome.err;
+        EXPECT_EQ(outcome.documents, std::vector<std::string>{"QV640: " + hex});
+    }
 }
 
 struct EndOfOptionsRow {
@@ -200,7 +379,7 @@ TEST_F(QvctlArguments, AfterADoubleDashEveryWordIsAnArgument) {
     const std::vector<EndOfOptionsRow> rows = {
         {{"--", "line-feed"}, 0, {"QV640: 0A"}, ""},
         {{"--printer=Office", "--", "hex", "0A"}, 0, {"Office: 0A"}, ""},
-        {{"--", "--version"}, 2, {}, "qvctl: unknown command --version; see 'qvctl --help'\n"},
+        {{"--", "--version"}, 2, {}, "qvctl: unknown command --version\nsee: qvctl --help\n"},
         {{"hex", "--", "0A"}, 0, {"QV640: 0A"}, ""},
         {{"text", "--", "--help"}, 0, {"QV640: 2D2D68656C70"}, ""},
         {{"text", "--", "-h"}, 0, {"QV640: 2D68"}, ""},
@@ -213,11 +392,11 @@ TEST_F(QvctlArguments, AfterADoubleDashEveryWordIsAnArgument) {
         {{"tune", "single", "--", "--no-watch"},
          2,
          {},
-         "qvctl tune: unexpected argument --no-watch; see 'qvctl --help'\n"},
+         "qvctl: tune: unexpected argument --no-watch\nsee: qvctl tune --help\n"},
         {{"ticket", "new", "--", outFile, "--black-mark", "on"},
          2,
          {},
-         "qvctl ticket new: unexpected argument --black-mark; see 'qvctl --help'\n"},
+         "qvctl: ticket new: unexpected argument --black-mark\nsee: qvctl ticket new --help\n"},
     };
     for (const auto& row : rows) {
         std::string shown;

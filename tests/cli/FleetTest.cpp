@@ -3,6 +3,7 @@
 // what each one took, whatever the others did.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -226,6 +227,66 @@ TEST_F(FleetTest, DryRunShowsEachPrintersDocumentsAndSendsNothing) {
     EXPECT_NE(first, std::string::npos) << text;
     EXPECT_NE(second, std::string::npos) << text;
     EXPECT_LT(first, second);
+}
+
+// A dry run sends nothing, so a print server that cannot be reached changes nothing of it: with --json
+// as without, each named printer (or the dry run's own) shows its documents and the run exits 0.
+TEST_F(FleetTest, DryRunWithJsonNeedsNoPrintServer) {
+    struct Case {
+        Names args;
+        Names rows;  // "server|printer|result|documents"
+    };
+    const Case cases[] = {
+        {{"--json", "--dry-run", "--server", "down", "hex", "1B40"}, {"down:631|dry-run|ok|1"}},
+        {{"--json", "--dry-run", "--server", "down", "--printer", "QV640", "line-feed"},
+         {"down:631|QV640|ok|1"}},
+        {{"--dry-run", "--json", "--server", "down", "--printer", "QV640", "--printer", "QV650", "set",
+          "paper", "58"},
+         {"down:631|QV640|ok|1", "down:631|QV650|ok|1"}},
+    };
+    for (const Case& c : cases) {
+        const int status = RunFleet(c.args);
+        EXPECT_TRUE(log.empty()) << c.args[2];
+        const auto report = nlohmann::json::parse(out.str(), nullptr, false);
+        ASSERT_FALSE(report.is_discarded()) << out.str() << err.str();
+        Names rows;
+        for (const auto& row : report["printers"]) {
+            rows.push_back(
+                (row["server"].get<std::string>().empty() ? "-" : row["server"].get<std::string>()) + "|" +
+                row["printer"].get<std::string>() + "|" + row["result"].get<std::string>() + "|" +
+                std::to_string(row["documents"].get<int>()));
+        }
+        EXPECT_EQ(rows, c.rows) << out.str();
+        EXPECT_EQ(status, cli::kExitOk) << err.str();
+    }
+}
+
+// qvctl status across servers: a row per printer, a stopped queue and one with a stuck job fail their
+// rows while the healthy one is ok, and a server that is down is a failed row of its own.
+TEST_F(FleetTest, StatusOfManyPrintersShowsTheStoppedQueueAndTheStuckJob) {
+    const std::int64_t now = std::time(nullptr);
+    servers["a:631"]->SetQueueStatus("QV640_A", {QueueState::Stopped, true, 1, 0, now - 30, "Paused"});
+    servers["b:631"]->SetQueueStatus("QV640_B", {QueueState::Printing, true, 3, 0, now - 900, ""});
+    EXPECT_EQ(RunFleet({"--json", "--server", "a", "--server", "b", "--server", "down", "--printer", "QV6*",
+                        "status"}),
+              cli::kExitPrinterFailed);
+    const auto report = nlohmann::json::parse(out.str());
+    Names rows;
+    for (const auto& row : report["printers"]) {
+        std::string line =
+            (row["server"].get<std::string>().empty() ? "-" : row["server"].get<std::string>()) + " " +
+            row["printer"].get<std::string>() + " " + row["result"].get<std::string>();
+        if (row.contains("output") && row["output"].is_object()) {
+            line += " " + row["output"]["queue"]["state"].get<std::string>() + " " +
+                    std::to_string(row["output"]["queue"]["waiting"].get<int>());
+            for (const auto& problem : row["output"]["problems"]) line += " / " + problem.get<std::string>();
+        }
+        rows.push_back(line);
+    }
+    EXPECT_EQ(rows, (Names{"a:631 QV640_A failed stopped 1 / the queue is stopped", "a:631 QV650_A ok idle 0",
+                           "b:631 QV640_B failed printing 3 / a job has waited 15 min", "down:631  failed"}))
+        << out.str();
+    EXPECT_TRUE(log.empty());
 }
 
 }  // namespace

@@ -145,6 +145,14 @@ TEST(TerminalText, OutputThatCannotBeWrittenFailsTheCommand) {
     EXPECT_EQ(cli::StatusAfterOutput(0, full, err), 1);
     EXPECT_EQ(err.str(), "qvctl: 输出无法写入\n");
     EXPECT_EQ(cli::StatusAfterOutput(2, full, err), 2);
+    // A reader that has gone (a pipe into head) is no failure to report: quiet, the status of SIGPIPE.
+    err.str("");
+    EXPECT_EQ(cli::StatusAfterOutput(0, full, err, [] { return true; }), 141);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(cli::StatusAfterOutput(0, full, err, [] { return false; }), 1);
+    EXPECT_EQ(err.str(), "qvctl: 输出无法写入\n");
+    // Output that was written whole needs no look at its reader.
+    EXPECT_EQ(cli::StatusAfterOutput(0, good, err, [] { return true; }), 0);
 }
 
 }  // namespace

@@ -178,7 +178,7 @@ TEST_F(QvctlPrinterTest, MissingPrinterGivesTheMessageAndExitStatusOne) {
 TEST_F(QvctlPrinterTest, BadInputIsRefusedWithStatusTwo) {
     const auto bad = Sandbox::RunQvctl("--printer QV640_Virtual hex 1G");
     EXPECT_EQ(bad.status, 2);
-    EXPECT_EQ(bad.err, "指令格式错误，未发送\n");
+    EXPECT_EQ(bad.err, "指令格式错误，未发送：第 1 对 \"1G\"\n");
     EXPECT_EQ(Sandbox::RunQvctl("hex").status, 2);
     EXPECT_EQ(Sandbox::RunQvctl("no-such-command").status, 2);
     const auto missing = Sandbox::RunQvctl("--printer QV640_Virtual file /nonexistent/file.prn");

@@ -26,6 +26,10 @@ TEST(AnsiText, UnrepresentableCharactersBecomeQuestionMarks) {
     EXPECT_EQ(ToAnsi("a😀b"), "a?b");     // outside GBK's repertoire
     EXPECT_EQ(ToAnsi("x\xFFy"), "x?y");  // malformed UTF-8
     EXPECT_EQ(ToAnsi("\xE6\x89"), "?");  // truncated sequence at the end
+    // tag characters, which iconv would drop: one "?" each, as every other character GBK lacks
+    EXPECT_EQ(ToAnsi("a\xF3\xA0\x80\x81\xF3\xA0\x81\xBF"
+                     "b"),
+              "a??b");
     // Cyrillic is in GBK: its own double-byte codes, no question marks.
     EXPECT_EQ(Hex(ToAnsi("Привет")), "A7B1A7E2A7DAA7D3A7D6A7E4");
 }

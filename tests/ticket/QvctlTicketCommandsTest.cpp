@@ -63,15 +63,17 @@ TEST_F(QvctlTicketCommandsTest, SetRefusesUnknownWords) {
 
 TEST_F(QvctlTicketCommandsTest, GeometryItemsUseTheItemEncoding) {
     EXPECT_EQ(Run({"length", "152"}), 0);
-    EXPECT_EQ(Run({"start", "-5"}), 0);
+    EXPECT_EQ(Run({"start", "0"}), 0);
     EXPECT_EQ(Run({"mark", "44.7"}), 0);
-    EXPECT_EQ(Run({"length", "-1"}), 0);
-    EXPECT_EQ(Sent(), (Names{"1D2846040004006503", "1D2846040005000000", "1D2846040006000001",
-                             "1D2846040004006503"}));
+    EXPECT_EQ(Sent(), (Names{"1D2846040004006503", "1D2846040005000000", "1D2846040006000001"}));
+    // The window would send its default for a negative value; a command line refuses it.
+    EXPECT_EQ(Run({"start", "-5"}), 2);
     EXPECT_EQ(Run({"length", "20000"}), 2);
-    EXPECT_EQ(err.str(), "数值超出范围，未发送\n");
+    EXPECT_EQ(err.str(),
+              "qvctl: length: \"20000\" is out of range (millimetres from 0 to 1000)\n"
+              "see: qvctl length --help\n");
     EXPECT_EQ(Run({"mark"}), 2);
-    EXPECT_EQ(spooler.Documents().size(), 4u);
+    EXPECT_EQ(spooler.Documents().size(), 3u);
 }
 
 TEST_F(QvctlTicketCommandsTest, FormatChecksThenSendsOneDocument) {
@@ -83,8 +85,12 @@ TEST_F(QvctlTicketCommandsTest, FormatChecksThenSendsOneDocument) {
     EXPECT_EQ(err.str(), "打印起始位置不能超过撕纸位置，请更改参数\n");
     EXPECT_EQ(Run({"format", "--style", "1", "59", "20", "40"}), 2);
     EXPECT_EQ(err.str(), "票长不能小于设置长度之和，请选择样式二或者更改参数\n");
+    EXPECT_EQ(Run({"format", "9.5", "0", "0"}), 2);
+    EXPECT_EQ(err.str(), "票长也太短了吧!\n");
     EXPECT_EQ(Run({"format", "", "0", "0"}), 2);
-    EXPECT_EQ(err.str(), "票长不能为空\n");
+    EXPECT_EQ(err.str(),
+              "qvctl: format: L \"\" is not a number (millimetres from 0 to 1000)\n"
+              "see: qvctl format --help\n");
     EXPECT_EQ(Run({"format", "--style", "3", "152", "20", "27"}), 2);
     EXPECT_EQ(Run({"format", "152", "20"}), 2);
     EXPECT_EQ(spooler.Documents().size(), 2u);
@@ -114,7 +120,9 @@ TEST_F(QvctlTicketCommandsTest, NewRefusesBadOptionsAndReportsAFailedWrite) {
     EXPECT_EQ(Run({"ticket", "new", File("a.txt"), "--length"}), 2);
     EXPECT_EQ(Run({"ticket", "new", "--edge", "high"}), 2);
     EXPECT_EQ(Run({"ticket", "new", File("a.txt"), "--mark", "20000"}), 2);
-    EXPECT_EQ(err.str(), "数值超出范围，未发送\n");
+    EXPECT_EQ(err.str(),
+              "qvctl: ticket new: --mark \"20000\" is out of range (millimetres from 0 to 1000)\n"
+              "see: qvctl ticket new --help\n");
     EXPECT_FALSE(fs::exists(folder / "a.txt"));
     EXPECT_EQ(Run({"ticket", "new", folder.string()}), 1);
     EXPECT_EQ(err.str(), "保存失败\n");
@@ -131,9 +139,9 @@ TEST_F(QvctlTicketCommandsTest, ShowPrintsTheRecordedItems) {
         "11 串口波特率 9600*n: 8 9600*42\n");
     std::ofstream(folder / "bad.txt", std::ios::binary) << "KQ605USET1\r\nA99\r\nZ\r\n";
     EXPECT_EQ(Run({"ticket", "show", File("bad.txt")}), 2);
-    EXPECT_EQ(err.str(), "文件不符合要求，不能打开\n");
+    EXPECT_EQ(err.str(), "文件不符合要求，不能打开：" + File("bad.txt") + "\n");
     EXPECT_EQ(Run({"ticket", "show", File("missing.txt")}), 2);
-    EXPECT_EQ(err.str(), "文件无法打开\n");
+    EXPECT_EQ(err.str(), "文件无法打开：" + File("missing.txt") + "\n");
 }
 
 TEST_F(QvctlTicketCommandsTest, ApplySendsTheBatchAsOneDocument) {
@@ -149,7 +157,7 @@ TEST_F(QvctlTicketCommandsTest, ApplyOfARefusedOrEmptyFileSendsNothing) {
     // the part before the refused line would build a batch; none of it is sent
     std::ofstream(folder / "partial.txt", std::ios::binary) << "KQ605USET1\r\nA99\r\nA88\r\n?\r\n";
     EXPECT_EQ(Run({"ticket", "apply", File("partial.txt")}), 2);
-    EXPECT_EQ(err.str(), "文件不符合要求，不能打开\n");
+    EXPECT_EQ(err.str(), "文件不符合要求，不能打开：" + File("partial.txt") + "\n");
     EXPECT_EQ(Run({"ticket", "apply", File("missing.txt")}), 2);
     ASSERT_EQ(Run({"ticket", "new", File("empty.txt")}), 0);
     EXPECT_EQ(Run({"ticket", "apply", File("empty.txt")}), 2);
@@ -164,7 +172,7 @@ TEST_F(QvctlTicketCommandsTest, ApplyRefusesALineHoldingAControlCharacter) {
         << "KQ605USET1\r\nB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nB0\r\nA99" << std::string(1, '\0')
         << "44.8\r\nB0\r\nB0\r\nB0\r\nB0\r\n";
     EXPECT_EQ(Run({"ticket", "apply", File("with-zero.txt")}), 2);
-    EXPECT_EQ(err.str(), "文件不符合要求，不能打开\n");
+    EXPECT_EQ(err.str(), "文件不符合要求，不能打开：" + File("with-zero.txt") + "\n");
     EXPECT_TRUE(spooler.Documents().empty());
 }
 

@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 
 #include "printer/PrinterSelection.h"
@@ -345,6 +346,53 @@ int CupsSpooler::WaitingDocuments(const std::string& deviceName) {
     if (jobs != nullptr) cupsFreeJobs(count, jobs);
     if (count < 0 && LostServer(http)) NoteNoAnswer();
     return count > 0 ? count : 0;
+}
+
+std::optional<QueueStatus> CupsSpooler::StatusOfQueue(const std::string& deviceName) {
+    http_t* http = Connection();
+    if (http == nullptr || deviceName.empty()) return std::nullopt;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                     deviceName.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    static const char* const kWanted[] = {"printer-state", "printer-is-accepting-jobs",
+                                          "printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kWanted)), nullptr, kWanted);
+    ipp_t* response = cupsDoRequest(http, request, "/");
+    if (response == nullptr || ippGetStatusCode(response) > IPP_STATUS_OK_CONFLICTING) {
+        ippDelete(response);
+        if (LostServer(http)) NoteNoAnswer();
+        return std::nullopt;
+    }
+    QueueStatus status;
+    if (ipp_attribute_t* state = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM)) {
+        const int value = ippGetInteger(state, 0);
+        status.state = value == IPP_PSTATE_STOPPED      ? QueueState::Stopped
+                       : value == IPP_PSTATE_PROCESSING ? QueueState::Printing
+                                                        : QueueState::Idle;
+    }
+    if (ipp_attribute_t* accepting = ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN))
+        status.accepting = ippGetBoolean(accepting, 0) != 0;
+    if (ipp_attribute_t* message = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT)) {
+        if (const char* text = ippGetString(message, 0, nullptr)) status.message = text;
+    }
+    ippDelete(response);
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(http, &jobs, deviceName.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
+    for (int i = 0; i < count; ++i) {
+        if (jobs[i].state == IPP_JSTATE_HELD) ++status.held;
+        const std::int64_t created = jobs[i].creation_time;
+        if (status.oldestJob == 0 || (created > 0 && created < status.oldestJob)) status.oldestJob = created;
+    }
+    if (jobs != nullptr) cupsFreeJobs(count, jobs);
+    if (count < 0 && LostServer(http)) {
+        NoteNoAnswer();
+        return std::nullopt;
+    }
+    status.waiting = count > 0 ? count : 0;
+    return status;
 }
 
 }  // namespace qvset

@@ -51,6 +51,8 @@ class CupsSpooler final : public Spooler {
                           std::span<const std::uint8_t> payload) override;
     // Active jobs: pending, held and processing.
     int WaitingDocuments(const std::string& deviceName) override;
+    // printer-state, printer-is-accepting-jobs and printer-state-message of the queue, and its active jobs.
+    std::optional<QueueStatus> StatusOfQueue(const std::string& deviceName) override;
     SpoolerFault LastFault() override { return m_fault; }
     std::string LastProblem() override { return m_problem; }
     void SetDeadline(std::chrono::milliseconds deadline) override;

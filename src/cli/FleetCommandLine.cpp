@@ -259,11 +259,26 @@ int ShowServerLists(const std::vector<std::string>& names, const std::vector<Lis
     return status;
 }
 
+// A printer or server named with a control character in it (a CR read from a CR LF file, an escape
+// sequence) is refused before anything is asked or sent: no queue has such a name, and the record would
+// keep a file of its own for it. The message names the argument, its bytes made visible.
+bool RefusedName(std::ostream& err, const std::string& commandName, std::string_view what,
+                 const std::string& name) {
+    if (!HasControlCharacter(name)) return false;
+    err << "qvctl: the " << what << " \"" << TerminalSafe(name) << "\" holds a control character\n"
+        << "see: qvctl " << commandName << " --help\n";
+    return true;
+}
+
 }  // namespace
 
 PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::string>& args,
                               std::size_t operandsFrom, const PrinterSetting& setting,
                               const std::vector<std::filesystem::path>& printFileFolders) {
+    if (RefusedName(setting.err, command.name, "printer name", setting.printer) ||
+        RefusedName(setting.err, command.name, "print server", setting.server)) {
+        return {kExitRefused, 0, false};
+    }
     std::unique_ptr<RecordingSpooler> recording;
     if (setting.recordDocuments && setting.record != nullptr) {
         recording = std::make_unique<RecordingSpooler>(setting.spooler, *setting.record, command.name);
@@ -325,6 +340,12 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         err << "qvctl: print servers cannot be chosen here\n";
         return kExitRefused;
     }
+    for (const auto& printer : choice.printers) {
+        if (RefusedName(err, command.name, "printer name", printer)) return kExitRefused;
+    }
+    for (const auto& server : choice.servers) {
+        if (RefusedName(err, command.name, "print server", server)) return kExitRefused;
+    }
     // The same server named twice is one server.
     std::vector<std::string> servers;
     std::vector<std::string> names;
@@ -369,11 +390,37 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     }
 
     const auto started = std::chrono::steady_clock::now();
-    const std::vector<Listing> listings =
+    std::vector<Listing> listings =
         ListServers(environment, servers, choice.printers.empty() || command.scope == FleetScope::Server);
     if (command.scope == FleetScope::Server) {
         return ShowServerLists(names, listings, choice.json, environment.out, environment.err,
                                environment.dialogs, environment.devices);
+    }
+    // Two spellings of one server (127.0.0.1:631 and localhost:631, a host name and its socket) are
+    // one server: known by the identities of its printers, served once under the first spelling.
+    std::vector<std::pair<std::string, std::string>> met;
+    {
+        std::vector<std::vector<std::string>> identities;
+        for (const auto& listing : listings) {
+            identities.emplace_back();
+            for (const auto& info : listing.infos) identities.back().push_back(info.identity);
+        }
+        const std::vector<std::size_t> same = SameServers(identities);
+        std::vector<std::string> keptServers;
+        std::vector<std::string> keptNames;
+        std::vector<Listing> keptListings;
+        for (std::size_t s = 0; s < same.size(); ++s) {
+            if (same[s] != s) {
+                met.emplace_back(names[same[s]], names[s]);
+                continue;
+            }
+            keptServers.push_back(servers[s]);
+            keptNames.push_back(names[s]);
+            keptListings.push_back(std::move(listings[s]));
+        }
+        servers = std::move(keptServers);
+        names = std::move(keptNames);
+        listings = std::move(keptListings);
     }
     std::vector<ServerPrinters> serverPrinters;
     for (const auto& listing : listings) serverPrinters.push_back(listing.printers);
@@ -465,10 +512,16 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
 
     std::ostream& out = environment.out;
     if (choice.json) {
-        out << TerminalSafeJson(ReportJson(command.name, rows, seconds, choice.dryRun, choice.json)
-                                    .dump(2, ' ', false, Json::error_handler_t::replace))
-            << '\n';
+        Json report = ReportJson(command.name, rows, seconds, choice.dryRun, choice.json);
+        Json same = Json::array();
+        for (const auto& [kept, also] : met) same.push_back({{"server", kept}, {"sameAs", also}});
+        report["sameServers"] = std::move(same);
+        out << TerminalSafeJson(report.dump(2, ' ', false, Json::error_handler_t::replace)) << '\n';
         return FleetStatus(rows);
+    }
+    for (const auto& [kept, also] : met) {
+        out << TerminalSafe(also) << " is the same print server as " << TerminalSafe(kept)
+            << ": its printers are served once, as " << TerminalSafe(kept) << '\n';
     }
     for (const Row& row : rows) {
         if (row.output.empty()) continue;

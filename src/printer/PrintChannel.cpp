@@ -34,8 +34,8 @@ std::int32_t PrintChannel::CharacterLen(std::string_view text) const {
 
 void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
     const std::string printer = m_spooler.CurrentPrinter();
-    if (m_spooler.LastFault() == SpoolerFault::None &&
-        m_spooler.WriteRawDocument(printer, kDocumentName, payload)) {
+    const bool written = m_spooler.LastFault() == SpoolerFault::None;
+    if (written && m_spooler.WriteRawDocument(printer, kDocumentName, payload)) {
         ++m_sent;
         return;
     }
@@ -47,7 +47,8 @@ void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
     }
     switch (m_spooler.LastFault()) {
         case SpoolerFault::Unreachable:
-            m_dialogs.Message(kMsgServerUnreachable);
+            m_dialogs.Message(written && m_spooler.LastReceipt().mayHavePrinted ? kMsgMayHavePrinted
+                                                                                : kMsgServerUnreachable);
             return;
         case SpoolerFault::Refused:
             m_dialogs.Message(kMsgServerRefused);

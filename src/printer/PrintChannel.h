@@ -18,6 +18,10 @@ inline constexpr std::string_view kMsgBadHexCommand = "指令格式错误，未�
 inline constexpr std::string_view kMsgServerUnreachable = "打印服务器无法连接或没有应答，未发送";
 // Shown when the print server would not take the document: too large for it, no room in its spool.
 inline constexpr std::string_view kMsgServerRefused = "打印服务器拒收文档（空间不足或文档过大），未发送";
+// Shown when the whole document went to the print server and no answer came in time: it is neither
+// known as sent nor as not sent.
+inline constexpr std::string_view kMsgMayHavePrinted =
+    "the print server did not answer in time; the document may have been printed";
 inline constexpr std::string_view kPrintFileName = "file.prn";
 
 // "找不到打印文件 /usr/bin/file.prn，或文件为空": names the file (or files, joined by " 或 ") looked for;

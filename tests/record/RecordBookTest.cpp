@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "decode/CommandDecoder.h"
+#include "files/FileLock.h"
 #include "printer/MemorySpooler.h"
 #include "record/RecordBook.h"
-#include "record/RecordLock.h"
 #include "record/RecordTestSupport.h"
 #include "record/RecordingSpooler.h"
 #include "support/TestFolder.h"
@@ -82,7 +82,8 @@ TEST(RecordBookTest, ALockHeldTooLongSkipsTheEntryInsteadOfWaitingOnIt) {
         RecordLimits{1 << 20, std::chrono::milliseconds(30)});
     book.Add("QV640", "first", true, std::vector<std::uint8_t>{0x01});
     {
-        const RecordLock other(fs::path(book.FileOf("QV640")).concat(".lock"), std::chrono::milliseconds(0));
+        const FileLock other(fs::path(book.FileOf("QV640")).concat(".lock"),
+                             {.wait = std::chrono::milliseconds(0)});
         ASSERT_TRUE(other.Held());
         book.Add("QV640", "while held", true, std::vector<std::uint8_t>{0x02});
     }
@@ -91,9 +92,12 @@ TEST(RecordBookTest, ALockHeldTooLongSkipsTheEntryInsteadOfWaitingOnIt) {
     EXPECT_NE(said[0].find("lock"), std::string::npos) << said[0];
     const auto record = book.Read("QV640");
     ASSERT_TRUE(record);
-    ASSERT_EQ(record->entries.size(), 2u);
+    // The document not recorded leaves a gap, said before the next entry.
+    ASSERT_EQ(record->entries.size(), 3u);
     EXPECT_EQ(record->entries[0].command, "first");
-    EXPECT_EQ(record->entries[1].command, "after");
+    EXPECT_EQ(record->entries[1].fate, RecordFate::Gap);
+    EXPECT_EQ(record->entries[1].missed, 1u);
+    EXPECT_EQ(record->entries[2].command, "after");
 }
 
 TEST(RecordBookTest, OneDecoratorKeptAcrossClicksRecordsEachDocumentUnderItsCaption) {

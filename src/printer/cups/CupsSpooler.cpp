@@ -2,6 +2,7 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -115,7 +116,7 @@ http_t* CupsSpooler::Connection() {
     }
     if (!m_http) {
         m_knownQueues.clear();
-        m_rawQueues.clear();
+        m_queueFacts.clear();
         const auto msec = static_cast<int>(m_deadline.count());
         m_http.reset(httpConnect2(m_host.empty() ? cupsServer() : m_host.c_str(),
                                   m_host.empty() ? ippPort() : m_port, nullptr, AF_UNSPEC, cupsEncryption(),
@@ -152,7 +153,8 @@ std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
     std::vector<PrinterInfo> printers;
     http_t* http = Connection();
     if (http == nullptr) return printers;
-    static const char* const kAttributes[] = {"printer-name", "printer-make-and-model", "device-uri"};
+    static const char* const kAttributes[] = {"printer-name", "printer-make-and-model", "device-uri",
+                                              "printer-uuid"};
     ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
@@ -178,6 +180,7 @@ std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
         if (key == "printer-name") current.deviceName = AttributeText(attr);
         if (key == "printer-make-and-model") current.driverName = AttributeText(attr);
         if (key == "device-uri") current.port = AttributeText(attr);
+        if (key == "printer-uuid") current.identity = AttributeText(attr);
     }
     if (inPrinter && !current.deviceName.empty()) printers.push_back(current);
     for (auto& printer : printers) {
@@ -261,6 +264,7 @@ bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
 
 bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                                    std::span<const std::uint8_t> payload) {
+    m_receipt = {};
     http_t* http = Connection();
     if (http == nullptr || deviceName.empty()) return false;
     if (!QueueTakesRaw(http, deviceName)) {
@@ -289,35 +293,48 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
     if (status == HTTP_STATUS_CONTINUE && !payload.empty()) {
         status = cupsWriteRequestData(http, reinterpret_cast<const char*>(payload.data()), payload.size());
     }
+    // The whole document is on its way: from here a missing answer does not mean it was not taken.
+    const bool sentWhole = status == HTTP_STATUS_CONTINUE && !m_timedOut;
     IppPtr response(cupsGetResponse(http, resource.c_str()));
     ippDelete(request);
     if (!response) {
         // No answer at all is the server's fault; a refusal of the request itself (no room for it in
         // the spool) is an answer about this document.
         const ipp_status_t error = cupsLastError();
-        if (m_timedOut || error == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
-            NoteNoAnswer();
-        } else {
+        // libcups reports the HTTP refusal "request too large" as request-value-too-long.
+        if (!m_timedOut &&
+            (error == IPP_STATUS_ERROR_REQUEST_VALUE || error == IPP_STATUS_ERROR_REQUEST_ENTITY)) {
             m_http.reset();
-            // libcups reports the HTTP refusal "request too large" as request-value-too-long.
-            if (error == IPP_STATUS_ERROR_REQUEST_VALUE || error == IPP_STATUS_ERROR_REQUEST_ENTITY) {
-                m_fault = SpoolerFault::Refused;
-            }
+            m_fault = SpoolerFault::Refused;
+            return false;
         }
+        // The deadline passed, the server said it is unavailable or the connection broke (a server
+        // killed in the middle of the request): the server failed, not the printer's name.
+        m_receipt.mayHavePrinted = sentWhole;
+        NoteNoAnswer();
         return false;
     }
     // Unknown queue, refused access or a queue that accepts no jobs: nothing was printed.
-    if (ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE) return true;
+    if (ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE) {
+        m_receipt.job = ippGetInteger(ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER), 0);
+        return true;
+    }
     m_knownQueues.clear();
-    m_rawQueues.clear();
+    m_queueFacts.clear();
     return false;
 }
 
 bool CupsSpooler::QueueTakesRaw(http_t* http, const std::string& queue) {
-    for (const auto& [known, takesRaw] : m_rawQueues) {
-        if (known == queue) return takesRaw;
+    return FactsOf(http, queue).takesRaw;
+}
+
+const CupsSpooler::QueueFacts& CupsSpooler::FactsOf(http_t* http, const std::string& queue) {
+    for (const auto& facts : m_queueFacts) {
+        if (facts.asked == queue) return facts;
     }
-    static const char* const kAttributes[] = {"printer-make-and-model", "device-uri"};
+    static const QueueFacts kNotSaid{};
+    static const char* const kAttributes[] = {"printer-make-and-model", "device-uri", "printer-uuid",
+                                              "printer-name"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri(queue).c_str());
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
@@ -325,16 +342,117 @@ bool CupsSpooler::QueueTakesRaw(http_t* http, const std::string& queue) {
     IppPtr response(cupsDoRequest(http, request, "/"));
     if (!response) {
         if (LostServer(http)) NoteNoAnswer();
-        return true;
+        return kNotSaid;
     }
     // An unknown queue is left to the document's own request, which says so.
-    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return true;
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return kNotSaid;
+    QueueFacts facts;
+    facts.asked = queue;
+    facts.answered = true;
     const std::string makeAndModel =
         AttributeText(ippFindAttribute(response.get(), "printer-make-and-model", IPP_TAG_TEXT));
     const std::string deviceUri = AttributeText(ippFindAttribute(response.get(), "device-uri", IPP_TAG_URI));
-    const bool takesRaw = CupsQueueTakesRaw(CupsQueueKind(makeAndModel, deviceUri), makeAndModel);
-    m_rawQueues.emplace_back(queue, takesRaw);
-    return takesRaw;
+    facts.takesRaw = CupsQueueTakesRaw(CupsQueueKind(makeAndModel, deviceUri), makeAndModel);
+    facts.identity.identity = AttributeText(ippFindAttribute(response.get(), "printer-uuid", IPP_TAG_URI));
+    facts.identity.name = AttributeText(ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME));
+    m_queueFacts.push_back(std::move(facts));
+    return m_queueFacts.back();
+}
+
+QueueIdentity CupsSpooler::IdentifyPrinter(const std::string& deviceName) {
+    http_t* http = Connection();
+    if (http == nullptr || deviceName.empty()) return {};
+    const QueueFacts& facts = FactsOf(http, deviceName);
+    return facts.answered ? facts.identity : QueueIdentity{};
+}
+
+namespace {
+
+JobState StateOfJob(int state) {
+    switch (state) {
+        case IPP_JSTATE_PENDING:
+        case IPP_JSTATE_HELD:
+        case IPP_JSTATE_PROCESSING:
+        case IPP_JSTATE_STOPPED:
+            return JobState::Active;
+        case IPP_JSTATE_CANCELED:
+            return JobState::Canceled;
+        case IPP_JSTATE_ABORTED:
+            return JobState::Aborted;
+        case IPP_JSTATE_COMPLETED:
+            return JobState::Completed;
+        default:
+            return JobState::Unknown;
+    }
+}
+
+}  // namespace
+
+JobState CupsSpooler::AskJobState(const std::string& deviceName, int job) {
+    http_t* http = Connection();
+    if (http == nullptr || deviceName.empty() || job <= 0) return JobState::Unknown;
+    static const char* const kAttributes[] = {"job-state"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(deviceName).c_str());
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+    IppPtr response(cupsDoRequest(http, request, "/"));
+    if (!response) {
+        if (LostServer(http)) NoteNoAnswer();
+        return JobState::Unknown;
+    }
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return JobState::Unknown;
+    return StateOfJob(ippGetInteger(ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM), 0));
+}
+
+std::optional<std::vector<ServerJob>> CupsSpooler::JobsOf(const std::string& deviceName) {
+    http_t* http = Connection();
+    if (http == nullptr || deviceName.empty()) return std::nullopt;
+    static const char* const kAttributes[] = {
+        "job-id",          "job-state", "job-name", "job-originating-user-name", "job-originating-host-name",
+        "time-at-creation"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(deviceName).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+    IppPtr response(cupsDoRequest(http, request, "/"));
+    if (!response) {
+        if (LostServer(http)) NoteNoAnswer();
+        return std::nullopt;
+    }
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return std::nullopt;
+    std::vector<ServerJob> jobs;
+    ServerJob current;
+    const auto keep = [&] {
+        if (current.id > 0) jobs.push_back(current);
+        current = {};
+    };
+    for (ipp_attribute_t* attr = ippFirstAttribute(response.get()); attr != nullptr;
+         attr = ippNextAttribute(response.get())) {
+        const char* name = ippGetName(attr);
+        if (name == nullptr || ippGetGroupTag(attr) != IPP_TAG_JOB) {
+            keep();
+            continue;
+        }
+        const std::string_view key = name;
+        if (key == "job-id") current.id = ippGetInteger(attr, 0);
+        if (key == "job-state") current.state = StateOfJob(ippGetInteger(attr, 0));
+        if (key == "job-name") current.title = AttributeText(attr);
+        if (key == "job-originating-user-name") current.user = AttributeText(attr);
+        if (key == "job-originating-host-name") current.host = AttributeText(attr);
+        if (key == "time-at-creation") current.createdAt = ippGetInteger(attr, 0);
+    }
+    keep();
+    const std::string user = cupsUser();
+    for (auto& job : jobs) job.mine = job.user == user;
+    std::sort(jobs.begin(), jobs.end(), [](const ServerJob& a, const ServerJob& b) { return a.id < b.id; });
+    return jobs;
 }
 
 int CupsSpooler::WaitingDocuments(const std::string& deviceName) {

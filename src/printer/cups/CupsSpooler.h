@@ -56,6 +56,16 @@ class CupsSpooler final : public Spooler {
     void SetDeadline(std::chrono::milliseconds deadline) override;
     // "LPDEST=..." or "PRINTER=..." when the variable is set: CUPS lets it win over lpoptions.
     std::string DefaultOverride() override;
+    // The job-id of the last Print-Job's answer; mayHavePrinted when the whole document went out and
+    // no answer came (the deadline passed, the connection broke).
+    DocumentReceipt LastReceipt() override { return m_receipt; }
+    // The queue's printer-uuid and printer-name, asked once per queue and connection with what
+    // WriteRawDocument asks before a queue's first document (CUPS matches queue names in any case).
+    QueueIdentity IdentifyPrinter(const std::string& deviceName) override;
+    // Get-Job-Attributes: job-state.
+    JobState AskJobState(const std::string& deviceName, int job) override;
+    // Get-Jobs, which-jobs all, with the originating user and host and the creation time.
+    std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) override;
 
     static constexpr std::chrono::seconds kServerRetryInterval{30};
 
@@ -84,6 +94,15 @@ class CupsSpooler final : public Spooler {
     // connection; true when the server does not say (the document then fails on its own).
     bool QueueTakesRaw(http_t* http, const std::string& queue);
 
+    // What Get-Printer-Attributes said of a queue, kept for as long as the connection lasts.
+    struct QueueFacts {
+        std::string asked;
+        bool answered = false;  // false: the server did not say (no answer, or no such queue)
+        bool takesRaw = true;
+        QueueIdentity identity;
+    };
+    const QueueFacts& FactsOf(http_t* http, const std::string& queue);
+
     struct HttpCloser {
         void operator()(http_t* http) const;
     };
@@ -95,8 +114,9 @@ class CupsSpooler final : public Spooler {
     std::string m_applied;
     // Queue names read locally, with the server's spelling of each, for as long as the connection lasts.
     std::vector<std::pair<std::string, std::string>> m_knownQueues;
-    // Each queue's answer to QueueTakesRaw, for as long as the connection lasts.
-    std::vector<std::pair<std::string, bool>> m_rawQueues;
+    // Each queue's facts, for as long as the connection lasts.
+    std::vector<QueueFacts> m_queueFacts;
+    DocumentReceipt m_receipt;
     std::string m_problem;
     std::string m_host;  // empty: cupsServer()
     int m_port = 0;      // 0: ippPort()

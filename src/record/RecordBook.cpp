@@ -2,13 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <system_error>
 
-#include "files/FileContents.h"
-#include "files/FileLock.h"
+#include "files/FolderFiles.h"
 #include "printer/device/DeviceAddress.h"
 
 namespace qvset {
@@ -16,8 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path LockPathOf(const fs::path& file) {
-    return fs::path(file).concat(".lock");
+std::string NameOf(const fs::path& file) {
+    return file.filename().string();
+}
+
+std::string LockNameOf(const fs::path& file) {
+    return NameOf(file) + ".lock";
 }
 
 std::string TwoDigits(unsigned value, int width = 2) {
@@ -26,25 +28,24 @@ std::string TwoDigits(unsigned value, int width = 2) {
     return text;
 }
 
-std::optional<std::string> ReadWhole(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return text;
-}
+// The most a record file may hold to be read: far past the bound it is folded at, so that a file
+// planted at its name cannot make a reader take all memory.
+constexpr std::size_t kMostRecordBytes = std::size_t{256} * 1024 * 1024;
 
-// Whether the file's last byte is a line end (an empty file counts as one): a line cut off by a full
-// disk or a crash must not swallow the next one.
-bool EndsWithLineEnd(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    if (!in) return true;
-    const auto size = in.tellg();
-    if (size <= 0) return true;
-    in.seekg(-1, std::ios::end);
-    char last = '\n';
-    in.get(last);
-    return last == '\n';
+std::string StatusWords(FolderFiles::Status status, const FolderFiles& files) {
+    switch (status) {
+        case FolderFiles::Status::Done:
+            return "done";
+        case FolderFiles::Status::Missing:
+            return "missing";
+        case FolderFiles::Status::NotRegular:
+            return "not a regular file (a link, a FIFO or a device stands at its name)";
+        case FolderFiles::Status::TooLarge:
+            return "too large to be read";
+        case FolderFiles::Status::Failed:
+            break;
+    }
+    return files.Problem().empty() ? std::string("cannot be written") : files.Problem();
 }
 
 // A device reached without a spooler belongs to no print server: whichever book is asked, its record is
@@ -153,9 +154,9 @@ bool RecordBook::Write(const std::string& printer, const QueueIdentity& queue, c
         // A record kept under a spelling (the name as typed, or as the server spells it) before the
         // queue was known by its identity joins it.
         if (!queue.identity.empty()) {
+            FolderFiles files(m_folder);
             for (const fs::path& spelt : {FileOf(printer), FileOf(queue.name)}) {
-                std::error_code code;
-                if (spelt == file || !fs::exists(spelt, code)) continue;
+                if (spelt == file || !files.Exists(NameOf(spelt))) continue;
                 if (!CarryOver(spelt, file, problem)) {
                     Fail(problem);
                     return false;
@@ -211,21 +212,25 @@ void RecordBook::NoteFates(const std::string& printer, const QueueIdentity& queu
 }
 
 bool RecordBook::CarryOver(const fs::path& from, const fs::path& to, std::string& problem) {
-    const FileLock fromLock(LockPathOf(from), {.wait = m_limits.lockWait, .regularOnly = true});
-    const FileLock toLock(LockPathOf(to), {.wait = m_limits.lockWait, .regularOnly = true});
-    if (!fromLock.Held() || !toLock.Held()) {
-        problem = PathText(from) + ": its lock could not be taken in time";
+    FolderFiles files(m_folder);
+    const auto fromLock = files.Lock(LockNameOf(from), m_limits.lockWait);
+    const auto toLock = files.Lock(LockNameOf(to), m_limits.lockWait);
+    if (!fromLock->Held() || !toLock->Held()) {
+        problem = PathText(from) + ": its lock could not be taken in time (or is no regular file)";
         return false;
     }
-    std::error_code code;
-    if (!fs::exists(from, code)) return true;  // another process carried it over meanwhile
-    const auto oldText = ReadWhole(from);
-    const auto newText = fs::exists(to, code) ? ReadWhole(to) : std::optional<std::string>(std::string());
+    if (!files.Exists(NameOf(from))) return true;  // another process carried it over meanwhile
+    std::string oldText;
+    std::string newText;
+    const auto read = files.Read(NameOf(from), oldText, kMostRecordBytes);
+    auto readNew = files.Read(NameOf(to), newText, kMostRecordBytes);
+    if (readNew == FolderFiles::Status::Missing) readNew = FolderFiles::Status::Done;
     std::string error;
-    auto older = oldText ? ParseRecord(*oldText, &error) : std::nullopt;
-    auto newer = newText ? ParseRecord(*newText, &error) : std::nullopt;
+    auto older = read == FolderFiles::Status::Done ? ParseRecord(oldText, &error) : std::nullopt;
+    auto newer = readNew == FolderFiles::Status::Done ? ParseRecord(newText, &error) : std::nullopt;
     if (!older || !newer) {
-        problem = PathText(from) + ": cannot be carried over: " + (error.empty() ? "cannot be read" : error);
+        problem = PathText(older ? to : from) + ": cannot be carried over: " +
+                  (!error.empty() ? error : StatusWords(older ? readNew : read, files));
         return false;
     }
     // Joined by time; the folded state of the older record goes first.
@@ -239,14 +244,13 @@ bool RecordBook::CarryOver(const fs::path& from, const fs::path& to, std::string
     joined.entries.insert(joined.entries.end(), newer->entries.begin(), newer->entries.end());
     std::stable_sort(joined.entries.begin(), joined.entries.end(),
                      [](const RecordEntry& a, const RecordEntry& b) { return a.time < b.time; });
-    const std::string text = RecordText(joined);
-    if (!ReplaceFileContents(to,
-                             std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))) {
-        problem = PathText(to) + ": cannot be written";
+    if (const auto status = files.Replace(NameOf(to), RecordText(joined));
+        status != FolderFiles::Status::Done) {
+        problem = PathText(to) + ": " + StatusWords(status, files);
         return false;
     }
-    fs::remove(from, code);
-    fs::remove(LockPathOf(from), code);
+    files.Remove(NameOf(from));
+    files.Remove(LockNameOf(from));
     return true;
 }
 
@@ -276,55 +280,40 @@ bool RecordBook::Append(const fs::path& file, const std::string& line, std::stri
         problem = "no folder for it: neither XDG_STATE_HOME nor HOME is set";
         return false;
     }
-    std::error_code code;
-    fs::create_directories(m_folder, code);
-    if (code) {
-        problem = PathText(m_folder) + ": " + code.message();
+    FolderFiles files(m_folder);
+    if (!files.IsOpen()) {
+        problem = files.Problem();
         return false;
     }
     // The lock is waited for once in a run: after that the documents go on without the record.
-    const FileLock lock(LockPathOf(file), {.wait = givenUp ? std::chrono::milliseconds(0) : m_limits.lockWait,
-                                           .regularOnly = true});
-    if (!lock.Held()) {
+    const auto lock =
+        files.Lock(LockNameOf(file), givenUp ? std::chrono::milliseconds(0) : m_limits.lockWait);
+    if (!lock->Held()) {
         const std::lock_guard guard(m_failing);
         m_lockGivenUp = true;
         problem = PathText(file) + ": its lock could not be taken in time (or is no regular file)";
         return false;
     }
-    return line.empty() || AppendUnlocked(file, line, problem);
-}
-
-bool RecordBook::AppendUnlocked(const fs::path& file, const std::string& line, std::string& problem) {
-    if (m_folder.empty()) {
-        problem = "no folder for it: neither XDG_STATE_HOME nor HOME is set";
+    if (line.empty()) return true;
+    if (const auto status = files.Append(NameOf(file), line); status != FolderFiles::Status::Done) {
+        problem = PathText(file) + ": " + StatusWords(status, files);
         return false;
     }
-    std::error_code code;
-    {
-        const bool joined = EndsWithLineEnd(file);
-        std::ofstream out(file, std::ios::binary | std::ios::app);
-        if (out) {
-            // One write of the whole line.
-            const std::string text = joined ? line : '\n' + line;
-            out.write(text.data(), static_cast<std::streamsize>(text.size()));
-            out.flush();
-        }
-        if (!out) {
-            problem = PathText(file) + ": cannot be written";
-            return false;
-        }
-    }
-    const auto size = fs::file_size(file, code);
-    if (code || size <= m_limits.maxBytes) return true;
+    const auto size = files.Size(NameOf(file));
+    if (!size || *size <= m_limits.maxBytes) return true;
 
     // Past the bound: the older documents become the state they imply, the whole file is replaced.
-    const auto text = ReadWhole(file);
+    std::string text;
+    const auto read = files.Read(NameOf(file), text, kMostRecordBytes);
     std::string error;
-    auto record = text ? ParseRecord(*text, &error) : std::nullopt;
+    auto record = read == FolderFiles::Status::Done ? ParseRecord(text, &error) : std::nullopt;
     if (!record) {
-        problem = PathText(file) + ": cannot be folded: " + (text ? error : "cannot be read");
+        problem =
+            PathText(file) + ": cannot be folded: " + (error.empty() ? StatusWords(read, files) : error);
         return false;
     }
+    text.clear();
+    text.shrink_to_fit();
     // The newest documents that fit in half the bound beside the snapshot stay listed.
     const std::size_t half = m_limits.maxBytes / 2;
     FoldRecord(*record, half);
@@ -332,10 +321,9 @@ bool RecordBook::AppendUnlocked(const fs::path& file, const std::string& line, s
     for (const auto& entry : record->entries) listed += RecordEntryLine(entry).size();
     const std::size_t snapshot = RecordText(*record).size() - listed;
     if (snapshot + listed > half) FoldRecord(*record, snapshot < half ? half - snapshot : 0);
-    const std::string folded = RecordText(*record);
-    if (!ReplaceFileContents(
-            file, std::span(reinterpret_cast<const std::uint8_t*>(folded.data()), folded.size()))) {
-        problem = PathText(file) + ": cannot be folded: the new file cannot be written";
+    if (const auto status = files.Replace(NameOf(file), RecordText(*record));
+        status != FolderFiles::Status::Done) {
+        problem = PathText(file) + ": cannot be folded: " + StatusWords(status, files);
         return false;
     }
     return true;
@@ -347,23 +335,25 @@ std::optional<Record> RecordBook::Read(std::string_view printer, std::string* er
 
 std::optional<Record> RecordBook::Read(std::string_view printer, const QueueIdentity& queue,
                                        std::string* error) const {
+    if (m_folder.empty()) return Record{};
+    FolderFiles files(m_folder);
     fs::path file = FileOf(printer, queue);
-    std::error_code code;
-    if (!queue.identity.empty() && !fs::exists(file, code)) {
+    if (!queue.identity.empty() && !files.Exists(NameOf(file))) {
         // Not carried over yet: the record under this book's spelling is the one.
         file = FileOf(queue.name.empty() ? printer : std::string_view(queue.name));
-        if (!fs::exists(file, code)) file = FileOf(printer);
+        if (!files.Exists(NameOf(file))) file = FileOf(printer);
     }
-    if (!fs::exists(file, code)) return Record{};
+    if (!files.Exists(NameOf(file))) return Record{};
     // The lock keeps a line being written out of what is read; without it the read still goes on.
-    const FileLock lock(LockPathOf(file), {.wait = m_limits.lockWait, .regularOnly = true});
-    const auto text = ReadWhole(file);
-    if (!text) {
-        if (error != nullptr) *error = PathText(file) + ": cannot be read";
+    const auto lock = files.Lock(LockNameOf(file), m_limits.lockWait);
+    std::string text;
+    if (const auto status = files.Read(NameOf(file), text, kMostRecordBytes);
+        status != FolderFiles::Status::Done) {
+        if (error != nullptr) *error = PathText(file) + ": cannot be read: " + StatusWords(status, files);
         return std::nullopt;
     }
     std::string problem;
-    auto record = ParseRecord(*text, &problem);
+    auto record = ParseRecord(text, &problem);
     if (!record && error != nullptr) *error = PathText(file) + ": " + problem;
     return record;
 }

@@ -85,7 +85,6 @@ class RecordBook {
 
   private:
     bool Append(const std::filesystem::path& file, const std::string& line, std::string& problem);
-    bool AppendUnlocked(const std::filesystem::path& file, const std::string& line, std::string& problem);
     void Fail(const std::string& problem);
     // Writes `line` to the printer's record (carrying an older record over first); false when it
     // could not be, said once.

@@ -1,10 +1,14 @@
 #include "printer/cups/CupsSpooler.h"
 
 #include <cups/cups.h>
+#include <sys/socket.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "printer/PrinterSelection.h"
 #include "printer/QueueKind.h"
@@ -51,6 +55,79 @@ std::string AttributeText(ipp_attribute_t* attr) {
 void CupsSpooler::HttpCloser::operator()(http_t* http) const {
     httpClose(http);
 }
+
+// Shuts the connection of a request whose deadline passed: libcups bounds each wait for a byte, not
+// the whole answer, so a server sending one byte a second would otherwise hold a request for ever.
+class CupsSpooler::RequestWatch {
+  public:
+    explicit RequestWatch(std::atomic<bool>& timedOut)
+        : m_timedOut(timedOut), m_thread([this] { Watch(); }) {}
+    ~RequestWatch() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    RequestWatch(const RequestWatch&) = delete;
+    RequestWatch& operator=(const RequestWatch&) = delete;
+
+    void Arm(int fd, std::chrono::steady_clock::time_point until) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_fd = fd;
+            m_until = until;
+        }
+        m_changed.notify_all();
+    }
+    void Disarm() {
+        const std::lock_guard lock(m_mutex);
+        m_fd = -1;
+    }
+
+  private:
+    void Watch() {
+        std::unique_lock lock(m_mutex);
+        while (!m_stop) {
+            if (m_fd < 0) {
+                m_changed.wait(lock);
+                continue;
+            }
+            if (std::chrono::steady_clock::now() < m_until) {
+                m_changed.wait_until(lock, m_until);
+                continue;
+            }
+            m_timedOut = true;
+            ::shutdown(m_fd, SHUT_RDWR);
+            m_fd = -1;
+        }
+    }
+
+    std::atomic<bool>& m_timedOut;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_fd = -1;
+    std::chrono::steady_clock::time_point m_until{};
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+class CupsSpooler::ArmedRequest {
+  public:
+    explicit ArmedRequest(CupsSpooler& spooler) : m_spooler(spooler), http(spooler.Connection()) {}
+    ~ArmedRequest() {
+        if (m_spooler.m_watch) m_spooler.m_watch->Disarm();
+    }
+    ArmedRequest(const ArmedRequest&) = delete;
+    ArmedRequest& operator=(const ArmedRequest&) = delete;
+
+  private:
+    CupsSpooler& m_spooler;
+
+  public:
+    http_t* const http;
+};
 
 CupsSpooler::CupsSpooler() = default;
 CupsSpooler::CupsSpooler(std::string host, int port) : m_host(std::move(host)), m_port(port) {}
@@ -107,6 +184,7 @@ int CupsSpooler::KeepWaiting(http_t*, void* self) {
 }
 
 http_t* CupsSpooler::Connection() {
+    const auto started = std::chrono::steady_clock::now();
     m_fault = SpoolerFault::None;
     m_problem.clear();
     m_timedOut = false;
@@ -127,6 +205,8 @@ http_t* CupsSpooler::Connection() {
         }
         httpSetTimeout(m_http.get(), static_cast<double>(m_deadline.count()) / 1000.0, KeepWaiting, this);
     }
+    if (!m_watch) m_watch = std::make_unique<RequestWatch>(m_timedOut);
+    m_watch->Arm(httpGetFd(m_http.get()), started + m_deadline);
     return m_http.get();
 }
 
@@ -151,7 +231,8 @@ std::string CupsSpooler::DefaultOverride() {
 
 std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
     std::vector<PrinterInfo> printers;
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr) return printers;
     static const char* const kAttributes[] = {"printer-name", "printer-make-and-model", "device-uri",
                                               "printer-uuid"};
@@ -198,7 +279,8 @@ std::string CupsSpooler::CurrentPrinter() {
     // what they cannot say.
     const std::optional<std::string> local = LocalDefaultDestination();
     if (local && local->empty()) return {};
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr) return {};
     return local ? KnownQueue(http, *local) : ServerDefault(http);
 }
@@ -244,7 +326,8 @@ bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
     for (const auto& printer : printers) listed = listed || printer.deviceName == device;
     if (!listed) return false;
     m_applied = device;
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr) return false;
     cups_dest_t* raw = nullptr;
     const int count = cupsGetDests2(http, &raw);
@@ -265,7 +348,8 @@ bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
 bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                                    std::span<const std::uint8_t> payload) {
     m_receipt = {};
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr || deviceName.empty()) return false;
     if (!QueueTakesRaw(http, deviceName)) {
         m_problem = MsgDriverlessQueueRefused(deviceName);
@@ -291,7 +375,11 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
         return false;
     }
     if (status == HTTP_STATUS_CONTINUE && !payload.empty()) {
+        // A large document takes what its upload takes (each wait for the server to take bytes is
+        // bounded); the answer must then come within the deadline.
+        m_watch->Disarm();
         status = cupsWriteRequestData(http, reinterpret_cast<const char*>(payload.data()), payload.size());
+        m_watch->Arm(httpGetFd(http), std::chrono::steady_clock::now() + m_deadline);
     }
     // The whole document is on its way: from here a missing answer does not mean it was not taken.
     const bool sentWhole = status == HTTP_STATUS_CONTINUE && !m_timedOut;
@@ -360,7 +448,8 @@ const CupsSpooler::QueueFacts& CupsSpooler::FactsOf(http_t* http, const std::str
 }
 
 QueueIdentity CupsSpooler::IdentifyPrinter(const std::string& deviceName) {
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr || deviceName.empty()) return {};
     const QueueFacts& facts = FactsOf(http, deviceName);
     return facts.answered ? facts.identity : QueueIdentity{};
@@ -389,7 +478,8 @@ JobState StateOfJob(int state) {
 }  // namespace
 
 JobState CupsSpooler::AskJobState(const std::string& deviceName, int job) {
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr || deviceName.empty() || job <= 0) return JobState::Unknown;
     static const char* const kAttributes[] = {"job-state"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
@@ -409,7 +499,8 @@ JobState CupsSpooler::AskJobState(const std::string& deviceName, int job) {
 }
 
 std::optional<std::vector<ServerJob>> CupsSpooler::JobsOf(const std::string& deviceName) {
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr || deviceName.empty()) return std::nullopt;
     static const char* const kAttributes[] = {
         "job-id",          "job-state", "job-name", "job-originating-user-name", "job-originating-host-name",
@@ -456,7 +547,8 @@ std::optional<std::vector<ServerJob>> CupsSpooler::JobsOf(const std::string& dev
 }
 
 int CupsSpooler::WaitingDocuments(const std::string& deviceName) {
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr || deviceName.empty()) return 0;
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(http, &jobs, deviceName.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -19,10 +20,11 @@ namespace qvset {
 // else the per-user default as CUPS resolves it (LPDEST, PRINTER, ~/.cups/lpoptions, then the server's
 // default), read afresh on every call.
 //
-// Every request waits at most the deadline for the server (connecting, and each wait for it to take or
-// send bytes). A server that let the deadline pass is not waited for again for kServerRetryInterval:
-// the requests in that time fail at once as Unreachable, so that a command of many documents to a
-// frozen server fails in one deadline rather than one per document.
+// Every request waits at most the deadline for the server, however slowly its answer trickles in: a
+// watch of its own shuts the connection when the deadline of the request in flight has passed. A server that
+// let the deadline pass is not waited for again for kServerRetryInterval: the requests in that time fail at
+// once as Unreachable, so that a command of many documents to a frozen server fails in one deadline rather
+// than one per document.
 class CupsSpooler final : public Spooler {
   public:
     // The server libcups resolves.
@@ -106,10 +108,14 @@ class CupsSpooler final : public Spooler {
     struct HttpCloser {
         void operator()(http_t* http) const;
     };
+    // The connection of one public call, its deadline watched from its start to the call's end.
+    class ArmedRequest;
+    class RequestWatch;
+    std::unique_ptr<RequestWatch> m_watch;
     std::unique_ptr<http_t, HttpCloser> m_http;
     std::chrono::milliseconds m_deadline = kDefaultSpoolerDeadline;
     SpoolerFault m_fault = SpoolerFault::None;
-    bool m_timedOut = false;
+    std::atomic<bool> m_timedOut = false;
     std::chrono::steady_clock::time_point m_holdUntil{};
     std::string m_applied;
     // Queue names read locally, with the server's spelling of each, for as long as the connection lasts.

@@ -84,6 +84,11 @@ std::string Heading(CliContext& context, const OpenedRecord& opened) {
 // "31 bytes 1B 42 02 1B 42 05 1B 42 0C … (ESC B 02, ESC B 05, ESC B 0C, ESC B 06, … 9 commands)": the
 // first bytes and the first commands the decoder finds in them.
 std::string Summary(const RecordEntry& entry) {
+    // A large document is kept by its size, its digest and the commands of it that set the state.
+    if (!entry.digest.empty()) {
+        return std::to_string(entry.size) + " bytes, " + entry.digest + ", of which " +
+               std::to_string(entry.bytes.size()) + " bytes of settings kept";
+    }
     std::string text = std::to_string(entry.bytes.size()) + (entry.bytes.size() == 1 ? " byte" : " bytes");
     for (std::size_t i = 0; i < entry.bytes.size() && i < kSummaryBytes; ++i) {
         text += ' ' + HexPair(entry.bytes[i]);
@@ -122,6 +127,10 @@ int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
                              {"job", entry.job > 0 ? Json(entry.job) : Json(nullptr)},
                              {"bytes", EncodeHex(entry.bytes)}};
             if (entry.fate == RecordFate::Gap) document["missed"] = entry.missed;
+            if (!entry.digest.empty()) {
+                document["size"] = entry.size;
+                document["digest"] = entry.digest;
+            }
             documents.push_back(std::move(document));
         }
         const Json shape = {{"server", context.record->Server()},

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,7 +86,9 @@ class PrintChannel {
     Spooler& m_spooler;
     Dialogs& m_dialogs;
     std::vector<std::filesystem::path> m_printFileFolders;
-    std::vector<std::uint8_t> m_fileBuffer;
+    // Shared by every channel of the process that sends the same file unchanged (the printers of one
+    // fleet run): a large print file is read and held once, not once per printer.
+    std::shared_ptr<const std::vector<std::uint8_t>> m_fileBuffer;
     int m_openFailures = 0;
     int m_sent = 0;
     int m_refused = 0;

@@ -180,7 +180,10 @@ bool RecordBook::Write(const std::string& printer, const QueueIdentity& queue, c
 std::string RecordBook::Begin(const std::string& printer, const QueueIdentity& queue,
                               std::string_view command, std::span<const std::uint8_t> bytes) {
     const auto [server, name] = KeyOf(m_server, queue.name.empty() ? printer : queue.name);
-    RecordEntry entry{m_now(), server, name, std::string(command), false, {bytes.begin(), bytes.end()}};
+    RecordedBytes recorded = BytesToRecord(bytes);
+    RecordEntry entry{m_now(), server, name, std::string(command), false, std::move(recorded.bytes)};
+    entry.size = recorded.size;
+    entry.digest = std::move(recorded.digest);
     entry.fate = RecordFate::Pending;
     entry.id = NextId();
     return Write(printer, queue, RecordEntryLine(entry)) ? entry.id : std::string();
@@ -193,7 +196,10 @@ void RecordBook::Finish(const std::string& printer, const QueueIdentity& queue, 
     if (!id.empty() && Write(printer, queue, RecordUpdateLine(id, fate, taken, receipt.job))) return;
     if (id.empty()) {
         const auto [server, name] = KeyOf(m_server, queue.name.empty() ? printer : queue.name);
-        RecordEntry entry{m_now(), server, name, std::string(command), taken, {bytes.begin(), bytes.end()}};
+        RecordedBytes recorded = BytesToRecord(bytes);
+        RecordEntry entry{m_now(), server, name, std::string(command), taken, std::move(recorded.bytes)};
+        entry.size = recorded.size;
+        entry.digest = std::move(recorded.digest);
         entry.fate = fate;
         entry.job = receipt.job;
         if (Write(printer, queue, RecordEntryLine(entry))) return;
@@ -258,9 +264,10 @@ void RecordBook::Add(const std::string& printer, std::string_view command, bool 
                      std::span<const std::uint8_t> bytes) {
     try {
         const auto [server, name] = KeyOf(m_server, printer);
-        const RecordEntry entry{m_now(), server,
-                                name,    std::string(command),
-                                taken,   std::vector<std::uint8_t>(bytes.begin(), bytes.end())};
+        RecordedBytes recorded = BytesToRecord(bytes);
+        RecordEntry entry{m_now(), server, name, std::string(command), taken, std::move(recorded.bytes)};
+        entry.size = recorded.size;
+        entry.digest = std::move(recorded.digest);
         if (!Write(printer, {}, RecordEntryLine(entry))) {
             const std::lock_guard guard(m_failing);
             ++m_missed[FileOf(printer)];

@@ -1,5 +1,6 @@
 #include "record/RecordFile.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
@@ -91,6 +92,10 @@ Json EntryJson(const RecordEntry& entry) {
     if (entry.job > 0) json["job"] = entry.job;
     if (entry.fate != RecordFate::Answered) json["fate"] = RecordFateWord(entry.fate);
     if (!entry.id.empty()) json["id"] = entry.id;
+    if (!entry.digest.empty()) {
+        json["size"] = entry.size;
+        json["digest"] = entry.digest;
+    }
     return json;
 }
 
@@ -187,6 +192,13 @@ std::optional<RecordEntry> EntryOfJson(const Json& json) {
     if (json.contains("id")) {
         if (text("id") == nullptr) return std::nullopt;
         entry.id = *text("id");
+    }
+    if (json.contains("digest")) {
+        const auto size = json.find("size");
+        if (text("digest") == nullptr || size == json.end() || !size->is_number_unsigned())
+            return std::nullopt;
+        entry.digest = *text("digest");
+        entry.size = size->get<std::uint64_t>();
     }
     return entry;
 }
@@ -321,6 +333,39 @@ RecordedState ImplyRecordedState(const Record& record) {
     for (std::size_t i = 0; i < record.entries.size(); ++i)
         ApplyEntry(state, record.entries[i], record.NumberOf(i));
     return state;
+}
+
+RecordedBytes BytesToRecord(std::span<const std::uint8_t> document) {
+    RecordedBytes recorded;
+    if (document.size() <= kMostRecordedBytes) {
+        recorded.bytes.assign(document.begin(), document.end());
+        return recorded;
+    }
+    recorded.size = document.size();
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const std::uint8_t byte : document) {
+        hash ^= byte;
+        hash *= 1099511628211ULL;
+    }
+    constexpr char kHex[] = "0123456789abcdef";
+    recorded.digest = "fnv1a64:";
+    for (int shift = 60; shift >= 0; shift -= 4) recorded.digest += kHex[(hash >> shift) & 15];
+    std::size_t at = 0;
+    DecodeStream(
+        [&](std::span<std::uint8_t> buffer) -> std::ptrdiff_t {
+            const std::size_t count = std::min(buffer.size(), document.size() - at);
+            std::copy_n(document.begin() + static_cast<std::ptrdiff_t>(at), count, buffer.begin());
+            at += count;
+            return static_cast<std::ptrdiff_t>(count);
+        },
+        [&](DecodedCommand&& entry) {
+            if (entry.truncated) return;
+            if (entry.kind == CommandKind::Flag || entry.kind == CommandKind::Geometry ||
+                entry.kind == CommandKind::ModeValue || entry.kind == CommandKind::ParameterTable) {
+                recorded.bytes.insert(recorded.bytes.end(), entry.bytes.begin(), entry.bytes.end());
+            }
+        });
+    return recorded;
 }
 
 std::vector<int> ItemsSetBy(std::span<const std::uint8_t> bytes) {

@@ -40,9 +40,26 @@ struct RecordEntry {
     std::string id = {};
     // A gap: how many documents were sent while the record could not be written (0: not known).
     std::size_t missed = 0;
+    // A document above kMostRecordedBytes: its size and digest; `bytes` then holds only the commands
+    // of it that change the printer's state, in their order (they imply the same state).
+    std::uint64_t size = 0;
+    std::string digest = {};
 
     bool operator==(const RecordEntry&) const = default;
 };
+
+// Documents longer than this are recorded by their size, digest and state-changing commands.
+inline constexpr std::size_t kMostRecordedBytes = std::size_t{64} * 1024;
+
+// What the record keeps of a document's bytes: all of them, or for a document above
+// kMostRecordedBytes, decoded as a stream, its commands that change the printer's state with its size
+// and digest ("fnv1a64:" and 16 hex digits).
+struct RecordedBytes {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t size = 0;  // 0: `bytes` is the whole document
+    std::string digest;
+};
+RecordedBytes BytesToRecord(std::span<const std::uint8_t> document);
 
 // A printer's record: the state its folded (oldest) documents left, how many they were, and the later
 // documents, oldest first. Document numbers run on across folds: the first entry is number folded + 1.

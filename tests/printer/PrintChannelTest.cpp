@@ -275,3 +275,30 @@ TEST(PrintChannelServerTest, ALateAnswerMayHavePrintedAndTheNextDocumentIsTriedA
 
 }  // namespace
 }  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// Channels share a print file they send unchanged; a file changed in between is read anew.
+TEST(PrintChannelServerTest, APrintFileSharedByChannelsIsReadAnewWhenItChanged) {
+    const testing::TestFolder folder("qvset-shared-file-");
+    const auto path = folder.Path() / "file.prn";
+    MemorySpooler memory({{"QV640", "drv", "usb"}});
+    memory.SetCurrentPrinter("QV640");
+    testing::RecordingDialogs dialogs;
+    std::ofstream(path, std::ios::binary) << "first";
+    PrintChannel one(memory, dialogs, folder.Path());
+    PrintChannel two(memory, dialogs, folder.Path());
+    one.SendPrintFile();
+    two.SendPrintFile();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "second!";
+    PrintChannel three(memory, dialogs, folder.Path());
+    three.SendPrintFile();
+    std::vector<std::string> sent;
+    for (const auto& document : memory.Documents())
+        sent.emplace_back(document.bytes.begin(), document.bytes.end());
+    EXPECT_EQ(sent, (std::vector<std::string>{"first", "first", "second!"}));
+}
+
+}  // namespace
+}  // namespace qvset

@@ -317,3 +317,47 @@ TEST(RecordFateTest, TheServersJobsSayWhatBecameOfDocumentsAndWhichItemsOthersMa
 
 }  // namespace
 }  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// A document past the bound is kept by its size, its digest and its settings, and implies what the
+// whole document implies.
+TEST(RecordFateTest, ALargeDocumentIsKeptByItsDigestAndTheStateItImplies) {
+    std::vector<std::uint8_t> document;
+    const auto add = [&](const std::vector<std::uint8_t>& bytes) {
+        document.insert(document.end(), bytes.begin(), bytes.end());
+    };
+    for (int block = 0; block < 40; ++block) {
+        add(std::vector<std::uint8_t>(4000, 'A'));           // text
+        add(std::vector<std::uint8_t>(500, 0x0A));           // a run of line feeds
+        add(Flag(1 + block % 6, block % 2 == 0 ? 99 : 88));  // a switch, set again and again
+        add(std::vector<std::uint8_t>{0xFF, 0xFE, 0x1B});    // bytes no builder writes
+    }
+    ASSERT_GT(document.size(), kMostRecordedBytes);
+    const RecordedBytes recorded = BytesToRecord(document);
+    EXPECT_EQ(recorded.size, document.size());
+    EXPECT_EQ(recorded.digest.rfind("fnv1a64:", 0), 0u);
+    EXPECT_EQ(recorded.digest.size(), 8u + 16u);
+    EXPECT_LT(recorded.bytes.size(), 40u * 3u + 1u);
+
+    Record whole;
+    whole.entries.push_back(Document("2026-12-08T10:00:00.000Z", document, RecordFate::Answered));
+    Record kept;
+    RecordEntry entry = Document("2026-12-08T10:00:00.000Z", recorded.bytes, RecordFate::Answered);
+    entry.size = recorded.size;
+    entry.digest = recorded.digest;
+    kept.entries.push_back(entry);
+    EXPECT_EQ(ImpliedState(*ParseRecord(RecordText(kept))).ToJson(), ImpliedState(whole).ToJson());
+    EXPECT_EQ(ParseRecordEntryLine(RecordEntryLine(entry)), entry);
+
+    // One byte changed: another digest. A small document is kept whole.
+    document[10] = 'B';
+    EXPECT_NE(BytesToRecord(document).digest, recorded.digest);
+    const RecordedBytes small = BytesToRecord(Flag(2, 88));
+    EXPECT_EQ(small.bytes, Flag(2, 88));
+    EXPECT_TRUE(small.digest.empty());
+}
+
+}  // namespace
+}  // namespace qvset

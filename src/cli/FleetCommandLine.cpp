@@ -114,6 +114,31 @@ int FleetStatus(const std::vector<Row>& rows) {
     return status;
 }
 
+// The columns a cell takes on a terminal: two for the wide characters of East Asian scripts (a CJK
+// printer name), one for every other character.
+std::size_t ReportColumns(std::string_view text) {
+    std::size_t columns = 0;
+    while (!text.empty()) {
+        const Utf8Character character = ReadUtf8Character(text);
+        const std::size_t span = std::max<std::size_t>(1, character.span);
+        const char32_t c = character.code.value_or(U'?');
+        const bool wide =
+            (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
+            (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+            (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+            (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+        columns += wide ? 2 : 1;
+        text.remove_prefix(std::min(span, text.size()));
+    }
+    return columns;
+}
+
+std::string PadCell(std::string text, std::size_t width) {
+    const std::size_t columns = ReportColumns(text);
+    if (columns < width) text.append(width - columns, ' ');
+    return text;
+}
+
 void PrintReport(const std::string& commandName, const std::vector<Row>& rows, double seconds,
                  std::ostream& out) {
     const std::vector<std::string> heading{"server", "printer", "documents", "result", "time"};
@@ -127,14 +152,14 @@ void PrintReport(const std::string& commandName, const std::vector<Row>& rows, d
     std::vector<std::size_t> widths;
     for (const auto& title : heading) widths.push_back(title.size());
     for (const auto& line : cells) {
-        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Utf8Columns(line[i]));
+        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], ReportColumns(line[i]));
     }
     std::string line;
-    for (std::size_t i = 0; i < heading.size(); ++i) line += PadToColumns(heading[i], widths[i] + 2);
+    for (std::size_t i = 0; i < heading.size(); ++i) line += PadCell(heading[i], widths[i] + 2);
     out << line << "message\n";
     for (std::size_t r = 0; r < rows.size(); ++r) {
         line.clear();
-        for (std::size_t i = 0; i < cells[r].size(); ++i) line += PadToColumns(cells[r][i], widths[i] + 2);
+        for (std::size_t i = 0; i < cells[r].size(); ++i) line += PadCell(cells[r][i], widths[i] + 2);
         line += TerminalSafe(JoinMessages(rows[r].messages));
         out << line.substr(0, line.find_last_not_of(' ') + 1) << '\n';
     }

@@ -140,18 +140,27 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
          .run = PickPrinter,
          .sendsDocuments = false,
          .scope = FleetScope::OnePrinter});
-    registry.Add({.name = "hex",
-                  .usage = "HEX...",
-                  .summary = "send hex digit pairs as one document (blanks between arguments ignored)",
-                  .help = "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A.",
-                  .run =
-                      [](CliContext& c, const std::vector<std::string>& a) {
-                          const std::string hex = JoinWithoutBlanks(a);
-                          if (hex.empty()) return UsageError(c, "no hex digits given");
-                          c.channel.SendHex(hex);
-                          return kExitOk;
-                      },
-                  .countProblem = "no hex digits given"});
+    registry.Add(
+        {.name = "hex",
+         .usage = "HEX...",
+         .summary = "send hex digit pairs as one document (blanks between arguments ignored)",
+         .help = "Example: qvctl hex 1B 40 0A sends the three bytes 1B 40 0A.",
+         .run =
+             [](CliContext& c, const std::vector<std::string>& a) {
+                 const std::string hex = JoinWithoutBlanks(a);
+                 if (hex.empty()) return UsageError(c, "no hex digits given");
+                 c.channel.SendHex(hex);
+                 // The channel's rule for an odd count of digits drops the last one when the
+                 // count leaves 3 when divided by 4 (1B4 sends 1B): kept, and said here.
+                 if (hex.size() % 4 == 3) {
+                     c.err << "qvctl hex: the last digit '" << TerminalSafe(hex.substr(hex.size() - 1))
+                           << "' of " << hex.size()
+                           << " digits is dropped (an odd count of digits; write it as a pair, such as 0"
+                           << TerminalSafe(hex.substr(hex.size() - 1)) << ")\n";
+                 }
+                 return kExitOk;
+             },
+         .countProblem = "no hex digits given"});
     registry.Add({.name = "text",
                   .usage = "TEXT",
                   .summary = "send a text in the printer's character set (GBK) as one document",

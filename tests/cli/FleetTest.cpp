@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "cli/CommandRegistry.h"
 #include "fleet/FleetTargets.h"
@@ -258,6 +259,50 @@ TEST_F(FleetTest, NamesAndServersWithControlCharactersAreRefusedBeforeAnythingIs
     }
     EXPECT_TRUE(log.empty());
     EXPECT_TRUE(spooler.Documents().empty());
+}
+
+TEST_F(FleetTest, WideCharactersOfAPrinterNameKeepTheReportsColumns) {
+    AddServer("cjk:631", {"打印机一号", "QV640_Q"});
+    ASSERT_EQ(RunFleet({"--server", "cjk", "--printer", "打印机一号", "--printer", "QV640_Q", "hex", "1B40"}),
+              cli::kExitOk);
+    // The result column starts at the same terminal column on every line: the five CJK characters
+    // take two columns each.
+    std::vector<std::size_t> starts;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+        const auto at = line.find(line.rfind("server", 0) == 0 ? "result" : " ok ") +
+                        (line.rfind("server", 0) == 0 ? 0 : 1);
+        if (line.find("cjk:631") != 0 && line.rfind("server", 0) != 0) continue;
+        std::size_t columns = 0;
+        for (std::size_t i = 0; i < at; ++i) {
+            const auto byte = static_cast<unsigned char>(line[i]);
+            if ((byte & 0xC0) == 0x80) continue;
+            columns += byte >= 0xE0 ? 2 : 1;
+        }
+        starts.push_back(columns);
+    }
+    ASSERT_EQ(starts.size(), 3u) << out.str();
+    EXPECT_EQ(starts[0], starts[1]) << out.str();
+    EXPECT_EQ(starts[1], starts[2]) << out.str();
+}
+
+TEST_F(FleetTest, AHexDigitTheChannelDropsIsSaidOnTheCommandLine) {
+    const struct {
+        std::string hex;
+        std::string sent;
+        bool said;
+    } cases[] = {{"1B4", "1B", true},
+                 {"1B4A15F", "1B4A15", true},
+                 {"1B4A1", "1B4A01", false},
+                 {"1B4A", "1B4A", false}};
+    for (const auto& c : cases) {
+        spooler.ClearDocuments();
+        err.str("");
+        ASSERT_EQ(RunQvctl({"--printer", "QV640_A", "hex", c.hex}), cli::kExitOk) << c.hex;
+        ASSERT_EQ(spooler.Documents().size(), 1u) << c.hex;
+        EXPECT_EQ(EncodeHex(spooler.Documents()[0].bytes), c.sent) << c.hex;
+        EXPECT_EQ(err.str().find("is dropped") != std::string::npos, c.said) << c.hex << ": " << err.str();
+    }
 }
 
 TEST_F(FleetTest, RefusedInputIsSaidOnceAndSendsNothingAnywhere) {

@@ -382,3 +382,27 @@ TEST(CupsTricklingServerTest, AFleetBesideATricklingServerServesTheHealthyPrinte
 
 }  // namespace
 }  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// QVSET_SPOOLER_DEADLINE that is no deadline is refused (exit 2), not taken for the default.
+TEST(QvctlDeadlineTest, ADeadlineThatIsNoDeadlineIsRefused) {
+    Sandbox::UseClientEnvironment();
+    for (const char* deadline : {"abc", "0", "-1", "1e3", "3601", "2s"}) {
+        const auto result =
+            Sandbox::RunQvctlWith("QVSET_SPOOLER_DEADLINE='" + std::string(deadline) + "'", "printers");
+        EXPECT_EQ(result.status, 2) << deadline;
+        EXPECT_EQ(result.err.rfind("qvctl: QVSET_SPOOLER_DEADLINE=", 0), 0u) << result.err;
+        EXPECT_NE(result.err.find("see: qvctl --help"), std::string::npos) << result.err;
+    }
+    for (const char* deadline : {"2", "0.5", ""}) {
+        EXPECT_EQ(Sandbox::RunQvctlWith("QVSET_SPOOLER_DEADLINE='" + std::string(deadline) + "'", "printers")
+                      .status,
+                  0)
+            << deadline;
+    }
+}
+
+}  // namespace
+}  // namespace qvset

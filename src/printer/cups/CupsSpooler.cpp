@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
@@ -18,6 +19,8 @@ namespace qvset {
 namespace {
 
 constexpr int kDefaultIppPort = 631;
+constexpr std::string_view kMsgNoFileLeft =
+    "this program has too many files open (EMFILE) to reach the print server; nothing was sent";
 constexpr const char* kRawFormat = "application/vnd.cups-raw";
 // The variables CUPS reads before lpoptions, in its order.
 constexpr const char* kDestinationVariables[] = {"LPDEST", "PRINTER"};
@@ -196,11 +199,15 @@ http_t* CupsSpooler::Connection() {
         m_knownQueues.clear();
         m_queueFacts.clear();
         const auto msec = static_cast<int>(m_deadline.count());
+        errno = 0;
         m_http.reset(httpConnect2(m_host.empty() ? cupsServer() : m_host.c_str(),
                                   m_host.empty() ? ippPort() : m_port, nullptr, AF_UNSPEC, cupsEncryption(),
                                   1, msec, nullptr));
         if (!m_http) {
+            const int error = errno;
             m_fault = SpoolerFault::Unreachable;
+            // This process, not the server, has run out: said as such, not as an unreachable server.
+            if (error == EMFILE || error == ENFILE) m_problem = std::string(kMsgNoFileLeft);
             return nullptr;
         }
         httpSetTimeout(m_http.get(), static_cast<double>(m_deadline.count()) / 1000.0, KeepWaiting, this);

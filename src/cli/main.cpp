@@ -20,8 +20,7 @@ int main(int argc, char** argv) {
     cli::RegisterAllCommands(registry);
     // A deadline that is no deadline is refused, not taken for the default of 10 seconds.
     if (const char* deadline = std::getenv(kDeadlineVariable);
-        deadline != nullptr && *deadline != '\0' &&
-        !ParseSpoolerDeadline(deadline)) {
+        deadline != nullptr && *deadline != '\0' && !ParseSpoolerDeadline(deadline)) {
         std::cerr << "qvctl: " << kDeadlineVariable << "=\"" << cli::TerminalSafe(deadline)
                   << "\" is not a deadline: seconds above 0 and at most 3600, such as 2 or 0.5\n"
                   << "see: qvctl --help\n";

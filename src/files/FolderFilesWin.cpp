@@ -1,11 +1,11 @@
 // The files of one folder by name, Windows: a name whose entry is a link (a reparse point) or no
-// regular file is refused before it is opened; replacement goes through a temporary file renamed over it.
+// regular file is refused before it is opened; a file is replaced by ReplaceFileContents.
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
+#include "files/FileContents.h"
 #include "files/FolderFiles.h"
-#include "files/TemporaryNames.h"
 
 namespace qvset {
 namespace {
@@ -87,24 +87,12 @@ bool FolderFiles::Exists(const std::string& name) {
 
 FolderFiles::Status FolderFiles::Replace(const std::string& name, std::string_view text) {
     if (!m_open) return Status::Failed;
-    const fs::path temporary = m_folder / TemporaryFileName();
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            m_problem = "cannot be written";
-            return Status::Failed;
-        }
-    }
-    std::error_code code;
-    fs::rename(temporary, m_folder / name, code);
-    if (code) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        m_problem = code.message();
+    const fs::path path = m_folder / name;
+    // A link at the name is refused; a file is replaced the house's one safe way (ReplaceFileW).
+    if (Check(path) == Status::NotRegular) return Status::NotRegular;
+    if (!ReplaceFileContents(path,
+                             std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()))) {
+        m_problem = "cannot be replaced";
         return Status::Failed;
     }
     return Status::Done;

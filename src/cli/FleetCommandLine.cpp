@@ -114,6 +114,31 @@ int FleetStatus(const std::vector<Row>& rows) {
     return status;
 }
 
+// The columns a cell takes on a terminal: two for the wide characters of East Asian scripts (a CJK
+// printer name), one for every other character.
+std::size_t ReportColumns(std::string_view text) {
+    std::size_t columns = 0;
+    while (!text.empty()) {
+        const Utf8Character character = ReadUtf8Character(text);
+        const std::size_t span = std::max<std::size_t>(1, character.span);
+        const char32_t c = character.code.value_or(U'?');
+        const bool wide =
+            (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
+            (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+            (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+            (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+        columns += wide ? 2 : 1;
+        text.remove_prefix(std::min(span, text.size()));
+    }
+    return columns;
+}
+
+std::string PadCell(std::string text, std::size_t width) {
+    const std::size_t columns = ReportColumns(text);
+    if (columns < width) text.append(width - columns, ' ');
+    return text;
+}
+
 void PrintReport(const std::string& commandName, const std::vector<Row>& rows, double seconds,
                  std::ostream& out) {
     const std::vector<std::string> heading{"server", "printer", "documents", "result", "time"};
@@ -127,14 +152,14 @@ void PrintReport(const std::string& commandName, const std::vector<Row>& rows, d
     std::vector<std::size_t> widths;
     for (const auto& title : heading) widths.push_back(title.size());
     for (const auto& line : cells) {
-        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Utf8Columns(line[i]));
+        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], ReportColumns(line[i]));
     }
     std::string line;
-    for (std::size_t i = 0; i < heading.size(); ++i) line += PadToColumns(heading[i], widths[i] + 2);
+    for (std::size_t i = 0; i < heading.size(); ++i) line += PadCell(heading[i], widths[i] + 2);
     out << line << "message\n";
     for (std::size_t r = 0; r < rows.size(); ++r) {
         line.clear();
-        for (std::size_t i = 0; i < cells[r].size(); ++i) line += PadToColumns(cells[r][i], widths[i] + 2);
+        for (std::size_t i = 0; i < cells[r].size(); ++i) line += PadCell(cells[r][i], widths[i] + 2);
         line += TerminalSafe(JoinMessages(rows[r].messages));
         out << line.substr(0, line.find_last_not_of(' ') + 1) << '\n';
     }
@@ -259,11 +284,26 @@ int ShowServerLists(const std::vector<std::string>& names, const std::vector<Lis
     return status;
 }
 
+// A printer or server named with a control character in it (a CR read from a CR LF file, an escape
+// sequence) is refused before anything is asked or sent: no queue has such a name, and the record would
+// keep a file of its own for it. The message names the argument, its bytes made visible.
+bool RefusedName(std::ostream& err, const std::string& commandName, std::string_view what,
+                 const std::string& name) {
+    if (!HasControlCharacter(name)) return false;
+    err << "qvctl: the " << what << " \"" << TerminalSafe(name) << "\" holds a control character\n"
+        << "see: qvctl " << commandName << " --help\n";
+    return true;
+}
+
 }  // namespace
 
 PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::string>& args,
                               std::size_t operandsFrom, const PrinterSetting& setting,
                               const std::vector<std::filesystem::path>& printFileFolders) {
+    if (RefusedName(setting.err, command.name, "printer name", setting.printer) ||
+        RefusedName(setting.err, command.name, "print server", setting.server)) {
+        return {kExitRefused, 0, false};
+    }
     std::unique_ptr<RecordingSpooler> recording;
     if (setting.recordDocuments && setting.record != nullptr) {
         recording = std::make_unique<RecordingSpooler>(setting.spooler, *setting.record, command.name);
@@ -325,6 +365,12 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     if (!environment.serverSpooler || !environment.serverRecordName) {
         err << "qvctl: print servers cannot be chosen here\n";
         return kExitRefused;
+    }
+    for (const auto& printer : choice.printers) {
+        if (RefusedName(err, command.name, "printer name", printer)) return kExitRefused;
+    }
+    for (const auto& server : choice.servers) {
+        if (RefusedName(err, command.name, "print server", server)) return kExitRefused;
     }
     // The same server named twice is one server.
     std::vector<std::string> servers;
@@ -390,6 +436,32 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     if (command.scope == FleetScope::Server) {
         return ShowServerLists(names, listings, choice.json, environment.out, environment.err,
                                environment.dialogs, environment.devices);
+    }
+    // Two spellings of one server (127.0.0.1:631 and localhost:631, a host name and its socket) are
+    // one server: known by the identities of its printers, served once under the first spelling.
+    std::vector<std::pair<std::string, std::string>> met;
+    {
+        std::vector<std::vector<std::string>> identities;
+        for (const auto& listing : listings) {
+            identities.emplace_back();
+            for (const auto& info : listing.infos) identities.back().push_back(info.identity);
+        }
+        const std::vector<std::size_t> same = SameServers(identities);
+        std::vector<std::string> keptServers;
+        std::vector<std::string> keptNames;
+        std::vector<Listing> keptListings;
+        for (std::size_t s = 0; s < same.size(); ++s) {
+            if (same[s] != s) {
+                met.emplace_back(names[same[s]], names[s]);
+                continue;
+            }
+            keptServers.push_back(servers[s]);
+            keptNames.push_back(names[s]);
+            keptListings.push_back(std::move(listings[s]));
+        }
+        servers = std::move(keptServers);
+        names = std::move(keptNames);
+        listings = std::move(keptListings);
     }
     std::vector<ServerPrinters> serverPrinters;
     for (const auto& listing : listings) serverPrinters.push_back(listing.printers);
@@ -481,10 +553,16 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
 
     std::ostream& out = environment.out;
     if (choice.json) {
-        out << TerminalSafeJson(ReportJson(command.name, rows, seconds, choice.dryRun, choice.json)
-                                    .dump(2, ' ', false, Json::error_handler_t::replace))
-            << '\n';
+        Json report = ReportJson(command.name, rows, seconds, choice.dryRun, choice.json);
+        Json same = Json::array();
+        for (const auto& [kept, also] : met) same.push_back({{"server", kept}, {"sameAs", also}});
+        report["sameServers"] = std::move(same);
+        out << TerminalSafeJson(report.dump(2, ' ', false, Json::error_handler_t::replace)) << '\n';
         return FleetStatus(rows);
+    }
+    for (const auto& [kept, also] : met) {
+        out << TerminalSafe(also) << " is the same print server as " << TerminalSafe(kept)
+            << ": its printers are served once, as " << TerminalSafe(kept) << '\n';
     }
     for (const Row& row : rows) {
         if (row.output.empty()) continue;

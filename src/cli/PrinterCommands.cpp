@@ -167,6 +167,14 @@ void RegisterPrinterCommands(CommandRegistry& registry) {
                      return kExitRefused;
                  }
                  c.channel.SendHex(hex);
+                 // The channel's rule for an odd count of digits drops the last one when the
+                 // count leaves 3 when divided by 4 (1B4 sends 1B): kept, and said here.
+                 if (hex.size() % 4 == 3) {
+                     c.err << "qvctl hex: the last digit '" << TerminalSafe(hex.substr(hex.size() - 1))
+                           << "' of " << hex.size()
+                           << " digits is dropped (an odd count of digits; write it as a pair, such as 0"
+                           << TerminalSafe(hex.substr(hex.size() - 1)) << ")\n";
+                 }
                  return kExitOk;
              },
          .countProblem = "no hex digits given"});

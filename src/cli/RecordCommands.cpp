@@ -11,6 +11,7 @@
 #include "decode/StateListing.h"
 #include "decode/VirtualPrinterFolder.h"
 #include "printer/HexCodec.h"
+#include "record/RecordWithServer.h"
 
 namespace qvset::cli {
 namespace {
@@ -27,6 +28,8 @@ constexpr std::size_t kSummaryBytes = 8;
 struct OpenedRecord {
     std::string printer;
     std::optional<Record> record;
+    QueueIdentity queue;
+    RecordedState state;
 };
 
 OpenedRecord OpenRecord(CliContext& context, std::string_view commandName, int& status) {
@@ -43,24 +46,50 @@ OpenedRecord OpenRecord(CliContext& context, std::string_view commandName, int& 
         return {};
     }
     std::string error;
-    auto record = context.record->Read(printer, &error);
-    if (!record) {
+    auto checked = ReadRecordWithServer(*context.record, context.spooler, printer, &error);
+    if (!checked) {
         context.err << "qvctl " << commandName << ": " << TerminalSafe(error) << '\n';
         status = kExitPrinterFailed;
+        return {printer, std::nullopt, {}, {}};
     }
-    return {printer, std::move(record)};
+    return {printer, std::move(checked->record), checked->queue, std::move(checked->state)};
 }
 
-std::string Heading(CliContext& context, const std::string& printer) {
+// "taken", "not taken", "completed (job 12)", "no answer: may have been printed", ...
+std::string FateText(const RecordEntry& entry) {
+    const std::string job = entry.job > 0 ? " (job " + std::to_string(entry.job) + ")" : std::string();
+    switch (entry.fate) {
+        case RecordFate::Answered:
+            return (entry.taken ? "taken" : "not taken") + job;
+        case RecordFate::NoAnswer:
+            return "no answer, may have been printed" + job;
+        case RecordFate::Pending:
+            return "outcome not recorded";
+        case RecordFate::Gap:
+            return "documents not recorded";
+        case RecordFate::Completed:
+        case RecordFate::Canceled:
+        case RecordFate::Aborted:
+            break;
+    }
+    return std::string(RecordFateWord(entry.fate)) + job;
+}
+
+std::string Heading(CliContext& context, const OpenedRecord& opened) {
     const std::string& server = context.record->Server();
-    return "record of " + TerminalSafe(printer) + " on " +
+    return "record of " + TerminalSafe(opened.printer) + " on " +
            (server.empty() ? "this machine" : TerminalSafe(server)) + " (" +
-           TerminalSafe(PathText(context.record->FileOf(printer))) + ")\n";
+           TerminalSafe(PathText(context.record->FileOf(opened.printer, opened.queue))) + ")\n";
 }
 
 // "31 bytes 1B 42 02 1B 42 05 1B 42 0C … (ESC B 02, ESC B 05, ESC B 0C, ESC B 06, … 9 commands)": the
 // first bytes and the first commands the decoder finds in them.
 std::string Summary(const RecordEntry& entry) {
+    // A large document is kept by its size, its digest and the commands of it that set the state.
+    if (!entry.digest.empty()) {
+        return std::to_string(entry.size) + " bytes, " + entry.digest + ", of which " +
+               std::to_string(entry.bytes.size()) + " bytes of settings kept";
+    }
     std::string text = std::to_string(entry.bytes.size()) + (entry.bytes.size() == 1 ? " byte" : " bytes");
     for (std::size_t i = 0; i < entry.bytes.size() && i < kSummaryBytes; ++i) {
         text += ' ' + HexPair(entry.bytes[i]);
@@ -96,22 +125,30 @@ int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
         Json documents = Json::array();
         for (std::size_t i = 0; i < record.entries.size(); ++i) {
             const RecordEntry& entry = record.entries[i];
-            documents.push_back({{"number", record.NumberOf(i)},
-                                 {"time", entry.time},
-                                 {"command", entry.command},
-                                 {"taken", entry.taken},
-                                 {"bytes", EncodeHex(entry.bytes)}});
+            Json document = {{"number", record.NumberOf(i)},
+                             {"time", entry.time},
+                             {"command", entry.command},
+                             {"taken", entry.taken},
+                             {"fate", RecordFateWord(entry.fate)},
+                             {"job", entry.job > 0 ? Json(entry.job) : Json(nullptr)},
+                             {"bytes", EncodeHex(entry.bytes)}};
+            if (entry.fate == RecordFate::Gap) document["missed"] = entry.missed;
+            if (!entry.digest.empty()) {
+                document["size"] = entry.size;
+                document["digest"] = entry.digest;
+            }
+            documents.push_back(std::move(document));
         }
         const Json shape = {{"server", context.record->Server()},
                             {"printer", opened.printer},
-                            {"file", PathText(context.record->FileOf(opened.printer))},
+                            {"file", PathText(context.record->FileOf(opened.printer, opened.queue))},
                             {"folded", record.folded},
                             {"documents", std::move(documents)}};
         context.out << shape.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
         return kExitOk;
     }
 
-    context.out << Heading(context, opened.printer);
+    context.out << Heading(context, opened);
     if (record.folded > 0) {
         context.out << "(" << record.folded << " earlier documents folded into the printer's state)\n";
     }
@@ -121,9 +158,14 @@ int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
         const RecordEntry& entry = record.entries[i];
         context.out << std::string(6 - std::min<std::size_t>(6, std::to_string(record.NumberOf(i)).size()),
                                    ' ')
-                    << record.NumberOf(i) << "  " << entry.time << "  "
-                    << (entry.taken ? "taken    " : "not taken") << "  " << TerminalSafe(entry.command)
-                    << "  " << TerminalSafe(Summary(entry)) << '\n';
+                    << record.NumberOf(i) << "  " << entry.time << "  " << FateText(entry);
+        // The two words the record had from the start keep their column.
+        if (FateText(entry).size() < 9) context.out << std::string(9 - FateText(entry).size(), ' ');
+        if (entry.fate == RecordFate::Gap) {
+            context.out << (entry.missed > 0 ? ": " + std::to_string(entry.missed) : std::string()) << '\n';
+            continue;
+        }
+        context.out << "  " << TerminalSafe(entry.command) << "  " << TerminalSafe(Summary(entry)) << '\n';
     }
     return kExitOk;
 }
@@ -143,8 +185,13 @@ int ShowRecordedState(CliContext& context, bool json) {
     int status = kExitOk;
     const OpenedRecord opened = OpenRecord(context, "printer-state", status);
     if (!opened.record) return status;
-    const PrinterState state = ImpliedState(*opened.record);
-    (json ? context.err : context.out) << "state implied by the " << Heading(context, opened.printer);
+    const PrinterState& state = opened.state.state;
+    (json ? context.err : context.out) << "state implied by the " << Heading(context, opened);
+    // What the record cannot vouch for, item by item, beside the state.
+    for (const auto& [item, reason] : opened.state.unknown) {
+        (json ? context.err : context.out)
+            << "item " << item << ": unknown: " << TerminalSafe(reason) << '\n';
+    }
     if (json) {
         context.out << state.ToJson();
         return kExitOk;
@@ -163,13 +210,16 @@ void RegisterRecordCommands(CommandRegistry& registry) {
              "Every document qvctl hands to a spooler is recorded per printer and print server in\n"
              "$XDG_STATE_HOME/qvset/records (by default ~/.local/state/qvset/records; Windows:\n"
              "%LOCALAPPDATA%\\qvset\\records); QVSET_RECORD=off keeps no record. Each line: the document's\n"
-             "number, its time (UTC), whether the spooler took it, the command that sent it and its bytes\n"
-             "with the first commands they hold. A record past 1 MB has its older documents folded into\n"
+             "number, its time (UTC), what became of it (taken, not taken, the job's end on the server:\n"
+             "completed, canceled, aborted; or no answer, may have been printed; outcome not recorded), the\n"
+             "command that sent it and its bytes with the first commands they hold. A record past 1 MB has "
+             "its older documents folded into\n"
              "the state they imply (qvctl --printer NAME printer-state shows it); they are counted, no\n"
              "longer listed. --json prints one object:\n"
              "  {\"server\": \"localhost:631\", \"printer\": \"QV640\", \"file\": \"...\", \"folded\": 0,\n"
              "   \"documents\": [{\"number\": 1, \"time\": \"2026-12-08T21:10:00.123Z\",\n"
-             "                  \"command\": \"ticket apply\", \"taken\": true, \"bytes\": \"1B4202\"}]}",
+             "                  \"command\": \"ticket apply\", \"taken\": true, \"fate\": \"completed\",\n"
+             "                  \"job\": 412, \"bytes\": \"1B4202\"}]}",
          .run = RefusingControlCharacters(ShowHistory),
          .sendsDocuments = false});
 }

@@ -1,9 +1,11 @@
 #include "cli/TerminalText.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "cli/CommandRegistry.h"
 #include "printer/HexCodec.h"
+#include "text/Utf8.h"
 
 namespace qvset::cli {
 namespace {
@@ -36,6 +38,18 @@ std::string TerminalSafe(std::string_view text) {
                    static_cast<unsigned char>(text[i + 1]) <= kC1Last) {
             AppendEscaped(out, c);
             AppendEscaped(out, static_cast<unsigned char>(text[++i]));
+        } else if (c >= 0x80) {
+            // A byte of no well-formed UTF-8 character (a name in another character set) is shown as
+            // \xHH: a terminal may take a lone byte such as 9B for the start of an escape sequence.
+            const Utf8Character character = ReadUtf8Character(text.substr(i));
+            const std::size_t span = std::max<std::size_t>(1, character.span);
+            if (character.code) {
+                out.append(text.substr(i, span));
+            } else {
+                for (std::size_t k = 0; k < span; ++k)
+                    AppendEscaped(out, static_cast<unsigned char>(text[i + k]));
+            }
+            i += span - 1;
         } else {
             out.push_back(text[i]);
         }

@@ -1,4 +1,5 @@
 // qvctl commands of ticket description files: show one, send one as "设置票样" does, write a new one.
+#include <map>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
@@ -7,6 +8,7 @@
 #include "cli/TerminalText.h"
 #include "printer/HexCodec.h"
 #include "record/RecordFile.h"
+#include "record/RecordWithServer.h"
 #include "record/TicketPlan.h"
 #include "settings/BatchSend.h"
 #include "ticket/DistanceCommands.h"
@@ -104,7 +106,7 @@ int ShowTicket(CliContext& context, const std::vector<std::string>& args) {
 
 // What the current printer's record implies, for a plan; nullopt (said on stderr, exit 1) when the
 // printer or its record cannot be had.
-std::optional<PrinterState> RecordedState(CliContext& context, std::string& printer) {
+std::optional<RecordedState> StateOfRecord(CliContext& context, std::string& printer) {
     printer = context.spooler.CurrentPrinter();
     if (printer.empty()) {
         context.err << "qvctl " << context.command.name
@@ -117,12 +119,12 @@ std::optional<PrinterState> RecordedState(CliContext& context, std::string& prin
         return std::nullopt;
     }
     std::string error;
-    const auto record = context.record->Read(printer, &error);
-    if (!record) {
+    auto checked = ReadRecordWithServer(*context.record, context.spooler, printer, &error);
+    if (!checked) {
         context.err << "qvctl " << context.command.name << ": " << TerminalSafe(error) << '\n';
         return std::nullopt;
     }
-    return ImpliedState(*record);
+    return std::move(checked->state);
 }
 
 int ApplyTicket(CliContext& context, const std::vector<std::string>& args) {
@@ -134,8 +136,9 @@ int ApplyTicket(CliContext& context, const std::vector<std::string>& args) {
     if (description.RecordedCount() == 0)
         return ShowOutcome(context, SendTicket(context.channel, description));
     std::string printer;
-    const auto state = RecordedState(context, printer);
-    const auto plan = PlanTicket(description, state.value_or(PrinterState{}));
+    const auto state = StateOfRecord(context, printer);
+    const auto plan = PlanTicket(description, state ? state->state : PrinterState{},
+                                 state ? state->unknown : std::map<int, std::string>{});
     if (!plan) return ShowOutcome(context, SendTicket(context.channel, description));
     if (!state) return kExitPrinterFailed;
     TicketDescription changed = ChangedItems(description, *plan);
@@ -152,9 +155,9 @@ int PlanTicketCommand(CliContext& context, const std::vector<std::string>& args)
     TicketDescription description;
     if (!ReadDescription(context, read.file, description)) return kExitRefused;
     std::string printer;
-    const auto state = RecordedState(context, printer);
+    const auto state = StateOfRecord(context, printer);
     if (!state) return kExitPrinterFailed;
-    const auto plan = PlanTicket(description, *state);
+    const auto plan = PlanTicket(description, state->state, state->unknown);
     if (!plan) {
         context.dialogs.Message(kMsgValueOutOfRange);
         return kExitRefused;
@@ -168,6 +171,7 @@ int PlanTicketCommand(CliContext& context, const std::vector<std::string>& args)
                          {"caption", ItemName(entry.item)},
                          {"choice", ChoiceInWords(description, entry.item)},
                          {"reason", ItemPlanReasonWord(entry.reason)},
+                         {"why", entry.why.empty() ? Json(nullptr) : Json(entry.why)},
                          {"bytes", EncodeHex(entry.wanted)},
                          {"recorded", nullptr}};
             if (entry.recorded) {
@@ -186,7 +190,9 @@ int PlanTicketCommand(CliContext& context, const std::vector<std::string>& args)
         context.out << entry.item << ' ' << ItemName(entry.item) << ": "
                     << TerminalSafe(ChoiceInWords(description, entry.item)) << " — "
                     << ItemPlanReasonWord(entry.reason);
-        if (entry.recorded && entry.reason == ItemPlanReason::Differs) {
+        if (entry.reason == ItemPlanReason::Unknown) {
+            context.out << " (" << TerminalSafe(entry.why) << ")";
+        } else if (entry.recorded && entry.reason == ItemPlanReason::Differs) {
             context.out << " (last sent " << EncodeHex(entry.recorded->bytes) << " in document "
                         << TerminalSafe(entry.recorded->job) << ")";
         } else if (entry.recorded) {

@@ -1,4 +1,5 @@
 // qvctl: the printer utility's operations from the command line.
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/CommandRegistry.h"
@@ -7,6 +8,7 @@
 #include "cli/StandardInput.h"
 #include "cli/TerminalText.h"
 #include "printer/Platform.h"
+#include "printer/SpoolerDeadline.h"
 #include "seams/SleepPause.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +18,14 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args = cli::PrepareConsole(argc, argv);
     cli::CommandRegistry registry;
     cli::RegisterAllCommands(registry);
+    // A deadline that is no deadline is refused, not taken for the default of 10 seconds.
+    if (const char* deadline = std::getenv(kDeadlineVariable);
+        deadline != nullptr && *deadline != '\0' && !ParseSpoolerDeadline(deadline)) {
+        std::cerr << "qvctl: " << kDeadlineVariable << "=\"" << cli::TerminalSafe(deadline)
+                  << "\" is not a deadline: seconds above 0 and at most 3600, such as 2 or 0.5\n"
+                  << "see: qvctl --help\n";
+        return 2;
+    }
 
     auto spooler = CreateDefaultSpooler();
     cli::ConsoleDialogs dialogs(std::cerr);

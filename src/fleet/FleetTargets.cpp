@@ -33,6 +33,33 @@ bool MatchesSet(std::string_view pattern, char c, std::size_t& length) {
 
 }  // namespace
 
+bool SamePrinterName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+std::vector<std::size_t> SameServers(const std::vector<std::vector<std::string>>& identities) {
+    std::vector<std::size_t> same(identities.size());
+    for (std::size_t t = 0; t < identities.size(); ++t) {
+        same[t] = t;
+        for (std::size_t s = 0; s < t && same[t] == t; ++s) {
+            if (same[s] != s) continue;
+            for (const auto& identity : identities[t]) {
+                if (identity.empty()) continue;
+                if (std::find(identities[s].begin(), identities[s].end(), identity) != identities[s].end()) {
+                    same[t] = s;
+                    break;
+                }
+            }
+        }
+    }
+    return same;
+}
+
 bool IsPrinterPattern(std::string_view text) {
     return text.find_first_of("*?[") != std::string_view::npos;
 }
@@ -100,7 +127,7 @@ std::vector<FleetTarget> ChooseTargets(const std::vector<ServerPrinters>& server
             const std::string& argument = printerArguments[a];
             for (const std::string& printer : server.printers) {
                 const bool matches = IsPrinterPattern(argument) ? MatchesPrinterPattern(argument, printer)
-                                                                : printer == argument;
+                                                                : SamePrinterName(printer, argument);
                 if (!matches) continue;
                 found[a] = true;
                 if (chosen.insert(printer).second) targets.push_back({s, printer, {}});

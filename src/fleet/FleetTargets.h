@@ -15,6 +15,15 @@ bool IsPrinterPattern(std::string_view text);
 // is never closed matches itself.
 bool MatchesPrinterPattern(std::string_view pattern, std::string_view name);
 
+// Whether two printer names name one queue: letters compared without their case, as CUPS and the
+// Windows spooler compare queue names.
+bool SamePrinterName(std::string_view a, std::string_view b);
+
+// Which chosen servers are one: for each server, the index of the first server that lists a printer of
+// the same lasting identity (itself when none does). `identities` holds each server's printers'
+// identities; empty identities never match.
+std::vector<std::size_t> SameServers(const std::vector<std::vector<std::string>>& identities);
+
 // What one chosen print server said when asked for its printers.
 struct ServerPrinters {
     bool reached = true;
@@ -37,9 +46,10 @@ inline constexpr std::string_view kProblemNoSuchPrinter = "no chosen print serve
 
 // The rows for a command: server by server in the order given, each server's printers in the order of
 // the arguments (a pattern's matches in the server's order), every printer of a server once however
-// often it is named or matched. Without printer arguments, each server's current printer. A server
-// that was not reached is one problem row; so is a pattern that matches, or a name that is, on none of
-// the servers reached, after the servers' rows.
+// often it is named or matched. A name matches a printer whatever the case of its letters (the row
+// has the server's spelling); a pattern's letters match only in their own case. Without printer arguments,
+// each server's current printer. A server that was not reached is one problem row; so is a pattern that
+// matches, or a name that is, on none of the servers reached, after the servers' rows.
 std::vector<FleetTarget> ChooseTargets(const std::vector<ServerPrinters>& servers,
                                        const std::vector<std::string>& printerArguments);
 

@@ -27,6 +27,16 @@ class ForwardingSpooler : public Spooler {
     std::string LastProblem() override { return m_inner.LastProblem(); }
     void SetDeadline(std::chrono::milliseconds deadline) override { m_inner.SetDeadline(deadline); }
     std::string DefaultOverride() override { return m_inner.DefaultOverride(); }
+    DocumentReceipt LastReceipt() override { return m_inner.LastReceipt(); }
+    QueueIdentity IdentifyPrinter(const std::string& deviceName) override {
+        return m_inner.IdentifyPrinter(deviceName);
+    }
+    JobState AskJobState(const std::string& deviceName, int job) override {
+        return m_inner.AskJobState(deviceName, job);
+    }
+    std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) override {
+        return m_inner.JobsOf(deviceName);
+    }
 
   protected:
     Spooler& Inner() { return m_inner; }

@@ -1,6 +1,7 @@
 #include "printer/PrintChannel.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "files/FileContents.h"
 #include "files/NativeNames.h"
@@ -9,6 +10,39 @@
 
 namespace qvset {
 namespace {
+
+// The print file read last in this process, with the size and time of change it had: a file sent to
+// many printers is read once. Another file, or this one changed, is read anew and takes its place.
+struct SharedPrintFile {
+    std::filesystem::path path;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type changed{};
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes;
+};
+std::mutex g_sharedFileMutex;
+SharedPrintFile g_sharedFile;
+
+std::shared_ptr<const std::vector<std::uint8_t>> SharedFileIfUnchanged(const std::filesystem::path& path) {
+    std::error_code code;
+    const auto size = std::filesystem::file_size(path, code);
+    if (code) return nullptr;
+    const auto changed = std::filesystem::last_write_time(path, code);
+    if (code) return nullptr;
+    const std::lock_guard lock(g_sharedFileMutex);
+    if (g_sharedFile.bytes && g_sharedFile.path == path && g_sharedFile.size == size &&
+        g_sharedFile.changed == changed && g_sharedFile.bytes->size() == size)
+        return g_sharedFile.bytes;
+    return nullptr;
+}
+
+void ShareFile(const std::filesystem::path& path,
+               const std::shared_ptr<const std::vector<std::uint8_t>>& bytes) {
+    std::error_code code;
+    const auto changed = std::filesystem::last_write_time(path, code);
+    if (code) return;
+    const std::lock_guard lock(g_sharedFileMutex);
+    g_sharedFile = {path, bytes->size(), changed, bytes};
+}
 
 // Messages are UTF-8 whatever the platform's own path encoding.
 std::string PathToUtf8(const std::filesystem::path& path) {
@@ -34,8 +68,8 @@ std::int32_t PrintChannel::CharacterLen(std::string_view text) const {
 
 void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
     const std::string printer = m_spooler.CurrentPrinter();
-    if (m_spooler.LastFault() == SpoolerFault::None &&
-        m_spooler.WriteRawDocument(printer, kDocumentName, payload)) {
+    const bool written = m_spooler.LastFault() == SpoolerFault::None;
+    if (written && m_spooler.WriteRawDocument(printer, kDocumentName, payload)) {
         ++m_sent;
         return;
     }
@@ -47,7 +81,8 @@ void PrintChannel::WriteDocument(std::span<const std::uint8_t> payload) {
     }
     switch (m_spooler.LastFault()) {
         case SpoolerFault::Unreachable:
-            m_dialogs.Message(kMsgServerUnreachable);
+            m_dialogs.Message(written && m_spooler.LastReceipt().mayHavePrinted ? kMsgMayHavePrinted
+                                                                                : kMsgServerUnreachable);
             return;
         case SpoolerFault::Refused:
             m_dialogs.Message(kMsgServerRefused);
@@ -103,6 +138,11 @@ std::string MsgPrintFileTooLarge(std::string_view fileName, std::uintmax_t size)
 }
 
 void PrintChannel::SendPrintFileAt(const std::filesystem::path& path) {
+    if (auto shared = SharedFileIfUnchanged(path); shared && !shared->empty()) {
+        m_fileBuffer = std::move(shared);
+        SendFileBuffer(static_cast<std::int32_t>(m_fileBuffer->size()));
+        return;
+    }
     FileReadResult file = ReadFileContents(path, kMostPrintFileBytes);
     if (file.status == FileReadStatus::TooLarge) {
         ++m_refused;
@@ -115,14 +155,15 @@ void PrintChannel::SendPrintFileAt(const std::filesystem::path& path) {
         m_dialogs.Message(MsgPrintFileMissing(PathToUtf8(path)));
         return;
     }
-    m_fileBuffer = std::move(file.bytes);
-    SendFileBuffer(static_cast<std::int32_t>(m_fileBuffer.size()));
+    m_fileBuffer = std::make_shared<const std::vector<std::uint8_t>>(std::move(file.bytes));
+    ShareFile(path, m_fileBuffer);
+    SendFileBuffer(static_cast<std::int32_t>(m_fileBuffer->size()));
 }
 
 void PrintChannel::SendFileBuffer(std::int32_t byteCount) {
-    if (byteCount <= 0 || m_fileBuffer.empty()) return;
-    const auto count = std::min(m_fileBuffer.size(), static_cast<std::size_t>(byteCount));
-    WriteDocument({m_fileBuffer.data(), count});
+    if (byteCount <= 0 || !m_fileBuffer || m_fileBuffer->empty()) return;
+    const auto count = std::min(m_fileBuffer->size(), static_cast<std::size_t>(byteCount));
+    WriteDocument({m_fileBuffer->data(), count});
 }
 
 }  // namespace qvset

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,10 @@ inline constexpr std::string_view kMsgBadHexCommand = "指令格式错误，未�
 inline constexpr std::string_view kMsgServerUnreachable = "打印服务器无法连接或没有应答，未发送";
 // Shown when the print server would not take the document: too large for it, no room in its spool.
 inline constexpr std::string_view kMsgServerRefused = "打印服务器拒收文档（空间不足或文档过大），未发送";
+// Shown when the whole document went to the print server and no answer came in time: it is neither
+// known as sent nor as not sent.
+inline constexpr std::string_view kMsgMayHavePrinted =
+    "the print server did not answer in time; the document may have been printed";
 inline constexpr std::string_view kPrintFileName = "file.prn";
 
 // "找不到打印文件 /usr/bin/file.prn，或文件为空": names the file (or files, joined by " 或 ") looked for;
@@ -81,7 +86,9 @@ class PrintChannel {
     Spooler& m_spooler;
     Dialogs& m_dialogs;
     std::vector<std::filesystem::path> m_printFileFolders;
-    std::vector<std::uint8_t> m_fileBuffer;
+    // Shared by every channel of the process that sends the same file unchanged (the printers of one
+    // fleet run): a large print file is read and held once, not once per printer.
+    std::shared_ptr<const std::vector<std::uint8_t>> m_fileBuffer;
     int m_openFailures = 0;
     int m_sent = 0;
     int m_refused = 0;

@@ -19,6 +19,9 @@ struct PrinterInfo {
     // What sort of queue it is, in a few words ("raw queue", "XPS driver (v4): refuses RAW documents"),
     // for the printer list of the command line; empty when the spooler does not say.
     std::string kind = {};
+    // The server's own lasting name for the queue, the same however the server and the queue were
+    // spelt (CUPS: printer-uuid); empty when the server does not give one.
+    std::string identity = {};
 
     bool operator==(const PrinterInfo&) const = default;
 };
@@ -28,6 +31,41 @@ enum class SpoolerFault {
     None,         // the spooler answered (a printer it does not know is not a fault of the spooler)
     Unreachable,  // the print server could not be reached, or did not answer before the deadline
     Refused,      // the server took no part of the document: too large for it, no room in its spool
+};
+
+// What the server says became of a job it took.
+enum class JobState {
+    Unknown,    // the server did not answer, or no longer knows the job
+    Active,     // pending, held or printing
+    Completed,  // printed: the whole document went to the printer
+    Canceled,   // cancelled in the queue (by someone, or by the server): it may not have printed
+    Aborted,    // the server gave up on it: part of it may have reached the printer
+};
+
+// What the last WriteRawDocument knows of its document beyond its result.
+struct DocumentReceipt {
+    int job = 0;  // the job the server made of it; 0 when it gave none
+    // The document went out but no answer came before the deadline: false was returned, yet the
+    // server may have taken it and the printer printed it.
+    bool mayHavePrinted = false;
+};
+
+// A queue as the server knows it: its lasting identity (empty when the server gives none) and its name
+// as the server spells it (empty when the server has no such queue or did not answer).
+struct QueueIdentity {
+    std::string identity;
+    std::string name;
+};
+
+// One job the server holds or remembers for a queue.
+struct ServerJob {
+    int id = 0;
+    JobState state = JobState::Unknown;
+    std::string user;            // job-originating-user-name
+    std::string host;            // job-originating-host-name
+    std::string title;           // job-name
+    std::int64_t createdAt = 0;  // time-at-creation, seconds since the epoch (0: not said)
+    bool mine = false;           // sent under the user name this program sends as
 };
 
 // How long one request may wait for the print server unless told otherwise.
@@ -100,6 +138,27 @@ class Spooler {
     // A setting beside the default printer that still decides where other programs print (on CUPS
     // the LPDEST or PRINTER variable), as "NAME=value"; empty when there is none.
     virtual std::string DefaultOverride() { return {}; }
+
+    // The job id and fate of the document of the last WriteRawDocument call.
+    virtual DocumentReceipt LastReceipt() { return {}; }
+
+    // The queue `deviceName` names, as the server knows it. A spooler whose printers have no lasting
+    // identity gives an empty identity and the name as given.
+    virtual QueueIdentity IdentifyPrinter(const std::string& deviceName) { return {{}, deviceName}; }
+
+    // What became of a job the server took for `deviceName`.
+    virtual JobState AskJobState(const std::string& deviceName, int job) {
+        static_cast<void>(deviceName);
+        static_cast<void>(job);
+        return JobState::Unknown;
+    }
+
+    // Every job the server holds or remembers for `deviceName` (completed ones too, as far as it keeps
+    // them), oldest first; nullopt when the server does not say.
+    virtual std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) {
+        static_cast<void>(deviceName);
+        return std::nullopt;
+    }
 };
 
 }  // namespace qvset

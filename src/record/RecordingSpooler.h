@@ -8,9 +8,12 @@
 namespace qvset {
 
 // Passes everything to the spooler it wraps and adds every document it hands over to the printer's
-// record in `book`, after the spooler answered, with whether it was taken and what sent it: a qvctl
-// command name, or the caption of the window's control that was clicked. The record's writing never
-// touches the spooler, so LastFault is still the last spooler call's.
+// record in `book`, with what sent it: a qvctl command name, or the caption of the window's control
+// that was clicked. The printer is known by what the server says of it (its lasting identity and its
+// own spelling of the name), asked before the document. The entry is written as pending before the
+// hand-over and completed after it with the spooler's answer and the job id, so that a program stopped
+// in between leaves a trace. The record's writing never touches the spooler, so LastFault is still the
+// last spooler call's.
 class RecordingSpooler final : public ForwardingSpooler {
   public:
     RecordingSpooler(Spooler& inner, RecordBook& book, std::string command)
@@ -21,8 +24,10 @@ class RecordingSpooler final : public ForwardingSpooler {
 
     bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                           std::span<const std::uint8_t> payload) override {
+        const QueueIdentity queue = Inner().IdentifyPrinter(deviceName);
+        const std::string id = m_book.Begin(deviceName, queue, m_command, payload);
         const bool taken = Inner().WriteRawDocument(deviceName, documentName, payload);
-        m_book.Add(deviceName, m_command, taken, payload);
+        m_book.Finish(deviceName, queue, id, m_command, payload, taken, Inner().LastReceipt());
         return taken;
     }
 

@@ -14,12 +14,20 @@ std::string_view ItemPlanReasonWord(ItemPlanReason reason) {
             return "differs";
         case ItemPlanReason::Same:
             return "same";
+        case ItemPlanReason::Unknown:
+            return "unknown";
     }
     return {};
 }
 
 std::optional<std::vector<ItemPlan>> PlanTicket(const TicketDescription& description,
                                                 const PrinterState& state) {
+    return PlanTicket(description, state, {});
+}
+
+std::optional<std::vector<ItemPlan>> PlanTicket(const TicketDescription& description,
+                                                const PrinterState& state,
+                                                const std::map<int, std::string>& unknown) {
     TicketDescription normalised = description;
     NormaliseDistances(normalised);
     std::vector<ItemPlan> plan;
@@ -34,6 +42,10 @@ std::optional<std::vector<ItemPlan>> PlanTicket(const TicketDescription& descrip
             entry.recorded = found->second;
             entry.reason =
                 found->second.bytes == entry.wanted ? ItemPlanReason::Same : ItemPlanReason::Differs;
+        }
+        if (const auto doubt = unknown.find(item); doubt != unknown.end()) {
+            entry.reason = ItemPlanReason::Unknown;
+            entry.why = doubt->second;
         }
         plan.push_back(std::move(entry));
     }

@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "cli/CommandRegistry.h"
 #include "fleet/FleetTargets.h"
@@ -100,9 +101,11 @@ class FleetTest : public testing::QvctlFixture {
         servers["down:631"]->SetUnreachable();
     }
 
-    void AddServer(const std::string& name, const Names& printers) {
+    void AddServer(const std::string& name, const Names& printers, const Names& identities = {}) {
         std::vector<PrinterInfo> infos;
-        for (const auto& printer : printers) infos.push_back({printer, "drv", "usb"});
+        for (std::size_t i = 0; i < printers.size(); ++i) {
+            infos.push_back({printers[i], "drv", "usb", "", i < identities.size() ? identities[i] : ""});
+        }
         auto server = std::make_unique<MemorySpooler>(infos);
         server->OnDocument([this, name](const MemorySpooler::Document& document) {
             log.push_back(name + " " + document.printer + " " + EncodeHex(document.bytes));
@@ -118,7 +121,9 @@ class FleetTest : public testing::QvctlFixture {
         environment.total = total;
         environment.perServer = perServer;
         environment.serverSpooler = [this](const std::string& server) -> std::unique_ptr<Spooler> {
-            const auto found = servers.find(server.find(':') == std::string::npos ? server + ":631" : server);
+            std::string name = server.find(':') == std::string::npos ? server + ":631" : server;
+            if (const auto alias = aliases.find(name); alias != aliases.end()) name = alias->second;
+            const auto found = servers.find(name);
             if (found == servers.end()) return nullptr;
             return std::make_unique<LockedSpooler>(*found->second, lock);
         };
@@ -129,6 +134,8 @@ class FleetTest : public testing::QvctlFixture {
     }
 
     std::map<std::string, std::unique_ptr<MemorySpooler>> servers;
+    // Other spellings of a server: the same server answers them.
+    std::map<std::string, std::string> aliases;
     std::mutex lock;
     Names log;
 };
@@ -189,6 +196,114 @@ TEST_F(FleetTest, AFailingServerOrPrinterStopsNoOtherAndTheReportSaysWhich) {
     EXPECT_EQ(report["summary"]["ok"], 2);
     EXPECT_EQ(report["summary"]["failed"], 3);
     EXPECT_EQ(report["status"], cli::kExitPrinterFailed);
+}
+
+TEST_F(FleetTest, TwoSpellingsOfOneServerAreServedOnceAndTheReportSaysTheyMet) {
+    AddServer("one:631", {"QV640_X", "QV650_Y"}, {"urn:uuid:x", "urn:uuid:y"});
+    aliases["alias:631"] = "one:631";
+    aliases["[::1]:631"] = "one:631";
+    ASSERT_EQ(RunFleet({"--json", "--server", "one", "--server", "alias", "--server", "b", "--server",
+                        "[::1]:631", "--printer", "QV6*", "hex", "1B40"}),
+              cli::kExitOk)
+        << out.str() << err.str();
+    std::sort(log.begin(), log.end());
+    EXPECT_EQ(log, (Names{"b:631 QV640_B 1B40", "one:631 QV640_X 1B40", "one:631 QV650_Y 1B40"}));
+    const auto report = nlohmann::json::parse(out.str());
+    ASSERT_EQ(report["printers"].size(), 3u);
+    for (const auto& row : report["printers"]) EXPECT_NE(row["server"], "alias:631");
+    ASSERT_EQ(report["sameServers"].size(), 2u);
+    EXPECT_EQ(report["sameServers"][0]["server"], "one:631");
+    EXPECT_EQ(report["sameServers"][0]["sameAs"], "alias:631");
+    EXPECT_EQ(report["sameServers"][1]["sameAs"], "[::1]:631");
+
+    // In words, before the table.
+    log.clear();
+    ASSERT_EQ(RunFleet({"--server", "alias", "--server", "one", "--printer", "QV640_X", "hex", "1B40"}),
+              cli::kExitOk);
+    EXPECT_EQ(log, (Names{"one:631 QV640_X 1B40"}));
+    EXPECT_NE(out.str().find("one:631 is the same print server as alias:631"), std::string::npos)
+        << out.str();
+
+    // Servers whose printers have no identity are never taken for one another.
+    log.clear();
+    ASSERT_EQ(RunFleet({"--server", "a", "--server", "b", "--printer", "QV640_*", "hex", "1B40"}),
+              cli::kExitOk);
+    EXPECT_EQ(log.size(), 2u);
+}
+
+TEST_F(FleetTest, PrinterNamesMatchInAnyCaseAndTheRowHasTheServersSpelling) {
+    ASSERT_EQ(RunFleet({"--json", "--server", "a", "--server", "b", "--printer", "qv640_a", "--printer",
+                        "QV640_a", "--printer", "Qv640_B", "hex", "1B40"}),
+              cli::kExitOk)
+        << out.str();
+    std::sort(log.begin(), log.end());
+    EXPECT_EQ(log, (Names{"a:631 QV640_A 1B40", "b:631 QV640_B 1B40"}));
+    const auto report = nlohmann::json::parse(out.str());
+    ASSERT_EQ(report["printers"].size(), 2u);
+    EXPECT_EQ(report["printers"][0]["printer"], "QV640_A");
+    EXPECT_EQ(report["printers"][1]["printer"], "QV640_B");
+}
+
+TEST_F(FleetTest, NamesAndServersWithControlCharactersAreRefusedBeforeAnythingIsSent) {
+    const Names cases[] = {
+        {"--printer", "QV640_A\r", "hex", "1B40"},
+        {"--printer", "QV640_A", "--printer", "QV640_B\x1b[2J", "hex", "1B40"},
+        {"--server", "a", "--server", "b\n", "--printer", "QV640_A", "hex", "1B40"},
+        {"--server", "a", "--printer", "QV6*\x7f", "--printer", "QV640_A", "set", "paper", "58"},
+    };
+    for (const Names& args : cases) {
+        EXPECT_EQ(RunFleet(args), cli::kExitRefused) << args[1];
+        EXPECT_EQ(err.str().rfind("qvctl: the ", 0), 0u) << err.str();
+        EXPECT_NE(err.str().find("holds a control character\nsee: qvctl "), std::string::npos) << err.str();
+        EXPECT_EQ(err.str().find('\r'), std::string::npos);
+        EXPECT_EQ(err.str().find('\x1b'), std::string::npos);
+    }
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(spooler.Documents().empty());
+}
+
+TEST_F(FleetTest, WideCharactersOfAPrinterNameKeepTheReportsColumns) {
+    AddServer("cjk:631", {"打印机一号", "QV640_Q"});
+    ASSERT_EQ(RunFleet({"--server", "cjk", "--printer", "打印机一号", "--printer", "QV640_Q", "hex", "1B40"}),
+              cli::kExitOk);
+    // The result column starts at the same terminal column on every line: the five CJK characters
+    // take two columns each.
+    std::vector<std::size_t> starts;
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) {
+        const auto at = line.find(line.rfind("server", 0) == 0 ? "result" : " ok ") +
+                        (line.rfind("server", 0) == 0 ? 0 : 1);
+        if (line.find("cjk:631") != 0 && line.rfind("server", 0) != 0) continue;
+        std::size_t columns = 0;
+        for (std::size_t i = 0; i < at; ++i) {
+            const auto byte = static_cast<unsigned char>(line[i]);
+            if ((byte & 0xC0) == 0x80) continue;
+            columns += byte >= 0xE0 ? 2 : 1;
+        }
+        starts.push_back(columns);
+    }
+    ASSERT_EQ(starts.size(), 3u) << out.str();
+    EXPECT_EQ(starts[0], starts[1]) << out.str();
+    EXPECT_EQ(starts[1], starts[2]) << out.str();
+}
+
+TEST_F(FleetTest, AHexDigitTheChannelDropsIsSaidOnTheCommandLine) {
+    const struct {
+        std::string hex;
+        std::string sent;
+        bool said;
+    } cases[] = {{"1B4", "1B", true},
+                 {"1B4A15F", "1B4A15", true},
+                 {"1B4A1", "1B4A01", false},
+                 {"1B4A", "1B4A", false}};
+    for (const auto& c : cases) {
+        spooler.ClearDocuments();
+        err.str("");
+        ASSERT_EQ(RunQvctl({"--printer", "QV640_A", "hex", c.hex}), cli::kExitOk) << c.hex;
+        ASSERT_EQ(spooler.Documents().size(), 1u) << c.hex;
+        EXPECT_EQ(EncodeHex(spooler.Documents()[0].bytes), c.sent) << c.hex;
+        EXPECT_EQ(err.str().find("is dropped") != std::string::npos, c.said) << c.hex << ": " << err.str();
+    }
 }
 
 TEST_F(FleetTest, RefusedInputIsSaidOnceAndSendsNothingAnywhere) {

@@ -130,7 +130,12 @@ TEST(TerminalText, ControlCharactersAreShownAsHex) {
     EXPECT_EQ(cli::TerminalSafe("a\x1B[31mb\r\n\x7F"), "a\\x1B[31mb\\x0D\\x0A\\x7F");
     EXPECT_EQ(cli::TerminalSafe("打印 \xC2\x85 \xC2\xA0"),
               "打印 \\xC2\\x85 \xC2\xA0");  // NEL is C1, NBSP is not
-    EXPECT_EQ(cli::TerminalSafe("\xC2"), "\xC2");
+    // Bytes of no well-formed UTF-8 character (a lone lead byte, a lone 9B, a GBK name) are shown as hex.
+    EXPECT_EQ(cli::TerminalSafe("\xC2"), "\\xC2");
+    EXPECT_EQ(cli::TerminalSafe("a\x9B"
+                                "31mb"),
+              "a\\x9B31mb");
+    EXPECT_EQ(cli::TerminalSafe("QV\xB4\xF2_1"), "QV\\xB4\\xF2_1");
     EXPECT_TRUE(cli::HasControlCharacter("152\r"));
     EXPECT_FALSE(cli::HasControlCharacter("打印 152"));
 }

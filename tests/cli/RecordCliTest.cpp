@@ -190,8 +190,9 @@ TEST_F(RecordCliTest, HistoryListsWhatWasSentOldestFirst) {
     EXPECT_EQ(json, nlohmann::json::parse(R"({"server": "localhost:631", "printer": "QV640", "file": )" +
                                           nlohmann::json(file).dump() + R"(, "folded": 0, "documents": [
         {"number": 1, "time": "2026-12-08T21:10:10.000Z", "command": "hex", "taken": true,
-         "bytes": "1B42021B42051B420C0A0A"},
-        {"number": 2, "time": "2026-12-08T21:10:11.000Z", "command": "line-feed", "taken": true, "bytes": "0A"}]})"));
+         "fate": "answered", "job": null, "bytes": "1B42021B42051B420C0A0A"},
+        {"number": 2, "time": "2026-12-08T21:10:11.000Z", "command": "line-feed", "taken": true,
+         "fate": "answered", "job": null, "bytes": "0A"}]})"));
     EXPECT_EQ(Run({"history", "--jsn"}), 2);
     EXPECT_EQ(Run({"history", "extra"}), 2);
 }

@@ -63,7 +63,13 @@ class WindowRecord : public ::testing::Test {
         const auto record = RecordBook(Place().folder, kServer, {}).Read(kPrinter);
         return record ? record->entries : std::vector<RecordEntry>{};
     }
-    std::string RecordHolds() const { return "record holds " + std::to_string(Recorded().size()); }
+    // How many entries the record holds, and what the last one says became of its document.
+    std::string RecordHolds() const {
+        const auto recorded = Recorded();
+        return "record holds " + std::to_string(recorded.size()) +
+               (recorded.empty() ? std::string()
+                                 : " (" + std::string(RecordFateWord(recorded.back().fate)) + ")");
+    }
 
     MemorySpooler m_spooler;
     qvset::testing::RecordingDialogs m_dialogs;
@@ -104,7 +110,8 @@ TEST_F(WindowRecord, EveryDocumentIsRecordedWithTheCaptionOfTheClickedControl) {
 }
 
 // What the user sees of one click, in order: the button lit before its document goes, the document
-// recorded before the message box that follows it opens, with the button shown lit behind the box.
+// in the record as pending while it is handed over and recorded whole before the message box that
+// follows it opens, with the button shown lit behind the box.
 TEST_F(WindowRecord, TheButtonLightsThenTheDocumentGoesAndIsRecordedThenTheMessageShows) {
     Start(Place());
     m_spooler.OnDocument([this](const MemorySpooler::Document&) {
@@ -118,8 +125,9 @@ TEST_F(WindowRecord, TheButtonLightsThenTheDocumentGoesAndIsRecordedThenTheMessa
         m_log.Note("message");
     });
     Click("Command41");
-    EXPECT_EQ(m_log.Entries(), (std::vector<std::string>{"lit", "send, record holds 0", "record holds 1",
-                                                         "shown lit", "message"}));
+    EXPECT_EQ(m_log.Entries(),
+              (std::vector<std::string>{"lit", "send, record holds 1 (pending)", "record holds 1 (answered)",
+                                        "shown lit", "message"}));
     EXPECT_EQ(m_dialogs.MessageTexts(), std::vector<std::string>{std::string(kMsgBaudRateSet)});
 }
 

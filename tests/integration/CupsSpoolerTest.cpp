@@ -8,6 +8,15 @@
 #include <map>
 #include <thread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+
 #include "Sandbox.h"
 #include "printer/HexCodec.h"
 #include "printer/PrintChannel.h"
@@ -257,6 +266,142 @@ TEST_F(CupsSpoolerTest, DocumentsWaitOnADisabledQueueAndDrainWhenEnabled) {
     EXPECT_EQ(spooler->WaitingDocuments(queue), 0);
     // A virtual printer lists a job once it has drawn it, a moment after the queue let it go.
     EXPECT_GE(Sandbox::WaitForJobs(queue, 2).size(), 2u);
+}
+
+}  // namespace
+}  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// A server that takes every request and answers one byte every 100 ms, a whole HTTP answer long;
+// after `most` bytes it stops sending and keeps the connection open. It counts what it sent on each
+// connection before the client left.
+class TricklingServer {
+  public:
+    explicit TricklingServer(std::size_t most) : m_most(most) {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listener, 8);
+        socklen_t length = sizeof address;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~TricklingServer() {
+        m_stop = true;
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+    }
+    int Port() const { return m_port; }
+    std::vector<std::size_t> SentPerConnection() {
+        const std::lock_guard lock(m_mutex);
+        return m_sent;
+    }
+
+  private:
+    void Serve() {
+        const std::string answer =
+            "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: 400\r\n\r\n" +
+            std::string(400, '\0');
+        while (!m_stop) {
+            const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0) return;
+            char buffer[4096];
+            ::recv(client, buffer, sizeof buffer, 0);
+            std::size_t sent = 0;
+            for (; sent < m_most && sent < answer.size() && !m_stop; ++sent) {
+                if (::send(client, &answer[sent], 1, MSG_NOSIGNAL) != 1) break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                // A client that has gone shows as a readable end of its stream.
+                pollfd gone{client, POLLIN, 0};
+                if (::poll(&gone, 1, 0) == 1 && ::recv(client, buffer, sizeof buffer, MSG_DONTWAIT) == 0)
+                    break;
+            }
+            // Silent, until the client leaves (or ten seconds pass).
+            pollfd wait{client, POLLIN, 0};
+            for (int i = 0; i < 100 && !m_stop; ++i) {
+                if (::poll(&wait, 1, 100) == 1 && ::recv(client, buffer, sizeof buffer, MSG_DONTWAIT) <= 0)
+                    break;
+            }
+            {
+                const std::lock_guard lock(m_mutex);
+                m_sent.push_back(sent);
+            }
+            ::close(client);
+        }
+    }
+
+    std::size_t m_most;
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop = false;
+    std::mutex m_mutex;
+    std::vector<std::size_t> m_sent;
+    std::thread m_thread;
+};
+
+// The deadline bounds the whole request: a server that keeps sending a byte now and then is given up
+// when the deadline has passed, not when it stops for a whole deadline.
+TEST(CupsTricklingServerTest, TheDeadlineBoundsTheWholeAnswerNotEachWait) {
+    TricklingServer server(60);
+    CupsSpooler spooler("127.0.0.1", server.Port());
+    spooler.SetDeadline(std::chrono::milliseconds(1000));
+    EXPECT_TRUE(spooler.ListPrinters().empty());
+    EXPECT_EQ(spooler.LastFault(), SpoolerFault::Unreachable);
+    // The server counts a connection once the client has left it.
+    auto sent = server.SentPerConnection();
+    for (int i = 0; i < 100 && sent.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        sent = server.SentPerConnection();
+    }
+    ASSERT_FALSE(sent.empty());
+    // A byte every 100 ms for one second: about ten bytes, far fewer than the 60 it would send.
+    EXPECT_LT(sent.front(), 30u);
+}
+
+// A fleet beside a trickling server: the healthy server's printer gets its document, the other row
+// says its server could not be reached.
+TEST(CupsTricklingServerTest, AFleetBesideATricklingServerServesTheHealthyPrinters) {
+    Sandbox::UseClientEnvironment();
+    TricklingServer server(400);
+    const auto before = Sandbox::CapturedJobs("QV640_Virtual").size();
+    const auto result =
+        Sandbox::RunQvctlWith("QVSET_SPOOLER_DEADLINE=1 QVSET_RECORD=off",
+                              "--json --server 127.0.0.1:" + std::to_string(server.Port()) +
+                                  " --server \"$CUPS_SERVER\" --printer QV640_Virtual hex 1B40");
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_NE(result.out.find("\"result\": \"ok\""), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("the print server could not be reached"), std::string::npos) << result.out;
+    EXPECT_EQ(Sandbox::WaitForJobs("QV640_Virtual", before + 1).size(), before + 1);
+}
+
+}  // namespace
+}  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// QVSET_SPOOLER_DEADLINE that is no deadline is refused (exit 2), not taken for the default.
+TEST(QvctlDeadlineTest, ADeadlineThatIsNoDeadlineIsRefused) {
+    Sandbox::UseClientEnvironment();
+    for (const char* deadline : {"abc", "0", "-1", "1e3", "3601", "2s"}) {
+        const auto result =
+            Sandbox::RunQvctlWith("QVSET_SPOOLER_DEADLINE='" + std::string(deadline) + "'", "printers");
+        EXPECT_EQ(result.status, 2) << deadline;
+        EXPECT_EQ(result.err.rfind("qvctl: QVSET_SPOOLER_DEADLINE=", 0), 0u) << result.err;
+        EXPECT_NE(result.err.find("see: qvctl --help"), std::string::npos) << result.err;
+    }
+    for (const char* deadline : {"2", "0.5", ""}) {
+        EXPECT_EQ(Sandbox::RunQvctlWith("QVSET_SPOOLER_DEADLINE='" + std::string(deadline) + "'", "printers")
+                      .status,
+                  0)
+            << deadline;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
+#include "printer/PrinterOverrideSpooler.h"
 #include "printer/SpoolerDeadline.h"
 #include "support/RecordingDialogs.h"
 #include "support/TestFolder.h"
@@ -217,6 +218,86 @@ TEST(SpoolerDeadline, SecondsAboveZeroUpToAnHour) {
                  {"inf", std::nullopt},
                  {"1.2.3", std::nullopt}};
     for (const auto& c : cases) EXPECT_EQ(ParseSpoolerDeadline(c.text), c.deadline) << '"' << c.text << '"';
+}
+
+}  // namespace
+}  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// A server whose documents fare as told, one outcome per document, in order; the last one repeats.
+class ScriptedServer final : public ForwardingSpooler {
+  public:
+    struct Outcome {
+        bool taken;
+        SpoolerFault fault;
+        bool mayHavePrinted;
+    };
+    ScriptedServer(MemorySpooler& inner, std::vector<Outcome> outcomes)
+        : ForwardingSpooler(inner), m_outcomes(std::move(outcomes)) {}
+
+    bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
+                          std::span<const std::uint8_t> payload) override {
+        const Outcome outcome = m_outcomes[std::min(m_written++, m_outcomes.size() - 1)];
+        m_fault = outcome.fault;
+        m_receipt = {0, outcome.mayHavePrinted};
+        return outcome.taken && Inner().WriteRawDocument(deviceName, documentName, payload);
+    }
+    SpoolerFault LastFault() override { return m_fault; }
+    DocumentReceipt LastReceipt() override { return m_receipt; }
+    std::size_t Written() const { return m_written; }
+
+  private:
+    std::vector<Outcome> m_outcomes;
+    std::size_t m_written = 0;
+    SpoolerFault m_fault = SpoolerFault::None;
+    DocumentReceipt m_receipt;
+};
+
+TEST(PrintChannelServerTest, ALateAnswerMayHavePrintedAndTheNextDocumentIsTriedAgainUnderAName) {
+    MemorySpooler memory({{"QV640", "drv", "usb"}});
+    ScriptedServer server(memory, {{false, SpoolerFault::Unreachable, true},
+                                   {false, SpoolerFault::Unreachable, false},
+                                   {true, SpoolerFault::None, false}});
+    PrinterOverrideSpooler named(server, "QV640");
+    testing::RecordingDialogs dialogs;
+    PrintChannel channel(named, dialogs, std::filesystem::path("."));
+    for (const char* hex : {"1B40", "1B41", "1B42"}) channel.SendHex(hex);
+    // Each document is tried, though the one before it found no server.
+    EXPECT_EQ(server.Written(), 3u);
+    ASSERT_EQ(memory.Documents().size(), 1u);
+    EXPECT_EQ(EncodeHex(memory.Documents()[0].bytes), "1B42");
+    EXPECT_EQ(dialogs.MessageTexts(), (std::vector<std::string>{std::string(kMsgMayHavePrinted),
+                                                                std::string(kMsgServerUnreachable)}));
+    EXPECT_EQ(channel.SentDocuments(), 1);
+}
+
+}  // namespace
+}  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// Channels share a print file they send unchanged; a file changed in between is read anew.
+TEST(PrintChannelServerTest, APrintFileSharedByChannelsIsReadAnewWhenItChanged) {
+    const testing::TestFolder folder("qvset-shared-file-");
+    const auto path = folder.Path() / "file.prn";
+    MemorySpooler memory({{"QV640", "drv", "usb"}});
+    memory.SetCurrentPrinter("QV640");
+    testing::RecordingDialogs dialogs;
+    std::ofstream(path, std::ios::binary) << "first";
+    PrintChannel one(memory, dialogs, folder.Path());
+    PrintChannel two(memory, dialogs, folder.Path());
+    one.SendPrintFile();
+    two.SendPrintFile();
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "second!";
+    PrintChannel three(memory, dialogs, folder.Path());
+    three.SendPrintFile();
+    std::vector<std::string> sent;
+    for (const auto& document : memory.Documents())
+        sent.emplace_back(document.bytes.begin(), document.bytes.end());
+    EXPECT_EQ(sent, (std::vector<std::string>{"first", "first", "second!"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The record on disk: folding under its bound, a folder that cannot be written, a lock another writer
 // holds, and many writers at once, threads and processes, none of whose lines are lost.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,11 +10,12 @@
 #include <thread>
 
 #include "decode/CommandDecoder.h"
+#include "files/FileLock.h"
 #include "printer/MemorySpooler.h"
 #include "record/RecordBook.h"
-#include "record/RecordLock.h"
 #include "record/RecordTestSupport.h"
 #include "record/RecordingSpooler.h"
+#include "support/FileBytes.h"
 #include "support/TestFolder.h"
 
 namespace qvset {
@@ -82,7 +84,8 @@ TEST(RecordBookTest, ALockHeldTooLongSkipsTheEntryInsteadOfWaitingOnIt) {
         RecordLimits{1 << 20, std::chrono::milliseconds(30)});
     book.Add("QV640", "first", true, std::vector<std::uint8_t>{0x01});
     {
-        const RecordLock other(fs::path(book.FileOf("QV640")).concat(".lock"), std::chrono::milliseconds(0));
+        const FileLock other(fs::path(book.FileOf("QV640")).concat(".lock"),
+                             {.wait = std::chrono::milliseconds(0)});
         ASSERT_TRUE(other.Held());
         book.Add("QV640", "while held", true, std::vector<std::uint8_t>{0x02});
     }
@@ -91,9 +94,12 @@ TEST(RecordBookTest, ALockHeldTooLongSkipsTheEntryInsteadOfWaitingOnIt) {
     EXPECT_NE(said[0].find("lock"), std::string::npos) << said[0];
     const auto record = book.Read("QV640");
     ASSERT_TRUE(record);
-    ASSERT_EQ(record->entries.size(), 2u);
+    // The document not recorded leaves a gap, said before the next entry.
+    ASSERT_EQ(record->entries.size(), 3u);
     EXPECT_EQ(record->entries[0].command, "first");
-    EXPECT_EQ(record->entries[1].command, "after");
+    EXPECT_EQ(record->entries[1].fate, RecordFate::Gap);
+    EXPECT_EQ(record->entries[1].missed, 1u);
+    EXPECT_EQ(record->entries[2].command, "after");
 }
 
 TEST(RecordBookTest, OneDecoratorKeptAcrossClicksRecordsEachDocumentUnderItsCaption) {
@@ -195,6 +201,67 @@ TEST(RecordBookTest, ManyWritersAtOnceLoseNothing) {
             EXPECT_GT(record->folded, 0u);
         }
         ExpectEveryWriterWhole(*record, kWriters, kEach);
+    }
+}
+
+}  // namespace
+}  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// Whatever is planted at a record's name or at its lock's name (a link to another file, a link to
+// nowhere, a FIFO, a folder), the record neither writes through it, nor creates what it points to,
+// nor waits on it: the document's entry is skipped and said, the planted thing and its target stay as
+// they were, and reading the record says it cannot be read.
+TEST(RecordBookTest, PlantedLinksFifosAndFoldersAtTheRecordsNamesAreNeverFollowedOrWaitedOn) {
+    enum class Plant { LinkToFile, LinkToNowhere, Fifo, Folder };
+    const struct {
+        Plant plant;
+        bool atLock;  // at the lock's name rather than the record's
+    } cases[] = {{Plant::LinkToFile, false}, {Plant::LinkToNowhere, false}, {Plant::Fifo, false},
+                 {Plant::Folder, false},     {Plant::LinkToFile, true},     {Plant::LinkToNowhere, true},
+                 {Plant::Fifo, true}};
+    for (const auto& c : cases) {
+        const TestFolder folder("qvset-planted-");
+        const fs::path records = folder.Path() / "records";
+        fs::create_directories(records);
+        const fs::path target = folder.Path() / "precious.bin";
+        const std::string precious(64 * 1024, 'p');
+        std::ofstream(target, std::ios::binary) << precious;
+        std::vector<std::string> said;
+        RecordBook book(
+            records, "s", [&](const std::string& s) { said.push_back(s); },
+            RecordLimits{128, std::chrono::milliseconds(50)});
+        const fs::path planted =
+            c.atLock ? fs::path(book.FileOf("QV640")).concat(".lock") : book.FileOf("QV640");
+        const fs::path nowhere = folder.Path() / "made-by-nobody";
+        switch (c.plant) {
+            case Plant::LinkToFile:
+                fs::create_symlink(target, planted);
+                break;
+            case Plant::LinkToNowhere:
+                fs::create_symlink(nowhere, planted);
+                break;
+            case Plant::Fifo:
+                ASSERT_EQ(::mkfifo(planted.c_str(), 0600), 0);
+                break;
+            case Plant::Folder:
+                fs::create_directory(planted);
+                break;
+        }
+        const std::string name = std::to_string(static_cast<int>(c.plant)) + (c.atLock ? " at the lock" : "");
+        for (int i = 0; i < 3; ++i) book.Add("QV640", "hex", true, std::vector<std::uint8_t>(64, 0x0A));
+        EXPECT_EQ(said.size(), 1u) << name;
+        EXPECT_EQ(testing::ReadFileBytes(target), precious) << name;
+        EXPECT_FALSE(fs::exists(nowhere)) << name;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(planted))) << name;
+        std::string error;
+        const auto record = book.Read("QV640", &error);
+        if (!c.atLock) {
+            EXPECT_FALSE(record) << name;
+            EXPECT_NE(error.find("not a regular file"), std::string::npos) << name << ": " << error;
+        }
     }
 }
 

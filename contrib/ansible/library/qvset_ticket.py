@@ -20,7 +20,9 @@ description:
     what it sent to each printer (C(qvctl history)), on the host the module runs on.
   - With I(changed_only) (the default) only the items that differ from that record are sent, and a
     printer already as described is left alone, so that a second run sends nothing.
-  - Check mode is C(qvctl ticket plan): it reports what would be sent to each printer and sends nothing.
+  - Check mode is C(qvctl ticket plan): it reports what would be sent to each printer (every item
+    without I(changed_only)) and sends nothing, for one printer as for many.
+  - Items given as YAML booleans (C(black-mark: on)) are the on/off choices.
 options:
   printers:
     description: Printer names or shell patterns (C(QV6*)) matched on every server. Default, each
@@ -96,6 +98,9 @@ def description_file(module, folder):
             if value in (True, "true", "yes", "on"):
                 command.append("--threshold")
             continue
+        # YAML reads on/off, yes/no and true/false as booleans: they are the on/off choices.
+        if isinstance(value, bool):
+            value = "on" if value else "off"
         command += ["--" + word, str(value)]
     status, _, err = module.run_command(command)
     if status != 0:
@@ -125,13 +130,23 @@ def main():
             arguments = ["ticket", "apply"] + (["--changed-only"] if module.params["changed_only"] else [])
             status, report, err = run_qvctl(module, arguments + [path])
 
+    rows = report.get("printers")
+    if rows is None and "items" in report:
+        # One printer: qvctl gives that printer's plan itself rather than a fleet's report.
+        rows = [dict(server=report.get("server"), printer=report.get("printer"),
+                     result="ok" if status == 0 else "failed", documents=0, messages=[], output=report)]
     printers = []
     changed = False
-    for row in report.get("printers", []):
+    for row in rows or []:
         entry = {key: row.get(key) for key in ("server", "printer", "result", "documents", "messages")}
         if module.check_mode:
             output = row.get("output")
-            entry["sends"] = output.get("sends", "") if isinstance(output, dict) else ""
+            plan = output if isinstance(output, dict) else {}
+            if module.params["changed_only"]:
+                entry["sends"] = plan.get("sends", "")
+            else:
+                # Without changed_only every item is sent, whatever the printer holds.
+                entry["sends"] = "".join(item.get("bytes", "") for item in plan.get("items", []))
             changed = changed or bool(entry["sends"])
         printers.append(entry)
     if not module.check_mode:

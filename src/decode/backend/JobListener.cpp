@@ -184,8 +184,9 @@ void JobListener::Serve() {
     std::vector<pollfd> watched;
     while (g_stop == 0) {
         watched.clear();
-        const bool room = m_connections.size() < m_options.mostConnections;
-        if (room) watched.push_back({m_socket, POLLIN, 0});
+        // The port is watched while full too: a new connection then sheds the one idle longest.
+        const bool room = true;
+        watched.push_back({m_socket, POLLIN, 0});
         auto wait = std::chrono::milliseconds(-1);
         const auto now = Clock::now();
         for (const auto& connection : m_connections) {
@@ -203,7 +204,10 @@ void JobListener::Serve() {
         ReapDrawer();
         if (ready < 0) continue;  // a signal
         std::size_t at = 0;
-        if (room && (watched[at++].revents & POLLIN) != 0) Accept();
+        if (room && (watched[at++].revents & POLLIN) != 0) {
+            if (m_connections.size() >= m_options.mostConnections) ShedIdlest();
+            if (m_connections.size() < m_options.mostConnections) Accept();
+        }
         // The connections polled are the first ones of the list: accepted ones come after them.
         auto connection = m_connections.begin();
         for (; at < watched.size(); ++at) {
@@ -216,24 +220,95 @@ void JobListener::Serve() {
                 ++it;
                 continue;
             }
-            Drop(*it, "sent nothing for " + Seconds(m_options.idleTimeout), false);
+            if (it->size == 0) {
+                ::close(it->fd);
+                ++m_empty;
+            } else {
+                Drop(*it, "sent nothing for " + Seconds(m_options.idleTimeout), false);
+            }
             it = m_connections.erase(it);
         }
+        CountEmpty(false);
     }
-    for (auto& connection : m_connections) {
-        if (connection.size > 0)
-            Drop(connection, "was still open when the listener stopped", false);
-        else
-            ::close(connection.fd);
-    }
-    m_connections.clear();
-    ::close(m_socket);
-    m_socket = -1;
+    Drain();
+    CountEmpty(true);
     // A job listed while the last drawer ran may have come after its last round: one more drawer, which
     // waits for that one and outlives the listener.
     ReapDrawer();
     if (m_drawAgain) StartDrawer(m_drawer, m_folder.Path(), DrawerMode::Detached);
     ::sigprocmask(SIG_SETMASK, &waiting, nullptr);
+}
+
+void JobListener::Drain() {
+    // Every connection already in the port's queue is taken in; then nothing more is accepted.
+    for (;;) {
+        const std::size_t before = m_connections.size();
+        Accept();
+        if (m_connections.size() == before) break;
+    }
+    ::close(m_socket);
+    m_socket = -1;
+    // The connections whose senders have sent everything end with their close: their jobs are kept.
+    const auto until = Clock::now() + std::chrono::milliseconds(kStopGrace);
+    std::vector<pollfd> watched;
+    while (!m_connections.empty() && Clock::now() < until) {
+        watched.clear();
+        for (const auto& connection : m_connections) watched.push_back({connection.fd, POLLIN, 0});
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        if (::poll(watched.data(), watched.size(),
+                   static_cast<int>(std::max<std::int64_t>(1, left.count()))) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        auto connection = m_connections.begin();
+        for (std::size_t at = 0; at < watched.size(); ++at) {
+            const bool ended = watched[at].revents != 0 && !Receive(*connection);
+            connection = ended ? m_connections.erase(connection) : std::next(connection);
+        }
+    }
+    // The rest are reset: their senders must not see a clean end for bytes that are no job.
+    for (auto& connection : m_connections) {
+        if (connection.size > 0) {
+            Drop(connection, "was still open when the listener stopped", true);
+        } else {
+            Reset(connection.fd);
+            ::close(connection.fd);
+            ++m_empty;
+        }
+    }
+    m_connections.clear();
+}
+
+void JobListener::ShedIdlest() {
+    auto idlest = m_connections.end();
+    for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
+        // Those that sent nothing go first; among equals, the one heard from longest ago.
+        if (idlest == m_connections.end() || (it->size == 0 && idlest->size > 0) ||
+            ((it->size == 0) == (idlest->size == 0) && it->lastHeard < idlest->lastHeard))
+            idlest = it;
+    }
+    if (idlest == m_connections.end()) return;
+    if (idlest->size == 0) {
+        Reset(idlest->fd);
+        ::close(idlest->fd);
+        ++m_empty;
+    } else {
+        Drop(*idlest,
+             "was shed for a new connection at the limit of " + std::to_string(m_options.mostConnections) +
+                 " connections",
+             true);
+    }
+    m_connections.erase(idlest);
+}
+
+void JobListener::CountEmpty(bool sayNow) {
+    if (m_empty == 0) return;
+    const auto now = Clock::now();
+    if (!sayNow && now - m_emptySaid < std::chrono::minutes(1)) return;
+    Log(std::to_string(m_empty) + (m_empty == 1 ? " connection" : " connections") + " sent nothing and " +
+        (m_empty == 1 ? "was" : "were") + " closed");
+    m_empty = 0;
+    m_emptySaid = now;
 }
 
 void JobListener::Accept() {
@@ -283,6 +358,7 @@ bool JobListener::Receive(Connection& connection) {
 void JobListener::TakeJob(Connection& connection) {
     if (connection.size == 0) {
         ::close(connection.fd);  // a look at the port, no job
+        ++m_empty;
         return;
     }
     std::string error;

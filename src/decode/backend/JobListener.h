@@ -24,7 +24,9 @@ struct ListenOptions {
     std::chrono::milliseconds idleTimeout{std::chrono::seconds(90)};
     // A connection that sends more is closed: the largest document qvctl sends (the channel's count).
     std::uint64_t jobLimit = 2147483647;
-    // More connections at once wait in the system's queue of the port until one ends.
+    // At most this many connections are served at once; a new one beyond them sheds the connection
+    // idle longest (reset, so that its sender sees its job was not taken), or waits in the system's
+    // queue of the port while every one is busy.
     std::size_t mostConnections = 64;
 };
 
@@ -50,9 +52,14 @@ class JobListener {
     // The address and port bound, as "127.0.0.1:9100" or "[::1]:9100" (the port the system chose for 0).
     std::string Bound() const;
 
-    // Serves until SIGINT, SIGTERM or SIGHUP; connections still open then are closed and their bytes
-    // dropped. Jobs listed and not yet drawn are left to a drawer that outlives the listener.
+    // Serves until SIGINT, SIGTERM or SIGHUP. Then it stops accepting (the connections already in the
+    // port's queue are taken in first), takes the job of every connection whose sender closes within
+    // kStopGrace, and resets the others and those that sent nothing, so that no sender sees a clean
+    // end for bytes that are no job. Jobs listed and not yet drawn are left to a drawer that outlives
+    // the listener.
     void Serve();
+
+    static constexpr std::chrono::seconds kStopGrace{5};
 
   private:
     struct Connection;
@@ -64,6 +71,11 @@ class JobListener {
     void TakeJob(Connection& connection);
     void Drop(Connection& connection, const std::string& why, bool reset);
     void RequestDrawing();
+    // At the connection limit with a new connection waiting: resets the connection idle longest.
+    void ShedIdlest();
+    // Connections that sent nothing are counted and said in one line a minute at most.
+    void CountEmpty(bool sayNow);
+    void Drain();
     void ReapDrawer();
     void Log(const std::string& line) const;
 
@@ -73,6 +85,8 @@ class JobListener {
     int m_socket;
     std::list<Connection> m_connections;
     std::uint64_t m_accepted = 0;
+    std::uint64_t m_empty = 0;  // connections that sent nothing, not yet said
+    std::chrono::steady_clock::time_point m_emptySaid{};
     pid_t m_drawing = -1;      // the drawer running, if any
     bool m_drawAgain = false;  // a job was listed while it ran
 };

@@ -19,6 +19,7 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kHelp =
     R"(usage: qvprinter-listen FOLDER [--address ADDR] [--port PORT] [--idle-timeout SECONDS] [--job-limit BYTES]
+                        [--connections COUNT]
 
 Serves the virtual QV6 printer of FOLDER on a TCP port, as a network printer's raw port (AppSocket,
 JetDirect): each connection's bytes, up to its close, are one job, kept in FOLDER with its listing, its
@@ -34,12 +35,17 @@ options:
   --idle-timeout SECONDS  close a connection that sends nothing for this long (default 90);
                           its bytes are no job
   --job-limit BYTES       close a connection that sends more (default 2147483647); its bytes are no job
+  --connections COUNT     serve at most this many connections at once (default 64); when a new one
+                          comes and all are taken, the one idle longest is shed (reset, its bytes no job)
   -h, --help              this text
   --version               the version
 
 It prints the address it serves, then one line per job taken ("job 3: 120 bytes from 10.0.0.7:50412").
 Connections closed for a bound, and jobs that could not be stored, are logged on standard error and
-in FOLDER/qvprinter.log. SIGINT or SIGTERM ends it; jobs already taken are still drawn.
+in FOLDER/qvprinter.log; connections that send nothing are counted, in one line a minute at most.
+SIGINT or SIGTERM ends it: it stops accepting, takes the jobs of the connections already there whose
+senders finish within a few seconds, resets the others (so that no sender sees success for a job
+that is not kept), and exits once every job taken is in FOLDER; jobs taken are still drawn.
 )";
 
 [[noreturn]] void Refuse(const std::string& problem) {
@@ -75,8 +81,9 @@ std::optional<std::chrono::milliseconds> ReadSeconds(const std::string& text) {
 int main(int argc, char** argv) {
     qvset::ListenOptions options;
     std::optional<std::string> folder;
-    bool seen[4] = {false, false, false, false};
-    const std::string_view names[4] = {"--address", "--port", "--idle-timeout", "--job-limit"};
+    bool seen[5] = {false, false, false, false, false};
+    const std::string_view names[5] = {"--address", "--port", "--idle-timeout", "--job-limit",
+                                       "--connections"};
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
@@ -106,7 +113,7 @@ int main(int argc, char** argv) {
             joined = true;
         }
         int which = -1;
-        for (int n = 0; n < 4; ++n) {
+        for (int n = 0; n < 5; ++n) {
             if (word == names[n]) which = n;
         }
         if (which < 0) Refuse("unknown option " + word);
@@ -132,6 +139,13 @@ int main(int argc, char** argv) {
                 if (!timeout)
                     Refuse("--idle-timeout takes seconds above 0, at most 86400, not \"" + value + "\"");
                 options.idleTimeout = *timeout;
+                break;
+            }
+            case 4: {
+                const auto count = ReadCount(value, 100000);
+                if (!count || *count == 0)
+                    Refuse("--connections takes a count of 1 to 100000, not \"" + value + "\"");
+                options.mostConnections = static_cast<std::size_t>(*count);
                 break;
             }
             default: {

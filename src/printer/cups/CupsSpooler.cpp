@@ -1,10 +1,16 @@
 #include "printer/cups/CupsSpooler.h"
 
 #include <cups/cups.h>
+#include <sys/socket.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
 #include <iterator>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "printer/PrinterSelection.h"
 #include "printer/QueueKind.h"
@@ -14,6 +20,8 @@ namespace qvset {
 namespace {
 
 constexpr int kDefaultIppPort = 631;
+constexpr std::string_view kMsgNoFileLeft =
+    "this program has too many files open (EMFILE) to reach the print server; nothing was sent";
 constexpr const char* kRawFormat = "application/vnd.cups-raw";
 // The variables CUPS reads before lpoptions, in its order.
 constexpr const char* kDestinationVariables[] = {"LPDEST", "PRINTER"};
@@ -51,6 +59,79 @@ std::string AttributeText(ipp_attribute_t* attr) {
 void CupsSpooler::HttpCloser::operator()(http_t* http) const {
     httpClose(http);
 }
+
+// Shuts the connection of a request whose deadline passed: libcups bounds each wait for a byte, not
+// the whole answer, so a server sending one byte a second would otherwise hold a request for ever.
+class CupsSpooler::RequestWatch {
+  public:
+    explicit RequestWatch(std::atomic<bool>& timedOut)
+        : m_timedOut(timedOut), m_thread([this] { Watch(); }) {}
+    ~RequestWatch() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    RequestWatch(const RequestWatch&) = delete;
+    RequestWatch& operator=(const RequestWatch&) = delete;
+
+    void Arm(int fd, std::chrono::steady_clock::time_point until) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_fd = fd;
+            m_until = until;
+        }
+        m_changed.notify_all();
+    }
+    void Disarm() {
+        const std::lock_guard lock(m_mutex);
+        m_fd = -1;
+    }
+
+  private:
+    void Watch() {
+        std::unique_lock lock(m_mutex);
+        while (!m_stop) {
+            if (m_fd < 0) {
+                m_changed.wait(lock);
+                continue;
+            }
+            if (std::chrono::steady_clock::now() < m_until) {
+                m_changed.wait_until(lock, m_until);
+                continue;
+            }
+            m_timedOut = true;
+            ::shutdown(m_fd, SHUT_RDWR);
+            m_fd = -1;
+        }
+    }
+
+    std::atomic<bool>& m_timedOut;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_fd = -1;
+    std::chrono::steady_clock::time_point m_until{};
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+class CupsSpooler::ArmedRequest {
+  public:
+    explicit ArmedRequest(CupsSpooler& spooler) : m_spooler(spooler), http(spooler.Connection()) {}
+    ~ArmedRequest() {
+        if (m_spooler.m_watch) m_spooler.m_watch->Disarm();
+    }
+    ArmedRequest(const ArmedRequest&) = delete;
+    ArmedRequest& operator=(const ArmedRequest&) = delete;
+
+  private:
+    CupsSpooler& m_spooler;
+
+  public:
+    http_t* const http;
+};
 
 CupsSpooler::CupsSpooler() = default;
 CupsSpooler::CupsSpooler(std::string host, int port) : m_host(std::move(host)), m_port(port) {}
@@ -107,6 +188,7 @@ int CupsSpooler::KeepWaiting(http_t*, void* self) {
 }
 
 http_t* CupsSpooler::Connection() {
+    const auto started = std::chrono::steady_clock::now();
     m_fault = SpoolerFault::None;
     m_problem.clear();
     m_timedOut = false;
@@ -116,17 +198,23 @@ http_t* CupsSpooler::Connection() {
     }
     if (!m_http) {
         m_knownQueues.clear();
-        m_rawQueues.clear();
+        m_queueFacts.clear();
         const auto msec = static_cast<int>(m_deadline.count());
+        errno = 0;
         m_http.reset(httpConnect2(m_host.empty() ? cupsServer() : m_host.c_str(),
                                   m_host.empty() ? ippPort() : m_port, nullptr, AF_UNSPEC, cupsEncryption(),
                                   1, msec, nullptr));
         if (!m_http) {
+            const int error = errno;
             m_fault = SpoolerFault::Unreachable;
+            // This process, not the server, has run out: said as such, not as an unreachable server.
+            if (error == EMFILE || error == ENFILE) m_problem = std::string(kMsgNoFileLeft);
             return nullptr;
         }
         httpSetTimeout(m_http.get(), static_cast<double>(m_deadline.count()) / 1000.0, KeepWaiting, this);
     }
+    if (!m_watch) m_watch = std::make_unique<RequestWatch>(m_timedOut);
+    m_watch->Arm(httpGetFd(m_http.get()), started + m_deadline);
     return m_http.get();
 }
 
@@ -151,9 +239,11 @@ std::string CupsSpooler::DefaultOverride() {
 
 std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
     std::vector<PrinterInfo> printers;
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr) return printers;
-    static const char* const kAttributes[] = {"printer-name", "printer-make-and-model", "device-uri"};
+    static const char* const kAttributes[] = {"printer-name", "printer-make-and-model", "device-uri",
+                                              "printer-uuid"};
     ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
@@ -179,6 +269,7 @@ std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
         if (key == "printer-name") current.deviceName = AttributeText(attr);
         if (key == "printer-make-and-model") current.driverName = AttributeText(attr);
         if (key == "device-uri") current.port = AttributeText(attr);
+        if (key == "printer-uuid") current.identity = AttributeText(attr);
     }
     if (inPrinter && !current.deviceName.empty()) printers.push_back(current);
     for (auto& printer : printers) {
@@ -196,7 +287,8 @@ std::string CupsSpooler::CurrentPrinter() {
     // what they cannot say.
     const std::optional<std::string> local = LocalDefaultDestination();
     if (local && local->empty()) return {};
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr) return {};
     return local ? KnownQueue(http, *local) : ServerDefault(http);
 }
@@ -242,7 +334,8 @@ bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
     for (const auto& printer : printers) listed = listed || printer.deviceName == device;
     if (!listed) return false;
     m_applied = device;
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr) return false;
     cups_dest_t* raw = nullptr;
     const int count = cupsGetDests2(http, &raw);
@@ -262,7 +355,9 @@ bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
 
 bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                                    std::span<const std::uint8_t> payload) {
-    http_t* http = Connection();
+    m_receipt = {};
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr || deviceName.empty()) return false;
     if (!QueueTakesRaw(http, deviceName)) {
         m_problem = MsgDriverlessQueueRefused(deviceName);
@@ -288,37 +383,54 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
         return false;
     }
     if (status == HTTP_STATUS_CONTINUE && !payload.empty()) {
+        // A large document takes what its upload takes (each wait for the server to take bytes is
+        // bounded); the answer must then come within the deadline.
+        m_watch->Disarm();
         status = cupsWriteRequestData(http, reinterpret_cast<const char*>(payload.data()), payload.size());
+        m_watch->Arm(httpGetFd(http), std::chrono::steady_clock::now() + m_deadline);
     }
+    // The whole document is on its way: from here a missing answer does not mean it was not taken.
+    const bool sentWhole = status == HTTP_STATUS_CONTINUE && !m_timedOut;
     IppPtr response(cupsGetResponse(http, resource.c_str()));
     ippDelete(request);
     if (!response) {
         // No answer at all is the server's fault; a refusal of the request itself (no room for it in
         // the spool) is an answer about this document.
         const ipp_status_t error = cupsLastError();
-        if (m_timedOut || error == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) {
-            NoteNoAnswer();
-        } else {
+        // libcups reports the HTTP refusal "request too large" as request-value-too-long.
+        if (!m_timedOut &&
+            (error == IPP_STATUS_ERROR_REQUEST_VALUE || error == IPP_STATUS_ERROR_REQUEST_ENTITY)) {
             m_http.reset();
-            // libcups reports the HTTP refusal "request too large" as request-value-too-long.
-            if (error == IPP_STATUS_ERROR_REQUEST_VALUE || error == IPP_STATUS_ERROR_REQUEST_ENTITY) {
-                m_fault = SpoolerFault::Refused;
-            }
+            m_fault = SpoolerFault::Refused;
+            return false;
         }
+        // The deadline passed, the server said it is unavailable or the connection broke (a server
+        // killed in the middle of the request): the server failed, not the printer's name.
+        m_receipt.mayHavePrinted = sentWhole;
+        NoteNoAnswer();
         return false;
     }
     // Unknown queue, refused access or a queue that accepts no jobs: nothing was printed.
-    if (ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE) return true;
+    if (ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE) {
+        m_receipt.job = ippGetInteger(ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER), 0);
+        return true;
+    }
     m_knownQueues.clear();
-    m_rawQueues.clear();
+    m_queueFacts.clear();
     return false;
 }
 
 bool CupsSpooler::QueueTakesRaw(http_t* http, const std::string& queue) {
-    for (const auto& [known, takesRaw] : m_rawQueues) {
-        if (known == queue) return takesRaw;
+    return FactsOf(http, queue).takesRaw;
+}
+
+const CupsSpooler::QueueFacts& CupsSpooler::FactsOf(http_t* http, const std::string& queue) {
+    for (const auto& facts : m_queueFacts) {
+        if (facts.asked == queue) return facts;
     }
-    static const char* const kAttributes[] = {"printer-make-and-model", "device-uri"};
+    static const QueueFacts kNotSaid{};
+    static const char* const kAttributes[] = {"printer-make-and-model", "device-uri", "printer-uuid",
+                                              "printer-name"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, PrinterUri(queue).c_str());
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
@@ -326,20 +438,125 @@ bool CupsSpooler::QueueTakesRaw(http_t* http, const std::string& queue) {
     IppPtr response(cupsDoRequest(http, request, "/"));
     if (!response) {
         if (LostServer(http)) NoteNoAnswer();
-        return true;
+        return kNotSaid;
     }
     // An unknown queue is left to the document's own request, which says so.
-    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return true;
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return kNotSaid;
+    QueueFacts facts;
+    facts.asked = queue;
+    facts.answered = true;
     const std::string makeAndModel =
         AttributeText(ippFindAttribute(response.get(), "printer-make-and-model", IPP_TAG_TEXT));
     const std::string deviceUri = AttributeText(ippFindAttribute(response.get(), "device-uri", IPP_TAG_URI));
-    const bool takesRaw = CupsQueueTakesRaw(CupsQueueKind(makeAndModel, deviceUri), makeAndModel);
-    m_rawQueues.emplace_back(queue, takesRaw);
-    return takesRaw;
+    facts.takesRaw = CupsQueueTakesRaw(CupsQueueKind(makeAndModel, deviceUri), makeAndModel);
+    facts.identity.identity = AttributeText(ippFindAttribute(response.get(), "printer-uuid", IPP_TAG_URI));
+    facts.identity.name = AttributeText(ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME));
+    m_queueFacts.push_back(std::move(facts));
+    return m_queueFacts.back();
+}
+
+QueueIdentity CupsSpooler::IdentifyPrinter(const std::string& deviceName) {
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
+    if (http == nullptr || deviceName.empty()) return {};
+    const QueueFacts& facts = FactsOf(http, deviceName);
+    return facts.answered ? facts.identity : QueueIdentity{};
+}
+
+namespace {
+
+JobState StateOfJob(int state) {
+    switch (state) {
+        case IPP_JSTATE_PENDING:
+        case IPP_JSTATE_HELD:
+        case IPP_JSTATE_PROCESSING:
+        case IPP_JSTATE_STOPPED:
+            return JobState::Active;
+        case IPP_JSTATE_CANCELED:
+            return JobState::Canceled;
+        case IPP_JSTATE_ABORTED:
+            return JobState::Aborted;
+        case IPP_JSTATE_COMPLETED:
+            return JobState::Completed;
+        default:
+            return JobState::Unknown;
+    }
+}
+
+}  // namespace
+
+JobState CupsSpooler::AskJobState(const std::string& deviceName, int job) {
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
+    if (http == nullptr || deviceName.empty() || job <= 0) return JobState::Unknown;
+    static const char* const kAttributes[] = {"job-state"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(deviceName).c_str());
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+    IppPtr response(cupsDoRequest(http, request, "/"));
+    if (!response) {
+        if (LostServer(http)) NoteNoAnswer();
+        return JobState::Unknown;
+    }
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return JobState::Unknown;
+    return StateOfJob(ippGetInteger(ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM), 0));
+}
+
+std::optional<std::vector<ServerJob>> CupsSpooler::JobsOf(const std::string& deviceName) {
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
+    if (http == nullptr || deviceName.empty()) return std::nullopt;
+    static const char* const kAttributes[] = {
+        "job-id",          "job-state", "job-name", "job-originating-user-name", "job-originating-host-name",
+        "time-at-creation"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(deviceName).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+    IppPtr response(cupsDoRequest(http, request, "/"));
+    if (!response) {
+        if (LostServer(http)) NoteNoAnswer();
+        return std::nullopt;
+    }
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return std::nullopt;
+    std::vector<ServerJob> jobs;
+    ServerJob current;
+    const auto keep = [&] {
+        if (current.id > 0) jobs.push_back(current);
+        current = {};
+    };
+    for (ipp_attribute_t* attr = ippFirstAttribute(response.get()); attr != nullptr;
+         attr = ippNextAttribute(response.get())) {
+        const char* name = ippGetName(attr);
+        if (name == nullptr || ippGetGroupTag(attr) != IPP_TAG_JOB) {
+            keep();
+            continue;
+        }
+        const std::string_view key = name;
+        if (key == "job-id") current.id = ippGetInteger(attr, 0);
+        if (key == "job-state") current.state = StateOfJob(ippGetInteger(attr, 0));
+        if (key == "job-name") current.title = AttributeText(attr);
+        if (key == "job-originating-user-name") current.user = AttributeText(attr);
+        if (key == "job-originating-host-name") current.host = AttributeText(attr);
+        if (key == "time-at-creation") current.createdAt = ippGetInteger(attr, 0);
+    }
+    keep();
+    const std::string user = cupsUser();
+    for (auto& job : jobs) job.mine = job.user == user;
+    std::sort(jobs.begin(), jobs.end(), [](const ServerJob& a, const ServerJob& b) { return a.id < b.id; });
+    return jobs;
 }
 
 int CupsSpooler::WaitingDocuments(const std::string& deviceName) {
-    http_t* http = Connection();
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
     if (http == nullptr || deviceName.empty()) return 0;
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(http, &jobs, deviceName.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);

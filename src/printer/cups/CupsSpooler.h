@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -19,10 +20,11 @@ namespace qvset {
 // else the per-user default as CUPS resolves it (LPDEST, PRINTER, ~/.cups/lpoptions, then the server's
 // default), read afresh on every call.
 //
-// Every request waits at most the deadline for the server (connecting, and each wait for it to take or
-// send bytes). A server that let the deadline pass is not waited for again for kServerRetryInterval:
-// the requests in that time fail at once as Unreachable, so that a command of many documents to a
-// frozen server fails in one deadline rather than one per document.
+// Every request waits at most the deadline for the server, however slowly its answer trickles in: a
+// watch of its own shuts the connection when the deadline of the request in flight has passed. A server that
+// let the deadline pass is not waited for again for kServerRetryInterval: the requests in that time fail at
+// once as Unreachable, so that a command of many documents to a frozen server fails in one deadline rather
+// than one per document.
 class CupsSpooler final : public Spooler {
   public:
     // The server libcups resolves.
@@ -58,6 +60,16 @@ class CupsSpooler final : public Spooler {
     void SetDeadline(std::chrono::milliseconds deadline) override;
     // "LPDEST=..." or "PRINTER=..." when the variable is set: CUPS lets it win over lpoptions.
     std::string DefaultOverride() override;
+    // The job-id of the last Print-Job's answer; mayHavePrinted when the whole document went out and
+    // no answer came (the deadline passed, the connection broke).
+    DocumentReceipt LastReceipt() override { return m_receipt; }
+    // The queue's printer-uuid and printer-name, asked once per queue and connection with what
+    // WriteRawDocument asks before a queue's first document (CUPS matches queue names in any case).
+    QueueIdentity IdentifyPrinter(const std::string& deviceName) override;
+    // Get-Job-Attributes: job-state.
+    JobState AskJobState(const std::string& deviceName, int job) override;
+    // Get-Jobs, which-jobs all, with the originating user and host and the creation time.
+    std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) override;
 
     static constexpr std::chrono::seconds kServerRetryInterval{30};
 
@@ -86,19 +98,33 @@ class CupsSpooler final : public Spooler {
     // connection; true when the server does not say (the document then fails on its own).
     bool QueueTakesRaw(http_t* http, const std::string& queue);
 
+    // What Get-Printer-Attributes said of a queue, kept for as long as the connection lasts.
+    struct QueueFacts {
+        std::string asked;
+        bool answered = false;  // false: the server did not say (no answer, or no such queue)
+        bool takesRaw = true;
+        QueueIdentity identity;
+    };
+    const QueueFacts& FactsOf(http_t* http, const std::string& queue);
+
     struct HttpCloser {
         void operator()(http_t* http) const;
     };
+    // The connection of one public call, its deadline watched from its start to the call's end.
+    class ArmedRequest;
+    class RequestWatch;
+    std::unique_ptr<RequestWatch> m_watch;
     std::unique_ptr<http_t, HttpCloser> m_http;
     std::chrono::milliseconds m_deadline = kDefaultSpoolerDeadline;
     SpoolerFault m_fault = SpoolerFault::None;
-    bool m_timedOut = false;
+    std::atomic<bool> m_timedOut = false;
     std::chrono::steady_clock::time_point m_holdUntil{};
     std::string m_applied;
     // Queue names read locally, with the server's spelling of each, for as long as the connection lasts.
     std::vector<std::pair<std::string, std::string>> m_knownQueues;
-    // Each queue's answer to QueueTakesRaw, for as long as the connection lasts.
-    std::vector<std::pair<std::string, bool>> m_rawQueues;
+    // Each queue's facts, for as long as the connection lasts.
+    std::vector<QueueFacts> m_queueFacts;
+    DocumentReceipt m_receipt;
     std::string m_problem;
     std::string m_host;  // empty: cupsServer()
     int m_port = 0;      // 0: ippPort()

@@ -24,6 +24,20 @@ class SpoolerWithDevices final : public ForwardingSpooler {
     SpoolerFault LastFault() override;
     std::string LastProblem() override;
     void SetDeadline(std::chrono::milliseconds deadline) override;
+    // A device has no jobs and no identity beyond its URI.
+    DocumentReceipt LastReceipt() override {
+        return m_deviceLast ? DocumentReceipt{} : Inner().LastReceipt();
+    }
+    QueueIdentity IdentifyPrinter(const std::string& deviceName) override {
+        return m_devices.Has(deviceName) ? QueueIdentity{{}, deviceName}
+                                         : Inner().IdentifyPrinter(deviceName);
+    }
+    JobState AskJobState(const std::string& deviceName, int job) override {
+        return m_devices.Has(deviceName) ? JobState::Unknown : Inner().AskJobState(deviceName, job);
+    }
+    std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) override {
+        return m_devices.Has(deviceName) ? std::nullopt : Inner().JobsOf(deviceName);
+    }
 
     DeviceSpooler& Devices() { return m_devices; }
 

@@ -36,6 +36,9 @@ packages=(
   librsvg2-bin icoutils help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
   # the tests of typed numbers under a decimal-comma locale, and of qvctl in a GB18030 terminal
   locales
+  # the QV6 printer application (qvset-printer-app): PAPPL 1.3.1, the framework for IPP Everywhere
+  # printer applications, and PAM for the admin login of remote setting changes
+  libpappl-dev libpam0g-dev
   # the Ansible module's playbook test against the private print servers
   ansible-core
 )

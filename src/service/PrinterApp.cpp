@@ -1,0 +1,548 @@
+#include "service/PrinterApp.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Version.h"
+#include "decode/CommandDecoder.h"
+#include "service/DocumentFormats.h"
+#include "service/FormatCheckMend.h"
+#include "service/ServiceAccess.h"
+#include "service/ServiceDevices.h"
+#include "service/ServiceState.h"
+#include "service/SettingAttributes.h"
+#include "ticket/Catalogue.h"
+
+namespace qvset {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kAppName = "qvset-printer-app";
+constexpr std::string_view kEdgeWord = "edge";
+// How long a setting waits for the device while a job is printing.
+constexpr std::chrono::seconds kDeviceWait{30};
+constexpr std::size_t kCopyChunk = 65536;
+
+// The two models: the tear-off edge is what tells them apart.
+struct Model {
+    const char* driver;
+    const char* description;
+    const char* makeAndModel;
+    std::string_view edge;  // the choice word of the tear-off edge switch
+};
+constexpr std::array<Model, 2> kModels{{
+    {"qv640", "QV6 QV640 (high tear-off edge)", "QV6 QV640", "high"},
+    {"qv650", "QV6 QV650 (low tear-off edge)", "QV6 QV650", "low"},
+}};
+
+const Model* FindModel(std::string_view driver) {
+    for (const auto& model : kModels) {
+        if (driver == model.driver) return &model;
+    }
+    return nullptr;
+}
+
+constexpr std::array<std::string_view, 3> kFormats{kOctetStreamFormat, kQv6Format, kCupsRawFormat};
+// The framework keeps the pointers to these texts, not copies.
+const std::string& Qv6Format() {
+    static const std::string format(kQv6Format);
+    return format;
+}
+const std::string& CupsRawFormat() {
+    static const std::string format(kCupsRawFormat);
+    return format;
+}
+
+struct App {
+    AccessPolicy policy;
+    fs::path stateFolder;
+    std::mutex mutex;
+    std::map<int, ServiceState> states;
+};
+
+App& TheApp() {
+    static auto* app = new App();  // used by the framework's threads until the process ends
+    return *app;
+}
+
+fs::path StateFile(pappl_printer_t* printer) {
+    return TheApp().stateFolder / ("printer-" + std::to_string(papplPrinterGetID(printer)) + ".json");
+}
+
+// The printer's state, loaded on first use. Called with the app's mutex held.
+ServiceState& StateOf(pappl_printer_t* printer) {
+    App& app = TheApp();
+    const int id = papplPrinterGetID(printer);
+    auto found = app.states.find(id);
+    if (found != app.states.end()) return found->second;
+    std::string error;
+    auto loaded = ServiceState::Load(StateFile(printer), &error);
+    if (!loaded) {
+        papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR,
+                        "The state file %s %s; starting from an unknown state.", StateFile(printer).c_str(),
+                        error.c_str());
+        loaded = ServiceState{};
+    }
+    return app.states.emplace(id, std::move(*loaded)).first->second;
+}
+
+// Makes the qvset-*-default attributes say what the printer's state says.
+void SyncDefaults(pappl_printer_t* printer, const PrinterState& state) {
+    const Model* model =
+        FindModel(papplPrinterGetDriverName(printer) ? papplPrinterGetDriverName(printer) : "");
+    cups_option_t* options = nullptr;
+    int count = 0;
+    for (const auto& setting : SettingAttributes()) {
+        auto value = SettingValue(setting, state);
+        if (!value && model != nullptr && setting.name == std::string("qvset-") + std::string(kEdgeWord)) {
+            value = std::string(model->edge);
+        }
+        if (value) count = cupsAddOption(setting.name.c_str(), value->c_str(), count, &options);
+    }
+    if (count > 0) {
+        pappl_pr_driver_data_t data;
+        papplPrinterGetDriverData(printer, &data);
+        papplPrinterSetDriverDefaults(printer, &data, count, options);
+    }
+    cupsFreeOptions(count, options);
+}
+
+// Folds a document that reached the device into the printer's state and keeps the state on disk.
+void RecordDocument(pappl_printer_t* printer, const std::vector<DecodedCommand>& entries, ServiceJob job) {
+    PrinterState snapshot;
+    {
+        std::lock_guard lock(TheApp().mutex);
+        ServiceState& state = StateOf(printer);
+        job.job += " #" + std::to_string(state.TakeSequence());
+        state.ApplyDecoded(entries, job);
+        if (!state.Save(StateFile(printer))) {
+            papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "Cannot write the state file %s.",
+                            StateFile(printer).c_str());
+        }
+        snapshot = state.State();
+    }
+    SyncDefaults(printer, snapshot);
+}
+
+// Writes a job's file to the device unchanged, then folds what reached the device into the state.
+bool PrintRawJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* device) {
+    pappl_printer_t* printer = papplJobGetPrinter(job);
+    const int fd = ::open(papplJobGetFilename(job), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Cannot open the document: %s", std::strerror(errno));
+        return false;
+    }
+    std::vector<char> buffer(kCopyChunk);
+    std::uint64_t total = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Cannot read the document: %s", std::strerror(errno));
+            ::close(fd);
+            return false;
+        }
+        if (got == 0) break;
+        if (papplDeviceWrite(device, buffer.data(), static_cast<size_t>(got)) < 0) {
+            papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The device took only %llu bytes.",
+                        static_cast<unsigned long long>(total));
+            ::close(fd);
+            return false;
+        }
+        total += static_cast<std::uint64_t>(got);
+    }
+    const char* name = papplJobGetName(job) ? papplJobGetName(job) : "";
+    std::string problem;
+    if (!FinishDeviceJob(device, papplPrinterGetDeviceURI(printer), name, problem)) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The job could not be stored: %s", problem.c_str());
+        ::close(fd);
+        return false;
+    }
+    ::lseek(fd, 0, SEEK_SET);
+    std::vector<DecodedCommand> entries;
+    DecodeStream(
+        [fd](std::span<std::uint8_t> into) -> std::ptrdiff_t {
+            for (;;) {
+                const ssize_t got = ::read(fd, into.data(), into.size());
+                if (got < 0 && errno == EINTR) continue;
+                return got;
+            }
+        },
+        [&entries](DecodedCommand&& entry) {
+            if (entry.kind != CommandKind::Text && entry.kind != CommandKind::BitImage)
+                entries.push_back(std::move(entry));
+        });
+    ::close(fd);
+    const char* user = papplJobGetUsername(job) ? papplJobGetUsername(job) : "";
+    RecordDocument(printer, entries,
+                   ServiceJob{"job " + std::to_string(papplJobGetID(job)), UtcNow(), user, name, total});
+    return true;
+}
+
+// Raster documents are not taken (the printer's formats do not name them, so none is accepted); the
+// framework insists on the callbacks all the same.
+bool RefuseRasterJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/) {
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR,
+                "This printer takes QV6 command streams only, no raster documents.");
+    return false;
+}
+bool RefuseRasterPage(pappl_job_t* /*job*/, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/,
+                      unsigned /*page*/) {
+    return false;
+}
+bool RefuseRasterLine(pappl_job_t* /*job*/, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/,
+                      unsigned /*y*/, const unsigned char* /*line*/) {
+    return false;
+}
+
+bool PrintCupsRaw(pappl_job_t* job, pappl_device_t* device, void* /*data*/) {
+    return PrintRawJob(job, nullptr, device);
+}
+
+const char* RecogniseFormat(const unsigned char* header, size_t size, void* /*data*/) {
+    return LooksLikeQv6Stream(std::span(header, size)) ? Qv6Format().c_str() : nullptr;
+}
+
+// Sends one document of a setting to the device, waiting while a job prints. False, with the reason,
+// when the device could not be had or did not take it.
+bool SendSettingDocument(pappl_printer_t* printer, const std::vector<std::uint8_t>& bytes,
+                         const std::string& title, std::string& problem) {
+    pappl_device_t* device = nullptr;
+    const auto until = std::chrono::steady_clock::now() + kDeviceWait;
+    while ((device = papplPrinterOpenDevice(printer)) == nullptr) {
+        if (std::chrono::steady_clock::now() > until) {
+            problem = "the printer's device could not be opened (busy or unreachable)";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    bool sent = papplDeviceWrite(device, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    if (sent)
+        sent = FinishDeviceJob(device, papplPrinterGetDeviceURI(printer), title, problem);
+    else
+        problem = "the device did not take the document";
+    papplPrinterCloseDevice(printer);
+    return sent;
+}
+
+// Set-Printer-Attributes: every qvset-*-default of the request checked against the catalogue before the
+// framework stores anything; then each setting's command sent to the device as one document and folded
+// into the state. A refused value or a failed send leaves an error in the response, and the framework
+// then stores none of the request's values.
+void ApplySettings(pappl_client_t* client, pappl_printer_t* printer, const std::string& sender) {
+    ipp_t* request = papplClientGetRequest(client);
+    struct Wanted {
+        const SettingAttribute* setting;
+        std::string value;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<Wanted> wanted;
+    bool refused = false;
+    for (ipp_attribute_t* attr = ippFirstAttribute(request); attr != nullptr;
+         attr = ippNextAttribute(request)) {
+        const char* name = ippGetName(attr);
+        if (name == nullptr || ippGetGroupTag(attr) != IPP_TAG_PRINTER) continue;
+        const std::string_view named(name);
+        if (!named.ends_with("-default")) continue;
+        const SettingAttribute* setting = FindSettingAttribute(named);
+        if (setting == nullptr) continue;
+        const ipp_tag_t tag = ippGetValueTag(attr);
+        const bool keyword = setting->syntax == SettingSyntax::Keyword;
+        std::string value;
+        if (ippGetCount(attr) == 1 && keyword && tag == IPP_TAG_KEYWORD) {
+            value = ippGetString(attr, 0, nullptr);
+        } else if (ippGetCount(attr) == 1 && !keyword && tag == IPP_TAG_INTEGER) {
+            value = std::to_string(ippGetInteger(attr, 0));
+        } else {
+            papplClientRespondIPPUnsupported(client, attr);
+            refused = true;
+            continue;
+        }
+        std::string problem;
+        auto bytes = SettingCommand(*setting, value, problem);
+        if (!bytes) {
+            papplLogClient(client, PAPPL_LOGLEVEL_INFO, "Refused: %s", problem.c_str());
+            papplClientRespondIPPUnsupported(client, attr);
+            refused = true;
+            continue;
+        }
+        wanted.push_back({setting, value, std::move(*bytes)});
+    }
+    if (refused) return;
+    std::sort(wanted.begin(), wanted.end(),
+              [](const Wanted& a, const Wanted& b) { return a.setting->item < b.setting->item; });
+    for (const auto& setting : wanted) {
+        const std::string title = setting.setting->name + "-default=" + setting.value;
+        std::string problem;
+        if (!SendSettingDocument(printer, setting.bytes, title, problem)) {
+            papplClientRespondIPP(client, IPP_STATUS_ERROR_DEVICE, "%s not sent: %s", title.c_str(),
+                                  problem.c_str());
+            return;
+        }
+        RecordDocument(printer, DecodeDocument(setting.bytes),
+                       ServiceJob{"settings", UtcNow(), sender, title, setting.bytes.size()});
+    }
+}
+
+http_status_t Authorize(pappl_client_t* client, const char* group, gid_t /*groupId*/, void* /*data*/) {
+    App& app = TheApp();
+    http_t* http = papplClientGetHTTP(client);
+    AccessRequest request;
+    request.local = httpAddrLocalhost(httpGetAddress(http)) != 0;
+    request.encrypted = httpIsEncrypted(http) != 0;
+    request.administration = group != nullptr && app.policy.adminGroup == group;
+    const char* authorization = httpGetField(http, HTTP_FIELD_AUTHORIZATION);
+    request.authorization = authorization != nullptr ? authorization : "";
+    std::string user;
+    switch (DecideAccess(app.policy, request, SystemAuthenticator(), &user)) {
+        case AccessAnswer::Allowed:
+            break;
+        case AccessAnswer::LoginNeeded:
+            return HTTP_STATUS_UNAUTHORIZED;
+        case AccessAnswer::Forbidden:
+            return HTTP_STATUS_FORBIDDEN;
+        case AccessAnswer::UpgradeToTls:
+            return HTTP_STATUS_UPGRADE_REQUIRED;
+        case AccessAnswer::BadRequest:
+            return HTTP_STATUS_BAD_REQUEST;
+    }
+    ipp_t* ipp = papplClientGetRequest(client);
+    pappl_printer_t* printer = papplClientGetPrinter(client);
+    if (ipp != nullptr && printer != nullptr && papplClientGetMethod(client) == HTTP_STATE_POST &&
+        ippGetOperation(ipp) == IPP_OP_SET_PRINTER_ATTRIBUTES) {
+        const char* host = papplClientGetHostName(client);
+        if (user.empty()) user = papplClientGetUsername(client) ? papplClientGetUsername(client) : "";
+        ApplySettings(client, printer, user + "@" + (host != nullptr ? host : ""));
+    }
+    return HTTP_STATUS_CONTINUE;
+}
+
+bool MakeDriver(pappl_system_t* /*system*/, const char* driverName, const char* /*deviceUri*/,
+                const char* /*deviceId*/, pappl_pr_driver_data_t* data, ipp_t** attrs, void* /*cbData*/) {
+    const Model* model = FindModel(driverName != nullptr ? driverName : "");
+    if (model == nullptr) return false;
+    data->printfile_cb = PrintRawJob;
+    data->rstartjob_cb = RefuseRasterJob;
+    data->rendjob_cb = RefuseRasterJob;
+    data->rstartpage_cb = RefuseRasterPage;
+    data->rendpage_cb = RefuseRasterPage;
+    data->rwriteline_cb = RefuseRasterLine;
+    data->format = Qv6Format().c_str();
+    std::snprintf(data->make_and_model, sizeof data->make_and_model, "%s", model->makeAndModel);
+    data->ppm = 30;
+    data->kind = PAPPL_KIND_RECEIPT;
+    data->color_supported = PAPPL_COLOR_MODE_MONOCHROME;
+    data->color_default = PAPPL_COLOR_MODE_MONOCHROME;
+    data->raster_types = PAPPL_PWG_RASTER_TYPE_BLACK_1;
+    data->num_resolution = 1;
+    data->x_resolution[0] = 203;
+    data->y_resolution[0] = 203;
+    data->x_default = 203;
+    data->y_default = 203;
+    data->num_media = 2;
+    data->media[0] = "om_qv6-76mm_76x152mm";
+    data->media[1] = "om_qv6-58mm_58x152mm";
+    data->num_source = 1;
+    data->source[0] = "main-roll";
+    data->num_type = 1;
+    data->type[0] = "continuous";
+    std::snprintf(data->media_default.size_name, sizeof data->media_default.size_name, "%s", data->media[0]);
+    data->media_default.size_width = 7600;
+    data->media_default.size_length = 15200;
+    std::snprintf(data->media_default.source, sizeof data->media_default.source, "%s", data->source[0]);
+    std::snprintf(data->media_default.type, sizeof data->media_default.type, "%s", data->type[0]);
+    data->media_ready[0] = data->media_default;
+    data->sides_supported = PAPPL_SIDES_ONE_SIDED;
+    data->sides_default = PAPPL_SIDES_ONE_SIDED;
+    data->orient_default = IPP_ORIENT_NONE;
+    data->quality_default = IPP_QUALITY_NORMAL;
+    data->scaling_default = PAPPL_SCALING_AUTO;
+    data->content_default = PAPPL_CONTENT_AUTO;
+
+    if (*attrs == nullptr) *attrs = ippNew();
+    data->num_vendor = 0;
+    for (const auto& setting : SettingAttributes()) {
+        if (data->num_vendor >= PAPPL_MAX_VENDOR) break;
+        data->vendor[data->num_vendor++] = setting.name.c_str();
+        const std::string supported = setting.name + "-supported";
+        switch (setting.syntax) {
+            case SettingSyntax::Keyword: {
+                std::vector<const char*> words;
+                for (const auto& word : setting.keywords) words.push_back(word.c_str());
+                ippAddStrings(*attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, supported.c_str(),
+                              static_cast<int>(words.size()), nullptr, words.data());
+                break;
+            }
+            case SettingSyntax::Integer:
+                ippAddIntegers(*attrs, IPP_TAG_PRINTER, IPP_TAG_INTEGER, supported.c_str(),
+                               static_cast<int>(setting.integers.size()), setting.integers.data());
+                break;
+            case SettingSyntax::Range:
+                ippAddRange(*attrs, IPP_TAG_PRINTER, supported.c_str(), setting.lowest, setting.highest);
+                break;
+        }
+    }
+    return true;
+}
+
+const char* MatchDriver(const char* /*deviceInfo*/, const char* /*deviceUri*/, const char* deviceId,
+                        void* /*data*/) {
+    if (deviceId == nullptr) return nullptr;
+    cups_option_t* pairs = nullptr;
+    const int count = papplDeviceParseID(deviceId, &pairs);
+    const char* model = cupsGetOption("MODEL", count, pairs);
+    if (model == nullptr) model = cupsGetOption("MDL", count, pairs);
+    const std::string name = model != nullptr ? model : "";
+    cupsFreeOptions(count, pairs);
+    if (name.find("QV650") != std::string::npos) return kModels[1].driver;
+    if (name.find("QV640") != std::string::npos) return kModels[0].driver;
+    return nullptr;
+}
+
+void PrinterMade(pappl_printer_t* printer, void* /*data*/) {
+    if (!MendFormatCheck(printer, kFormats)) {
+        papplLogPrinter(printer, PAPPL_LOGLEVEL_WARN,
+                        "The framework's format check could not be mended: a document of a format this "
+                        "printer does not take is aborted when it is processed.");
+    }
+    PrinterState snapshot;
+    {
+        std::lock_guard lock(TheApp().mutex);
+        snapshot = StateOf(printer).State();
+    }
+    SyncDefaults(printer, snapshot);
+}
+
+std::string Option(int count, cups_option_t* options, const char* name, const char* otherwise = "") {
+    const char* value = cupsGetOption(name, count, options);
+    return value != nullptr ? value : otherwise;
+}
+
+fs::path DefaultSpoolFolder() {
+    if (::getuid() == 0) return fs::path("/var/lib") / kAppName;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"))
+        return fs::path(config) / (std::string(kAppName) + ".d");
+    if (const char* home = std::getenv("HOME"))
+        return fs::path(home) / ".config" / (std::string(kAppName) + ".d");
+    return fs::temp_directory_path() / (std::string(kAppName) + std::to_string(::getuid()) + ".d");
+}
+
+pappl_loglevel_t LogLevel(const std::string& word) {
+    if (word == "fatal") return PAPPL_LOGLEVEL_FATAL;
+    if (word == "error") return PAPPL_LOGLEVEL_ERROR;
+    if (word == "info") return PAPPL_LOGLEVEL_INFO;
+    if (word == "debug") return PAPPL_LOGLEVEL_DEBUG;
+    return PAPPL_LOGLEVEL_WARN;
+}
+
+pappl_pr_driver_t* Drivers() {
+    static std::array<pappl_pr_driver_t, 2> drivers{{
+        {kModels[0].driver, kModels[0].description, "MFG:QV6;MDL:QV640;", nullptr},
+        {kModels[1].driver, kModels[1].description, "MFG:QV6;MDL:QV650;", nullptr},
+    }};
+    return drivers.data();
+}
+
+pappl_system_t* MakeSystem(int count, cups_option_t* options, void* /*data*/) {
+    App& app = TheApp();
+    const std::string serverOptions = Option(count, options, "server-options");
+    pappl_soptions_t soptions = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE;
+    if (serverOptions.find("raw-socket") != std::string::npos) {
+        std::cerr << kAppName
+                  << ": the raw socket option is not offered: it would take jobs from every network "
+                     "without any check; print over IPP instead\n";
+        return nullptr;
+    }
+    if (serverOptions.find("no-tls") != std::string::npos) soptions |= PAPPL_SOPTIONS_NO_TLS;
+    if (serverOptions.find("web-remote") != std::string::npos) soptions |= PAPPL_SOPTIONS_WEB_REMOTE;
+    const fs::path spool = Option(count, options, "spool-directory", DefaultSpoolFolder().c_str());
+    std::error_code code;
+    fs::create_directories(spool, code);
+    app.stateFolder = Option(count, options, "state-directory", (spool / "qvset-state").c_str());
+    fs::create_directories(app.stateFolder, code);
+    if (code) {
+        std::cerr << kAppName << ": cannot make the state folder " << app.stateFolder << ": "
+                  << code.message() << "\n";
+        return nullptr;
+    }
+    app.policy.remotePrinting = Option(count, options, "remote-printing", "no") == "yes";
+    app.policy.adminGroup = Option(count, options, "admin-group", "lpadmin");
+    app.policy.pamService = Option(count, options, "auth-service", "login");
+    const std::string portText = Option(count, options, "server-port", "0");
+    char* end = nullptr;
+    const long port = std::strtol(portText.c_str(), &end, 10);
+    if (end == portText.c_str() || *end != '\0' || port < 0 || port > 65535) {
+        std::cerr << kAppName << ": server-port takes a port number of 0 to 65535, not \"" << portText
+                  << "\"\n";
+        return nullptr;
+    }
+    const std::string logFile = Option(count, options, "log-file");
+    pappl_system_t* system =
+        papplSystemCreate(soptions, kAppName, static_cast<int>(port), "_print,_universal", spool.c_str(),
+                          logFile.empty() ? nullptr : logFile.c_str(),
+                          LogLevel(Option(count, options, "log-level")), nullptr, false);
+    if (system == nullptr) return nullptr;
+    papplSystemSetAdminGroup(system, app.policy.adminGroup.c_str());
+    const std::string hostName = Option(count, options, "server-hostname");
+    if (!hostName.empty()) papplSystemSetHostName(system, hostName.c_str());
+    if (Option(count, options, "private-server").empty()) {
+        const std::string listen = Option(count, options, "listen-hostname", "localhost");
+        papplSystemAddListeners(system, listen == "*" ? nullptr : listen.c_str());
+    }
+    papplSystemSetPrinterDrivers(system, static_cast<int>(kModels.size()), Drivers(), MatchDriver,
+                                 PrinterMade, MakeDriver, nullptr);
+    papplSystemSetAuthCallback(system, "Basic", Authorize, nullptr);
+    papplSystemSetMIMECallback(system, RecogniseFormat, nullptr);
+    papplSystemAddMIMEFilter(system, CupsRawFormat().c_str(), Qv6Format().c_str(), PrintCupsRaw, nullptr);
+    return system;
+}
+
+void Usage(void* /*data*/) {
+    std::cout << "Usage: " << kAppName << " SUB-COMMAND [OPTIONS] [FILES]\n"
+              << R"(
+The QV6 printer application: an IPP Everywhere printer for each QV6 ticket printer (QV640, QV650),
+which every PC, phone or CUPS server prints to, and which keeps what each printer was sent.
+
+Sub-commands: add PRINTER, autoadd, cancel, default, delete, devices, drivers, jobs, modify,
+options, pause, printers, resume, server, shutdown, status, submit FILE.
+
+Options of "server" (-o NAME=VALUE):
+  listen-hostname=HOST   where to listen (default localhost; * for every network)
+  server-port=PORT       the TCP port (default: chosen from the user id)
+  remote-printing=yes    take print jobs from other machines (over TLS)
+  admin-group=GROUP      the group whose members may change settings from elsewhere (default lpadmin)
+  auth-service=SERVICE   the PAM service that checks their login (default login)
+  spool-directory=DIR    the framework's spool folder
+  state-directory=DIR    where each printer's state is kept (default SPOOL/qvset-state)
+  log-file=FILE, log-level=fatal|error|warn|info|debug
+
+Devices: usb://..., socket://HOST[:PORT], file:///PATH, serial:/dev/ttyUSB0?baud=19200,
+qvprinter:/FOLDER (the virtual QV6 printer). Drivers: qv640, qv650.
+Documents: application/vnd.qvset.qv6 (passed to the printer byte for byte), application/vnd.cups-raw,
+and application/octet-stream when it is a QV6 command stream.
+)";
+}
+
+}  // namespace
+
+int RunPrinterApp(int argc, char* argv[]) {
+    AddServiceDeviceSchemes();
+    return papplMainloop(argc, argv, kVersion.data(), nullptr, static_cast<int>(kModels.size()), Drivers(),
+                         MatchDriver, MakeDriver, nullptr, nullptr, MakeSystem, Usage, nullptr);
+}
+
+}  // namespace qvset

@@ -15,7 +15,7 @@ bool LooksLikeQv6Stream(std::span<const std::uint8_t> header) {
             case CommandKind::Unknown:
                 return IsCommonCommand(entry);
             default:
-                return !entry.truncated || entry.offset > 0;
+                return true;  // one of the program's commands, whole or cut off by the header's end
         }
     }
     return false;

@@ -10,7 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <condition_variable>
 #include <map>
+#include <set>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -72,6 +74,10 @@ struct App {
     fs::path stateFolder;
     std::mutex mutex;
     std::map<int, ServiceState> states;
+    // The printers whose device a job is writing to now (by printer id).
+    std::mutex printMutex;
+    std::condition_variable printDone;
+    std::set<int> printing;
 };
 
 App& TheApp() {
@@ -138,9 +144,54 @@ void RecordDocument(pappl_printer_t* printer, const std::vector<DecodedCommand>&
     SyncDefaults(printer, snapshot);
 }
 
+// Whether a job of the printer with a lower id than `id` is being processed.
+bool EarlierJobProcessing(pappl_printer_t* printer, int id) {
+    struct Search {
+        int id;
+        bool found;
+    } search{id, false};
+    papplPrinterIterateActiveJobs(
+        printer,
+        [](pappl_job_t* job, void* data) {
+            auto* wanted = static_cast<Search*>(data);
+            if (papplJobGetID(job) < wanted->id && papplJobGetState(job) == IPP_JSTATE_PROCESSING) wanted->found = true;
+        },
+        &search, 1, 0);
+    return search.found;
+}
+
+// PAPPL 1.3.1 can start two jobs of one printer at once (two submissions ending together both find
+// the printer idle), and both then write to the printer's one device. The jobs of a printer take the
+// device one at a time here, the lower job id first.
+class DeviceTurn {
+  public:
+    DeviceTurn(pappl_printer_t* printer, int job) : m_printer(papplPrinterGetID(printer)) {
+        App& app = TheApp();
+        std::unique_lock lock(app.printMutex);
+        while (app.printing.contains(m_printer) || EarlierJobProcessing(printer, job)) {
+            app.printDone.wait_for(lock, std::chrono::milliseconds(50));
+        }
+        app.printing.insert(m_printer);
+    }
+    DeviceTurn(const DeviceTurn&) = delete;
+    DeviceTurn& operator=(const DeviceTurn&) = delete;
+    ~DeviceTurn() {
+        App& app = TheApp();
+        {
+            std::lock_guard lock(app.printMutex);
+            app.printing.erase(m_printer);
+        }
+        app.printDone.notify_all();
+    }
+
+  private:
+    int m_printer;
+};
+
 // Writes a job's file to the device unchanged, then folds what reached the device into the state.
 bool PrintRawJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* device) {
     pappl_printer_t* printer = papplJobGetPrinter(job);
+    const DeviceTurn turn(printer, papplJobGetID(job));
     const int fd = ::open(papplJobGetFilename(job), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Cannot open the document: %s", std::strerror(errno));

@@ -28,6 +28,7 @@ listen=localhost
 fail() {
   echo "FAIL: $*" >&2
   sed -n '1,40p' "$work/server.err" >&2 || true
+  cp "$work/log" "${TMPDIR%/tmp}/../printer-app-last.log" 2>/dev/null || true
   exit 1
 }
 

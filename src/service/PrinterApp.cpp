@@ -6,14 +6,14 @@
 
 #include <array>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <condition_variable>
 #include <map>
-#include <set>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,6 +38,10 @@ constexpr std::string_view kEdgeWord = "edge";
 // How long a setting waits for the device while a job is printing.
 constexpr std::chrono::seconds kDeviceWait{30};
 constexpr std::size_t kCopyChunk = 65536;
+// How long a started job waits for the rest of its document.
+constexpr std::chrono::seconds kDocumentWait{300};
+// How many job ids of a printer are remembered as written.
+constexpr std::size_t kMostTakenJobs = 4096;
 
 // The two models: the tear-off edge is what tells them apart.
 struct Model {
@@ -78,6 +82,9 @@ struct App {
     std::mutex printMutex;
     std::condition_variable printDone;
     std::set<int> printing;
+    // The jobs whose document was written to the device (or is being written), by printer id: each
+    // is written once, whatever turns the framework gives it (see PrintRawJob).
+    std::map<int, std::set<int>> taken;
 };
 
 App& TheApp() {
@@ -154,7 +161,8 @@ bool EarlierJobProcessing(pappl_printer_t* printer, int id) {
         printer,
         [](pappl_job_t* job, void* data) {
             auto* wanted = static_cast<Search*>(data);
-            if (papplJobGetID(job) < wanted->id && papplJobGetState(job) == IPP_JSTATE_PROCESSING) wanted->found = true;
+            if (papplJobGetID(job) < wanted->id && papplJobGetState(job) == IPP_JSTATE_PROCESSING)
+                wanted->found = true;
         },
         &search, 1, 0);
     return search.found;
@@ -189,9 +197,7 @@ class DeviceTurn {
 };
 
 // Writes a job's file to the device unchanged, then folds what reached the device into the state.
-bool PrintRawJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* device) {
-    pappl_printer_t* printer = papplJobGetPrinter(job);
-    const DeviceTurn turn(printer, papplJobGetID(job));
+bool WriteJob(pappl_job_t* job, pappl_printer_t* printer, pappl_device_t* device) {
     const int fd = ::open(papplJobGetFilename(job), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Cannot open the document: %s", std::strerror(errno));
@@ -242,6 +248,75 @@ bool PrintRawJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device
     RecordDocument(printer, entries,
                    ServiceJob{"job " + std::to_string(papplJobGetID(job)), UtcNow(), user, name, total});
     return true;
+}
+
+// The jobs of the printer waiting for their turn, their documents all there, with a lower id, lowest first.
+std::vector<pappl_job_t*> EarlierPendingJobs(pappl_printer_t* printer, int id) {
+    struct Search {
+        int id;
+        std::vector<pappl_job_t*> found;
+    } search{id, {}};
+    papplPrinterIterateActiveJobs(
+        printer,
+        [](pappl_job_t* job, void* data) {
+            auto* wanted = static_cast<Search*>(data);
+            // A job's file is named once all of its document is there.
+            if (papplJobGetID(job) < wanted->id && papplJobGetState(job) == IPP_JSTATE_PENDING &&
+                papplJobGetFilename(job) != nullptr) {
+                wanted->found.push_back(job);
+            }
+        },
+        &search, 1, 0);
+    std::sort(search.found.begin(), search.found.end(),
+              [](pappl_job_t* a, pappl_job_t* b) { return papplJobGetID(a) < papplJobGetID(b); });
+    return search.found;
+}
+
+// Marks a job of the printer taken; false when it was taken before. Called with printMutex held.
+bool Take(int printerId, int job) {
+    auto& taken = TheApp().taken[printerId];
+    if (!taken.insert(job).second) return false;
+    while (taken.size() > kMostTakenJobs) taken.erase(taken.begin());
+    return true;
+}
+
+// PAPPL 1.3.1 takes the newest waiting job first, so documents queued while the printer was busy would
+// reach it in the reverse of the order they were sent; and it can start one job twice (two looks for
+// work find it waiting before its first start is under way). A job's turn therefore writes first every
+// earlier job that is waiting, in the order they came, and each job's document is written once: a turn
+// of a job written before returns at once.
+bool PrintRawJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* device) {
+    pappl_printer_t* printer = papplJobGetPrinter(job);
+    const int id = papplJobGetID(job);
+    const int printerId = papplPrinterGetID(printer);
+    const DeviceTurn turn(printer, id);
+    {
+        std::lock_guard lock(TheApp().printMutex);
+        if (!Take(printerId, id)) return true;
+    }
+    // A job can also be started while its document is still arriving (another job's end looks for work
+    // and finds it waiting): its file is named once the document is all there.
+    const auto until = std::chrono::steady_clock::now() + kDocumentWait;
+    while (papplJobGetFilename(job) == nullptr) {
+        if (std::chrono::steady_clock::now() > until || papplJobIsCanceled(job)) {
+            papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The job's document did not arrive.");
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    for (pappl_job_t* earlier : EarlierPendingJobs(printer, id)) {
+        {
+            std::lock_guard lock(TheApp().printMutex);
+            if (!Take(printerId, papplJobGetID(earlier))) continue;
+        }
+        if (!WriteJob(earlier, printer, device)) {
+            std::lock_guard lock(TheApp().printMutex);
+            TheApp().taken[printerId].erase(
+                papplJobGetID(earlier));  // left to its own turn, which reports it
+            break;
+        }
+    }
+    return WriteJob(job, printer, device);
 }
 
 // Raster documents are not taken (the printer's formats do not name them, so none is accepted); the

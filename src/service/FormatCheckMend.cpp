@@ -49,17 +49,24 @@ void Replace(ipp_t* attributes, const std::vector<const char*>& values) {
                   nullptr, values.data());
 }
 
-}  // namespace
-
-bool MendFormatCheck(pappl_printer_t* printer, std::span<const std::string_view> formats) {
-    if (printer == nullptr) return false;
+// The printer's leading members, once they are seen to be this printer's; nullptr otherwise.
+PrinterHead* HeadOf(pappl_printer_t* printer) {
+    if (printer == nullptr) return nullptr;
     auto* head = reinterpret_cast<PrinterHead*>(printer);
     const char* name = papplPrinterGetName(printer);
     if (head->printerId != papplPrinterGetID(printer) || head->name != name || head->attrs == nullptr ||
         head->driverAttrs == nullptr ||
         ippFindAttribute(head->attrs, "document-format-default", IPP_TAG_MIMETYPE) == nullptr) {
-        return false;
+        return nullptr;
     }
+    return head;
+}
+
+}  // namespace
+
+bool MendFormatCheck(pappl_printer_t* printer, std::span<const std::string_view> formats) {
+    PrinterHead* head = HeadOf(printer);
+    if (head == nullptr) return false;
     std::vector<std::string> texts(formats.begin(), formats.end());
     std::vector<const char*> values;
     for (const auto& text : texts) values.push_back(text.c_str());
@@ -69,6 +76,16 @@ bool MendFormatCheck(pappl_printer_t* printer, std::span<const std::string_view>
     ippDeleteAttribute(head->driverAttrs, ippFindAttribute(head->driverAttrs, kSupported, IPP_TAG_ZERO));
     pthread_rwlock_unlock(&head->rwlock);
     return true;
+}
+
+bool RemoveDriverAttribute(pappl_printer_t* printer, const char* name) {
+    PrinterHead* head = HeadOf(printer);
+    if (head == nullptr) return false;
+    pthread_rwlock_wrlock(&head->rwlock);
+    ipp_attribute_t* found = ippFindAttribute(head->driverAttrs, name, IPP_TAG_ZERO);
+    if (found != nullptr) ippDeleteAttribute(head->driverAttrs, found);
+    pthread_rwlock_unlock(&head->rwlock);
+    return found != nullptr;
 }
 
 }  // namespace qvset

@@ -21,4 +21,9 @@ namespace qvset {
 // name), and changes nothing when it is not. True when the check now looks at `formats`.
 bool MendFormatCheck(pappl_printer_t* printer, std::span<const std::string_view> formats);
 
+// Removes one attribute from the driver's attributes of a printer (the framework offers no way to take
+// a -default value away again), through the same members and with the same check. False when nothing
+// was removed.
+bool RemoveDriverAttribute(pappl_printer_t* printer, const char* name);
+
 }  // namespace qvset

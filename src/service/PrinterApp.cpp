@@ -42,6 +42,8 @@ constexpr std::size_t kCopyChunk = 65536;
 constexpr std::chrono::seconds kDocumentWait{300};
 // How many job ids of a printer are remembered as written.
 constexpr std::size_t kMostTakenJobs = 4096;
+// How often the settings' -default values are checked against the printer's state.
+constexpr int kRestoreSeconds = 2;
 
 // The two models: the tear-off edge is what tells them apart.
 struct Model {
@@ -132,6 +134,44 @@ void SyncDefaults(pappl_printer_t* printer, const PrinterState& state) {
         papplPrinterSetDriverDefaults(printer, &data, count, options);
     }
     cupsFreeOptions(count, options);
+}
+
+// Puts back the state's value of every setting whose -default another way changed without sending it
+// (Set-Printer-Attributes over the local socket, the web page of defaults: they do not pass Authorize).
+void RestoreDefaults(pappl_printer_t* printer, void* /*data*/) {
+    PrinterState snapshot;
+    {
+        std::lock_guard lock(TheApp().mutex);
+        snapshot = StateOf(printer).State();
+    }
+    const Model* model =
+        FindModel(papplPrinterGetDriverName(printer) ? papplPrinterGetDriverName(printer) : "");
+    ipp_t* attrs = papplPrinterGetDriverAttributes(printer);
+    bool differs = false;
+    for (const auto& setting : SettingAttributes()) {
+        auto wanted = SettingValue(setting, snapshot);
+        if (!wanted && model != nullptr && setting.name == std::string("qvset-") + std::string(kEdgeWord)) {
+            wanted = std::string(model->edge);
+        }
+        const std::string name = setting.name + "-default";
+        ipp_attribute_t* held = ippFindAttribute(attrs, name.c_str(), IPP_TAG_ZERO);
+        char text[256] = "";
+        if (held != nullptr) ippAttributeString(held, text, sizeof text);
+        if (held == nullptr ? !wanted : (wanted && *wanted == text)) continue;
+        papplLogPrinter(printer, PAPPL_LOGLEVEL_WARN,
+                        "%s=%s was not sent to the printer (changed without Set-Printer-Attributes over the "
+                        "network); put back to what the printer holds.",
+                        name.c_str(), text);
+        if (!wanted) RemoveDriverAttribute(printer, name.c_str());
+        differs = true;
+    }
+    ippDelete(attrs);
+    if (differs) SyncDefaults(printer, snapshot);
+}
+
+bool RestoreAllDefaults(pappl_system_t* system, void* /*data*/) {
+    papplSystemIteratePrinters(system, RestoreDefaults, nullptr);
+    return true;
 }
 
 // Folds a document that reached the device into the printer's state and keeps the state on disk.
@@ -633,6 +673,7 @@ pappl_system_t* MakeSystem(int count, cups_option_t* options, void* /*data*/) {
                                  PrinterMade, MakeDriver, nullptr);
     papplSystemSetAuthCallback(system, "Basic", Authorize, nullptr);
     papplSystemSetMIMECallback(system, RecogniseFormat, nullptr);
+    papplSystemAddTimerCallback(system, 0, kRestoreSeconds, RestoreAllDefaults, nullptr);
     papplSystemAddMIMEFilter(system, CupsRawFormat().c_str(), Qv6Format().c_str(), PrintCupsRaw, nullptr);
     return system;
 }

@@ -65,12 +65,19 @@ cmp "$work/printer/1.prn" "$work/bytes.bin" || fail "every byte value did not re
 cmp "$work/printer/2.prn" "$work/stream.bin" || fail "the octet stream did not reach the printer unchanged"
 cmp "$work/printer/3.prn" "$work/stream.bin" || fail "the CUPS raw document did not reach the printer unchanged"
 
-ipptool -t "$uri" "$here/settings.test" || fail "settings"
+ipptool -t "$uri" "$here/settings.test" "$here/settings-held.test" || fail "settings"
 wait_prns 5
 [ "$(prn_count)" -eq 5 ] || fail "a refused value reached the printer"
 [ "$(od -An -tx1 "$work/printer/4.prn" | tr -d ' \n')" = "1b4203" ] || fail "black mark off is not 1B 42 03"
 [ "$(od -An -tx1 "$work/printer/5.prn" | tr -d ' \n')" = "1d2846040004006503" ] ||
   fail "ticket length 152 is not 1D 28 46 04 00 04 00 65 03"
+
+# A change over the local socket (the modify sub-command) passes no check and sends nothing: the
+# service puts the printer's values back within seconds.
+"$app" modify -d qv1 -o qvset-black-mark-default=maybe -o qvset-paper-default=58 || fail "modify"
+sleep 3
+ipptool -t "$uri" "$here/settings-held.test" || fail "a change over the local socket was kept"
+[ "$(prn_count)" -eq 5 ] || fail "a change over the local socket reached the printer"
 
 # The printer's state says which job set each setting.
 state="$work/spool/qvset-state/printer-1.json"

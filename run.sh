@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target qvctl qvset qvprinter
+cmake --build --preset release --target qvctl qvset qvprinter qvset-printer-app
 
 qvctl=build/release/src/cli/qvctl
 qvset=build/release/src/app/qvset
@@ -28,6 +28,10 @@ else
   echo "QV640_Virtual is a virtual QV6 printer: for each job it also writes the decoded listing"
   echo "$virtual/<job-id>.txt and the picture $virtual/<job-id>.png, and keeps the printer's"
   echo "state in $virtual/state.json ($qvctl printer-state shows it)."
+  # The QV6 printer application beside it, with a virtual QV640 behind it (scripts/printer-app-sandbox).
+  scripts/printer-app-sandbox start "$sandbox/printer-app"
+  echo "The QV6 printer application serves a virtual QV640 at $(cat "$sandbox/printer-app/uri")"
+  echo "(its jobs in $sandbox/printer-app/printer; stop it with: scripts/printer-app-sandbox stop $sandbox/printer-app)."
 fi
 echo
 echo "\$ qvctl printers"; "$qvctl" printers

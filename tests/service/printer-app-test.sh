@@ -7,7 +7,9 @@ app=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 server=""
+helpers=()
 cleanup() {
+  for pid in "${helpers[@]}"; do kill "$pid" 2>/dev/null || true; done
   if [ -n "$server" ]; then kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; fi
   rm -rf "$work" 2>/dev/null || true
 }
@@ -90,7 +92,26 @@ if [ -n "$remote" ]; then
   grep -Eq 'status-code = client-error-(not-authenticated|forbidden)' <<<"$answer" ||
     fail "a change from elsewhere without a login was not refused: $answer"
   [ "$(prn_count)" -eq 5 ] || fail "a change from elsewhere reached the printer"
+  answer=$(ipptool -tv -d stream="$work/stream.bin" "ipp://$remote:$port/ipp/print/qv1" "$here/remote-print.test" 2>&1 || true)
+  grep -Eq 'status-code = client-error-forbidden' <<<"$answer" ||
+    fail "a document from elsewhere was not refused while remote printing is off: $answer"
+  [ "$(prn_count)" -eq 5 ] || fail "a document from elsewhere reached the printer"
 else
   echo "SKIP: no address but the loopback's, the change from elsewhere is not tried"
+fi
+# A printer on a serial line: a pseudo-terminal pair, the printer reading one end.
+if command -v socat >/dev/null; then
+  socat pty,raw,echo=0,link="$work/host" pty,raw,echo=0,link="$work/line" 2>"$work/socat.log" &
+  helpers+=($!)
+  for _ in $(seq 50); do [ -e "$work/host" ] && [ -e "$work/line" ] && break; sleep 0.1; done
+  cat "$work/line" >"$work/serial.bin" &
+  helpers+=($!)
+  "$app" add -d serial1 -m qv650 -v "serial:$work/host?baud=19200" || fail "add a serial printer"
+  ipptool -t -d stream="$work/stream.bin" "ipp://localhost:$port/ipp/print/serial1" "$here/serial-document.test" ||
+    fail "the serial printer's job"
+  for _ in $(seq 50); do cmp -s "$work/serial.bin" "$work/stream.bin" && break; sleep 0.1; done
+  cmp "$work/serial.bin" "$work/stream.bin" || fail "the serial line did not carry the document unchanged"
+else
+  echo "SKIP: socat is missing, the serial printer is not tried"
 fi
 echo "printer application: every test passed"

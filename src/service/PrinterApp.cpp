@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -22,6 +23,7 @@
 #include "decode/CommandDecoder.h"
 #include "service/DocumentFormats.h"
 #include "service/FormatCheckMend.h"
+#include "service/RasterDocuments.h"
 #include "service/ServiceAccess.h"
 #include "service/ServiceDevices.h"
 #include "service/ServiceState.h"
@@ -64,7 +66,9 @@ const Model* FindModel(std::string_view driver) {
     return nullptr;
 }
 
-constexpr std::array<std::string_view, 3> kFormats{kOctetStreamFormat, kQv6Format, kCupsRawFormat};
+constexpr std::array<std::string_view, 7> kFormats{kOctetStreamFormat, kQv6Format,  kCupsRawFormat,
+                                                   "image/pwg-raster", "image/urf", "image/jpeg",
+                                                   "image/png"};
 // The framework keeps the pointers to these texts, not copies.
 const std::string& Qv6Format() {
     static const std::string format(kQv6Format);
@@ -128,11 +132,19 @@ void SyncDefaults(pappl_printer_t* printer, const PrinterState& state) {
         }
         if (value) count = cupsAddOption(setting.name.c_str(), value->c_str(), count, &options);
     }
-    if (count > 0) {
-        pappl_pr_driver_data_t data;
-        papplPrinterGetDriverData(printer, &data);
-        papplPrinterSetDriverDefaults(printer, &data, count, options);
+    pappl_pr_driver_data_t data;
+    papplPrinterGetDriverData(printer, &data);
+    // The roll in the printer is the paper width its state holds: the default and ready media.
+    const int millimetres = PaperMillimetres(state);
+    const std::string size = MediaSizeName(millimetres);
+    const bool mediaDiffers = size != data.media_default.size_name || data.num_media == 0;
+    if (mediaDiffers) {
+        std::snprintf(data.media_default.size_name, sizeof data.media_default.size_name, "%s", size.c_str());
+        data.media_default.size_width = millimetres * 100;
+        data.media_ready[0] = data.media_default;
+        papplPrinterSetReadyMedia(printer, 1, data.media_ready);
     }
+    if (count > 0 || mediaDiffers) papplPrinterSetDriverDefaults(printer, &data, count, options);
     cupsFreeOptions(count, options);
 }
 
@@ -300,9 +312,11 @@ std::vector<pappl_job_t*> EarlierPendingJobs(pappl_printer_t* printer, int id) {
         printer,
         [](pappl_job_t* job, void* data) {
             auto* wanted = static_cast<Search*>(data);
-            // A job's file is named once all of its document is there.
+            // A job's file is named once all of its document is there; a raster job takes its own turn.
+            const char* format = papplJobGetFormat(job);
+            const bool raw = format != nullptr && (format == kQv6Format || format == kCupsRawFormat);
             if (papplJobGetID(job) < wanted->id && papplJobGetState(job) == IPP_JSTATE_PENDING &&
-                papplJobGetFilename(job) != nullptr) {
+                papplJobGetFilename(job) != nullptr && raw) {
                 wanted->found.push_back(job);
             }
         },
@@ -359,20 +373,81 @@ bool PrintRawJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device
     return WriteJob(job, printer, device);
 }
 
-// Raster documents are not taken (the printer's formats do not name them, so none is accepted); the
-// framework insists on the callbacks all the same.
-bool RefuseRasterJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/) {
-    papplLogJob(job, PAPPL_LOGLEVEL_ERROR,
-                "This printer takes QV6 command streams only, no raster documents.");
-    return false;
+// A raster job's picture (PWG or Apple raster, and the JPEG and PNG documents the framework turns into
+// raster), gathered page by page as the printer's bit images and written as one document at its end.
+struct RasterJob {
+    RasterTicket ticket;
+    bool skip = false;  // a second start of a job already written
+};
+
+bool StartRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* /*device*/) {
+    pappl_printer_t* printer = papplJobGetPrinter(job);
+    if (options->header.cupsBitsPerPixel != 1) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The raster has %u bits a dot; this printer takes one.",
+                    options->header.cupsBitsPerPixel);
+        return false;
+    }
+    int dots = 0;
+    {
+        std::lock_guard lock(TheApp().mutex);
+        dots = PaperDots(StateOf(printer).State());
+    }
+    auto* raster = new RasterJob{RasterTicket(dots)};
+    {
+        std::lock_guard lock(TheApp().printMutex);
+        raster->skip = !Take(papplPrinterGetID(printer), papplJobGetID(job));
+    }
+    papplJobSetData(job, raster);
+    return true;
 }
-bool RefuseRasterPage(pappl_job_t* /*job*/, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/,
-                      unsigned /*page*/) {
-    return false;
+RasterJob* RasterOf(pappl_job_t* job) {
+    return static_cast<RasterJob*>(papplJobGetData(job));
 }
-bool RefuseRasterLine(pappl_job_t* /*job*/, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/,
-                      unsigned /*y*/, const unsigned char* /*line*/) {
-    return false;
+bool StartRasterPage(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/,
+                     unsigned /*page*/) {
+    return RasterOf(job) != nullptr;
+}
+bool WriteRasterLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* /*device*/,
+                     unsigned /*y*/, const unsigned char* line) {
+    if (RasterJob* raster = RasterOf(job))
+        raster->ticket.AddRow(std::span(line, options->header.cupsBytesPerLine));
+    return true;
+}
+bool EndRasterPage(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* /*device*/,
+                   unsigned /*page*/) {
+    RasterJob* raster = RasterOf(job);
+    if (raster == nullptr) return false;
+    raster->ticket.EndPage();
+    return true;
+}
+bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device_t* device) {
+    std::unique_ptr<RasterJob> raster(RasterOf(job));
+    papplJobSetData(job, nullptr);
+    if (raster == nullptr) return false;
+    if (raster->skip) return true;
+    pappl_printer_t* printer = papplJobGetPrinter(job);
+    const DeviceTurn turn(printer, papplJobGetID(job));
+    const auto& document = raster->ticket.Document();
+    if (papplDeviceWrite(device, document.data(), document.size()) < 0) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The device did not take the document.");
+        return false;
+    }
+    const char* name = papplJobGetName(job) ? papplJobGetName(job) : "";
+    std::string problem;
+    if (!FinishDeviceJob(device, papplPrinterGetDeviceURI(printer), name, problem)) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The job could not be stored: %s", problem.c_str());
+        return false;
+    }
+    std::vector<DecodedCommand> entries;
+    for (auto& entry : DecodeDocument(document)) {
+        if (entry.kind != CommandKind::Text && entry.kind != CommandKind::BitImage)
+            entries.push_back(std::move(entry));
+    }
+    const char* user = papplJobGetUsername(job) ? papplJobGetUsername(job) : "";
+    RecordDocument(
+        printer, entries,
+        ServiceJob{"job " + std::to_string(papplJobGetID(job)), UtcNow(), user, name, document.size()});
+    return true;
 }
 
 bool PrintCupsRaw(pappl_job_t* job, pappl_device_t* device, void* /*data*/) {
@@ -502,18 +577,20 @@ bool MakeDriver(pappl_system_t* /*system*/, const char* driverName, const char* 
     const Model* model = FindModel(driverName != nullptr ? driverName : "");
     if (model == nullptr) return false;
     data->printfile_cb = PrintRawJob;
-    data->rstartjob_cb = RefuseRasterJob;
-    data->rendjob_cb = RefuseRasterJob;
-    data->rstartpage_cb = RefuseRasterPage;
-    data->rendpage_cb = RefuseRasterPage;
-    data->rwriteline_cb = RefuseRasterLine;
+    data->rstartjob_cb = StartRasterJob;
+    data->rendjob_cb = EndRasterJob;
+    data->rstartpage_cb = StartRasterPage;
+    data->rendpage_cb = EndRasterPage;
+    data->rwriteline_cb = WriteRasterLine;
     data->format = Qv6Format().c_str();
     std::snprintf(data->make_and_model, sizeof data->make_and_model, "%s", model->makeAndModel);
     data->ppm = 30;
     data->kind = PAPPL_KIND_RECEIPT;
     data->color_supported = PAPPL_COLOR_MODE_MONOCHROME;
     data->color_default = PAPPL_COLOR_MODE_MONOCHROME;
-    data->raster_types = PAPPL_PWG_RASTER_TYPE_BLACK_1;
+    // Raster comes as one bit a dot, or as grey that the framework dithers to it.
+    data->raster_types = PAPPL_PWG_RASTER_TYPE_BLACK_1 | PAPPL_PWG_RASTER_TYPE_SGRAY_8;
+    data->force_raster_type = PAPPL_PWG_RASTER_TYPE_BLACK_1;
     data->num_resolution = 1;
     data->x_resolution[0] = 203;
     data->y_resolution[0] = 203;

@@ -26,6 +26,7 @@
 #include "service/RasterDocuments.h"
 #include "service/ServiceAccess.h"
 #include "service/ServiceDevices.h"
+#include "service/ServiceRawPort.h"
 #include "service/ServiceState.h"
 #include "service/SettingAttributes.h"
 #include "ticket/Catalogue.h"
@@ -91,6 +92,10 @@ struct App {
     // The jobs whose document was written to the device (or is being written), by printer id: each
     // is written once, whatever turns the framework gives it (see PrintRawJob).
     std::map<int, std::set<int>> taken;
+    // The raw TCP ports of the printers, and where their jobs' files are put.
+    std::unique_ptr<RawPortServer> rawPorts;
+    pappl_system_t* system = nullptr;
+    fs::path spool;
 };
 
 App& TheApp() {
@@ -700,6 +705,86 @@ pappl_pr_driver_t* Drivers() {
     return drivers.data();
 }
 
+// A raw port's connection made a job of its printer: its bytes as one QV6 document, sent by the client.
+bool SubmitRawPortJob(const std::string& name, const std::string& client,
+                      std::vector<std::uint8_t>&& document) {
+    App& app = TheApp();
+    struct Search {
+        const std::string* name;
+        pappl_printer_t* found;
+    } search{&name, nullptr};
+    papplSystemIteratePrinters(
+        app.system,
+        [](pappl_printer_t* printer, void* data) {
+            auto* wanted = static_cast<Search*>(data);
+            if (papplPrinterGetName(printer) != nullptr && *wanted->name == papplPrinterGetName(printer))
+                wanted->found = printer;
+        },
+        &search);
+    if (search.found == nullptr) {
+        papplLog(app.system, PAPPL_LOGLEVEL_ERROR,
+                 "The raw port's printer %s does not exist; the job of %s is dropped.", name.c_str(),
+                 client.c_str());
+        return false;
+    }
+    std::string file = (app.spool / "qvset-raw-XXXXXX").string();
+    const int fd = ::mkstemp(file.data());
+    if (fd < 0) return false;
+    std::size_t written = 0;
+    while (written < document.size()) {
+        const ssize_t put = ::write(fd, document.data() + written, document.size() - written);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) break;
+        written += static_cast<std::size_t>(put);
+    }
+    ::close(fd);
+    if (written < document.size()) {
+        papplLog(app.system, PAPPL_LOGLEVEL_ERROR, "Cannot store the raw port job of %s.", client.c_str());
+        ::unlink(file.c_str());
+        return false;
+    }
+    // PAPPL 1.3.1 keeps the pointer to the job's name, not a copy: the names stay, one per client.
+    static std::mutex namesMutex;
+    static std::set<std::string> names;
+    const char* title = nullptr;
+    {
+        std::lock_guard lock(namesMutex);
+        title = names.insert("raw port job from " + client).first->c_str();
+    }
+    pappl_job_t* job = papplJobCreateWithFile(search.found, ("raw@" + client).c_str(), Qv6Format().c_str(),
+                                              title, 0, nullptr, file.c_str());
+    if (job == nullptr) {
+        ::unlink(file.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The raw ports the operator named, started with the system. False, with the reason on standard
+// error, when their options are wrong or a port cannot be bound.
+bool StartRawPorts(pappl_system_t* system, int count, cups_option_t* options) {
+    App& app = TheApp();
+    std::string error;
+    auto parsed =
+        ParseRawPortOptions(Option(count, options, "raw-ports"), Option(count, options, "raw-listen"),
+                            Option(count, options, "raw-allow"), error);
+    if (parsed && parsed->ports.empty()) return true;
+    if (parsed) {
+        app.system = system;
+        app.rawPorts = RawPortServer::Start(
+            *parsed, SubmitRawPortJob,
+            [system](const std::string& line) { papplLog(system, PAPPL_LOGLEVEL_WARN, "%s", line.c_str()); },
+            error);
+        if (app.rawPorts) {
+            for (const auto& bound : app.rawPorts->Bound())
+                papplLog(system, PAPPL_LOGLEVEL_INFO, "Raw port of printer %s.", bound.c_str());
+            return true;
+        }
+    }
+    std::cerr << kAppName << ": " << error << "\n";
+    return false;
+}
+
 pappl_system_t* MakeSystem(int count, cups_option_t* options, void* /*data*/) {
     App& app = TheApp();
     const std::string serverOptions = Option(count, options, "server-options");
@@ -739,6 +824,11 @@ pappl_system_t* MakeSystem(int count, cups_option_t* options, void* /*data*/) {
                           logFile.empty() ? nullptr : logFile.c_str(),
                           LogLevel(Option(count, options, "log-level")), nullptr, false);
     if (system == nullptr) return nullptr;
+    app.spool = spool;
+    if (!StartRawPorts(system, count, options)) {
+        papplSystemDelete(system);
+        return nullptr;
+    }
     papplSystemSetAdminGroup(system, app.policy.adminGroup.c_str());
     const std::string hostName = Option(count, options, "server-hostname");
     if (!hostName.empty()) papplSystemSetHostName(system, hostName.c_str());
@@ -773,11 +863,17 @@ Options of "server" (-o NAME=VALUE):
   spool-directory=DIR    the framework's spool folder
   state-directory=DIR    where each printer's state is kept (default SPOOL/qvset-state)
   log-file=FILE, log-level=fatal|error|warn|info|debug
+  raw-ports=PRINTER=PORT,...  a raw TCP port per printer for PCs that print RAW (Windows); each
+                         connection one job
+  raw-listen=ADDRESS,... the addresses the raw ports are bound to (default 127.0.0.1)
+  raw-allow=NETWORK,...  the clients the raw ports let in, as 192.168.1.0/24 or 10.0.0.7 (default the
+                         loopback addresses only)
 
 Devices: usb://..., socket://HOST[:PORT], file:///PATH, serial:/dev/ttyUSB0?baud=19200,
 qvprinter:/FOLDER (the virtual QV6 printer). Drivers: qv640, qv650.
 Documents: application/vnd.qvset.qv6 (passed to the printer byte for byte), application/vnd.cups-raw,
-and application/octet-stream when it is a QV6 command stream.
+and application/octet-stream when it is a QV6 command stream; PWG and Apple raster, JPEG and PNG,
+printed as bit images of the paper's width (76 or 58 mm), each page cut at its end.
 )";
 }
 

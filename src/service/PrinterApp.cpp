@@ -26,6 +26,7 @@
 #include "service/RasterDocuments.h"
 #include "service/ServiceAccess.h"
 #include "service/ServiceDevices.h"
+#include "service/ServicePages.h"
 #include "service/ServiceRawPort.h"
 #include "service/ServiceState.h"
 #include "service/SettingAttributes.h"
@@ -661,7 +662,25 @@ const char* MatchDriver(const char* /*deviceInfo*/, const char* /*deviceUri*/, c
     return nullptr;
 }
 
+// What the web pages do through the printer application: read a printer's state, send a document.
+PageHooks MakePageHooks() {
+    PageHooks hooks;
+    hooks.state = [](pappl_printer_t* printer) {
+        std::lock_guard lock(TheApp().mutex);
+        return StateOf(printer);
+    };
+    hooks.send = [](pappl_printer_t* printer, const std::vector<std::uint8_t>& document,
+                    const std::string& title, const std::string& sender, std::string& problem) {
+        if (!SendSettingDocument(printer, document, title, problem)) return false;
+        RecordDocument(printer, DecodeDocument(document),
+                       ServiceJob{"web", UtcNow(), sender, title, document.size()});
+        return true;
+    };
+    return hooks;
+}
+
 void PrinterMade(pappl_printer_t* printer, void* /*data*/) {
+    AddServicePages(printer, MakePageHooks());
     if (!MendFormatCheck(printer, kFormats)) {
         papplLogPrinter(printer, PAPPL_LOGLEVEL_WARN,
                         "The framework's format check could not be mended: a document of a format this "
@@ -829,6 +848,9 @@ pappl_system_t* MakeSystem(int count, cups_option_t* options, void* /*data*/) {
         papplSystemDelete(system);
         return nullptr;
     }
+    // PAPPL 1.3.1 looks the footer up in the page's language without checking that there is one: a
+    // browser asking for a language the framework has (zh-CN) crashed every page without it.
+    papplSystemSetFooterHTML(system, kAppName);
     papplSystemSetAdminGroup(system, app.policy.adminGroup.c_str());
     const std::string hostName = Option(count, options, "server-hostname");
     if (!hostName.empty()) papplSystemSetHostName(system, hostName.c_str());

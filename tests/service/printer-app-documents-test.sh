@@ -3,11 +3,15 @@
 # raster file's rows are the bit images the printer drew; a JPEG after the paper switch went to 58 mm
 # comes out 464 dots wide; the printer's raw port takes a connection from an allowed address as one
 # job, folded into the printer's state, and resets one from another address.
-# Usage: printer-app-documents-test.sh PRINTER-APP RASTER-PICTURE
+# Then the printer's pages in headless Chromium (pages-test.mjs), and a change page asked for from
+# another address without a login is refused.
+# Usage: printer-app-documents-test.sh PRINTER-APP RASTER-PICTURE [NODE-MODULES]
+# With QVSET_SCREENSHOTS=FOLDER the browser test leaves its screenshots there.
 set -euo pipefail
 
 app=$(realpath "$1")
 picture=$(realpath "$2")
+modules="${3:-}"
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 server=""
@@ -22,6 +26,9 @@ mkdir -p "$SNAP_COMMON" "$TMPDIR" "$XDG_CONFIG_HOME" "$work/printer" "$work/spoo
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 port=$(free_port)
 raw=$(free_port)
+remote=$(hostname -I 2>/dev/null | tr ' ' '\n' | grep -E '^[0-9.]+$' | grep -v '^127\.' | head -n 1 || true)
+listen=localhost
+[ -n "$remote" ] && listen='*'
 
 fail() {
   echo "FAIL: $*" >&2
@@ -30,7 +37,7 @@ fail() {
   exit 1
 }
 
-"$app" server -o server-port="$port" -o spool-directory="$work/spool" -o log-file="$work/log" \
+"$app" server -o server-port="$port" -o listen-hostname="$listen" -o spool-directory="$work/spool" -o log-file="$work/log" \
   -o log-level=info -o raw-ports="qv1=$raw" -o raw-listen=127.0.0.1 -o raw-allow=127.0.0.1 >"$work/server.out" 2>"$work/server.err" &
 server=$!
 for _ in $(seq 100); do
@@ -95,4 +102,26 @@ text = json.dumps(state)
 assert "raw@127.0.0.1" in text, text
 PY
 grep -q "refused 127.0.0.2" "$work/log" || fail "the refused address is not in the log"
-echo "ordinary documents and the raw port: every test passed"
+
+if [ -n "$modules" ] && [ -e "$modules/playwright-core/package.json" ] && [ -x /usr/bin/chromium ]; then
+  node "$here/pages-test.mjs" "$modules" "http://localhost:$port/qv1" "$work/printer" ${QVSET_SCREENSHOTS:+"$QVSET_SCREENSHOTS"} ||
+    fail "the pages in the browser"
+else
+  echo "SKIP: playwright-core or chromium is missing (scripts/install-deps.sh), the pages are not tried in a browser"
+fi
+if [ -n "$remote" ]; then
+  for page in qvset-settings qvset-tests; do
+    code=$(curl -s -o "$work/page.html" -w '%{http_code}' "http://$remote:$port/qv1/$page" || true)
+    if [ "$code" = 200 ] || grep -q '<form' "$work/page.html"; then
+      fail "the page $page was shown to another address without a login ($code)"
+    fi
+  done
+  count=$(find "$work/printer" -maxdepth 1 -name '*.prn' | wc -l)
+  code=$(curl -s -o /dev/null -w '%{http_code}' -d 'setting=qvset-black-mark&value=on' "http://$remote:$port/qv1/qvset-settings" || true)
+  [ "$code" != 200 ] || fail "a change from another address without a login was answered 200"
+  sleep 0.3
+  [ "$(find "$work/printer" -maxdepth 1 -name '*.prn' | wc -l)" -eq "$count" ] || fail "a change from another address reached the printer"
+else
+  echo "SKIP: no address but the loopback's, the pages are not asked for from elsewhere"
+fi
+echo "ordinary documents, the raw port and the pages: every test passed"

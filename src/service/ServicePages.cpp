@@ -4,11 +4,19 @@
 #include <memory>
 #include <optional>
 
+#include <fstream>
+#include <iterator>
+
 #include "console/TestPrints.h"
+#include "decode/CommandDecoder.h"
+#include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
 #include "service/SettingAttributes.h"
+#include "settings/BatchSend.h"
+#include "settings/SwitchCommands.h"
 #include "ticket/Catalogue.h"
+#include "ticket/TicketFiles.h"
 #include "ticket/TicketGeometry.h"
 
 namespace qvset {
@@ -45,6 +53,21 @@ const Text kPinTest{"测针功能", "Pin test"};
 const Text kBadForm{"表单无效，请重新打开此页。", "The form is not valid; open the page again."};
 const Text kUnknownSetting{"没有这个设置。", "There is no such setting."};
 const Text kMillimetres{"毫米", "mm"};
+const Text kDescription{"票样文件", "Ticket description file"};
+const Text kPlan{"计划", "Plan"};
+const Text kUpload{"查看计划", "See the plan"};
+const Text kApply{"设置票样", "Apply"};
+const Text kReason{"原因", "Reason"};
+const Text kSends{"发送", "Sends"};
+const Text kNotDescription{"这不是票样文件。", "This is not a ticket description file."};
+const Text kNothingDiffers{"每一项都与最后发送的相同，不需要发送。",
+                           "Every item is as last sent: nothing to send."};
+
+// A description file holds twelve short lines: anything longer is not read.
+constexpr std::size_t kMostDescriptionBytes = 65536;
+// Stand-ins PlanDescription gives for the page's own texts.
+constexpr const char* kNotDescriptionMark = "not a description";
+constexpr const char* kNothingDiffersMark = "nothing differs";
 
 struct PageSet {
     pappl_printer_t* printer;
@@ -191,17 +214,83 @@ std::string Sender(pappl_client_t* client) {
     return std::string(user != nullptr && *user ? user : "web") + "@" + (host != nullptr ? host : "");
 }
 
+// The plan of an uploaded description: each item it records, why it is sent or left alone, what it
+// sends; then the baud-rate warning and the form that applies it (the file again, checked again).
+void ShowPlan(const PageSet& set, const Page& page, const DescriptionPlan& plan, const std::string& file) {
+    papplClientHTMLPrintf(page.client, "<h2>%s</h2>\n", page.T(kPlan));
+    if (!plan.items.empty()) {
+        papplClientHTMLPrintf(page.client,
+                              "<table class=\"list\" id=\"qvset-plan\"><thead><tr><th>%s</th><th>%s</th>"
+                              "<th>%s</th></tr></thead><tbody>\n",
+                              page.T(kItem), page.T(kReason), page.T(kSends));
+        for (const ItemPlan& item : plan.items) {
+            papplClientHTMLPrintf(page.client, "<tr data-item=\"%d\"><td>", item.item);
+            page.Escape(ItemCaption(item.item));
+            const Text reason = item.reason == ItemPlanReason::Differs ? Text{"不同", "differs"}
+                                : item.reason == ItemPlanReason::Same  ? Text{"相同", "same"}
+                                                                       : Text{"没有记录", "no record"};
+            papplClientHTMLPrintf(page.client, "</td><td data-reason=\"%s\">%s</td><td>",
+                                  std::string(ItemPlanReasonWord(item.reason)).c_str(), page.T(reason));
+            const auto decoded = DecodeDocument(item.wanted);
+            page.Escape(decoded.empty() ? EncodeHex(item.wanted) : decoded.front().meaning);
+            page.Puts("</td></tr>\n");
+        }
+        page.Puts("</tbody></table>\n");
+    }
+    if (!plan.problem.empty()) {
+        Message(page, plan.problem, false);
+        return;
+    }
+    if (plan.baudRate) Message(page, std::string(kMsgBaudRateSet), false);
+    papplClientHTMLStartForm(page.client, (set.base + "-settings").c_str(), false);
+    papplClientHTMLPrintf(page.client,
+                          "<input type=\"hidden\" name=\"description-hex\" value=\"%s\">"
+                          "<input type=\"submit\" id=\"apply\" value=\"%s\"></form>\n",
+                          EncodeHex(std::vector<std::uint8_t>(file.begin(), file.end())).c_str(),
+                          page.T(kApply));
+}
+
 bool SettingsPage(pappl_client_t* client, void* data) {
     const auto& set = *static_cast<PageSet*>(data);
     const Page page = PageOf(client);
     if (!papplClientHTMLAuthorize(client)) return true;
     std::optional<std::pair<std::string, bool>> message;
+    std::optional<DescriptionPlan> plan;
+    std::string uploaded;
     if (papplClientGetMethod(client) == HTTP_STATE_POST) {
         const auto fields = PostedForm(page);
+        if (fields && (fields->contains("description") || fields->contains("description-hex"))) {
+            const bool apply = fields->contains("description-hex");
+            if (apply) {
+                uploaded = std::string(page.T(kBadForm));
+                if (const auto bytes = DecodeStrictHex(fields->at("description-hex")))
+                    uploaded.assign(bytes->begin(), bytes->end());
+            } else {
+                std::ifstream in(fields->at("description"), std::ios::binary);
+                std::string bytes(kMostDescriptionBytes, '\0');
+                in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+                bytes.resize(static_cast<std::size_t>(in.gcount()));
+                uploaded = std::move(bytes);
+            }
+            plan = PlanDescription(uploaded, set.hooks.state(set.printer).State());
+            if (plan->problem == kNotDescriptionMark) plan->problem = page.T(kNotDescription);
+            if (plan->problem == kNothingDiffersMark) plan->problem = page.T(kNothingDiffers);
+            if (apply && plan->problem.empty()) {
+                std::string problem;
+                const bool sent = set.hooks.send(set.printer, plan->document, "ticket description",
+                                                 Sender(client), problem);
+                message = {sent ? std::string(page.T(kSent)) + ": " + page.T(kApply)
+                                : std::string(page.T(kNotSent)) + ": " + problem,
+                           sent};
+                if (sent && plan->baudRate) message->first += " — " + std::string(kMsgBaudRateSet);
+                plan.reset();
+            }
+        }
         const SettingAttribute* setting =
             fields && fields->contains("setting") ? FindSettingAttribute(fields->at("setting")) : nullptr;
         if (!fields) {
             message = {page.T(kBadForm), false};
+        } else if (fields->contains("description") || fields->contains("description-hex")) {
         } else if (setting == nullptr) {
             message = {page.T(kUnknownSetting), false};
         } else {
@@ -224,6 +313,7 @@ bool SettingsPage(pappl_client_t* client, void* data) {
     const ServiceState state = set.hooks.state(set.printer);
     Header(set, page, kSettingsTitle);
     if (message) Message(page, message->first, message->second);
+    if (plan) ShowPlan(set, page, *plan, uploaded);
     page.Puts("<table class=\"form\" id=\"qvset-settings\">\n");
     const std::string action = set.base + "-settings";
     for (const auto& setting : SettingAttributes()) {
@@ -254,6 +344,12 @@ bool SettingsPage(pappl_client_t* client, void* data) {
                               page.T(kSet), setting.name.c_str());
     }
     page.Puts("</table>\n");
+    papplClientHTMLPrintf(client, "<h2>%s</h2>\n", page.T(kDescription));
+    papplClientHTMLStartForm(client, action.c_str(), true);
+    papplClientHTMLPrintf(client,
+                          "<input type=\"file\" name=\"description\" id=\"description\" accept=\".txt\"> "
+                          "<input type=\"submit\" id=\"upload\" value=\"%s\"></form>\n",
+                          page.T(kUpload));
     papplClientHTMLPrinterFooter(client);
     return true;
 }
@@ -337,6 +433,17 @@ bool JobsPage(pappl_client_t* client, void* data) {
     return true;
 }
 
+class RecordingDialogs final : public Dialogs {
+  public:
+    MessageAnswer ShowMessage(const MessageRequest& request) override {
+        shown += request.text;
+        return MessageAnswer::Ok;
+    }
+    void ShowOpen(FileDialogState& dialog) override { dialog.fileName.clear(); }
+    void ShowSave(FileDialogState& dialog) override { dialog.fileName.clear(); }
+    std::string shown;
+};
+
 class QuietDialogs final : public Dialogs {
   public:
     MessageAnswer ShowMessage(const MessageRequest& /*request*/) override { return MessageAnswer::Ok; }
@@ -385,6 +492,39 @@ std::vector<std::vector<std::uint8_t>> TestDocuments(std::string_view button) {
     std::vector<std::vector<std::uint8_t>> documents;
     for (const auto& document : spooler.Documents()) documents.push_back(document.bytes);
     return documents;
+}
+
+DescriptionPlan PlanDescription(std::string_view file, const PrinterState& state) {
+    DescriptionPlan plan;
+    TicketDescription description;
+    if (ReadTicketBytes(file, description) == TicketReadOutcome::Refused ||
+        description.RecordedCount() == 0) {
+        plan.problem = kNotDescriptionMark;
+        return plan;
+    }
+    auto items = PlanTicket(description, state);
+    if (!items) {
+        plan.problem = std::string(kMsgValueOutOfRange);
+        return plan;
+    }
+    plan.items = *items;
+    TicketDescription changed = ChangedItems(description, plan.items);
+    if (changed.RecordedCount() == 0) {
+        plan.problem = kNothingDiffersMark;
+        return plan;
+    }
+    MemorySpooler spooler({PrinterInfo{"description", {}, {}}});
+    spooler.SetCurrentPrinter("description");
+    RecordingDialogs dialogs;
+    PrintChannel channel(spooler, dialogs, std::filesystem::path());
+    const SendOutcome outcome = SendTicket(channel, changed);
+    if (outcome.Refused() || spooler.Documents().empty()) {
+        plan.problem = outcome.Refused() ? std::string(outcome.refusal) : std::string(kMsgNothingToSet);
+        return plan;
+    }
+    plan.document = spooler.Documents().front().bytes;
+    plan.baudRate = dialogs.shown.find(kMsgBaudRateSet) != std::string::npos;
+    return plan;
 }
 
 void AddServicePages(pappl_printer_t* printer, const PageHooks& hooks) {

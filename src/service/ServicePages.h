@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "record/TicketPlan.h"
 #include "service/ServiceState.h"
 
 namespace qvset {
@@ -29,6 +30,17 @@ PageLanguage ChooseLanguage(std::string_view acceptLanguage);
 // The documents of a test button ("self-test", "line-feed", "form-feed", "pin-test"), as the window's
 // buttons send them; empty for any other name.
 std::vector<std::vector<std::uint8_t>> TestDocuments(std::string_view button);
+
+// A ticket description file (the window's format: GBK, CR LF) against a printer's state: the items
+// that differ or were never sent, and the one document that sends them as the batch does. `problem`
+// holds the window's message when the file is refused, a distance is out of range, or nothing differs.
+struct DescriptionPlan {
+    std::vector<ItemPlan> items;         // every item the file records
+    std::vector<std::uint8_t> document;  // the batch of the items that differ; empty when nothing is sent
+    bool baudRate = false;               // a baud rate is among them: the batch's warning is shown
+    std::string problem;
+};
+DescriptionPlan PlanDescription(std::string_view file, const PrinterState& state);
 
 // The printer's pages in the framework's web interface, linked from its printer page: the implied
 // state ("QV6"), the settings, the test prints and the recent jobs. Added once per printer.

@@ -85,6 +85,33 @@ try {
   check(jobs.includes('raw port job from 127.0.0.1'), 'the jobs page does not list the raw port job');
   check(jobs.includes('qvset-black-mark-default=off'), 'the jobs page does not list the change');
   await shot(en, 'pages-jobs-en.png');
+
+  // A description file uploaded (GBK, CR LF): its plan first, with the baud-rate warning, then applied.
+  const lines = ['KQ605USET1', `A99${'\u9ed1\u6807\u8bbe\u7f6e'}    ${'\u6253\u5f00'}`, 'B0', 'B0', 'B0', 'B0', 'B0',
+    'A99152', 'B0', 'B0', 'B0', 'A2'];
+  const gbk = { '\u9ed1': 'bada', '\u6807': 'b1ea', '\u8bbe': 'c9e8', '\u7f6e': 'd6c3', '\u6253': 'b4f2', '\u5f00': 'bfaa' };
+  const bytes = [...lines.join('\r\n') + '\r\n'].map((c) => gbk[c] ?? Buffer.from(c, 'latin1').toString('hex')).join('');
+  const file = path.join(folder, '..', 'description.txt');
+  fs.writeFileSync(file, Buffer.from(bytes, 'hex'));
+  await zh.goto(`${base}/qvset-settings`);
+  await zh.setInputFiles('#description', file);
+  await zh.click('#upload');
+  const planned = await zh.locator('#qvset-plan tbody tr').evaluateAll((rows) => rows.map((row) => row.dataset.item));
+  check(planned.join(',') === '1,7,11', `the plan lists the items ${planned}, not 1, 7 and 11`);
+  check((await zh.locator('#qvset-plan td[data-reason]').first().innerText()) === '不同', 'the plan does not say the black mark differs');
+  check((await zh.locator('.banner').last().innerText()).includes('您设置了波特率，完成后需要重启打印机'),
+    'the plan does not warn of the baud rate');
+  check(jobsNow() === before + 2, 'the plan sent something before it was applied');
+  await shot(zh, 'pages-plan-zh.png');
+  await zh.click('#apply');
+  check((await zh.locator('#qvset-message').getAttribute('data-good')) === 'yes', 'the description was not applied');
+  await waitFor(prn(before + 3));
+  const batch = hex(prn(before + 3));
+  check(batch.startsWith('1b4202') && batch.endsWith('1b420f'), `the batch reached the printer as ${batch}`);
+  check(jobsNow() === before + 3, 'the batch was not one document');
+  await zh.goto(`${base}/qvset`);
+  check((await cell(zh, 'qvset-black-mark', 0)) === '打开', 'the applied description is not in the state');
+  check((await cell(zh, 'qvset-ticket-length', 0)).startsWith('152'), 'the applied ticket length is not in the state');
 } finally {
   await browser.close();
 }

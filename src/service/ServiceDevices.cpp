@@ -205,8 +205,8 @@ pappl_preason_t NoStatus(pappl_device_t* /*device*/) {
 
 void AddServiceDeviceSchemes() {
     // The framework registers its own schemes when it first looks one up, unless some scheme is already
-    // registered: a look-up first keeps usb, socket and file.
-    papplDeviceIsSupported("file:///dev/null");
+    // registered: a look-up of a socket URI first keeps usb, socket and file.
+    papplDeviceIsSupported("socket://localhost");  // a file: URI is answered without registering
     papplDeviceAddScheme(std::string(kVirtualPrinterScheme).c_str(), PAPPL_DEVTYPE_CUSTOM_LOCAL, nullptr,
                          OpenVirtual, CloseVirtual, ReadNothing, WriteVirtual, VirtualStatus, VirtualId);
     papplDeviceAddScheme(std::string(kSerialScheme).c_str(), PAPPL_DEVTYPE_CUSTOM_LOCAL, nullptr, OpenSerial,

@@ -99,6 +99,13 @@ if [ -n "$remote" ]; then
 else
   echo "SKIP: no address but the loopback's, the change from elsewhere is not tried"
 fi
+# The framework's own devices stay beside ours: a printer whose device is a file.
+: >"$work/file-printer.prn"
+"$app" add -d file1 -m qv640 -v "file://$work/file-printer.prn" || fail "add a file printer"
+ipptool -t -d stream="$work/stream.bin" "ipp://localhost:$port/ipp/print/file1" "$here/one-document.test" ||
+  fail "the file printer's job"
+cmp "$work/file-printer.prn" "$work/stream.bin" || fail "the file device did not get the document unchanged"
+
 # A printer on a serial line: a pseudo-terminal pair, the printer reading one end.
 if command -v socat >/dev/null; then
   socat pty,raw,echo=0,link="$work/host" pty,raw,echo=0,link="$work/line" 2>"$work/socat.log" &
@@ -107,7 +114,7 @@ if command -v socat >/dev/null; then
   cat "$work/line" >"$work/serial.bin" &
   helpers+=($!)
   "$app" add -d serial1 -m qv650 -v "serial:$work/host?baud=19200" || fail "add a serial printer"
-  ipptool -t -d stream="$work/stream.bin" "ipp://localhost:$port/ipp/print/serial1" "$here/serial-document.test" ||
+  ipptool -t -d stream="$work/stream.bin" "ipp://localhost:$port/ipp/print/serial1" "$here/one-document.test" ||
     fail "the serial printer's job"
   for _ in $(seq 50); do cmp -s "$work/serial.bin" "$work/stream.bin" && break; sleep 0.1; done
   cmp "$work/serial.bin" "$work/stream.bin" || fail "the serial line did not carry the document unchanged"

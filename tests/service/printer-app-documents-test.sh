@@ -109,6 +109,12 @@ if [ -n "$modules" ] && [ -e "$modules/playwright-core/package.json" ] && [ -x /
 else
   echo "SKIP: playwright-core or chromium is missing (scripts/install-deps.sh), the pages are not tried in a browser"
 fi
+# A change posted without the form's session token (from another site's page) is refused.
+count=$(find "$work/printer" -maxdepth 1 -name '*.prn' | wc -l)
+curl -s -o "$work/page.html" -d 'setting=qvset-black-mark&value=off' "http://localhost:$port/qv1/qvset-settings" || true
+grep -q 'data-good="no"' "$work/page.html" || fail "a change without the form's session token was not refused"
+sleep 0.3
+[ "$(find "$work/printer" -maxdepth 1 -name '*.prn' | wc -l)" -eq "$count" ] || fail "a change without the session token reached the printer"
 if [ -n "$remote" ]; then
   for page in qvset-settings qvset-tests; do
     code=$(curl -s -o "$work/page.html" -w '%{http_code}' "http://$remote:$port/qv1/$page" || true)

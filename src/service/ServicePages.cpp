@@ -9,6 +9,7 @@
 
 #include "console/TestPrints.h"
 #include "decode/CommandDecoder.h"
+#include "decode/VirtualPrinterFolder.h"
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
@@ -46,6 +47,9 @@ const Text kWhen{"时间", "Time"};
 const Text kSize{"字节", "Bytes"};
 const Text kName{"名称", "Name"};
 const Text kNoJobs{"还没有作业", "No jobs yet"};
+const Text kPrinted{"虚拟打印机收到的作业", "What the virtual printer received"};
+const Text kListing{"解码", "listing"};
+const Text kPicture{"图像", "picture"};
 const Text kSelfTest{"打印自检", "Self-test"};
 const Text kLineFeed{"换行", "Line feed"};
 const Text kFormFeed{"换页", "Form feed"};
@@ -68,6 +72,21 @@ constexpr std::size_t kMostDescriptionBytes = 65536;
 // Stand-ins PlanDescription gives for the page's own texts.
 constexpr const char* kNotDescriptionMark = "not a description";
 constexpr const char* kNothingDiffersMark = "nothing differs";
+
+// How many of the virtual printer's jobs the jobs page lists, and the largest file it serves.
+constexpr std::size_t kMostFolderJobs = 50;
+constexpr std::size_t kMostJobFileBytes = std::size_t{16} << 20;
+
+// A job file's name: digits, then .txt, .png or .prn.
+bool IsJobFile(std::string_view name) {
+    const auto dot = name.find('.');
+    if (dot == 0 || dot == std::string_view::npos || dot > 9) return false;
+    for (const char c : name.substr(0, dot)) {
+        if (c < '0' || c > '9') return false;
+    }
+    const auto suffix = name.substr(dot);
+    return suffix == ".txt" || suffix == ".png" || suffix == ".prn";
+}
 
 struct PageSet {
     pappl_printer_t* printer;
@@ -429,7 +448,59 @@ bool JobsPage(pappl_client_t* client, void* data) {
         }
         page.Puts("</tbody></table>\n");
     }
+    // On the virtual printer: the jobs of its folder, newest first, with the drawer's listing and picture.
+    const char* uri = papplPrinterGetDeviceURI(set.printer);
+    const auto folder = uri != nullptr ? VirtualPrinterFolder(uri) : std::nullopt;
+    if (folder) {
+        std::ifstream index(*folder / "index");
+        std::vector<std::pair<std::string, std::string>> jobs;
+        for (std::string line; std::getline(index, line);) {
+            const auto tab = line.find('\t');
+            if (tab == std::string::npos || tab == 0) continue;
+            jobs.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+            if (jobs.size() > kMostFolderJobs) jobs.erase(jobs.begin());
+        }
+        papplClientHTMLPrintf(client, "<h2>%s</h2>\n<table class=\"list\" id=\"qvset-folder\"><tbody>\n",
+                              page.T(kPrinted));
+        for (auto job = jobs.rbegin(); job != jobs.rend(); ++job) {
+            if (!IsJobFile(job->first + ".prn")) continue;
+            papplClientHTMLPrintf(client, "<tr id=\"folder-job-%s\"><td>%s</td><td>", job->first.c_str(),
+                                  job->first.c_str());
+            page.Escape(job->second);
+            page.Puts("</td><td>");
+            for (const auto& [suffix, text] : {std::pair{".txt", &kListing}, std::pair{".png", &kPicture}}) {
+                if (std::filesystem::exists(*folder / (job->first + suffix))) {
+                    papplClientHTMLPrintf(client, "<a href=\"%s-job?%s%s\">%s</a> ", set.base.c_str(),
+                                          job->first.c_str(), suffix, page.T(*text));
+                }
+            }
+            page.Puts("</td></tr>\n");
+        }
+        page.Puts("</tbody></table>\n");
+    }
     papplClientHTMLPrinterFooter(client);
+    return true;
+}
+
+// One file of the virtual printer's folder: a job's listing (N.txt) or picture (N.png), nothing else.
+bool JobFilePage(pappl_client_t* client, void* data) {
+    const auto& set = *static_cast<PageSet*>(data);
+    const char* options = papplClientGetOptions(client);
+    const std::string name = options != nullptr ? options : "";
+    const char* uri = papplPrinterGetDeviceURI(set.printer);
+    const auto folder = uri != nullptr ? VirtualPrinterFolder(uri) : std::nullopt;
+    std::string bytes;
+    if (folder && IsJobFile(name)) {
+        std::ifstream in(*folder / name, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    if (bytes.empty() || bytes.size() > kMostJobFileBytes) {
+        papplClientRespond(client, HTTP_STATUS_NOT_FOUND, nullptr, nullptr, 0, 0);
+        return true;
+    }
+    const char* type = name.ends_with(".png") ? "image/png" : "text/plain; charset=utf-8";
+    papplClientRespond(client, HTTP_STATUS_OK, nullptr, type, 0, bytes.size());
+    httpWrite2(papplClientGetHTTP(client), bytes.data(), bytes.size());
     return true;
 }
 
@@ -537,6 +608,7 @@ void AddServicePages(pappl_printer_t* printer, const PageHooks& hooks) {
     papplSystemAddResourceCallback(system, (set->base + "-settings").c_str(), "text/html", SettingsPage, set);
     papplSystemAddResourceCallback(system, (set->base + "-tests").c_str(), "text/html", TestsPage, set);
     papplSystemAddResourceCallback(system, (set->base + "-jobs").c_str(), "text/html", JobsPage, set);
+    papplSystemAddResourceCallback(system, (set->base + "-job").c_str(), "text/plain", JobFilePage, set);
     papplPrinterAddLink(printer, "QV6", path, PAPPL_LOPTIONS_NAVIGATION | PAPPL_LOPTIONS_STATUS);
 }
 

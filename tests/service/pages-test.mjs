@@ -84,6 +84,24 @@ try {
   const jobs = await en.locator('#qvset-jobs').innerText();
   check(jobs.includes('raw port job from 127.0.0.1'), 'the jobs page does not list the raw port job');
   check(jobs.includes('qvset-black-mark-default=off'), 'the jobs page does not list the change');
+  // The virtual printer's jobs with the drawer's listings (drawn a moment after each job): the change,
+  // then the line feed.
+  const listingOf = async (n) => {
+    for (let i = 0; i < 50; i++) {
+      await en.goto(`${base}/qvset-jobs`);
+      const link = en.locator(`#folder-job-${n} a`, { hasText: 'listing' });
+      if ((await link.count()) === 1) {
+        return (await en.request.get(new URL(await link.getAttribute('href'), base).href)).text();
+      }
+      await new Promise((done) => setTimeout(done, 100));
+    }
+    fail(`the jobs page has no listing of the virtual printer's job ${n}`);
+  };
+  const change = await listingOf(before + 1);
+  check(change.includes('black mark off'), `the change's listing does not decode black mark off: ${change}`);
+  const feed = await listingOf(before + 2);
+  check(feed.includes('line feed'), `the line feed's listing does not decode it: ${feed}`);
+  check((await en.request.get(`${base}/qvset-job?state.json`)).status() === 404, 'a file outside the jobs was served');
   await shot(en, 'pages-jobs-en.png');
 
   // A description file uploaded (GBK, CR LF): its plan first, with the baud-rate warning, then applied.

@@ -42,7 +42,6 @@ const Text kSet{"设置", "Set"};
 const Text kSent{"已发送", "Sent"};
 const Text kNotSent{"未发送", "Not sent"};
 const Text kModeValues{"速度和质量", "Mode values"};
-const Text kNoModeValues{"从未发送", "never sent"};
 const Text kWhen{"时间", "Time"};
 const Text kSize{"字节", "Bytes"};
 const Text kName{"名称", "Name"};

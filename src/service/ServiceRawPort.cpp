@@ -183,8 +183,8 @@ struct RawPortServer::Impl {
         ::close(fd);
     }
 
-    static void Receive(const std::shared_ptr<Shared>& shared, int fd, std::string printer,
-                        std::string client) {
+    static void Receive(const std::shared_ptr<Shared>& shared, int fd, const std::string& printer,
+                        const std::string& client) {
         std::vector<std::uint8_t> document;
         std::uint8_t buffer[65536];
         for (;;) {

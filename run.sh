@@ -10,20 +10,22 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake --preset release >/dev/null
 # Every program the README uses: the command line, the window, the virtual printer's CUPS backend (with
-# its drawer), its raw port and its IPP command.
-cmake --build --preset release --target qvctl qvset qvprinter qvprinter-listen qvprinter-ipp
+# its drawer), its raw port and its IPP command, and the printer application.
+cmake --build --preset release --target qvctl qvset qvprinter qvprinter-listen qvprinter-ipp qvset-printer-app
 
 # One folder that holds them all, to put on PATH.
 bin=$PWD/build/run-bin
 mkdir -p "$bin"
-for program in src/cli/qvctl src/app/qvset src/decode/backend/qvprinter-listen src/decode/backend/qvprinter-ipp; do
+for program in src/cli/qvctl src/app/qvset src/decode/backend/qvprinter-listen src/decode/backend/qvprinter-ipp \
+  src/service/qvset-printer-app; do
   ln -sfn "$PWD/build/release/$program" "$bin/${program##*/}"
 done
 qvctl=$bin/qvctl
 qvset=$bin/qvset
 on_path() {
-  echo "The programs are in $bin; to type qvctl, qvset, qvprinter-listen and qvprinter-ipp as the README"
-  echo "does, put that folder on PATH (or install them: cmake --install build/release --prefix ~/.local):"
+  echo "The programs are in $bin; to type qvctl, qvset, qvprinter-listen, qvprinter-ipp and"
+  echo "qvset-printer-app as the README does, put that folder on PATH (or install them:"
+  echo "cmake --install build/release --prefix ~/.local):"
   echo "  export PATH=\"$bin:\$PATH\""
 }
 sandbox=""
@@ -41,6 +43,10 @@ else
   echo "QV640_Virtual is a virtual QV6 printer: for each job it also writes the decoded listing"
   echo "$virtual/<job-id>.txt and the picture $virtual/<job-id>.png, and keeps the printer's"
   echo "state in $virtual/state.json ($qvctl printer-state shows it)."
+  # The QV6 printer application beside it, with a virtual QV640 behind it (scripts/printer-app-sandbox).
+  scripts/printer-app-sandbox start "$sandbox/printer-app"
+  echo "The QV6 printer application serves a virtual QV640 at $(cat "$sandbox/printer-app/uri")"
+  echo "(its jobs in $sandbox/printer-app/printer; stop it with: scripts/printer-app-sandbox stop $sandbox/printer-app)."
 fi
 echo
 echo "\$ qvctl printers"; "$qvctl" printers

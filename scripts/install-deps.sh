@@ -36,9 +36,27 @@ packages=(
   librsvg2-bin icoutils help2man gzip dpkg-dev file zip unzip lintian desktop-file-utils man-db shellcheck
   # the tests of typed numbers under a decimal-comma locale, and of qvctl in a GB18030 terminal
   locales
+  # the QV6 printer application (qvset-printer-app): PAPPL 1.3.1, the framework for IPP Everywhere
+  # printer applications, and PAM for the admin login of remote setting changes
+  libpappl-dev libpam0g-dev
   # the Ansible module's playbook test against the private print servers
   ansible-core
+  # the printer application's pages in a real browser: headless Chromium driven by playwright-core
+  # (from npm, into build/node by browser_test_driver below)
+  chromium nodejs
 )
+
+# playwright-core, which drives the system's Chromium in the pages' browser test: into build/node of
+# this checkout, never committed. Skipped (the test then says SKIP) when npm cannot reach its registry.
+browser_test_driver() {
+  local folder
+  folder="$(cd "$(dirname "$0")/.." && pwd)/build/node"
+  [ -e "$folder/node_modules/playwright-core/package.json" ] && return 0
+  command -v npm >/dev/null || return 0
+  mkdir -p "$folder"
+  npm install --prefix "$folder" --no-audit --no-fund --no-save playwright-core@1.65.2 >/dev/null 2>&1 ||
+    echo "npm could not install playwright-core: the pages' browser test will be skipped" >&2
+}
 
 # The locales the tests switch to, generated when missing. Both are listed in /etc/locale.gen, so that a
 # later locale-gen (which rebuilds every locale from that list) keeps them.
@@ -67,6 +85,7 @@ for package in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -eq 0 ]; then
   generate_test_locale
+  browser_test_driver
   exit 0
 fi
 
@@ -81,3 +100,4 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 generate_test_locale
+browser_test_driver

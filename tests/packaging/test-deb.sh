@@ -112,6 +112,12 @@ kill "$listener" 2>/dev/null || true
 check "the packaged qvprinter-listen takes a job on its port and draws it" \
   grep -q "ESC B 05 .*paper 58 mm" "$net/1.txt"
 
+# The printer application from the package, with the virtual printer's drawer in lib/qvset: its ipptool
+# suite against the packaged program, and its man page and systemd unit in place.
+printer_app_suite() { "$repo/tests/service/printer-app-test.sh" "$bin/qvset-printer-app" >"$work/printer-app.log" 2>&1 || { tail -20 "$work/printer-app.log"; return 1; }; }
+check "the packaged qvset-printer-app passes its ipptool suite" printer_app_suite
+check "qvset-printer-app's man page and systemd unit are in place" test -f "$root/usr/share/man/man1/qvset-printer-app.1.gz" -a -f "$root/usr/lib/systemd/system/qvset-printer-app.service"
+
 echo "== desktop entry, icons, man pages, completion"
 check "desktop-file-validate" desktop-file-validate "$share/applications/qvset.desktop"
 # png_size FILE: WIDTHxHEIGHT from the PNG header.

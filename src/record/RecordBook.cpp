@@ -113,6 +113,22 @@ RecordBook::RecordBook(fs::path folder, std::string server, Say say, RecordLimit
       m_limits(limits),
       m_now([] { return RecordTime(std::chrono::system_clock::now()); }) {}
 
+RecordBook::~RecordBook() {
+    try {
+        std::map<fs::path, std::size_t> missed;
+        {
+            const std::lock_guard guard(m_failing);
+            missed.swap(m_missed);
+        }
+        for (const auto& [file, count] : missed) {
+            std::string problem;
+            Append(file, RecordGapLine(m_now(), count), problem);
+        }
+    } catch (const std::exception&) {
+        // Nothing more can be done at the end.
+    }
+}
+
 std::unique_ptr<RecordBook> RecordBook::ForServer(std::string server) const {
     auto book = std::make_unique<RecordBook>(m_folder, std::move(server), m_say, m_limits);
     book->m_now = m_now;

@@ -35,6 +35,11 @@ class RecordBook {
     using Say = std::function<void(const std::string&)>;
 
     RecordBook(std::filesystem::path folder, std::string server, Say say, RecordLimits limits = {});
+    // Documents sent that no line of the record holds are said, at the end, by a gap line in each
+    // record concerned, when it can be written then (descriptors freed, the lock let go).
+    ~RecordBook();
+    RecordBook(const RecordBook&) = delete;
+    RecordBook& operator=(const RecordBook&) = delete;
 
     // Appends one document handed to the spooler for `printer`, after it was handed over. Several
     // processes may append to the same record at once: each line is written whole under a lock.

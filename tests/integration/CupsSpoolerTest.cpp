@@ -23,6 +23,7 @@
 #include "printer/PrinterOverrideSpooler.h"
 #include "printer/PrinterSelection.h"
 #include "printer/cups/CupsSpooler.h"
+#include "support/FileBytes.h"
 #include "support/RecordingDialogs.h"
 
 namespace qvset {
@@ -402,6 +403,118 @@ TEST(QvctlDeadlineTest, ADeadlineThatIsNoDeadlineIsRefused) {
                   0)
             << deadline;
     }
+}
+
+}  // namespace
+}  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// A far-away server: a proxy to the private server that holds back every answer to a Print-Job
+// request (the request that carries a RAW document) for `delay`, and passes everything else at once.
+class DelayingProxy {
+  public:
+    DelayingProxy(int serverPort, std::chrono::milliseconds delay)
+        : m_serverPort(serverPort), m_delay(delay) {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listener, 8);
+        socklen_t length = sizeof address;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~DelayingProxy() {
+        m_stop = true;
+        ::shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listener);
+    }
+    int Port() const { return m_port; }
+
+  private:
+    void Serve() {
+        std::vector<std::thread> pairs;
+        while (!m_stop) {
+            const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client < 0) break;
+            pairs.emplace_back([this, client] { Relay(client); });
+        }
+        for (auto& pair : pairs) pair.join();
+    }
+    void Relay(int client) {
+        const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(m_serverPort));
+        if (::connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ::close(client);
+            ::close(server);
+            return;
+        }
+        bool printJob = false;
+        char buffer[65536];
+        for (bool open = true; open && !m_stop;) {
+            pollfd both[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+            if (::poll(both, 2, 100) <= 0) continue;
+            for (int side = 0; side < 2 && open; ++side) {
+                if (both[side].revents == 0) continue;
+                const ssize_t got = ::recv(both[side].fd, buffer, sizeof buffer, 0);
+                if (got <= 0) {
+                    open = false;
+                    break;
+                }
+                const std::string_view bytes(buffer, static_cast<std::size_t>(got));
+                if (side == 0 && bytes.find("application/vnd.cups-raw") != std::string_view::npos)
+                    printJob = true;
+                if (side == 1 && printJob) std::this_thread::sleep_for(m_delay);
+                if (::send(both[1 - side].fd, buffer, static_cast<std::size_t>(got), MSG_NOSIGNAL) != got)
+                    open = false;
+            }
+        }
+        ::close(client);
+        ::close(server);
+    }
+
+    int m_serverPort;
+    std::chrono::milliseconds m_delay;
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
+
+// A document whose answer comes after the deadline may have been printed: the run says so, the record
+// keeps it as without an answer, and a later look at the server's jobs finds the job it became.
+TEST(CupsFarAwayServerTest, ALateAnswerMayHavePrintedAndTheServersJobSaysWhatBecameOfIt) {
+    Sandbox::UseClientEnvironment();
+    const std::string port = testing::ReadFileBytes(std::filesystem::path(QVSET_SANDBOX_DIR) / "port");
+    DelayingProxy proxy(std::stoi(port), std::chrono::milliseconds(2500));
+    const auto state = std::filesystem::temp_directory_path() / ("qvset-late-" + std::to_string(::getpid()));
+    const std::string environment = "XDG_STATE_HOME=" + state.string();
+    const auto before = Sandbox::CapturedJobs("QV640_Virtual").size();
+    const auto late = Sandbox::RunQvctlWith(
+        environment + " QVSET_SPOOLER_DEADLINE=1",
+        "--server 127.0.0.1:" + std::to_string(proxy.Port()) + " --printer QV640_Virtual set paper 58");
+    EXPECT_EQ(late.status, 1) << late.err;
+    EXPECT_NE(late.err.find("may have been printed"), std::string::npos) << late.err;
+    // It was printed all the same.
+    EXPECT_EQ(Sandbox::WaitForJobs("QV640_Virtual", before + 1).size(), before + 1);
+    for (int i = 0; i < 100; ++i) {
+        const auto history = Sandbox::RunQvctlWith(environment, "--printer QV640_Virtual history --json");
+        if (history.out.find("\"fate\": \"completed\"") != std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    const auto history = Sandbox::RunQvctlWith(environment, "--printer QV640_Virtual history --json");
+    ASSERT_EQ(history.status, 0) << history.err;
+    EXPECT_NE(history.out.find("\"fate\": \"completed\""), std::string::npos) << history.out;
+    EXPECT_EQ(history.out.find("\"job\": null"), std::string::npos) << history.out;
+    std::filesystem::remove_all(state);
 }
 
 }  // namespace

@@ -43,12 +43,14 @@ jobs_in() { if [ -f "$1/index" ]; then wc -l <"$1/index"; else echo 0; fi; }
 # (it is reset, so its sender sees a failure), and ten in the port's queue that close at once.
 start "$work/a" --idle-timeout 30
 python3 - "$port" "$work/senders" <<'PY' &
-import socket, sys, time, threading
+import os, socket, sys, time, threading
 port, out = int(sys.argv[1]), sys.argv[2]
 results = {}
+sent = threading.Barrier(13)
 def send(name, linger):
     s = socket.create_connection(("127.0.0.1", port))
     s.sendall(b"\x1bB\x05line " + name.encode() + b"\n")
+    sent.wait()
     time.sleep(linger)
     try:
         s.shutdown(socket.SHUT_WR)
@@ -61,12 +63,17 @@ def send(name, linger):
 threads = [threading.Thread(target=send, args=("late", 1.0)), threading.Thread(target=send, args=("never", 8.0))]
 threads += [threading.Thread(target=send, args=("quick%d" % i, 0.6)) for i in range(10)]
 for t in threads: t.start()
+# Every sender has sent its job: the listener may be stopped now.
+sent.wait()
+open(out + ".sent", "w").close()
 for t in threads: t.join()
 with open(out, "w") as f:
     for name in sorted(results): f.write("%s %s\n" % (name, results[name]))
 PY
 senders=$!
-sleep 0.4
+for _ in $(seq 1 200); do [ -e "$work/senders.sent" ] && break; sleep 0.05; done
+[ -e "$work/senders.sent" ] || fail "the senders did not connect"
+sleep 0.1
 stop
 wait "$senders"
 ok=$(grep -c ' ok$' "$work/senders" || true)

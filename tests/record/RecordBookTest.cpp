@@ -267,3 +267,32 @@ TEST(RecordBookTest, PlantedLinksFifosAndFoldersAtTheRecordsNamesAreNeverFollowe
 
 }  // namespace
 }  // namespace qvset
+
+namespace qvset {
+namespace {
+
+// A document the record could not keep is said by a gap line at the end of the run, when no later
+// document of the run could say it.
+TEST(RecordBookTest, ADocumentNotRecordedLeavesAGapWrittenAtTheEndOfTheRun) {
+    const TestFolder folder("qvset-record-gap-");
+    {
+        RecordBook book(folder.Path(), "s", nullptr, RecordLimits{1 << 20, std::chrono::milliseconds(20)});
+        book.Add("QV640", "first", true, std::vector<std::uint8_t>{0x01});
+        const FileLock other(fs::path(book.FileOf("QV640")).concat(".lock"),
+                             {.wait = std::chrono::milliseconds(0)});
+        ASSERT_TRUE(other.Held());
+        book.Add("QV640", "while held", true, std::vector<std::uint8_t>{0x02});
+        book.Add("QV640", "still held", true, std::vector<std::uint8_t>{0x03});
+    }
+    RecordBook reader(folder.Path(), "s", nullptr);
+    const auto record = reader.Read("QV640");
+    ASSERT_TRUE(record);
+    ASSERT_EQ(record->entries.size(), 2u);
+    EXPECT_EQ(record->entries[0].command, "first");
+    EXPECT_EQ(record->entries[1].fate, RecordFate::Gap);
+    EXPECT_EQ(record->entries[1].missed, 2u);
+    EXPECT_EQ(ImplyRecordedState(*record).unknown.size(), 11u);
+}
+
+}  // namespace
+}  // namespace qvset

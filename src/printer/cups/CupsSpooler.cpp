@@ -2,6 +2,7 @@
 
 #include <cups/cups.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -82,6 +83,8 @@ class CupsSpooler::RequestWatch {
             const std::lock_guard lock(m_mutex);
             m_fd = fd;
             m_until = until;
+            struct stat info {};
+            m_socketInode = fd >= 0 && ::fstat(fd, &info) == 0 ? info.st_ino : 0;
         }
         m_changed.notify_all();
     }
@@ -102,8 +105,12 @@ class CupsSpooler::RequestWatch {
                 m_changed.wait_until(lock, m_until);
                 continue;
             }
-            m_timedOut = true;
-            ::shutdown(m_fd, SHUT_RDWR);
+            // Only the connection armed for: a descriptor libcups replaced meanwhile may be another's now.
+            struct stat info {};
+            if (m_socketInode != 0 && ::fstat(m_fd, &info) == 0 && info.st_ino == m_socketInode) {
+                m_timedOut = true;
+                ::shutdown(m_fd, SHUT_RDWR);
+            }
             m_fd = -1;
         }
     }
@@ -112,6 +119,7 @@ class CupsSpooler::RequestWatch {
     std::mutex m_mutex;
     std::condition_variable m_changed;
     int m_fd = -1;
+    ino_t m_socketInode = 0;  // the armed connection's socket, which no other open socket shares
     std::chrono::steady_clock::time_point m_until{};
     bool m_stop = false;
     std::thread m_thread;

@@ -411,8 +411,8 @@ TEST(QvctlDeadlineTest, ADeadlineThatIsNoDeadlineIsRefused) {
 namespace qvset {
 namespace {
 
-// A far-away server: a proxy to the private server that holds back every answer to a Print-Job
-// request (the request that carries a RAW document) for `delay`, and passes everything else at once.
+// A far-away server: a proxy to the private server that holds back the answer to a Print-Job request
+// (the request that carries a RAW document) for `delay`, and passes everything else at once.
 class DelayingProxy {
   public:
     DelayingProxy(int serverPort, std::chrono::milliseconds delay)
@@ -472,7 +472,9 @@ class DelayingProxy {
                 const std::string_view bytes(buffer, static_cast<std::size_t>(got));
                 if (side == 0 && bytes.find("application/vnd.cups-raw") != std::string_view::npos)
                     printJob = true;
-                if (side == 1 && printJob) std::this_thread::sleep_for(m_delay);
+                // The interim "100 Continue" passes: it lets the document go; only the answer is late.
+                if (side == 1 && printJob && !bytes.starts_with("HTTP/1.1 100"))
+                    std::this_thread::sleep_for(m_delay);
                 if (::send(both[1 - side].fd, buffer, static_cast<std::size_t>(got), MSG_NOSIGNAL) != got)
                     open = false;
             }

@@ -55,6 +55,7 @@ struct DocumentReceipt {
 struct QueueIdentity {
     std::string identity;
     std::string name;
+    bool absent = false;  // the server answered that it has no such queue
 };
 
 // One job the server holds or remembers for a queue.

@@ -12,8 +12,9 @@ namespace qvset {
 // that was clicked. The printer is known by what the server says of it (its lasting identity and its
 // own spelling of the name), asked before the document. The entry is written as pending before the
 // hand-over and completed after it with the spooler's answer and the job id, so that a program stopped
-// in between leaves a trace. The record's writing never touches the spooler, so LastFault is still the
-// last spooler call's.
+// in between leaves a trace. A printer the server says it does not have gets no record (a misspelt
+// name leaves no file behind), unless its document is taken after all. The record's writing never touches the
+// spooler, so LastFault is still the last spooler call's.
 class RecordingSpooler final : public ForwardingSpooler {
   public:
     RecordingSpooler(Spooler& inner, RecordBook& book, std::string command)
@@ -25,6 +26,14 @@ class RecordingSpooler final : public ForwardingSpooler {
     bool WriteRawDocument(const std::string& deviceName, std::string_view documentName,
                           std::span<const std::uint8_t> payload) override {
         const QueueIdentity queue = Inner().IdentifyPrinter(deviceName);
+        if (queue.absent) {
+            const bool taken = Inner().WriteRawDocument(deviceName, documentName, payload);
+            if (taken) {
+                const std::string id = m_book.Begin(deviceName, queue, m_command, payload);
+                m_book.Finish(deviceName, queue, id, m_command, payload, taken, Inner().LastReceipt());
+            }
+            return taken;
+        }
         const std::string id = m_book.Begin(deviceName, queue, m_command, payload);
         const bool taken = Inner().WriteRawDocument(deviceName, documentName, payload);
         m_book.Finish(deviceName, queue, id, m_command, payload, taken, Inner().LastReceipt());

@@ -156,6 +156,28 @@ TEST(RecordCupsTest, ThreeSpellingsOfTheServerServeEachPrinterOnceAndKeepOneReco
     EXPECT_NE(refused.err.find("see: qvctl hex --help"), std::string::npos) << refused.err;
 }
 
+TEST(RecordCupsTest, AMisspeltPrinterLeavesNoRecordWhileARealOneThatCannotTakeTheDocumentKeepsItsTry) {
+    const RecordQueue q("QV640_Spelling");
+    ASSERT_TRUE(q.added);
+    const auto misspelt = q.Run("--printer " + q.queue + "_Typo hex 1B40");
+    EXPECT_EQ(misspelt.status, 1) << misspelt.err;
+    ASSERT_EQ(q.Run("--printer " + q.queue + " hex 1B40").status, 0);
+    ASSERT_EQ(Sandbox::Shell("cupsreject " + q.queue), 0);
+    EXPECT_EQ(q.Run("--printer " + q.queue + " hex 0A").status, 1);
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(q.state)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".jsonl")
+            files.push_back(entry.path().filename().string());
+    }
+    // One record: the real queue's, holding the document it took and the one it refused.
+    ASSERT_EQ(files.size(), 1u) << ::testing::PrintToString(files);
+    EXPECT_EQ(files[0].rfind("queue-", 0), 0u) << files[0];
+    const auto history = q.Run("--printer " + q.queue + " history --json");
+    const Json shown = Json::parse(history.out, nullptr, false);
+    ASSERT_TRUE(shown.is_object()) << history.out << history.err;
+    EXPECT_EQ(shown["documents"].size(), 2u) << history.out;
+}
+
 TEST(RecordCupsTest, ACancelledJobAndAnotherSendersJobMakeTheirItemsUnknownAndChangedOnlySendsThem) {
     const RecordQueue q("QV640_Fates");
     ASSERT_TRUE(q.added);

@@ -437,6 +437,11 @@ const CupsSpooler::QueueFacts& CupsSpooler::FactsOf(http_t* http, const std::str
         if (facts.asked == queue) return facts;
     }
     static const QueueFacts kNotSaid{};
+    static const QueueFacts kNoSuchQueue = [] {
+        QueueFacts facts;
+        facts.absent = true;
+        return facts;
+    }();
     static const char* const kAttributes[] = {"printer-make-and-model", "device-uri", "printer-uuid",
                                               "printer-name"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
@@ -449,6 +454,7 @@ const CupsSpooler::QueueFacts& CupsSpooler::FactsOf(http_t* http, const std::str
         return kNotSaid;
     }
     // An unknown queue is left to the document's own request, which says so.
+    if (ippGetStatusCode(response.get()) == IPP_STATUS_ERROR_NOT_FOUND) return kNoSuchQueue;
     if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return kNotSaid;
     QueueFacts facts;
     facts.asked = queue;
@@ -468,6 +474,11 @@ QueueIdentity CupsSpooler::IdentifyPrinter(const std::string& deviceName) {
     http_t* http = armed.http;
     if (http == nullptr || deviceName.empty()) return {};
     const QueueFacts& facts = FactsOf(http, deviceName);
+    if (facts.absent) {
+        QueueIdentity absent;
+        absent.absent = true;
+        return absent;
+    }
     return facts.answered ? facts.identity : QueueIdentity{};
 }
 

@@ -102,6 +102,7 @@ class CupsSpooler final : public Spooler {
     struct QueueFacts {
         std::string asked;
         bool answered = false;  // false: the server did not say (no answer, or no such queue)
+        bool absent = false;    // the server said it has no such queue
         bool takesRaw = true;
         QueueIdentity identity;
     };

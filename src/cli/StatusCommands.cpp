@@ -7,6 +7,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/TerminalText.h"
 #include "record/RecordFile.h"
+#include "record/RecordWithServer.h"
 #include "ticket/Catalogue.h"
 
 namespace qvset::cli {
@@ -78,13 +79,23 @@ int Status(CliContext& context, const std::vector<std::string>& args) {
     }
     const std::int64_t now = std::time(nullptr);
     const std::vector<std::string> problems = Problems(*queue, now);
+    // The record read beside the server's jobs, as printer-state reads it: an item another sender or
+    // a document of unknown fate could have changed is not shown as known.
     std::optional<Record> record;
-    if (context.record != nullptr) record = context.record->Read(printer);
+    RecordedState recorded;
+    if (context.record != nullptr) {
+        if (auto checked = ReadRecordWithServer(*context.record, context.spooler, printer, nullptr)) {
+            record = std::move(checked->record);
+            recorded = std::move(checked->state);
+        }
+    }
     const RecordEntry* last = record && !record->entries.empty() ? &record->entries.back() : nullptr;
-    const PrinterState state = record ? ImpliedState(*record) : PrinterState{};
-    const auto paper = Implied(state, kItemPaperWidth);
-    const auto length = Implied(state, kItemTicketLength);
-    const auto mark = Implied(state, kItemBlackMark);
+    const auto implied = [&recorded](int item) {
+        return recorded.unknown.contains(item) ? std::nullopt : Implied(recorded.state, item);
+    };
+    const auto paper = implied(kItemPaperWidth);
+    const auto length = implied(kItemTicketLength);
+    const auto mark = implied(kItemBlackMark);
     const std::string stateWord =
         std::string(StateWord(queue->state)) + (queue->accepting ? "" : ", rejecting");
 

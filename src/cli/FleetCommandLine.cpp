@@ -16,6 +16,7 @@
 
 #include "cli/DeviceCommands.h"
 #include "cli/DryRun.h"
+#include "cli/ProgressLine.h"
 #include "cli/TerminalText.h"
 #include "fleet/FleetRun.h"
 #include "fleet/FleetTargets.h"
@@ -355,6 +356,9 @@ bool IsFleetRun(const CliCommand& command, const FleetChoice& choice) {
            (choice.json && command.sendsDocuments);
 }
 
+// More printers than this in a run show the progress line.
+constexpr std::size_t kFewPrinters = 3;
+
 int RunFleet(const CliCommand& command, const std::vector<std::string>& args, std::size_t operandsFrom,
              CliEnvironment& environment, const FleetChoice& choice) {
     std::ostream& err = environment.err;
@@ -498,6 +502,25 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         tasksOfServer[servers.size() + d].push_back(rows.size() - 1);
     }
     std::mutex devicesFile;
+    // On a terminal, a run of more than a few printers keeps one line of how many have finished, with
+    // the whole time estimated from the printers finished so far.
+    std::size_t tasks = 0;
+    for (const auto& ofServer : tasksOfServer) tasks += ofServer.size();
+    const bool showProgress = environment.progress && !choice.json && !choice.dryRun && tasks > kFewPrinters;
+    ProgressLine progress(err, showProgress, "qvctl " + command.name, 0);
+    std::mutex progressLock;
+    std::size_t finished = 0;
+    const auto printersDone = [&](std::size_t count) {
+        return std::to_string(count) + " of " + std::to_string(tasks) + " printers done";
+    };
+    progress.Show(printersDone(0));
+    const auto oneFinished = [&] {
+        const std::lock_guard guard(progressLock);
+        ++finished;
+        progress.SetExpected(SecondsSince(started) * static_cast<double>(tasks) /
+                             static_cast<double>(finished));
+        progress.Show(printersDone(finished));
+    };
     RunByServer(tasksOfServer, {environment.perServer, environment.total}, [&](std::size_t s) -> FleetTask {
         std::shared_ptr<Spooler> spooler;
         std::shared_ptr<DeviceSpooler> deviceSpooler;
@@ -547,8 +570,10 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
             row.messages.insert(row.messages.end(), dialogs.messages.begin(), dialogs.messages.end());
             row.output = out.str();
             row.seconds = SecondsSince(begun);
+            oneFinished();
         };
     });
+    progress.Clear();
     const double seconds = SecondsSince(started);
 
     std::ostream& out = environment.out;

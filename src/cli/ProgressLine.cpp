@@ -60,7 +60,8 @@ void ProgressLine::Show(std::string_view doing) {
     if (!doing.empty()) m_doing = doing;
     const double elapsed = std::max(0.0, m_clock() - m_started);
     m_err << kRewrite << m_what << (m_doing.empty() ? "" : ": " + m_doing) << "  " << SecondsText(elapsed)
-          << " s of about " << SecondsText(m_expected) << " s" << std::flush;
+          << (m_expected > 0 ? " s of about " + SecondsText(m_expected) + " s" : std::string(" s"))
+          << std::flush;
     m_onScreen = true;
     const std::lock_guard guard(onScreenLock);
     onScreen = this;

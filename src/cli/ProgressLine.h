@@ -24,6 +24,9 @@ class ProgressLine {
 
     // Rewrites the line with what is being done now (the last step given when `doing` is empty).
     void Show(std::string_view doing = {});
+    // A new estimate of the whole time (a fleet run learns it as printers finish); 0 or less: not known
+    // yet, and the line shows the seconds gone alone.
+    void SetExpected(double seconds) { m_expected = seconds; }
     // Clears the line (again a no-op once cleared, until the next Show).
     void Clear();
     bool Shown() const { return m_shown; }

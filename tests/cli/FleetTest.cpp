@@ -113,13 +113,15 @@ class FleetTest : public testing::QvctlFixture {
         servers[name] = std::move(server);
     }
 
-    int RunFleet(const Names& args, std::size_t total = 16, std::size_t perServer = 4) {
+    int RunFleet(const Names& args, std::size_t total = 16, std::size_t perServer = 4,
+                 bool terminal = false) {
         out.str("");
         err.str("");
         cli::ConsoleDialogs dialogs(err);
         cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err};
         environment.total = total;
         environment.perServer = perServer;
+        environment.progress = terminal;
         environment.serverSpooler = [this](const std::string& server) -> std::unique_ptr<Spooler> {
             std::string name = server.find(':') == std::string::npos ? server + ":631" : server;
             if (const auto alias = aliases.find(name); alias != aliases.end()) name = alias->second;
@@ -174,6 +176,45 @@ TEST_F(FleetTest, EachPrinterGetsTheDocumentsAndPausesOfItsOwnRunInOrder) {
         return std::find(log.begin(), log.end(), target + " " + alone.Entries().front()) - log.begin();
     };
     EXPECT_LT(at("a:631 QV640_A"), at("a:631 QV650_A"));
+}
+
+TEST_F(FleetTest, OnATerminalARunOfMoreThanAFewPrintersCountsThemOnOneLineThatIsClearedAtTheEnd) {
+    AddServer("c:631", {"QV640_C1", "QV640_C2"});
+    const Names five{"--server", "a", "--server", "b", "--server", "c", "--printer", "QV6*", "hex", "1B40"};
+    ASSERT_EQ(RunFleet(five, 1, 1, true), cli::kExitOk);
+    const std::string rewrite = "\r\x1B[K";
+    const std::string line = err.str();
+    // One rewritten line a step, from none to all, and the line erased before the report.
+    std::vector<std::string> steps;
+    for (std::size_t at = line.find(rewrite); at != std::string::npos;) {
+        const std::size_t next = line.find(rewrite, at + rewrite.size());
+        steps.push_back(
+            line.substr(at + rewrite.size(), next == std::string::npos ? next : next - at - rewrite.size()));
+        at = next;
+    }
+    ASSERT_EQ(steps.size(), 7u) << line;
+    for (std::size_t done = 0; done <= 5; ++done) {
+        EXPECT_EQ(steps[done].rfind("qvctl hex: " + std::to_string(done) + " of 5 printers done  ", 0), 0u)
+            << steps[done];
+    }
+    EXPECT_EQ(steps[0].find("of about"), std::string::npos) << steps[0];
+    EXPECT_NE(steps[5].find("of about"), std::string::npos) << steps[5];
+    EXPECT_EQ(steps[6], "");
+    EXPECT_EQ(log.size(), 5u);
+
+    // Not on a terminal, with --json, in a dry run or for a few printers: nothing but the result.
+    const std::vector<std::pair<Names, bool>> quiet = {
+        {five, false},
+        {{"--json", "--server", "a", "--server", "b", "--server", "c", "--printer", "QV6*", "hex", "1B40"},
+         true},
+        {{"--dry-run", "--server", "a", "--server", "b", "--server", "c", "--printer", "QV6*", "hex", "1B40"},
+         true},
+        {{"--server", "a", "--server", "b", "--printer", "QV6*", "hex", "1B40"}, true},
+    };
+    for (const auto& [args, terminal] : quiet) {
+        ASSERT_EQ(RunFleet(args, 1, 1, terminal), cli::kExitOk);
+        EXPECT_EQ(err.str().find(rewrite), std::string::npos) << ::testing::PrintToString(args) << err.str();
+    }
 }
 
 TEST_F(FleetTest, AFailingServerOrPrinterStopsNoOtherAndTheReportSaysWhich) {

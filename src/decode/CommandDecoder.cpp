@@ -733,11 +733,15 @@ class Runs {
 
 }  // namespace
 
-std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, bool* readFailed) {
+std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, bool* readFailed,
+                           std::optional<std::uint64_t> knownSize) {
     const Openings& openings = TheOpenings();
     if (readFailed != nullptr) *readFailed = false;
-    // The window: document bytes from `offset` on are buffer[begin, end).
-    std::vector<std::uint8_t> buffer(2 * kDecodeWindow);
+    // The window: document bytes from `offset` on are buffer[begin, end); a short document of known
+    // size gets room for the whole of it and the read that finds its end.
+    std::vector<std::uint8_t> buffer(knownSize && *knownSize < 2 * kDecodeWindow
+                                         ? static_cast<std::size_t>(*knownSize) + 1
+                                         : 2 * kDecodeWindow);
     std::size_t begin = 0;
     std::size_t end = 0;
     std::uint64_t offset = 0;
@@ -789,7 +793,8 @@ std::vector<DecodedCommand> DecodeDocument(std::span<const std::uint8_t> documen
             document = document.subspan(count);
             return static_cast<std::ptrdiff_t>(count);
         },
-        [&entries](DecodedCommand&& entry) { entries.push_back(std::move(entry)); });
+        [&entries](DecodedCommand&& entry) { entries.push_back(std::move(entry)); }, nullptr,
+        document.size());
     return entries;
 }
 

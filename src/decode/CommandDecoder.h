@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -29,8 +30,11 @@ using EntryTaker = std::function<void(DecodedCommand&& entry)>;
 
 // Decodes a document piece by piece as DecodeDocument does, handing each entry to `take` as soon as it
 // is complete: it holds at most kDecodeWindow bytes of the document and one entry at a time, whatever
-// the document's length. The number of bytes decoded; false in `read` when reading failed.
-std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, bool* readFailed = nullptr);
+// the document's length. The number of bytes decoded; false in `read` when reading failed. A caller
+// that knows the document's size gives it as `knownSize`, so that a short document is not read through
+// a buffer of the window's size.
+std::uint64_t DecodeStream(const DocumentReader& read, const EntryTaker& take, bool* readFailed = nullptr,
+                           std::optional<std::uint64_t> knownSize = std::nullopt);
 
 // The longest command is far shorter than the window, so a window never cuts a command off; only a
 // run of text longer than the window is split into several entries.

@@ -11,7 +11,7 @@ namespace {
 // Pixels between a caption and the button's edges, and the frame the style draws round the face.
 constexpr int kCaptionMargin = 4;
 constexpr int kFrame = 2;
-constexpr double kSmallestPointSize = 6.5;
+constexpr double kSmallestButtonPointSize = 6.5;
 
 }  // namespace
 
@@ -35,7 +35,7 @@ void FaceButton::paintEvent(QPaintEvent*) {
     QFont captionFont = font();
     const double room = width() - 2.0 * kCaptionMargin;
     while (QFontMetricsF(captionFont).horizontalAdvance(text()) > room &&
-           captionFont.pointSizeF() > kSmallestPointSize) {
+           captionFont.pointSizeF() > kSmallestButtonPointSize) {
         captionFont.setPointSizeF(captionFont.pointSizeF() - 0.5);
     }
     painter.setFont(captionFont);

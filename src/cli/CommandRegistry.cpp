@@ -25,7 +25,6 @@ constexpr const char* kPrinterOption = "--printer";
 constexpr const char* kVersionOption = "--version";
 constexpr const char* kDryRunOption = "--dry-run";
 constexpr const char* kServerOption = "--server";
-constexpr const char* kJsonOption = "--json";
 constexpr const char* kDeviceOption = "--device";
 constexpr const char* kFollowBaudOption = "--follow-baud";
 constexpr const char* kEndOfOptions = "--";
@@ -410,7 +409,7 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         std::any_of(options.begin(), options.end(),
                     [](const UsageOption& o) { return o.name == kJsonOption; }) &&
         std::find(rest.begin(), rest.end(), kJsonOption) == rest.end()) {
-        rest.insert(rest.begin(), kJsonOption);
+        rest.insert(rest.begin(), std::string(kJsonOption));
     }
     const std::size_t operandsFrom = ended ? rest.size() : static_cast<std::size_t>(-1);
     rest.insert(rest.end(), operands.begin(), operands.end());

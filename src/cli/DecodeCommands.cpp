@@ -25,7 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kJsonOption = "--json";
 constexpr std::string_view kStandardInput = "-";
 constexpr std::string_view kEmptyDocument = "(no bytes)\n";
 

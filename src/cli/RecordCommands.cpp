@@ -18,7 +18,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr std::string_view kJsonOption = "--json";
 // How many commands of a document the one-line summary names.
 constexpr std::size_t kSummaryCommands = 4;
 // How many bytes of a document the summary shows.

@@ -10,6 +10,9 @@
 
 namespace qvset::cli {
 
+// The option that asks a command for its result as JSON.
+inline constexpr std::string_view kJsonOption = "--json";
+
 // A text as it may go to a terminal: control characters (C0, DEL and the C1 range, which a terminal
 // takes for escape sequences) are shown as \xHH instead of being passed on.
 std::string TerminalSafe(std::string_view text);

@@ -50,7 +50,6 @@ std::string ChoiceInWords(const TicketDescription& description, int item) {
 
 using Json = nlohmann::ordered_json;
 
-constexpr std::string_view kJsonOption = "--json";
 constexpr std::string_view kChangedOnlyOption = "--changed-only";
 
 std::string_view ItemName(int item) {

@@ -154,14 +154,6 @@ DecodedCommand Entry(CommandKind kind, Span bytes, std::string mnemonic, std::st
     return entry;
 }
 
-void AddNumber(DecodedCommand& entry, std::string name, std::int64_t value) {
-    entry.fields.push_back({std::move(name), value});
-}
-
-void AddText(DecodedCommand& entry, std::string name, std::string value) {
-    entry.fields.push_back({std::move(name), std::move(value)});
-}
-
 // A command the document cut off: the bytes that are there, and how many the command needs (0 when
 // that is not known yet).
 DecodedCommand CutOff(CommandKind kind, Span rest, std::string_view name, std::size_t needed) {
@@ -440,7 +432,7 @@ struct CommandOpening {
     CommandReader read;
 };
 
-const std::array<CommandOpening, 8> kCommands{{
+const std::array<CommandOpening, 8> kQvCommands{{
     {&Openings::flag, CommandKind::Flag, "ESC B", DecodeFlag},
     {&Openings::geometry, CommandKind::Geometry, "GS ( F", DecodeGeometry},
     {&Openings::table, CommandKind::ParameterTable, "ESC : E", DecodeTable},
@@ -511,13 +503,13 @@ std::optional<DecodedCommand> DecodeCommon(Span rest, DecodeContext& context) {
 }
 
 DecodedCommand DecodeEscape(Span rest, const Openings& o, DecodeContext& context) {
-    for (const auto& command : kCommands) {
+    for (const auto& command : kQvCommands) {
         if (StartsWith(rest, o.*command.opening)) return command.read(rest, o);
     }
     // The document ends inside one of the QV6's own openings (GS ( at its end is taken for GS ( F).
     const CommandOpening* inside = nullptr;
     bool several = false;
-    for (const auto& command : kCommands) {
+    for (const auto& command : kQvCommands) {
         if (!EndsInside(rest, o.*command.opening)) continue;
         several = several || (inside != nullptr && inside->cutKind != command.cutKind);
         if (inside == nullptr) inside = &command;

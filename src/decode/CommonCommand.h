@@ -10,6 +10,11 @@
 
 namespace qvset {
 
+// The number n1 + 256 n2 of the two bytes at `at`, as the common commands write their counts.
+inline std::size_t LittleEndianWord(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return bytes[at] + 256u * bytes[at + 1];
+}
+
 // One row of the table of common receipt-printer commands (decode/CommonCommands.h) and the types it is
 // made of, apart from the table so that the describers of its rows (decode/CommonCommandWords.h) and
 // the table that names them do not include each other.

@@ -9,27 +9,11 @@ namespace {
 
 using Span = std::span<const std::uint8_t>;
 
-void AddNumber(DecodedCommand& entry, std::string name, std::int64_t value) {
-    entry.fields.push_back({std::move(name), value});
-}
-
-void AddFlag(DecodedCommand& entry, std::string name, bool value) {
-    entry.fields.push_back({std::move(name), value});
-}
-
-void AddText(DecodedCommand& entry, std::string name, std::string value) {
-    entry.fields.push_back({std::move(name), std::move(value)});
-}
-
 std::string Filled(std::string_view meaning, std::int64_t value) {
     std::string text(meaning);
     const auto hash = text.find('#');
     if (hash != std::string::npos) text.replace(hash, 1, std::to_string(value));
     return text;
-}
-
-std::size_t Word(Span bytes, std::size_t at) {
-    return bytes[at] + 256u * bytes[at + 1];
 }
 
 // The last byte of a fixed command: its n.
@@ -74,7 +58,7 @@ std::string DescribeNumber(const CommonCommand& row, Span command, DecodedComman
 }
 
 std::string DescribeWord(const CommonCommand& row, Span command, DecodedCommand& entry) {
-    const std::size_t n = Word(command, row.opening.size());
+    const std::size_t n = LittleEndianWord(command, row.opening.size());
     AddNumber(entry, "n", static_cast<std::int64_t>(n));
     return Filled(row.meaning, static_cast<std::int64_t>(n));
 }
@@ -216,8 +200,8 @@ std::string DescribeRaster(const CommonCommand& row, Span command, DecodedComman
                                                             ", quadruple"};
     const std::size_t o = row.opening.size();
     const int mode = command[o] & 0x03;
-    const std::size_t widthBytes = Word(command, o + 1);
-    const std::size_t height = Word(command, o + 3);
+    const std::size_t widthBytes = LittleEndianWord(command, o + 1);
+    const std::size_t height = LittleEndianWord(command, o + 3);
     AddNumber(entry, "mode", mode);
     AddNumber(entry, "widthBytes", static_cast<std::int64_t>(widthBytes));
     AddNumber(entry, "width", static_cast<std::int64_t>(8 * widthBytes));
@@ -234,8 +218,8 @@ std::string DescribeGraphics(const CommonCommand& row, Span command, DecodedComm
     std::string name = std::string(row.meaning) + " function " + std::to_string(fn);
     // Store in the print buffer (raster 112, column 113): a bx by c xL xH yL yH and the data.
     if ((fn == 112 || fn == 113) && body.size() >= 10) {
-        const std::size_t width = Word(body, 6);
-        const std::size_t height = Word(body, 8);
+        const std::size_t width = LittleEndianWord(body, 6);
+        const std::size_t height = LittleEndianWord(body, 8);
         AddNumber(entry, "tone", body[2]);
         AddNumber(entry, "scaleX", body[3]);
         AddNumber(entry, "scaleY", body[4]);
@@ -250,8 +234,8 @@ std::string DescribeGraphics(const CommonCommand& row, Span command, DecodedComm
     if (fn == 2 || fn == 50) return std::string(row.meaning) + ": print the stored image";
     // Define an NV image (raster 67, column 68): a kc1 kc2 b xL xH yL yH, then c and the data per colour.
     if ((fn == 67 || fn == 68) && body.size() >= 10) {
-        const std::size_t width = Word(body, 6);
-        const std::size_t height = Word(body, 8);
+        const std::size_t width = LittleEndianWord(body, 6);
+        const std::size_t height = LittleEndianWord(body, 8);
         AddText(entry, "key", PrintableBytes(body.subspan(3, 2)));
         AddNumber(entry, "colours", body[5]);
         AddNumber(entry, "width", static_cast<std::int64_t>(width));

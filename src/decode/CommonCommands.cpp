@@ -25,7 +25,7 @@ constexpr std::array<FunctionLength, 4> kRealTimeFunctions{{{1, 2}, {2, 2}, {7, 
 
 // The table. Openings are written byte by byte in hex; a row whose opening begins a longer one's
 // (GS ( and GS ( k) is found only when the longer does not match.
-const CommonCommand kCommands[] = {
+const CommonCommand kCommonCommands[] = {
     // ESC
     {"\x1b\x0c", "ESC FF", R::Fixed, 0, E::Print, "print the page (page mode)"},
     {"\x1b\x20", "ESC SP", R::Fixed, 1, E::Format, "right-side character spacing # dots", DescribeNumber},
@@ -145,7 +145,7 @@ constexpr std::size_t kMostNvImageHeight = 288;
 const std::vector<const CommonCommand*>& RowsStartingWith(std::uint8_t first) {
     static const auto index = [] {
         std::array<std::vector<const CommonCommand*>, 256> rows;
-        for (const CommonCommand& row : kCommands)
+        for (const CommonCommand& row : kCommonCommands)
             rows[static_cast<std::uint8_t>(row.opening[0])].push_back(&row);
         for (auto& list : rows) {
             std::stable_sort(list.begin(), list.end(), [](const CommonCommand* a, const CommonCommand* b) {
@@ -163,10 +163,6 @@ bool Opens(Span rest, std::string_view opening) {
         if (rest[i] != static_cast<std::uint8_t>(opening[i])) return false;
     }
     return true;
-}
-
-std::size_t Word(Span bytes, std::size_t at) {
-    return bytes[at] + 256u * bytes[at + 1];
 }
 
 std::string Hex(Span bytes) {
@@ -220,8 +216,8 @@ bool IsRasterMode(std::uint8_t m) {
 
 // The bytes of one NV image of FS q starting at `at`, or 0 when its size is none a reference gives.
 std::uint64_t NvImageBytes(Span rest, std::size_t at) {
-    const std::size_t width = Word(rest, at);
-    const std::size_t height = Word(rest, at + 2);
+    const std::size_t width = LittleEndianWord(rest, at);
+    const std::size_t height = LittleEndianWord(rest, at + 2);
     if (width == 0 || height == 0 || width > kMostNvImageWidth || height > kMostNvImageHeight) return 0;
     return kNvImageHead + std::uint64_t{width} * height * 8;
 }
@@ -241,8 +237,9 @@ Measure MeasureNvImages(Span rest, std::size_t at, std::size_t count, std::size_
         if (bytes == 0) {
             if (taken > 0) break;  // framed on its own, and refused there
             return Refuse(static_cast<std::size_t>(end) + kNvImageHead,
-                          "FS q image of " + std::to_string(Word(rest, static_cast<std::size_t>(end))) +
-                              " × " + std::to_string(Word(rest, static_cast<std::size_t>(end) + 2)) +
+                          "FS q image of " +
+                              std::to_string(LittleEndianWord(rest, static_cast<std::size_t>(end))) + " × " +
+                              std::to_string(LittleEndianWord(rest, static_cast<std::size_t>(end) + 2)) +
                               " bytes, more or fewer than an NV image has");
         }
         if (taken > 0 && end + bytes > mostBytes) break;
@@ -270,19 +267,21 @@ Measure MeasureCommand(const CommonCommand& row, Span rest, std::size_t mostByte
         case R::Counted16: {
             const std::size_t head = o + row.parameters + kLength16;
             if (rest.size() < head) return Short();
-            return Known(head + Word(rest, head - kLength16), head);
+            return Known(head + LittleEndianWord(rest, head - kLength16), head);
         }
         case R::Counted32: {
             const std::size_t head = o + kLength32;
             if (rest.size() < head) return Short();
-            const std::uint64_t count = Word(rest, o) + (std::uint64_t{Word(rest, o + 2)} << 16);
+            const std::uint64_t count =
+                LittleEndianWord(rest, o) + (std::uint64_t{LittleEndianWord(rest, o + 2)} << 16);
             return Known(head + count, head);
         }
         case R::Raster: {
             const std::size_t head = o + kRasterHead;
             if (rest.size() < head) return Short();
             const std::uint8_t mode = rest[o];
-            const std::uint64_t bytes = std::uint64_t{Word(rest, o + 1)} * Word(rest, o + 3);
+            const std::uint64_t bytes =
+                std::uint64_t{LittleEndianWord(rest, o + 1)} * LittleEndianWord(rest, o + 3);
             if (!IsRasterMode(mode))
                 return Refuse(head, std::string(row.name) + " with the mode " + HexPair(mode));
             if (bytes == 0) return Refuse(head, std::string(row.name) + " of no bytes");
@@ -429,7 +428,7 @@ std::string Mnemonic(const CommonCommand& row, const std::string& name, Span com
 }  // namespace
 
 std::span<const CommonCommand> CommonCommands() {
-    return kCommands;
+    return kCommonCommands;
 }
 
 const CommonCommand* FindCommonCommand(Span rest) {
@@ -544,8 +543,8 @@ FramedCommand FrameNvImage(Span rest, std::size_t number, std::size_t count, std
     }
     const std::size_t kept = static_cast<std::size_t>(std::min<std::uint64_t>(measure.total, mostBytes));
     framed.entry = NewEntry(rest.first(kept), name,
-                            what + ", " + std::to_string(Word(rest, 0) * 8) + " × " +
-                                std::to_string(Word(rest, 2) * 8) + " dots");
+                            what + ", " + std::to_string(LittleEndianWord(rest, 0) * 8) + " × " +
+                                std::to_string(LittleEndianWord(rest, 2) * 8) + " dots");
     AddCommandFields(framed.entry, row, name);
     if (kept < measure.total) {
         framed.dataLeft = measure.total - kept;

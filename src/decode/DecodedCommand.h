@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -58,5 +59,16 @@ struct DecodedCommand {
     std::optional<bool> Flag(std::string_view name) const;
     std::optional<std::string> Text(std::string_view name) const;
 };
+
+// Appends one named value to a decoded command.
+inline void AddNumber(DecodedCommand& entry, std::string name, std::int64_t value) {
+    entry.fields.push_back({std::move(name), value});
+}
+inline void AddFlag(DecodedCommand& entry, std::string name, bool value) {
+    entry.fields.push_back({std::move(name), value});
+}
+inline void AddText(DecodedCommand& entry, std::string name, std::string value) {
+    entry.fields.push_back({std::move(name), std::move(value)});
+}
 
 }  // namespace qvset

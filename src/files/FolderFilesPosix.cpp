@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kFileFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
-int Fd(std::intptr_t handle) {
+int DescriptorOf(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
 
@@ -68,7 +68,7 @@ FolderFiles::FolderFiles(std::filesystem::path folder) : m_folder(std::move(fold
 }
 
 FolderFiles::~FolderFiles() {
-    if (m_handle >= 0) ::close(Fd(m_handle));
+    if (m_handle >= 0) ::close(DescriptorOf(m_handle));
 }
 
 bool FolderFiles::IsOpen() const {
@@ -78,7 +78,7 @@ bool FolderFiles::IsOpen() const {
 FolderFiles::Status FolderFiles::Append(const std::string& name, std::string_view text) {
     if (!m_open) return Status::Failed;
     const Descriptor file(
-        ::openat(Fd(m_handle), name.c_str(), O_RDWR | O_APPEND | O_CREAT | kFileFlags, 0644));
+        ::openat(DescriptorOf(m_handle), name.c_str(), O_RDWR | O_APPEND | O_CREAT | kFileFlags, 0644));
     if (const Status status = Check(file.Get(), errno); status != Status::Done) {
         if (status == Status::Failed) m_problem = std::strerror(errno);
         return status;
@@ -101,7 +101,7 @@ FolderFiles::Status FolderFiles::Append(const std::string& name, std::string_vie
 FolderFiles::Status FolderFiles::Read(const std::string& name, std::string& text, std::size_t limit) {
     text.clear();
     if (!m_open) return Status::Failed;
-    const Descriptor file(::openat(Fd(m_handle), name.c_str(), O_RDONLY | kFileFlags));
+    const Descriptor file(::openat(DescriptorOf(m_handle), name.c_str(), O_RDONLY | kFileFlags));
     if (const Status status = Check(file.Get(), errno); status != Status::Done) return status;
     struct stat info {};
     ::fstat(file.Get(), &info);
@@ -125,34 +125,36 @@ FolderFiles::Status FolderFiles::Read(const std::string& name, std::string& text
 std::optional<std::uint64_t> FolderFiles::Size(const std::string& name) {
     if (!m_open) return std::nullopt;
     struct stat info {};
-    if (::fstatat(Fd(m_handle), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+    if (::fstatat(DescriptorOf(m_handle), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode))
         return std::nullopt;
     return static_cast<std::uint64_t>(info.st_size);
 }
 
 bool FolderFiles::Exists(const std::string& name) {
     struct stat info {};
-    return m_open && ::fstatat(Fd(m_handle), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    return m_open && ::fstatat(DescriptorOf(m_handle), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 FolderFiles::Status FolderFiles::Replace(const std::string& name, std::string_view text) {
     if (!m_open) return Status::Failed;
     for (int attempt = 0; attempt < 8; ++attempt) {
         const std::string temporary = TemporaryFileName();
-        Descriptor file(
-            ::openat(Fd(m_handle), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | kFileFlags, 0644));
+        Descriptor file(::openat(DescriptorOf(m_handle), temporary.c_str(),
+                                 O_WRONLY | O_CREAT | O_EXCL | kFileFlags, 0644));
         if (file.Get() < 0 && errno == EEXIST) continue;
         if (file.Get() < 0) {
             m_problem = std::strerror(errno);
             return Status::Failed;
         }
         const bool written = WriteAll(file.Get(), text) && ::fsync(file.Get()) == 0 && file.Close();
-        if (!written || ::renameat(Fd(m_handle), temporary.c_str(), Fd(m_handle), name.c_str()) != 0) {
+        if (!written || ::renameat(DescriptorOf(m_handle), temporary.c_str(), DescriptorOf(m_handle),
+                                   name.c_str()) != 0) {
             m_problem = std::strerror(errno);
-            ::unlinkat(Fd(m_handle), temporary.c_str(), 0);
+            ::unlinkat(DescriptorOf(m_handle), temporary.c_str(), 0);
             return Status::Failed;
         }
-        ::fsync(Fd(m_handle));
+        ::fsync(DescriptorOf(m_handle));
         return Status::Done;
     }
     m_problem = "no free temporary name";
@@ -160,14 +162,15 @@ FolderFiles::Status FolderFiles::Replace(const std::string& name, std::string_vi
 }
 
 void FolderFiles::Remove(const std::string& name) {
-    if (m_open) ::unlinkat(Fd(m_handle), name.c_str(), 0);
+    if (m_open) ::unlinkat(DescriptorOf(m_handle), name.c_str(), 0);
 }
 
 std::unique_ptr<FileLock> FolderFiles::Lock(const std::string& name, std::chrono::milliseconds wait) {
     if (!m_open)
         return std::make_unique<FileLock>(m_folder / name,
                                           FileLockOptions{.wait = wait, .regularOnly = true});
-    return std::make_unique<FileLock>(Fd(m_handle), name, FileLockOptions{.wait = wait, .regularOnly = true});
+    return std::make_unique<FileLock>(DescriptorOf(m_handle), name,
+                                      FileLockOptions{.wait = wait, .regularOnly = true});
 }
 
 }  // namespace qvset

@@ -37,7 +37,7 @@ std::optional<fs::path> LocateDrawer() {
 }
 
 // One drawer at a time per folder; a job listed while it runs has it run once more.
-class Drawing {
+class FolderDrawings {
   public:
     void Request(const fs::path& folder) {
         static const std::optional<fs::path> drawer = LocateDrawer();
@@ -76,8 +76,8 @@ class Drawing {
     std::map<std::string, Run> m_runs;
 };
 
-Drawing& TheDrawing() {
-    static auto* drawing = new Drawing();  // outlives the threads it starts
+FolderDrawings& TheDrawing() {
+    static auto* drawing = new FolderDrawings();  // outlives the threads it starts
     return *drawing;
 }
 

@@ -36,7 +36,7 @@ std::string ItemLine(int item, std::int16_t code, const TicketDescription& descr
     return {};
 }
 
-bool IsDigit(char c) {
+bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
@@ -52,7 +52,7 @@ std::optional<std::int16_t> StateDigits(std::string_view text) {
     bool digits = false;
     bool point = false;
     for (; i < number.size(); ++i) {
-        if (IsDigit(number[i])) {
+        if (IsDecimalDigit(number[i])) {
             digits = true;
         } else if (number[i] == '.' && !point) {
             point = true;

@@ -9,9 +9,9 @@
 namespace qvset {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kFileLineEnd = "\r\n";
 // A description's twelve lines with their ends, each line at its longest: nothing after them is read.
-constexpr std::size_t kTicketReadLimit = kTicketLines * (kMostTicketLineBytes + kLineEnd.size());
+constexpr std::size_t kTicketReadLimit = kTicketLines * (kMostTicketLineBytes + kFileLineEnd.size());
 
 }  // namespace
 
@@ -29,7 +29,7 @@ std::string FileNameOfPath(std::string_view path) {
 
 bool WriteTicketText(const std::filesystem::path& path, std::string_view text) {
     std::string bytes = ToAnsi(text);
-    bytes += kLineEnd;
+    bytes += kFileLineEnd;
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
     return ReplaceFileContents(path, {data, bytes.size()});
 }

@@ -25,7 +25,7 @@ std::string Repeated(const std::string& hex, std::size_t times) {
 }
 
 // Each entry as "mnemonic@offset+length".
-std::vector<std::string> Shape(const std::vector<DecodedCommand>& entries) {
+std::vector<std::string> RunShape(const std::vector<DecodedCommand>& entries) {
     std::vector<std::string> shape;
     for (const auto& entry : entries) {
         shape.push_back(entry.mnemonic + "@" + std::to_string(entry.offset) + "+" +
@@ -52,7 +52,7 @@ TEST(Runs, IdenticalCommandsInARowAreOneEntryWithTheirCount) {
         {"1B42021B42", {"ESC B 02@0+3", "ESC B@3+2"}},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(Shape(DecodeHexCovering(row.hex)), row.shape) << row.hex;
+        EXPECT_EQ(RunShape(DecodeHexCovering(row.hex)), row.shape) << row.hex;
     }
 }
 
@@ -110,7 +110,7 @@ TEST(DecodeStream, ADocumentReadInPiecesDecodesAsTheWholeOfIt) {
             },
             [&](DecodedCommand&& entry) { streamed.push_back(std::move(entry)); });
         EXPECT_EQ(length, document.size()) << piece;
-        EXPECT_EQ(Shape(streamed), Shape(whole)) << "pieces of " << piece << " bytes";
+        EXPECT_EQ(RunShape(streamed), RunShape(whole)) << "pieces of " << piece << " bytes";
         EXPECT_EQ(RenderEntries(streamed), RenderEntries(whole)) << "pieces of " << piece << " bytes";
     }
 }

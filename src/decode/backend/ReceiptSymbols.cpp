@@ -12,8 +12,8 @@
 namespace qvset {
 namespace {
 
-const QColor kInk(0, 0, 0);
-const QColor kPaper(255, 255, 255);
+const QColor kSymbolInk(0, 0, 0);
+const QColor kSymbolPaper(255, 255, 255);
 
 // zint's vectors measure a module as two units at scale 1.
 constexpr float kUnitsPerModule = 2.0f;
@@ -72,7 +72,7 @@ QImage Paint(const zint_symbol* symbol, float moduleDots, float yScale, std::str
         return {};
     }
     QImage image(width, height, QImage::Format_RGB32);
-    image.fill(kPaper);
+    image.fill(kSymbolPaper);
     QPainter painter(&image);
     for (const zint_vector_rect* rect = symbol->vector->rectangles; rect != nullptr; rect = rect->next) {
         if (rect->colour > 0 && rect->colour != 7) continue;  // only the foreground (and black) is ink
@@ -80,7 +80,7 @@ QImage Paint(const zint_symbol* symbol, float moduleDots, float yScale, std::str
         const int x1 = static_cast<int>(std::lround((rect->x + rect->width - left) * xScale));
         const int y0 = static_cast<int>(std::lround(rect->y * yScale));
         const int y1 = static_cast<int>(std::lround((rect->y + rect->height) * yScale));
-        painter.fillRect(x0, y0, std::max(1, x1 - x0), std::max(1, y1 - y0), kInk);
+        painter.fillRect(x0, y0, std::max(1, x1 - x0), std::max(1, y1 - y0), kSymbolInk);
     }
     return image;
 }
@@ -143,12 +143,12 @@ QImage DrawQrCode(std::span<const std::uint8_t> data, int moduleDots, int level,
     const int module = std::clamp(moduleDots, 1, 16);
     const int side = code->width * module;
     QImage image(side, side, QImage::Format_RGB32);
-    image.fill(kPaper);
+    image.fill(kSymbolPaper);
     QPainter painter(&image);
     for (int y = 0; y < code->width; ++y) {
         for (int x = 0; x < code->width; ++x) {
             if ((code->data[y * code->width + x] & 1) != 0)
-                painter.fillRect(x * module, y * module, module, module, kInk);
+                painter.fillRect(x * module, y * module, module, module, kSymbolInk);
         }
     }
     QRcode_free(code);

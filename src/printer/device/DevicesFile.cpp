@@ -10,25 +10,25 @@
 namespace qvset {
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kLineBlanks = " \t";
 
 bool IsOwnLine(std::string_view line) {
-    const std::size_t first = line.find_first_not_of(kBlanks);
+    const std::size_t first = line.find_first_not_of(kLineBlanks);
     return first == std::string_view::npos || line[first] == '#';
 }
 
 // The device a line names, or nothing with the problem.
 std::optional<NamedDevice> ReadLine(std::string_view line, std::string& problem) {
-    const std::size_t start = line.find_first_not_of(kBlanks);
-    const std::size_t nameEnd = line.find_first_of(kBlanks, start);
+    const std::size_t start = line.find_first_not_of(kLineBlanks);
+    const std::size_t nameEnd = line.find_first_of(kLineBlanks, start);
     if (nameEnd == std::string_view::npos) {
         problem = "a name and a URI are expected";
         return std::nullopt;
     }
     const std::string_view name = line.substr(start, nameEnd - start);
     std::string_view uri = line.substr(nameEnd);
-    uri.remove_prefix(std::min(uri.size(), uri.find_first_not_of(kBlanks)));
-    uri = uri.substr(0, uri.find_last_not_of(kBlanks) + 1);
+    uri.remove_prefix(std::min(uri.size(), uri.find_first_not_of(kLineBlanks)));
+    uri = uri.substr(0, uri.find_last_not_of(kLineBlanks) + 1);
     if (const auto bad = DeviceNameProblem(name)) {
         problem = *bad;
         return std::nullopt;
@@ -44,8 +44,8 @@ std::string LineOf(const NamedDevice& device) {
 // The name a line gives its device, or empty for the user's own lines.
 std::string_view NameOfLine(std::string_view line) {
     if (IsOwnLine(line)) return {};
-    const std::size_t start = line.find_first_not_of(kBlanks);
-    return line.substr(start, line.find_first_of(kBlanks, start) - start);
+    const std::size_t start = line.find_first_not_of(kLineBlanks);
+    return line.substr(start, line.find_first_of(kLineBlanks, start) - start);
 }
 
 }  // namespace

@@ -35,13 +35,29 @@ report_times() {
   for i in "${!stage_names[@]}"; do printf '%6d  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"; done
   printf '%6d  in all\n' $((SECONDS - run_started))
 }
-# The fuzz targets are built, and clang-tidy runs, beside the other stages (see below); a run that ends
-# early stops them.
+# The release and Windows builds, the fuzz targets' build and clang-tidy run beside the other stages (see
+# below); a run that ends early stops them.
+release_build_pid=
+windows_build_pid=
 fuzz_build_pid=
 tidy_pid=
 stop_background() {
-  [ -z "$fuzz_build_pid" ] || kill -- "-$fuzz_build_pid" 2>/dev/null || true
-  [ -z "$tidy_pid" ] || kill -- "-$tidy_pid" 2>/dev/null || true
+  local pid
+  for pid in "$release_build_pid" "$windows_build_pid" "$fuzz_build_pid" "$tidy_pid"; do
+    [ -z "$pid" ] || kill -- "-$pid" 2>/dev/null || true
+  done
+}
+# wait_for_background PID LOG WHAT: waits for a build started beside the other stages; shows its log
+# and fails the run when it failed.
+wait_for_background() {
+  local status=0
+  wait "$1" || status=$?
+  if [ "$status" != 0 ]; then
+    cat "$2"
+    echo "$3 failed (exit status $status)" >&2
+    exit 1
+  fi
+  tail -1 "$2"
 }
 trap 'stop_background; report_times' EXIT
 
@@ -62,27 +78,41 @@ stage "Include floors (scripts/check-floors against src/floors.txt) and formatti
 scripts/check-floors
 scripts/check-format
 
+# Every build here starts from nothing on a fresh machine: each library's sources are compiled in
+# batches (QVSET_UNITY_BUILD), which parses the common headers once per batch instead of once per file.
+unity=-DQVSET_UNITY_BUILD=ON
 stage "Debug build with AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake --preset dev >/dev/null
+cmake --preset dev "$unity" >/dev/null
 cmake --build --preset dev
-# The fuzz targets build with clang at the lowest priority from here on, beside the stages that mostly
-# wait (the tests against the private servers, the Wine tests): the stages in front keep the processors
-# when they need them, and the fuzz runs come at the end.
+# From here on the other builds run beside the stages that mostly wait (the tests against the private
+# servers, the Wine tests), at lower priorities than the tests, in the order their stages need them:
+# the release build (for the package, the benchmark and the Windows stage's virtual printer; its tests
+# would repeat, without the sanitizers, every test the debug build runs), then the Windows cross build,
+# then the fuzz targets (clang) and clang-tidy on the files the change touches (scripts/check-tidy).
 mkdir -p build
-setsid nice -n 19 bash -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz' >build/fuzz-build.log 2>&1 &
+setsid nice -n 10 bash -c "cmake --preset release $unity >/dev/null && cmake --build --preset release" \
+  >build/release-build.log 2>&1 &
+release_build_pid=$!
+if [ "$windows" = 1 ] && [ -f cmake/mingw-w64-x86_64.cmake ]; then
+  setsid nice -n 15 bash -c "cmake --preset win $unity >/dev/null && cmake --build --preset win" \
+    >build/windows-build.log 2>&1 &
+  windows_build_pid=$!
+fi
+setsid nice -n 19 bash -c "cmake --preset fuzz $unity >/dev/null && cmake --build --preset fuzz" \
+  >build/fuzz-build.log 2>&1 &
 fuzz_build_pid=$!
-# clang-tidy on the files the change touches (scripts/check-tidy), the same way.
 setsid nice -n 19 scripts/check-tidy build/dev >build/tidy.log 2>&1 &
 tidy_pid=$!
 
 stage "Debug build's tests (ctest --preset dev)"
-ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} ctest --preset dev
+# The private servers' virtual printer and the printer application are the debug build's: the release
+# build beside this stage is not finished.
+QVSET_QVPRINTER=$PWD/build/dev/src/decode/backend/qvprinter QVSET_PRINTER_APP=$PWD/build/dev/src/service/qvset-printer-app \
+  ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} ctest --preset dev
 
-# The release build is for the package, the benchmark and the Windows stage's virtual printer: its
-# tests would repeat, without the sanitizers, every test the debug build has just run.
-stage "Release build (programs and benchmarks; the tests ran in the sanitizer build)"
-cmake --preset release >/dev/null
-cmake --build --preset release
+stage "Release build (programs and benchmarks; built beside the tests, which ran in the sanitizer build)"
+wait_for_background "$release_build_pid" build/release-build.log "the release build"
+release_build_pid=
 
 stage "The Debian package (cpack --preset deb), unpacked and tried"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/release/CMakeCache.txt)
@@ -95,7 +125,9 @@ bench/run-channel-bench.sh build/release 100
 
 
 if [ "$windows" = 1 ] && [ -f cmake/mingw-w64-x86_64.cmake ]; then
-  stage "Windows build (MinGW-w64), tests under Wine"
+  stage "Windows build (MinGW-w64, built beside the stages above), tests under Wine"
+  wait_for_background "$windows_build_pid" build/windows-build.log "the Windows build"
+  windows_build_pid=
   scripts/test-windows.sh
   stage "The Windows zip (cpack --preset win)"
   rm -f build/packages/qvset-*-win64.zip
@@ -114,14 +146,7 @@ cat build/tidy.log
 
 fuzz_seconds=${QVSET_FUZZ_SECONDS:-5}
 stage "Fuzzing: the libFuzzer targets built (clang, ASan and UBSan; built at low priority beside the stages above)"
-fuzz_status=0
-wait "$fuzz_build_pid" || fuzz_status=$?
+wait_for_background "$fuzz_build_pid" build/fuzz-build.log "the fuzz build"
 fuzz_build_pid=
-if [ "$fuzz_status" != 0 ]; then
-  cat build/fuzz-build.log
-  echo "the fuzz build failed (exit status $fuzz_status)" >&2
-  exit 1
-fi
-tail -1 build/fuzz-build.log
 stage "Fuzz runs: each target for $fuzz_seconds s"
 fuzz/run-fuzzers.sh "$fuzz_seconds"

@@ -8,7 +8,7 @@ namespace {
 constexpr char32_t kHighSurrogates = 0xD800;
 constexpr char32_t kLowSurrogates = 0xDC00;
 
-bool IsSurrogate(char32_t unit) {
+bool IsSurrogateUnit(char32_t unit) {
     return unit >= kHighSurrogates && unit <= 0xDFFF;
 }
 
@@ -67,7 +67,7 @@ std::string ToUtf8(std::wstring_view wide) {
                 continue;
             }
         }
-        AppendUtf8(utf8, IsSurrogate(unit) ? char32_t{0xFFFD} : unit);
+        AppendUtf8(utf8, IsSurrogateUnit(unit) ? char32_t{0xFFFD} : unit);
     }
     return utf8;
 }

@@ -20,7 +20,7 @@ QImage Picture(const std::string& hex) {
     return RenderJobPicture(DecodeDocument(DecodeHex(hex).value()));
 }
 
-int BelowLegend() {
+int FirstRowBelowLegend() {
     return RenderJobPicture({}).height() - kPictureMargin;
 }
 
@@ -39,7 +39,7 @@ struct Box {
     int Height() const { return bottom - top + 1; }
 };
 
-Box InkBox(const QImage& picture, int fromY = BelowLegend()) {
+Box InkBox(const QImage& picture, int fromY = FirstRowBelowLegend()) {
     Box box;
     bool any = false;
     for (int y = fromY; y < picture.height(); ++y) {
@@ -260,7 +260,7 @@ TEST(ReceiptPicture, TextIsDrawnInTheSizeAndPlaceItsCommandsAsk) {
 
 // A row with a dashed line across the picture's width.
 bool HasDashedLine(const QImage& picture) {
-    for (int y = BelowLegend(); y < picture.height(); ++y) {
+    for (int y = FirstRowBelowLegend(); y < picture.height(); ++y) {
         int marked = 0;
         for (int x = kPictureMargin; x < kPictureMargin + kColumnsPerRow; ++x) {
             if (picture.pixelColor(x, y) != QColor(255, 255, 255)) ++marked;

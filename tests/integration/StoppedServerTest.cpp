@@ -21,8 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Sandbox;
 
-const std::string kQueue = "Spare_Laser";
-const std::string kUnreachable = "打印服务器无法连接或没有应答，未发送";
+const std::string kSpareQueue = "Spare_Laser";
+const std::string kUnreachableSaid = "打印服务器无法连接或没有应答，未发送";
 
 // A private server of this test's own, which it may stop and start without disturbing the others.
 class OwnServer {
@@ -36,7 +36,7 @@ class OwnServer {
     // per-user default, at the same socket.
     bool Start() {
         return Sandbox::Shell(std::string(QVSET_SANDBOX_SCRIPT) + " start '" + Dir().string() + "' " +
-                              kQueue + " >/dev/null") == 0;
+                              kSpareQueue + " >/dev/null") == 0;
     }
     void Stop() { Sandbox::Shell(std::string(QVSET_SANDBOX_SCRIPT) + " stop '" + Dir().string() + "'"); }
 
@@ -57,7 +57,7 @@ class OwnServer {
     std::vector<std::string> Arrived(std::size_t count) const {
         std::vector<std::string> hex;
         for (const auto& job :
-             testing::WaitForCapturedJobs(Dir() / "capture" / kQueue, count, std::chrono::seconds(10))) {
+             testing::WaitForCapturedJobs(Dir() / "capture" / kSpareQueue, count, std::chrono::seconds(10))) {
             hex.push_back(EncodeHex(job.bytes));
         }
         return hex;
@@ -72,7 +72,7 @@ class OwnServer {
 // Makes the queue the printer of later documents: the window's pick does this at start-up.
 void Pick(Spooler& spooler) {
     for (const auto& printer : spooler.ListPrinters()) {
-        if (printer.deviceName == kQueue) spooler.ApplyPrinterChoice(FormatPrinterEntry(printer));
+        if (printer.deviceName == kSpareQueue) spooler.ApplyPrinterChoice(FormatPrinterEntry(printer));
     }
 }
 
@@ -99,10 +99,10 @@ TEST(StoppedServer, TheNextDocumentIsReportedAsAServerThatCannotBeReached) {
 
         server.Stop();
         channel.SendHex("0A");
-        EXPECT_EQ(spooler.WaitingDocuments(kQueue), 0);
+        EXPECT_EQ(spooler.WaitingDocuments(kSpareQueue), 0);
         EXPECT_EQ(spooler.LastFault(), SpoolerFault::Unreachable);
         channel.SendHex("0B");
-        EXPECT_EQ(dialogs.MessageTexts(), (std::vector<std::string>{kUnreachable, kUnreachable}));
+        EXPECT_EQ(dialogs.MessageTexts(), (std::vector<std::string>{kUnreachableSaid, kUnreachableSaid}));
 
         ASSERT_TRUE(server.Start());
         if (!picked) {

@@ -6,7 +6,7 @@
 namespace qvset {
 namespace {
 
-struct Row {
+struct OptionsRow {
     const char* name;
     const char* before;
     const char* queue;
@@ -14,7 +14,7 @@ struct Row {
 };
 
 TEST(LpOptions, OnlyTheDefaultMovesAndEveryOtherLineStaysAsItWas) {
-    const Row rows[] = {
+    const OptionsRow rows[] = {
         {"an empty file gains the default", "", "QV640", "Default QV640\n"},
         {"the former default keeps its options as a Dest line",
          "Default Office sides=two-sided-long-edge\nDest QV640 media=na_letter\n", "QV640",

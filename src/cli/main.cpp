@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "cli/CommandRegistry.h"
+#include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ConsoleDialogs.h"
 #include "cli/StandardInput.h"

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/CommandRegistry.h"
+#include "cli/CommandLine.h"
 #include "fleet/FleetTargets.h"
 #include "printer/ForwardingSpooler.h"
 #include "printer/HexCodec.h"

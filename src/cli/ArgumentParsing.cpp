@@ -6,6 +6,8 @@
 #include <sstream>
 #include <tuple>
 
+#include "cli/ArgumentValues.h"
+
 namespace qvset::cli {
 
 bool IsHelp(const std::string& arg) {
@@ -14,6 +16,27 @@ bool IsHelp(const std::string& arg) {
 
 bool IsOption(const std::string& arg) {
     return arg.size() > 1 && arg[0] == '-';
+}
+
+bool ReadJobsOption(const std::vector<std::string>& args, std::size_t& i, FleetChoice& choice,
+                    std::string& problem) {
+    const std::string joined = std::string(kJobsOption) + '=';
+    std::string value;
+    if (args[i] == kJobsOption && i + 1 < args.size()) {
+        value = args[++i];
+    } else if (args[i].rfind(joined, 0) == 0) {
+        value = args[i].substr(joined.size());
+    } else if (args[i] == kJobsOption) {
+        problem = std::string(kJobsOption) + " needs a number of printers";
+        return false;
+    } else {
+        return false;
+    }
+    constexpr NumberRange kJobsRange{"printers at once", 1, static_cast<double>(kMostJobs), true};
+    const auto jobs = ReadNumberArgument(kJobsOption, value, kJobsRange, problem);
+    if (!jobs) return false;
+    choice.jobs = static_cast<std::size_t>(*jobs);
+    return true;
 }
 
 // The command whose words begin args[next...], the longest one ("ticket apply" before "ticket").

@@ -17,6 +17,9 @@ inline constexpr const char* kServerOption = "--server";
 inline constexpr const char* kJsonOption = "--json";
 inline constexpr const char* kDeviceOption = "--device";
 inline constexpr const char* kFollowBaudOption = "--follow-baud";
+inline constexpr const char* kJobsOption = "--jobs";
+// The most --jobs takes: beyond it the threads, not the servers, would be the limit.
+inline constexpr std::size_t kMostJobs = 4096;
 inline constexpr const char* kEndOfOptions = "--";
 
 bool IsHelp(const std::string& arg);
@@ -29,8 +32,14 @@ struct FleetChoice {
     std::vector<std::string> devices;   // --device, URIs (names from the devices file already resolved)
     bool json = false;
     bool dryRun = false;
-    bool followBaud = false;  // --follow-baud
+    bool followBaud = false;               // --follow-baud
+    std::optional<std::size_t> jobs = {};  // --jobs N: at most N printers at once
 };
+
+// Reads --jobs N (or --jobs=N) at args[i] into `choice`, moving i onto its value. False when args[i] is
+// not --jobs, or (with the problem) its value is no whole number from 1 to kMostJobs.
+bool ReadJobsOption(const std::vector<std::string>& args, std::size_t& i, FleetChoice& choice,
+                    std::string& problem);
 
 // The command whose words begin args[next...], the longest one ("ticket apply" before "ticket"), with
 // the number of its words in `words`; nullptr for none.

@@ -12,6 +12,11 @@
 
 namespace qvset::cli {
 
+// The printers a fleet run serves at once without --jobs. Printers far away cost no processor time
+// while their servers answer, so many may wait at once; 128 connections and their record files fit in
+// the usual 1,024 open files, and at 50 ms a round trip they serve several hundred printers a second.
+inline constexpr std::size_t kDefaultJobs = 128;
+
 // Where qvctl runs: the platform's spooler, dialogs and pause, the program's folder (for "file.prn").
 struct CliEnvironment {
     Spooler& spooler;
@@ -36,9 +41,12 @@ struct CliEnvironment {
     DeviceSetup devices = {};
     // Whether standard error is a terminal, where a long command shows its progress line.
     bool progress = false;
-    // How many printers a fleet run serves at once.
+    // How many printers a fleet run serves at once: on one server, and in all unless --jobs says.
     std::size_t perServer = 4;
-    std::size_t total = 16;
+    std::size_t total = kDefaultJobs;
+    // The open files this process may have (ulimit -n); 0: no limit known. A fleet run serves no more
+    // printers at once than their connections and files fit in.
+    std::size_t openFiles = 0;
 };
 
 }  // namespace qvset::cli

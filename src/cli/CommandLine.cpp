@@ -24,7 +24,7 @@ namespace {
 void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
     out << "usage: " << kProgram
         << " [--server HOST[:PORT]]... [--printer NAME|PATTERN]... [--json] [--dry-run]\n"
-        << "             [--device URI|NAME]... [--follow-baud] COMMAND [ARGS...]\n\n"
+        << "             [--device URI|NAME]... [--follow-baud] [--jobs N] COMMAND [ARGS...]\n\n"
         << "Settings and test commands for QV6 thermal ticket printers. Every command is sent as one\n"
         << "RAW document per printer command to the current (default) printer through the spooler.\n\n"
         << "options:\n"
@@ -42,6 +42,8 @@ void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
         << "                   (qvctl device add); repeats, and goes with --server and --printer\n"
         << "  --follow-baud    when a document changes a serial printer's baud rate, change its device in\n"
         << "                   the devices file to the new rate too\n"
+        << "  --jobs N         serve at most N printers at once (default " << kDefaultJobs
+        << "; at most 4 of one server)\n"
         << "  --json           the report (and printers, ticket show, ticket plan, history,\n"
         << "                   printer-state) as one JSON document\n"
         << "  --dry-run        send nothing: print each document the command would send, decoded, and\n"
@@ -116,6 +118,10 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
             continue;
         }
         std::string problem;
+        if (arg == kJobsOption || arg.rfind(std::string(kJobsOption) + '=', 0) == 0) {
+            if (!ReadJobsOption(args, next, choice, problem)) return ReportUsage(err, {}, problem);
+            continue;
+        }
         if (!ReadChoiceOption(args, next, choice, problem)) {
             return ReportUsage(err, {}, problem.empty() ? "unknown option " + arg : problem);
         }

@@ -3,6 +3,7 @@
 #include "cli/FleetCommandLine.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -58,25 +59,33 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 struct Listing {
     ServerPrinters printers;
     std::vector<PrinterInfo> infos;
+    std::unique_ptr<Spooler> spooler;  // the one that asked, until the server's first worker takes it
 };
 
+// Each server's printer list, asked of `inFlight` servers at once (a frozen server costs one deadline,
+// not one per server). The spooler that asked is kept for the server's first worker: its connection and
+// what it learnt of the queues serve that worker's printers.
 std::vector<Listing> ListServers(CliEnvironment& environment, const std::vector<std::string>& servers,
-                                 bool askCurrent) {
+                                 bool askCurrent, std::size_t inFlight) {
     std::vector<Listing> listings(servers.size());
-    std::vector<std::thread> askers;
-    for (std::size_t s = 0; s < servers.size(); ++s) {
-        askers.emplace_back([&, s] {
+    std::atomic<std::size_t> next{0};
+    const auto ask = [&] {
+        for (std::size_t s = next++; s < servers.size(); s = next++) {
             Listing& listing = listings[s];
-            const auto spooler = environment.serverSpooler(servers[s]);
-            listing.infos = spooler->ListPrinters();
-            listing.printers.reached = spooler->LastFault() != SpoolerFault::Unreachable;
+            listing.spooler = environment.serverSpooler(servers[s]);
+            Spooler& spooler = *listing.spooler;
+            listing.infos = spooler.ListPrinters();
+            listing.printers.reached = spooler.LastFault() != SpoolerFault::Unreachable;
             for (const auto& info : listing.infos) listing.printers.printers.push_back(info.deviceName);
             if (listing.printers.reached && askCurrent) {
-                listing.printers.current = spooler->CurrentPrinter();
-                listing.printers.reached = spooler->LastFault() != SpoolerFault::Unreachable;
+                listing.printers.current = spooler.CurrentPrinter();
+                listing.printers.reached = spooler.LastFault() != SpoolerFault::Unreachable;
             }
-        });
-    }
+        }
+    };
+    std::vector<std::thread> askers;
+    for (std::size_t t = 1; t < std::min(inFlight, servers.size()); ++t) askers.emplace_back(ask);
+    ask();
     for (auto& asker : askers) asker.join();
     return listings;
 }
@@ -135,6 +144,19 @@ bool IsFleetRun(const CliCommand& command, const FleetChoice& choice) {
     }
     return choice.servers.size() > 1 || choice.printers.size() > 1 || pattern ||
            (choice.json && command.sendsDocuments);
+}
+
+// Descriptors one printer in flight may hold: its connection to the server, the record file it
+// writes and that file's lock, and one to spare; and those kept for everything else (the standard
+// streams, the devices file, the libraries' own).
+constexpr std::size_t kFilesPerPrinter = 4;
+constexpr std::size_t kFilesKept = 32;
+
+// How many printers at once `openFiles` descriptors allow (0: no limit known).
+std::size_t JobsTheFilesAllow(std::size_t openFiles) {
+    if (openFiles == 0) return static_cast<std::size_t>(-1);
+    if (openFiles < kFilesKept + 2 * kFilesPerPrinter) return 1;
+    return (openFiles - kFilesKept) / kFilesPerPrinter;
 }
 
 // More printers than this in a run show the progress line.
@@ -200,9 +222,12 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         }
     }
 
+    const FleetLimits asked{environment.perServer, choice.jobs.value_or(environment.total)};
+    const FleetLimits limits{asked.perServer,
+                             std::min(asked.total, JobsTheFilesAllow(environment.openFiles))};
     const auto started = std::chrono::steady_clock::now();
-    std::vector<Listing> listings =
-        ListServers(environment, servers, choice.printers.empty() || command.scope == FleetScope::Server);
+    std::vector<Listing> listings = ListServers(
+        environment, servers, choice.printers.empty() || command.scope == FleetScope::Server, limits.total);
     // A dry run sends nothing and so needs no print server: one that was not reached offers the printers
     // named (a pattern matches none of them) and, when none is named, the dry run's own printer.
     if (choice.dryRun && command.scope != FleetScope::Server) {
@@ -282,7 +307,14 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         rows.push_back(row);
         tasksOfServer[servers.size() + d].push_back(rows.size() - 1);
     }
+    // Only the servers whose first worker starts at once keep their listing's connection open for it.
+    for (std::size_t s = limits.total; s < listings.size(); ++s) listings[s].spooler.reset();
+    if (PrintersInFlight(tasksOfServer, limits) < PrintersInFlight(tasksOfServer, asked)) {
+        err << "qvctl: at most " << limits.total << " printers at once: ulimit -n allows "
+            << environment.openFiles << " open files\n";
+    }
     std::mutex devicesFile;
+    std::mutex listingsLock;
     // On a terminal, a run of more than a few printers keeps one line of how many have finished, with
     // the whole time estimated from the printers finished so far.
     std::size_t tasks = 0;
@@ -302,7 +334,7 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
                              static_cast<double>(finished));
         progress.Show(printersDone(finished));
     };
-    RunByServer(tasksOfServer, {environment.perServer, environment.total}, [&](std::size_t s) -> FleetTask {
+    RunByServer(tasksOfServer, limits, [&](std::size_t s) -> FleetTask {
         std::shared_ptr<Spooler> spooler;
         std::shared_ptr<DeviceSpooler> deviceSpooler;
         std::shared_ptr<BaudFollowingSpooler> following;
@@ -314,7 +346,16 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
             following = std::make_shared<BaudFollowingSpooler>(*deviceSpooler);
             spooler = following;
         } else if (!choice.dryRun) {
-            spooler = environment.serverSpooler(servers[s]);
+            std::unique_ptr<Spooler> listed;
+            {
+                const std::lock_guard guard(listingsLock);
+                listed = std::move(listings[s].spooler);
+            }
+            if (!listed) {
+                listed = environment.serverSpooler(servers[s]);
+                listed->KnowPrinters(listings[s].infos);
+            }
+            spooler = std::move(listed);
         }
         const std::string serverName = device ? std::string() : names[s];
         return [&, s, spooler, deviceSpooler, following, serverName](std::size_t t) {

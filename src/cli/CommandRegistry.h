@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/ExitStatus.h"
 #include "printer/PrintChannel.h"
 #include "printer/SendOutcome.h"
 #include "printer/Spooler.h"
@@ -18,11 +19,6 @@
 #include "seams/Pause.h"
 
 namespace qvset::cli {
-
-// Exit statuses of qvctl.
-inline constexpr int kExitOk = 0;             // every document was handed to the spooler
-inline constexpr int kExitPrinterFailed = 1;  // a printer could not be opened (or a run failed)
-inline constexpr int kExitRefused = 2;        // refused input or wrong usage
 
 struct CliCommand;
 
@@ -128,61 +124,19 @@ std::string Quoted(std::string_view text);
 // Shows what an operation refused (exit kExitRefused) or the notice it leaves (exit kExitOk).
 int ShowOutcome(CliContext& context, const SendOutcome& outcome);
 
-// An option as a command's usage text writes it: "[--pause MS]" takes a value, "[--no-watch]" does not.
-struct UsageOption {
-    std::string name;  // "--pause"
-    bool takesValue = false;
-};
-std::vector<UsageOption> OptionsOfUsage(const std::string& usage);
+// The program's name, as usage errors and help name it.
+inline constexpr const char* kProgram = "qvctl";
 
-// How many operands (arguments that are not options or their values) a usage text takes: "ITEM CHOICE"
-// two; "[PATH]" none or one; "HEX..." and "FILE...|-" one or more; "single|all" one; an option group
-// "[--pause MS]" none.
-struct OperandCount {
-    std::size_t least = 0;
-    std::size_t most = 0;  // kManyOperands: no limit
-};
-inline constexpr std::size_t kManyOperands = static_cast<std::size_t>(-1);
-OperandCount OperandsOfUsage(const std::string& usage);
+// Reports wrong usage on stderr: the problem on one line ("qvctl: length: ..."), the help to read on
+// the next ("see: qvctl length --help"; "see: qvctl --help" for qvctl's own options), and returns
+// kExitRefused. `command` is empty for a problem of qvctl's own options; `helpOf` names another help
+// than the command's (a group's, for a word that is none of its commands).
+int ReportUsage(std::ostream& err, const std::string& command, const std::string& problem,
+                const std::string& helpOf = {});
 
-// Turns "--pause=MS" into "--pause" "MS" for the options that take a value, so that every command reads
-// the two forms alike. Returns false with the problem for "--no-watch=..." (a switch given a value).
-bool SplitJoinedOptions(const std::vector<UsageOption>& options, std::vector<std::string>& args,
-                        std::string& problem);
-
-// Where qvctl runs: the platform's spooler, dialogs and pause, the program's folder (for "file.prn").
-struct CliEnvironment {
-    Spooler& spooler;
-    Dialogs& dialogs;
-    Pause& pause;
-    std::filesystem::path programFolder;
-    std::ostream& out;
-    std::ostream& err;
-    // Where "file.prn" is looked for, in order; empty means the program's folder alone.
-    std::vector<std::filesystem::path> printFileFolders = {};
-    // Standard input ("decode -"); nullptr is std::cin.
-    std::istream* in = nullptr;
-    // Where every document handed to the spooler is recorded (not under --dry-run, nor with
-    // QVSET_RECORD=off); nullptr keeps no record.
-    RecordBook* record = nullptr;
-    // The spooler of a print server named with --server, made afresh for each worker of a fleet run
-    // (nullptr for a name that is no print server; "" is the default server), and the name the record
-    // gives that server. Unset: --server is refused.
-    std::function<std::unique_ptr<Spooler>(const std::string& server)> serverSpooler = {};
-    std::function<std::string(const std::string& server)> serverRecordName = {};
-    // The devices file and the platform's devices, for --device and `qvctl device`.
-    DeviceSetup devices = {};
-    // Whether standard error is a terminal, where a long command shows its progress line.
-    bool progress = false;
-    // How many printers a fleet run serves at once.
-    std::size_t perServer = 4;
-    std::size_t total = 16;
-};
-
-// Runs qvctl with its arguments (without the program name) and returns its exit status. "--" ends the
-// options: before the command it ends qvctl's own; after it, the command's (CliContext::operandsFrom). With
-// --dry-run the command's documents and pauses go to a DryRun on `out` instead of the spooler and the pause.
-int RunCommandLine(const CommandRegistry& registry, const std::vector<std::string>& args,
-                   CliEnvironment& environment);
+// A command's run that first refuses every argument holding a control character (a CR that a script
+// read from a CR LF file, an escape sequence): usage error, exit 2, nothing sent or written.
+using CommandRun = std::function<int(CliContext&, const std::vector<std::string>&)>;
+CommandRun RefusingControlCharacters(CommandRun run);
 
 }  // namespace qvset::cli

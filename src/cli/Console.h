@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,9 @@ bool StandardOutputReaderGone();
 
 // True when standard error is a terminal (a person watching, not a log): the progress line goes there.
 bool StandardErrorIsTerminal();
+
+// How many files this process may have open at once (ulimit -n, the soft limit); 0 when the platform
+// sets no such limit or it cannot be read.
+std::size_t OpenFileLimit();
 
 }  // namespace qvset::cli

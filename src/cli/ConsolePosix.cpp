@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -109,6 +110,12 @@ bool StandardOutputReaderGone() {
 
 bool StandardErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
+}
+
+std::size_t OpenFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 0;
+    return static_cast<std::size_t>(limit.rlim_cur);
 }
 
 }  // namespace qvset::cli

@@ -42,4 +42,9 @@ bool StandardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 }
 
+// Windows sets no limit of open handles that a run could reach.
+std::size_t OpenFileLimit() {
+    return 0;
+}
+
 }  // namespace qvset::cli

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "cli/ArgumentParsing.h"
 #include "cli/CommandRegistry.h"
 #include "cli/RecordCommands.h"
 #include "cli/TerminalText.h"

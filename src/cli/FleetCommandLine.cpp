@@ -3,11 +3,9 @@
 #include "cli/FleetCommandLine.h"
 
 #include <algorithm>
-#include <charconv>
+#include <atomic>
 #include <chrono>
-#include <cmath>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -16,18 +14,17 @@
 
 #include "cli/DeviceCommands.h"
 #include "cli/DryRun.h"
+#include "cli/FleetReport.h"
+#include "cli/PrinterRun.h"
 #include "cli/ProgressLine.h"
 #include "cli/TerminalText.h"
 #include "fleet/FleetRun.h"
 #include "fleet/FleetTargets.h"
 #include "printer/MemorySpooler.h"
-#include "printer/PrinterOverrideSpooler.h"
 #include "printer/PrinterSelection.h"
 #include "printer/SpoolerDeadline.h"
 #include "printer/device/DeviceSpooler.h"
 #include "record/BaudFollowing.h"
-#include "record/RecordingSpooler.h"
-#include "text/Utf8.h"
 
 namespace qvset::cli {
 namespace {
@@ -53,165 +50,6 @@ class NoPause final : public Pause {
     void Wait(int) override {}
 };
 
-// One row of the report.
-struct Row {
-    std::string server;   // as the record names it; empty when the printer was found on no server
-    std::string printer;  // empty for a server that was not reached; a device's URI
-    bool device = false;  // a printer reached without a spooler
-    int status = kExitOk;
-    int documents = 0;
-    bool unchanged = false;
-    std::vector<std::string> messages;
-    std::string output;  // what the command printed (its listing, a dry run's documents)
-    double seconds = 0;
-};
-
-std::string_view ResultWord(const Row& row) {
-    switch (row.status) {
-        case kExitOk:
-            return row.unchanged ? "unchanged" : "ok";
-        case kExitRefused:
-            return "refused";
-        default:
-            return "failed";
-    }
-}
-
-// Seconds with three decimals and a decimal point, whatever the locale.
-std::string Seconds(double seconds) {
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3);
-    return std::string(text, written.ptr);
-}
-
-double RoundedToMilliseconds(double seconds) {
-    return std::round(seconds * 1000) / 1000;
-}
-
-std::string JoinMessages(const std::vector<std::string>& messages) {
-    std::string joined;
-    for (const auto& message : messages) {
-        if (message.empty()) continue;
-        joined += (joined.empty() ? "" : "; ") + message;
-    }
-    return joined;
-}
-
-// Each line of an error stream's text as a message of its own.
-void AddLines(std::vector<std::string>& messages, const std::string& text) {
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);) {
-        if (!line.empty()) messages.push_back(line);
-    }
-}
-
-// The status of a whole fleet: failed when any printer failed, else refused when any refused.
-int FleetStatus(const std::vector<Row>& rows) {
-    int status = kExitOk;
-    for (const Row& row : rows) {
-        if (row.status == kExitPrinterFailed) return kExitPrinterFailed;
-        if (row.status != kExitOk) status = row.status;
-    }
-    return status;
-}
-
-// The columns a cell takes on a terminal: two for the wide characters of East Asian scripts (a CJK
-// printer name), one for every other character.
-std::size_t ReportColumns(std::string_view text) {
-    std::size_t columns = 0;
-    while (!text.empty()) {
-        const Utf8Character character = ReadUtf8Character(text);
-        const std::size_t span = std::max<std::size_t>(1, character.span);
-        const char32_t c = character.code.value_or(U'?');
-        const bool wide =
-            (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
-            (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
-            (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
-            (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
-        columns += wide ? 2 : 1;
-        text.remove_prefix(std::min(span, text.size()));
-    }
-    return columns;
-}
-
-std::string PadCell(std::string text, std::size_t width) {
-    const std::size_t columns = ReportColumns(text);
-    if (columns < width) text.append(width - columns, ' ');
-    return text;
-}
-
-void PrintReport(const std::string& commandName, const std::vector<Row>& rows, double seconds,
-                 std::ostream& out) {
-    const std::vector<std::string> heading{"server", "printer", "documents", "result", "time"};
-    std::vector<std::vector<std::string>> cells;
-    for (const Row& row : rows) {
-        cells.push_back(
-            {row.device ? std::string("device") : TerminalSafe(row.server.empty() ? "-" : row.server),
-             TerminalSafe(row.printer.empty() ? "-" : row.printer), std::to_string(row.documents),
-             std::string(ResultWord(row)), Seconds(row.seconds) + " s"});
-    }
-    std::vector<std::size_t> widths;
-    for (const auto& title : heading) widths.push_back(title.size());
-    for (const auto& line : cells) {
-        for (std::size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], ReportColumns(line[i]));
-    }
-    std::string line;
-    for (std::size_t i = 0; i < heading.size(); ++i) line += PadCell(heading[i], widths[i] + 2);
-    out << line << "message\n";
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        line.clear();
-        for (std::size_t i = 0; i < cells[r].size(); ++i) line += PadCell(cells[r][i], widths[i] + 2);
-        line += TerminalSafe(JoinMessages(rows[r].messages));
-        out << line.substr(0, line.find_last_not_of(' ') + 1) << '\n';
-    }
-    std::map<std::string_view, int> counts;
-    int documents = 0;
-    for (const Row& row : rows) {
-        ++counts[ResultWord(row)];
-        documents += row.documents;
-    }
-    out << commandName << ": " << rows.size() << (rows.size() == 1 ? " printer" : " printers") << ": "
-        << counts["ok"] << " ok, " << counts["unchanged"] << " unchanged, " << counts["failed"] << " failed, "
-        << counts["refused"] << " refused; " << documents << (documents == 1 ? " document" : " documents")
-        << " in " << Seconds(seconds) << " s\n";
-}
-
-Json ReportJson(const std::string& commandName, const std::vector<Row>& rows, double seconds, bool dryRun,
-                bool jsonOutput) {
-    Json printers = Json::array();
-    std::map<std::string, int> counts{{"ok", 0}, {"unchanged", 0}, {"failed", 0}, {"refused", 0}};
-    int documents = 0;
-    for (const Row& row : rows) {
-        Json entry = {{"server", row.server},
-                      {"printer", row.printer},
-                      {"result", ResultWord(row)},
-                      {"status", row.status},
-                      {"documents", row.documents},
-                      {"messages", row.messages},
-                      {"seconds", RoundedToMilliseconds(row.seconds)}};
-        if (!row.output.empty()) {
-            Json parsed(Json::value_t::discarded);
-            if (jsonOutput) parsed = Json::parse(row.output, nullptr, false);
-            entry["output"] = parsed.is_discarded() ? Json(row.output) : std::move(parsed);
-        }
-        printers.push_back(std::move(entry));
-        ++counts[std::string(ResultWord(row))];
-        documents += row.documents;
-    }
-    return {{"command", commandName},
-            {"dryRun", dryRun},
-            {"printers", std::move(printers)},
-            {"summary",
-             {{"printers", rows.size()},
-              {"ok", counts["ok"]},
-              {"unchanged", counts["unchanged"]},
-              {"failed", counts["failed"]},
-              {"refused", counts["refused"]},
-              {"documents", documents},
-              {"seconds", RoundedToMilliseconds(seconds)}}},
-            {"status", FleetStatus(rows)}};
-}
-
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -221,25 +59,33 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 struct Listing {
     ServerPrinters printers;
     std::vector<PrinterInfo> infos;
+    std::unique_ptr<Spooler> spooler;  // the one that asked, until the server's first worker takes it
 };
 
+// Each server's printer list, asked of `inFlight` servers at once (a frozen server costs one deadline,
+// not one per server). The spooler that asked is kept for the server's first worker: its connection and
+// what it learnt of the queues serve that worker's printers.
 std::vector<Listing> ListServers(CliEnvironment& environment, const std::vector<std::string>& servers,
-                                 bool askCurrent) {
+                                 bool askCurrent, std::size_t inFlight) {
     std::vector<Listing> listings(servers.size());
-    std::vector<std::thread> askers;
-    for (std::size_t s = 0; s < servers.size(); ++s) {
-        askers.emplace_back([&, s] {
+    std::atomic<std::size_t> next{0};
+    const auto ask = [&] {
+        for (std::size_t s = next++; s < servers.size(); s = next++) {
             Listing& listing = listings[s];
-            const auto spooler = environment.serverSpooler(servers[s]);
-            listing.infos = spooler->ListPrinters();
-            listing.printers.reached = spooler->LastFault() != SpoolerFault::Unreachable;
+            listing.spooler = environment.serverSpooler(servers[s]);
+            Spooler& spooler = *listing.spooler;
+            listing.infos = spooler.ListPrinters();
+            listing.printers.reached = spooler.LastFault() != SpoolerFault::Unreachable;
             for (const auto& info : listing.infos) listing.printers.printers.push_back(info.deviceName);
             if (listing.printers.reached && askCurrent) {
-                listing.printers.current = spooler->CurrentPrinter();
-                listing.printers.reached = spooler->LastFault() != SpoolerFault::Unreachable;
+                listing.printers.current = spooler.CurrentPrinter();
+                listing.printers.reached = spooler.LastFault() != SpoolerFault::Unreachable;
             }
-        });
-    }
+        }
+    };
+    std::vector<std::thread> askers;
+    for (std::size_t t = 1; t < std::min(inFlight, servers.size()); ++t) askers.emplace_back(ask);
+    ask();
     for (auto& asker : askers) asker.join();
     return listings;
 }
@@ -285,63 +131,7 @@ int ShowServerLists(const std::vector<std::string>& names, const std::vector<Lis
     return status;
 }
 
-// A printer or server named with a control character in it (a CR read from a CR LF file, an escape
-// sequence) is refused before anything is asked or sent: no queue has such a name, and the record would
-// keep a file of its own for it. The message names the argument, its bytes made visible.
-bool RefusedName(std::ostream& err, const std::string& commandName, std::string_view what,
-                 const std::string& name) {
-    if (!HasControlCharacter(name)) return false;
-    err << "qvctl: the " << what << " \"" << TerminalSafe(name) << "\" holds a control character\n"
-        << "see: qvctl " << commandName << " --help\n";
-    return true;
-}
-
 }  // namespace
-
-PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::string>& args,
-                              std::size_t operandsFrom, const PrinterSetting& setting,
-                              const std::vector<std::filesystem::path>& printFileFolders) {
-    if (RefusedName(setting.err, command.name, "printer name", setting.printer) ||
-        RefusedName(setting.err, command.name, "print server", setting.server)) {
-        return {kExitRefused, 0, false};
-    }
-    std::unique_ptr<RecordingSpooler> recording;
-    if (setting.recordDocuments && setting.record != nullptr) {
-        recording = std::make_unique<RecordingSpooler>(setting.spooler, *setting.record, command.name);
-    }
-    Spooler& recorded = recording ? *recording : setting.spooler;
-    std::unique_ptr<PrinterOverrideSpooler> override;
-    if (!setting.printer.empty())
-        override = std::make_unique<PrinterOverrideSpooler>(recorded, setting.printer);
-    Spooler& target = override ? *override : recorded;
-
-    PrintChannel channel(target, setting.dialogs, printFileFolders);
-    CliContext context{.command = command,
-                       .spooler = target,
-                       .dialogs = setting.dialogs,
-                       .channel = channel,
-                       .pause = setting.pause,
-                       .out = setting.out,
-                       .err = setting.err,
-                       .in = setting.in,
-                       .record = setting.record,
-                       .printerGiven = !setting.printer.empty(),
-                       .server = setting.server,
-                       .json = setting.json,
-                       .devices = setting.devices,
-                       .progress = setting.progress,
-                       .operandsFrom = operandsFrom};
-    PrinterRunResult result;
-    result.status = command.run(context, args);
-    result.documents = channel.SentDocuments();
-    result.unchanged = context.unchanged;
-    if (result.status != kExitOk) return result;
-    if (channel.OpenFailures() > 0)
-        result.status = kExitPrinterFailed;
-    else if (channel.RefusedCommands() > 0)
-        result.status = kExitRefused;
-    return result;
-}
 
 bool IsFleetRun(const CliCommand& command, const FleetChoice& choice) {
     if (command.scope == FleetScope::Once) return false;
@@ -354,6 +144,19 @@ bool IsFleetRun(const CliCommand& command, const FleetChoice& choice) {
     }
     return choice.servers.size() > 1 || choice.printers.size() > 1 || pattern ||
            (choice.json && command.sendsDocuments);
+}
+
+// Descriptors one printer in flight may hold: its connection to the server, the record file it
+// writes and that file's lock, and one to spare; and those kept for everything else (the standard
+// streams, the devices file, the libraries' own).
+constexpr std::size_t kFilesPerPrinter = 4;
+constexpr std::size_t kFilesKept = 32;
+
+// How many printers at once `openFiles` descriptors allow (0: no limit known).
+std::size_t JobsTheFilesAllow(std::size_t openFiles) {
+    if (openFiles == 0) return static_cast<std::size_t>(-1);
+    if (openFiles < kFilesKept + 2 * kFilesPerPrinter) return 1;
+    return (openFiles - kFilesKept) / kFilesPerPrinter;
 }
 
 // More printers than this in a run show the progress line.
@@ -419,9 +222,12 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         }
     }
 
+    const FleetLimits asked{environment.perServer, choice.jobs.value_or(environment.total)};
+    const FleetLimits limits{asked.perServer,
+                             std::min(asked.total, JobsTheFilesAllow(environment.openFiles))};
     const auto started = std::chrono::steady_clock::now();
-    std::vector<Listing> listings =
-        ListServers(environment, servers, choice.printers.empty() || command.scope == FleetScope::Server);
+    std::vector<Listing> listings = ListServers(
+        environment, servers, choice.printers.empty() || command.scope == FleetScope::Server, limits.total);
     // A dry run sends nothing and so needs no print server: one that was not reached offers the printers
     // named (a pattern matches none of them) and, when none is named, the dry run's own printer.
     if (choice.dryRun && command.scope != FleetScope::Server) {
@@ -481,7 +287,7 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     for (std::size_t d = 0; d < choice.devices.size(); ++d) {
         books.push_back(environment.record != nullptr ? environment.record->ForServer("") : nullptr);
     }
-    std::vector<Row> rows(targets.size());
+    std::vector<FleetRow> rows(targets.size());
     std::vector<std::vector<std::size_t>> tasksOfServer(servers.size() + choice.devices.size());
     for (std::size_t t = 0; t < targets.size(); ++t) {
         const FleetTarget& target = targets[t];
@@ -495,13 +301,20 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         tasksOfServer[target.server].push_back(t);
     }
     for (std::size_t d = 0; d < choice.devices.size(); ++d) {
-        Row row;
+        FleetRow row;
         row.printer = choice.devices[d];
         row.device = true;
         rows.push_back(row);
         tasksOfServer[servers.size() + d].push_back(rows.size() - 1);
     }
+    // Only the servers whose first worker starts at once keep their listing's connection open for it.
+    for (std::size_t s = limits.total; s < listings.size(); ++s) listings[s].spooler.reset();
+    if (PrintersInFlight(tasksOfServer, limits) < PrintersInFlight(tasksOfServer, asked)) {
+        err << "qvctl: at most " << limits.total << " printers at once: ulimit -n allows "
+            << environment.openFiles << " open files\n";
+    }
     std::mutex devicesFile;
+    std::mutex listingsLock;
     // On a terminal, a run of more than a few printers keeps one line of how many have finished, with
     // the whole time estimated from the printers finished so far.
     std::size_t tasks = 0;
@@ -521,7 +334,7 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
                              static_cast<double>(finished));
         progress.Show(printersDone(finished));
     };
-    RunByServer(tasksOfServer, {environment.perServer, environment.total}, [&](std::size_t s) -> FleetTask {
+    RunByServer(tasksOfServer, limits, [&](std::size_t s) -> FleetTask {
         std::shared_ptr<Spooler> spooler;
         std::shared_ptr<DeviceSpooler> deviceSpooler;
         std::shared_ptr<BaudFollowingSpooler> following;
@@ -533,11 +346,20 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
             following = std::make_shared<BaudFollowingSpooler>(*deviceSpooler);
             spooler = following;
         } else if (!choice.dryRun) {
-            spooler = environment.serverSpooler(servers[s]);
+            std::unique_ptr<Spooler> listed;
+            {
+                const std::lock_guard guard(listingsLock);
+                listed = std::move(listings[s].spooler);
+            }
+            if (!listed) {
+                listed = environment.serverSpooler(servers[s]);
+                listed->KnowPrinters(listings[s].infos);
+            }
+            spooler = std::move(listed);
         }
         const std::string serverName = device ? std::string() : names[s];
         return [&, s, spooler, deviceSpooler, following, serverName](std::size_t t) {
-            Row& row = rows[t];
+            FleetRow& row = rows[t];
             const auto begun = std::chrono::steady_clock::now();
             CollectingDialogs dialogs;
             std::ostringstream out;
@@ -578,18 +400,14 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
 
     std::ostream& out = environment.out;
     if (choice.json) {
-        Json report = ReportJson(command.name, rows, seconds, choice.dryRun, choice.json);
-        Json same = Json::array();
-        for (const auto& [kept, also] : met) same.push_back({{"server", kept}, {"sameAs", also}});
-        report["sameServers"] = std::move(same);
-        out << TerminalSafeJson(report.dump(2, ' ', false, Json::error_handler_t::replace)) << '\n';
+        out << ReportJsonText(command.name, rows, seconds, choice.dryRun, choice.json, met) << '\n';
         return FleetStatus(rows);
     }
     for (const auto& [kept, also] : met) {
         out << TerminalSafe(also) << " is the same print server as " << TerminalSafe(kept)
             << ": its printers are served once, as " << TerminalSafe(kept) << '\n';
     }
-    for (const Row& row : rows) {
+    for (const FleetRow& row : rows) {
         if (row.output.empty()) continue;
         out << "── " << TerminalSafe(row.printer)
             << (row.device ? std::string(" (device)") : " on " + TerminalSafe(row.server)) << '\n'

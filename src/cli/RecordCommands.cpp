@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "cli/ArgumentParsing.h"
 #include "cli/TerminalText.h"
 #include "decode/CommandDecoder.h"
 #include "decode/CommonCommands.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "cli/CommandRegistry.h"
+#include "cli/ExitStatus.h"
 #include "printer/HexCodec.h"
 #include "text/Utf8.h"
 
@@ -81,17 +81,6 @@ bool HasControlCharacter(std::string_view text) {
         if (IsC0OrDelete(static_cast<unsigned char>(c))) return true;
     }
     return false;
-}
-
-CommandRun RefusingControlCharacters(CommandRun run) {
-    return [run = std::move(run)](CliContext& context, const std::vector<std::string>& args) {
-        for (const auto& arg : args) {
-            if (HasControlCharacter(arg)) {
-                return UsageError(context, "an argument holds a control character: " + TerminalSafe(arg));
-            }
-        }
-        return run(context, args);
-    };
 }
 
 int StatusAfterOutput(int status, std::ostream& out, std::ostream& err,

@@ -6,12 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/CommandRegistry.h"
+#include "cli/ExitStatus.h"
 
 namespace qvset::cli {
-
-// The option that asks a command for its result as JSON.
-inline constexpr std::string_view kJsonOption = "--json";
 
 // A text as it may go to a terminal: control characters (C0, DEL and the C1 range, which a terminal
 // takes for escape sequences) are shown as \xHH instead of being passed on.
@@ -24,11 +21,6 @@ std::string TerminalSafeJson(std::string_view json);
 
 // True when a text holds a C0 control character (CR, LF, ESC, ...) or DEL.
 bool HasControlCharacter(std::string_view text);
-
-// A command's run that first refuses every argument holding a control character (a CR that a script
-// read from a CR LF file, an escape sequence): usage error, exit 2, nothing sent or written.
-using CommandRun = std::function<int(CliContext&, const std::vector<std::string>&)>;
-CommandRun RefusingControlCharacters(CommandRun run);
 
 // qvctl's exit status once its output has been flushed: a command whose output could not be written
 // (a full disk) fails with kMsgOutputFailed on the error stream and status 1. Output whose reader has

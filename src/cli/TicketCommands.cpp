@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "cli/ArgumentParsing.h"
 #include "cli/ArgumentValues.h"
 #include "cli/CommandRegistry.h"
 #include "cli/TerminalText.h"

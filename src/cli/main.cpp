@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "cli/CommandRegistry.h"
+#include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "cli/ConsoleDialogs.h"
 #include "cli/StandardInput.h"
@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     environment.serverRecordName = [](const std::string& server) { return ServerRecordName(server); };
     environment.devices = {DevicesFilePath(), OpenDeviceLink, ListUsbPrinters};
     environment.progress = cli::StandardErrorIsTerminal();
+    environment.openFiles = cli::OpenFileLimit();
     return cli::StatusAfterOutput(cli::RunCommandLine(registry, args, environment), std::cout, std::cerr,
                                   cli::StandardOutputReaderGone);
 }

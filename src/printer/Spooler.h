@@ -154,6 +154,12 @@ class Spooler {
         return JobState::Unknown;
     }
 
+    // The printers a listing of the same server gave a moment ago in this run (another spooler's
+    // ListPrinters): the spooler may take what it says of each queue (its identity, whether it takes
+    // RAW documents) instead of asking the server again for each. A spooler that asks nothing of its
+    // queues ignores it.
+    virtual void KnowPrinters(const std::vector<PrinterInfo>& printers) { static_cast<void>(printers); }
+
     // Every job the server holds or remembers for `deviceName` (completed ones too, as far as it keeps
     // them), oldest first; nullopt when the server does not say.
     virtual std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) {

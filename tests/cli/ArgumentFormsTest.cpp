@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "Version.h"
+#include "cli/ArgumentParsing.h"
 #include "cli/CommandRegistry.h"
 #include "cli/ConsoleDialogs.h"
 #include "printer/MemorySpooler.h"

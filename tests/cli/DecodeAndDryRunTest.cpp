@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "cli/CommandRegistry.h"
+#include "cli/CommandLine.h"
 #include "cli/ConsoleDialogs.h"
 #include "decode/CommandDecoder.h"
 #include "decode/PrinterState.h"

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
-#include "cli/CommandRegistry.h"
+#include "cli/CommandLine.h"
 #include "cli/ConsoleDialogs.h"
 #include "printer/ForwardingSpooler.h"
 #include "printer/HexCodec.h"

@@ -3,13 +3,18 @@
 // what each one took, whatever the others did.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ctime>
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
+#include <thread>
 
-#include "cli/CommandRegistry.h"
+#include "cli/ArgumentParsing.h"
+#include "cli/CommandLine.h"
+#include "fleet/FleetRun.h"
 #include "fleet/FleetTargets.h"
 #include "printer/ForwardingSpooler.h"
 #include "printer/HexCodec.h"
@@ -63,6 +68,83 @@ TEST(ChooseTargetsTest, ServersInOrderPrintersInArgumentOrderEachOnceProblemsLas
     ASSERT_EQ(current.size(), 2u);
     EXPECT_EQ(current[0].printer, "B");
     EXPECT_EQ(current[1].problem, kProblemNoCurrentPrinter);
+}
+
+TEST(FleetRunTest, PrintersInFlightGrowWithTheServersUpToTheLimitAndAPerServerBound) {
+    struct Case {
+        std::vector<std::size_t> printersOfServer;
+        FleetLimits limits;
+        std::size_t inFlight;
+    };
+    const Case cases[] = {
+        {{4, 4, 4}, {4, 128}, 12}, {{4, 4, 4}, {4, 5}, 5}, {{50}, {4, 128}, 4},
+        {{1, 1, 1, 1}, {4, 2}, 2}, {{0, 2}, {4, 128}, 2},  {{3}, {0, 0}, 1},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::vector<std::size_t>> tasks;
+        for (std::size_t count : c.printersOfServer) tasks.emplace_back(count, 0);
+        EXPECT_EQ(PrintersInFlight(tasks, c.limits), c.inFlight)
+            << c.limits.perServer << "/" << c.limits.total;
+    }
+}
+
+TEST(FleetRunTest, EachServersTasksRunInTheirOrderWithNoMoreWorkersThanItsBound) {
+    std::vector<std::vector<std::size_t>> tasks{{0, 1, 2, 3, 4, 5}, {6, 7}, {8}};
+    std::mutex lock;
+    std::vector<std::vector<std::size_t>> started(3);
+    std::vector<int> running(3, 0);
+    std::vector<int> most(3, 0);
+    int workers = 0;
+    RunByServer(tasks, {2, 8}, [&](std::size_t s) -> FleetTask {
+        {
+            const std::lock_guard hold(lock);
+            ++workers;
+        }
+        return [&, s](std::size_t t) {
+            {
+                const std::lock_guard hold(lock);
+                started[s].push_back(t);
+                most[s] = std::max(most[s], ++running[s]);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const std::lock_guard hold(lock);
+            --running[s];
+        };
+    });
+    EXPECT_EQ(started[0], (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(started[1], (std::vector<std::size_t>{6, 7}));
+    EXPECT_EQ(started[2], (std::vector<std::size_t>{8}));
+    EXPECT_LE(most[0], 2);
+    EXPECT_LE(most[1], 2);
+    // A worker is made once and serves its server's tasks until none is left: at most two, two and one.
+    EXPECT_LE(workers, 5);
+    EXPECT_GE(workers, 3);
+}
+
+TEST(JobsOptionTest, TakesAWholeNumberOfPrintersFromOneToTheMost) {
+    struct Case {
+        std::vector<std::string> args;
+        std::optional<std::size_t> jobs;
+    };
+    const Case cases[] = {
+        {{"--jobs", "64"}, 64},
+        {{"--jobs=1"}, 1},
+        {{"--jobs", "4096"}, 4096},
+        {{"--jobs", "0"}, std::nullopt},
+        {{"--jobs", "4097"}, std::nullopt},
+        {{"--jobs", "2.5"}, std::nullopt},
+        {{"--jobs"}, std::nullopt},
+        {{"--jobs=x"}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        cli::FleetChoice choice;
+        std::string problem;
+        std::size_t i = 0;
+        const bool read = cli::ReadJobsOption(c.args, i, choice, problem);
+        EXPECT_EQ(read, c.jobs.has_value()) << c.args.back();
+        EXPECT_EQ(choice.jobs, c.jobs) << c.args.back();
+        EXPECT_EQ(problem.empty(), read) << c.args.back();
+    }
 }
 
 // Calls from several workers to one in-memory server, one at a time.

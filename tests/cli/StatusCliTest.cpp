@@ -5,7 +5,7 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
-#include "cli/CommandRegistry.h"
+#include "cli/CommandLine.h"
 #include "cli/ConsoleDialogs.h"
 #include "printer/MemorySpooler.h"
 #include "record/RecordBook.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/CommandRegistry.h"
+#include "cli/CommandLine.h"
 #include "cli/ConsoleDialogs.h"
 #include "printer/MemorySpooler.h"
 #include "support/RecordingDialogs.h"

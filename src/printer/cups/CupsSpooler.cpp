@@ -283,6 +283,7 @@ std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
     for (auto& printer : printers) {
         printer.kind = CupsQueueKindText(CupsQueueKind(printer.driverName, printer.port), printer.driverName);
     }
+    m_listed = printers;
     return printers;
 }
 
@@ -425,7 +426,12 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
     }
     m_knownQueues.clear();
     m_queueFacts.clear();
+    m_listed.clear();
     return false;
+}
+
+void CupsSpooler::KnowPrinters(const std::vector<PrinterInfo>& printers) {
+    m_listed = printers;
 }
 
 bool CupsSpooler::QueueTakesRaw(http_t* http, const std::string& queue) {
@@ -442,6 +448,17 @@ const CupsSpooler::QueueFacts& CupsSpooler::FactsOf(http_t* http, const std::str
         facts.absent = true;
         return facts;
     }();
+    // A queue the listing gave is known by what it said: the same four attributes.
+    for (const PrinterInfo& listed : m_listed) {
+        if (listed.deviceName != queue) continue;
+        QueueFacts facts;
+        facts.asked = queue;
+        facts.answered = true;
+        facts.takesRaw = CupsQueueTakesRaw(CupsQueueKind(listed.driverName, listed.port), listed.driverName);
+        facts.identity = {listed.identity, listed.deviceName};
+        m_queueFacts.push_back(std::move(facts));
+        return m_queueFacts.back();
+    }
     static const char* const kAttributes[] = {"printer-make-and-model", "device-uri", "printer-uuid",
                                               "printer-name"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);

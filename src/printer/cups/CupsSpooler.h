@@ -70,6 +70,7 @@ class CupsSpooler final : public Spooler {
     JobState AskJobState(const std::string& deviceName, int job) override;
     // Get-Jobs, which-jobs all, with the originating user and host and the creation time.
     std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) override;
+    void KnowPrinters(const std::vector<PrinterInfo>& printers) override;
 
     static constexpr std::chrono::seconds kServerRetryInterval{30};
 
@@ -125,6 +126,8 @@ class CupsSpooler final : public Spooler {
     std::vector<std::pair<std::string, std::string>> m_knownQueues;
     // Each queue's facts, for as long as the connection lasts.
     std::vector<QueueFacts> m_queueFacts;
+    // The printers the last listing gave (its own or KnowPrinters'): the queues' facts without asking.
+    std::vector<PrinterInfo> m_listed;
     DocumentReceipt m_receipt;
     std::string m_problem;
     std::string m_host;  // empty: cupsServer()

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "cli/CommandRegistry.h"
+
+namespace qvset::cli {
+
+// Where one run of a command sends and what it tells.
+struct PrinterSetting {
+    Spooler& spooler;  // the print server's spooler (or a dry run's)
+    Pause& pause;
+    Dialogs& dialogs;
+    std::ostream& out;
+    std::ostream& err;
+    std::istream& in;
+    RecordBook* record = nullptr;  // the server's records (read by history, printer-state, plans)
+    bool recordDocuments = false;  // whether the documents sent are added to `record`
+    std::string printer;           // empty: the server's current printer, read afresh for each document
+    std::string server;            // the server as the record names it
+    bool json = false;
+    const DeviceSetup* devices = nullptr;
+    bool progress = false;  // a long command shows its progress line
+};
+
+struct PrinterRunResult {
+    int status = kExitOk;
+    int documents = 0;  // documents the spooler took
+    bool unchanged = false;
+};
+
+// Runs a command once, on one printer: records what it sends (when asked), sends to the printer named
+// (when one is), and gives the exit status the command line gives a single printer.
+PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::string>& args,
+                              std::size_t operandsFrom, const PrinterSetting& setting,
+                              const std::vector<std::filesystem::path>& printFileFolders);
+
+// A printer or server named with a control character in it (a CR read from a CR LF file, an escape
+// sequence) is refused before anything is asked or sent: no queue has such a name, and the record would
+// keep a file of its own for it. The message names the argument, its bytes made visible.
+bool RefusedName(std::ostream& err, const std::string& commandName, std::string_view what,
+                 const std::string& name);
+
+}  // namespace qvset::cli

@@ -39,7 +39,8 @@ std::optional<ServiceSetting> ParseSettingSent(std::string_view text) {
     setting.job = fields[2];
     setting.when = fields[3];
     setting.sender = std::string(text);
-    if (!setting.name.starts_with(kPrefix) || setting.name.size() == kPrefix.size() || !IsHex(setting.command))
+    if (!setting.name.starts_with(kPrefix) || setting.name.size() == kPrefix.size() ||
+        !IsHex(setting.command))
         return std::nullopt;
     return setting;
 }
@@ -49,8 +50,9 @@ std::vector<ServiceSetting> JoinServiceSettings(std::vector<ServiceSetting> defa
     for (const std::string& text : sent) {
         auto entry = ParseSettingSent(text);
         if (!entry) continue;
-        const auto found = std::find_if(defaults.begin(), defaults.end(),
-                                        [&](const ServiceSetting& setting) { return setting.name == entry->name; });
+        const auto found = std::find_if(defaults.begin(), defaults.end(), [&](const ServiceSetting& setting) {
+            return setting.name == entry->name;
+        });
         if (found == defaults.end()) {
             defaults.push_back(std::move(*entry));
             continue;

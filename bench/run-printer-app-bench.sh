@@ -73,6 +73,7 @@ for i in $(seq 2 50); do "$app" add -d "bench$i" -m qv650 -v file:///dev/null >/
 echo "resident memory with 50 printers: $(awk '/VmRSS/ { print $2 " kB" }' "/proc/$server/status")"
 
 # The same documents through CUPS: lp -o raw to a capture queue, until its index lists them all.
+chmod 755 "$work"  # its backends run as lp, which must reach the capture folder
 "$here/scripts/cups-sandbox" start "$work/cups" CAPTURE >/dev/null
 (
   eval "$("$here/scripts/cups-sandbox" env "$work/cups")"

@@ -3,7 +3,9 @@
 # IPP (one ipptool run) to a printer whose device is a file (file:///dev/null, so that no drawer runs
 # beside it), as documents per second; then the time from one Print-Job to the end of its job
 # (the job-state polled until completed), median of RUNS (default 21); then the service's resident
-# memory with 50 printers.
+# memory with 50 printers; then, for comparison, the same N documents with `lp -o raw` to a capture
+# queue of the private CUPS server (scripts/cups-sandbox), documents per second until the last is
+# captured.
 # usage: bench/run-printer-app-bench.sh BUILD_DIR [N [RUNS]]
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -12,7 +14,8 @@ count=${2:-200}
 runs=${3:-21}
 work=$(mktemp -d)
 server=""
-trap '[ -n "$server" ] && kill "$server" 2>/dev/null; sleep 0.5; rm -rf "$work" 2>/dev/null || true' EXIT
+here=$(cd "$(dirname "$0")/.." && pwd)
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; "$here/scripts/cups-sandbox" stop "$work/cups" >/dev/null 2>&1 || true; sleep 0.5; rm -rf "$work" 2>/dev/null || true' EXIT
 export SNAP_COMMON="$work/run" TMPDIR="$work/run" XDG_CONFIG_HOME="$work/run" ASAN_OPTIONS=detect_leaks=0
 mkdir -p "$work/run" "$work/spool"
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
@@ -68,3 +71,15 @@ printf '%s\n' "${times[@]}" | sort -n | awk -v n="$runs" 'NR == int((n + 1) / 2)
 
 for i in $(seq 2 50); do "$app" add -d "bench$i" -m qv650 -v file:///dev/null >/dev/null; done
 echo "resident memory with 50 printers: $(awk '/VmRSS/ { print $2 " kB" }' "/proc/$server/status")"
+
+# The same documents through CUPS: lp -o raw to a capture queue, until its index lists them all.
+chmod 755 "$work"  # its backends run as lp, which must reach the capture folder
+"$here/scripts/cups-sandbox" start "$work/cups" CAPTURE >/dev/null
+(
+  eval "$("$here/scripts/cups-sandbox" env "$work/cups")"
+  start=$(date +%s.%N)
+  for _ in $(seq "$count"); do lp -d CAPTURE -o raw "$work/doc.prn" >/dev/null; done
+  until [ "$(wc -l <"$work/cups/capture/CAPTURE/index")" -ge "$count" ]; do sleep 0.02; done
+  end=$(date +%s.%N)
+  python3 -c "print('%d documents with lp -o raw to a CUPS capture queue, all captured in %.2f s: %.0f documents/s' % ($count, $end - $start, $count / ($end - $start)))"
+)

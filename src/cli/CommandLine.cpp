@@ -33,6 +33,8 @@ void PrintOverview(const CommandRegistry& registry, std::ostream& out) {
         << "  --server HOST[:PORT]\n"
         << "                   the print server (CUPS over IPP; Windows: \\\\HOST); by default the "
            "system's.\n"
+        << "                   A QV6 printer application (qvset-printer-app) is recognised: each job is\n"
+        << "                   followed to its end, and the printer's settings are read from it.\n"
         << "                   --printer and --server repeat: the command then runs on every chosen printer\n"
         << "                   of every chosen server, concurrently, and a report says what each took.\n"
         << "  --device URI|NAME\n"

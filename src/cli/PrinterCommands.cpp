@@ -71,7 +71,12 @@ int UsePrinter(CliContext& context, const std::vector<std::string>& args) {
     }
     const std::string entry = FormatPrinterEntry(*it);
     if (!context.spooler.ApplyPrinterChoice(entry)) {
-        if (ServerAnswered(context)) context.dialogs.Message(MsgDefaultNotWritten(entry));
+        if (ServerAnswered(context)) {
+            // The spooler's own word on why (a printer application keeps no user's default), after the
+            // message.
+            const std::string problem = context.spooler.LastProblem();
+            context.dialogs.Message(MsgDefaultNotWritten(entry) + (problem.empty() ? "" : "; " + problem));
+        }
         return kExitPrinterFailed;
     }
     NoteDefaultOverride(context);

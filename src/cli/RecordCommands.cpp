@@ -30,6 +30,8 @@ struct OpenedRecord {
     std::optional<Record> record;
     QueueIdentity queue;
     RecordedState state;
+    // The settings as the printer application in front of the printer reports them (empty: none).
+    std::optional<std::vector<ServiceSetting>> service = {};
 };
 
 OpenedRecord OpenRecord(CliContext& context, std::string_view commandName, int& status) {
@@ -52,7 +54,9 @@ OpenedRecord OpenRecord(CliContext& context, std::string_view commandName, int& 
         status = kExitPrinterFailed;
         return {printer, std::nullopt, {}, {}};
     }
-    return {printer, std::move(checked->record), checked->queue, std::move(checked->state)};
+    OpenedRecord opened{printer, std::move(checked->record), checked->queue, std::move(checked->state)};
+    if (checked->fromService) opened.service = std::move(checked->service);
+    return opened;
 }
 
 // "taken", "not taken", "completed (job 12)", "no answer: may have been printed", ...
@@ -149,6 +153,22 @@ int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
     }
 
     context.out << Heading(context, opened);
+    if (opened.service) {
+        // Every client's documents, as the printer application saw them, before this PC's own.
+        context.out << "settings the printer application holds for " << TerminalSafe(opened.printer)
+                    << " (from every client's documents):\n";
+        if (opened.service->empty()) context.out << "  (none yet)\n";
+        for (const auto& setting : *opened.service) {
+            context.out << "  " << TerminalSafe(setting.name) << " " << TerminalSafe(setting.value) << "  "
+                        << (setting.job.empty()
+                                ? std::string("(no document: the model's default)")
+                                : TerminalSafe(setting.job +
+                                               (setting.when.empty() ? "" : " at " + setting.when) +
+                                               (setting.sender.empty() ? "" : " from " + setting.sender)))
+                        << '\n';
+        }
+        context.out << "documents this PC sent:\n";
+    }
     if (record.folded > 0) {
         context.out << "(" << record.folded << " earlier documents folded into the printer's state)\n";
     }
@@ -186,7 +206,14 @@ int ShowRecordedState(CliContext& context, bool json) {
     const OpenedRecord opened = OpenRecord(context, "printer-state", status);
     if (!opened.record) return status;
     const PrinterState& state = opened.state.state;
-    (json ? context.err : context.out) << "state implied by the " << Heading(context, opened);
+    if (opened.service) {
+        (json ? context.err : context.out)
+            << "state the printer application holds for " << TerminalSafe(opened.printer)
+            << " (the documents of every client); "
+            << "mode values and parameter table from the " << Heading(context, opened);
+    } else {
+        (json ? context.err : context.out) << "state implied by the " << Heading(context, opened);
+    }
     // What the record cannot vouch for, item by item, beside the state.
     for (const auto& [item, reason] : opened.state.unknown) {
         (json ? context.err : context.out)

@@ -37,6 +37,9 @@ class ForwardingSpooler : public Spooler {
     std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) override {
         return m_inner.JobsOf(deviceName);
     }
+    std::optional<std::vector<ServiceSetting>> ServiceSettingsOf(const std::string& deviceName) override {
+        return m_inner.ServiceSettingsOf(deviceName);
+    }
 
   protected:
     Spooler& Inner() { return m_inner; }

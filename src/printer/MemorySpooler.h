@@ -49,6 +49,15 @@ class MemorySpooler final : public Spooler {
     // A server that cannot be reached: every call fails (empty list, no printer, nothing written).
     void SetUnreachable(bool unreachable = true) { m_unreachable = unreachable; }
     void SetDefaultOverride(std::string setting) { m_override = std::move(setting); }
+    // A printer behind a printer application: ServiceSettingsOf gives these for it (nullopt for others).
+    void SetServiceSettings(const std::string& printer, std::vector<ServiceSetting> settings) {
+        m_serviceSettings[printer] = std::move(settings);
+    }
+    std::optional<std::vector<ServiceSetting>> ServiceSettingsOf(const std::string& deviceName) override {
+        const auto found = m_serviceSettings.find(deviceName);
+        if (found == m_serviceSettings.end()) return std::nullopt;
+        return found->second;
+    }
     // Called with every document as it is written, so that a test can log it among other events.
     void OnDocument(std::function<void(const Document&)> listener) { m_listener = std::move(listener); }
 
@@ -64,6 +73,7 @@ class MemorySpooler final : public Spooler {
     std::set<std::string> m_cannotOpen;
     int m_waiting = 0;
     std::map<std::string, QueueStatus> m_statuses;
+    std::map<std::string, std::vector<ServiceSetting>> m_serviceSettings;
     int m_inspections = 0;
     std::vector<Document> m_documents;
     std::vector<std::string> m_applied;

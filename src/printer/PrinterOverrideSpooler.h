@@ -52,6 +52,10 @@ class PrinterOverrideSpooler final : public ForwardingSpooler {
         m_askedNothing = false;
         return Inner().JobsOf(deviceName);
     }
+    std::optional<std::vector<ServiceSetting>> ServiceSettingsOf(const std::string& deviceName) override {
+        m_askedNothing = false;
+        return Inner().ServiceSettingsOf(deviceName);
+    }
 
   private:
     std::string m_deviceName;

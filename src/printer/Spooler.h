@@ -69,6 +69,19 @@ struct ServerJob {
     bool mine = false;           // sent under the user name this program sends as
 };
 
+// One setting as a printer application reports what its printer holds (its qvset-NAME-default
+// attribute), with the document that last set it, as far as the service says.
+struct ServiceSetting {
+    std::string name;          // "qvset-black-mark"
+    std::string value;         // "on", "76", "152"
+    std::string command = {};  // the command the printer last got for it, hex ("1B4202"); empty: not said
+    std::string job = {};   // the service's label of the document that set it ("job 12 #7"); empty: not said
+    std::string when = {};  // UTC, "2026-12-09T14:02:11Z"; empty: not said
+    std::string sender = {};  // "alice@192.0.2.7"; empty: not said
+
+    bool operator==(const ServiceSetting&) const = default;
+};
+
 // How long one request may wait for the print server unless told otherwise.
 inline constexpr std::chrono::milliseconds kDefaultSpoolerDeadline{10000};
 
@@ -159,6 +172,14 @@ class Spooler {
     // RAW documents) instead of asking the server again for each. A spooler that asks nothing of its
     // queues ignores it.
     virtual void KnowPrinters(const std::vector<PrinterInfo>& printers) { static_cast<void>(printers); }
+
+    // What the printer `deviceName` holds, in the words of the printer application in front of it: every
+    // setting it knows a value of, in its order. nullopt when the server is no printer application (or
+    // did not answer: LastFault says which); an empty list when it knows nothing yet.
+    virtual std::optional<std::vector<ServiceSetting>> ServiceSettingsOf(const std::string& deviceName) {
+        static_cast<void>(deviceName);
+        return std::nullopt;
+    }
 
     // Every job the server holds or remembers for `deviceName` (completed ones too, as far as it keeps
     // them), oldest first; nullopt when the server does not say.

@@ -2,6 +2,10 @@
 
 #include <set>
 
+#include "decode/CommandDecoder.h"
+#include "printer/HexCodec.h"
+#include "record/SettingAttributes.h"
+
 namespace qvset {
 namespace {
 
@@ -40,7 +44,47 @@ std::string ForeignReason(const ServerJob& job) {
            (job.createdAt > 0 ? " at " + Clock(job.createdAt) : "") + " is not in this record";
 }
 
+// The label a setting of the service's state carries in this program's state.
+std::string ServiceLabel(const ServiceSetting& setting) {
+    // Shown after "job ": "3 #4 of the printer application, from alice@pc7 at 2026-12-09T14:02:11Z".
+    if (setting.job.empty()) return "none: the printer application's default for its model";
+    std::string label = setting.job;
+    if (label.starts_with("job ")) label.erase(0, 4);
+    label += " of the printer application";
+    if (!setting.sender.empty()) label += ", from " + setting.sender;
+    if (!setting.when.empty()) label += " at " + setting.when;
+    return label;
+}
+
 }  // namespace
+
+RecordedState StateFromService(const std::vector<ServiceSetting>& settings, const RecordedState& record) {
+    RecordedState state;
+    for (const ServiceSetting& setting : settings) {
+        const SettingAttribute* attribute = FindSettingAttribute(setting.name);
+        if (attribute == nullptr) continue;
+        std::optional<std::vector<std::uint8_t>> bytes;
+        if (!setting.command.empty()) bytes = DecodeHex(setting.command);
+        if (!bytes || bytes->empty()) {
+            std::string problem;
+            bytes = SettingCommand(*attribute, setting.value, problem);
+        }
+        if (!bytes) continue;
+        state.state.Apply(DecodeDocument(*bytes), ServiceLabel(setting));
+        state.setAt[attribute->item] = setting.when;
+    }
+    // What the service does not report stays as the record has it.
+    for (const auto& [mode, command] : record.state.ModeValues())
+        state.state.Apply(DecodeDocument(command.bytes), command.job);
+    if (const auto& table = record.state.ParameterTable())
+        state.state.Apply(DecodeDocument(table->bytes), table->job);
+    for (const auto& [item, reason] : record.unknown) {
+        bool reported = false;
+        for (const auto& attribute : SettingAttributes()) reported = reported || attribute.item == item;
+        if (!reported) state.unknown.emplace(item, reason);
+    }
+    return state;
+}
 
 std::optional<ServerCheckedRecord> ReadRecordWithServer(RecordBook& book, Spooler& spooler,
                                                         const std::string& printer, std::string* error) {
@@ -95,6 +139,12 @@ std::optional<ServerCheckedRecord> ReadRecordWithServer(RecordBook& book, Spoole
     }
     if (!fates.empty()) book.NoteFates(printer, checked.queue, fates);
     checked.state = ImplyRecordedState(checked.record);
+    if (auto service = spooler.ServiceSettingsOf(checked.queue.name.empty() ? printer : checked.queue.name)) {
+        checked.state = StateFromService(*service, checked.state);
+        checked.fromService = true;
+        checked.service = std::move(*service);
+        return checked;
+    }
     if (!jobs) return checked;
     for (const auto& job : *jobs) {
         if (known.count(job.id) != 0) continue;

@@ -88,4 +88,19 @@ bool RemoveDriverAttribute(pappl_printer_t* printer, const char* name) {
     return found != nullptr;
 }
 
+bool SetDriverTexts(pappl_printer_t* printer, const char* name, std::span<const std::string> values) {
+    PrinterHead* head = HeadOf(printer);
+    if (head == nullptr) return false;
+    std::vector<const char*> texts;
+    for (const auto& value : values) texts.push_back(value.c_str());
+    pthread_rwlock_wrlock(&head->rwlock);
+    ippDeleteAttribute(head->driverAttrs, ippFindAttribute(head->driverAttrs, name, IPP_TAG_ZERO));
+    if (!texts.empty()) {
+        ippAddStrings(head->driverAttrs, IPP_TAG_PRINTER, IPP_TAG_TEXT, name, static_cast<int>(texts.size()),
+                      nullptr, texts.data());
+    }
+    pthread_rwlock_unlock(&head->rwlock);
+    return true;
+}
+
 }  // namespace qvset

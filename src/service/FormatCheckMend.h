@@ -3,6 +3,7 @@
 #include <pappl/pappl.h>
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace qvset {
@@ -25,5 +26,10 @@ bool MendFormatCheck(pappl_printer_t* printer, std::span<const std::string_view>
 // a -default value away again), through the same members and with the same check. False when nothing
 // was removed.
 bool RemoveDriverAttribute(pappl_printer_t* printer, const char* name);
+
+// Puts a printer attribute of texts among the driver's attributes, in place of the one of that name
+// (none when `values` is empty), through the same members and with the same check: Get-Printer-Attributes
+// then reports it. False when the printer's members could not be reached.
+bool SetDriverTexts(pappl_printer_t* printer, const char* name, std::span<const std::string> values);
 
 }  // namespace qvset

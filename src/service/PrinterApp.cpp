@@ -21,6 +21,9 @@
 
 #include "Version.h"
 #include "decode/CommandDecoder.h"
+#include "printer/HexCodec.h"
+#include "printer/ServiceSettings.h"
+#include "record/SettingAttributes.h"
 #include "service/DocumentFormats.h"
 #include "service/FormatCheckMend.h"
 #include "service/RasterDocuments.h"
@@ -29,7 +32,6 @@
 #include "service/ServicePages.h"
 #include "service/ServiceRawPort.h"
 #include "service/ServiceState.h"
-#include "service/SettingAttributes.h"
 #include "ticket/Catalogue.h"
 
 namespace qvset {
@@ -152,6 +154,29 @@ void SyncDefaults(pappl_printer_t* printer, const PrinterState& state) {
     }
     if (count > 0 || mediaDiffers) papplPrinterSetDriverDefaults(printer, &data, count, options);
     cupsFreeOptions(count, options);
+    // Which document set each setting, with the command itself: what qvctl reads as the printer's state.
+    std::vector<std::string> sent;
+    {
+        std::lock_guard lock(TheApp().mutex);
+        const ServiceState& service = StateOf(printer);
+        for (const auto& setting : SettingAttributes()) {
+            const auto& group = setting.syntax == SettingSyntax::Range ? state.Distances() : state.Switches();
+            const auto found = group.find(setting.item);
+            if (found == group.end()) continue;
+            ServiceSetting entry;
+            entry.name = setting.name;
+            entry.command = EncodeHex(found->second.bytes);
+            entry.job = found->second.job;
+            if (const ServiceJob* job = service.FindJob(found->second.job)) {
+                entry.when = job->when;
+                entry.sender = job->sender;
+            }
+            sent.push_back(SettingSentText(entry));
+        }
+    }
+    if (!SetDriverTexts(printer, kSettingsSentAttribute, sent)) {
+        papplLogPrinter(printer, PAPPL_LOGLEVEL_WARN, "%s could not be set.", kSettingsSentAttribute);
+    }
 }
 
 // Puts back the state's value of every setting whose -default another way changed without sending it

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "decode/CommandDecoder.h"
-#include "service/SettingAttributes.h"
+#include "record/SettingAttributes.h"
 
 namespace qvset {
 

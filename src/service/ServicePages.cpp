@@ -13,7 +13,7 @@
 #include "printer/HexCodec.h"
 #include "printer/MemorySpooler.h"
 #include "printer/PrintChannel.h"
-#include "service/SettingAttributes.h"
+#include "record/SettingAttributes.h"
 #include "settings/BatchSend.h"
 #include "settings/SwitchCommands.h"
 #include "ticket/Catalogue.h"

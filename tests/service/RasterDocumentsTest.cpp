@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "decode/CommandDecoder.h"
-#include "service/SettingAttributes.h"
+#include "record/SettingAttributes.h"
 
 namespace qvset {
 namespace {

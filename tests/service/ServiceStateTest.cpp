@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "service/SettingAttributes.h"
+#include "record/SettingAttributes.h"
 #include "support/TestFolder.h"
 
 namespace qvset {

@@ -1,4 +1,4 @@
-#include "service/SettingAttributes.h"
+#include "record/SettingAttributes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The printer application against the virtual printer: the ipptool suite of this folder, then what
-# reached the printer's folder, byte for byte. Usage: printer-app-test.sh PRINTER-APP
+# reached the printer's folder, byte for byte; with QVCTL, two PCs and a third client on one printer
+# (printer-app-pcs-test.sh). Usage: printer-app-test.sh PRINTER-APP [QVCTL]
 set -euo pipefail
 
 app=$(realpath "$1")
@@ -121,5 +122,8 @@ if command -v socat >/dev/null; then
   cmp "$work/serial.bin" "$work/stream.bin" || fail "the serial line did not carry the document unchanged"
 else
   echo "SKIP: socat is missing, the serial printer is not tried"
+fi
+if [ $# -ge 2 ]; then
+  "$here/printer-app-pcs-test.sh" "$app" "$(realpath "$2")" "$port" "$work" || fail "two PCs and a third client"
 fi
 echo "printer application: every test passed"

@@ -15,15 +15,33 @@
 
 #include "printer/PrinterSelection.h"
 #include "printer/QueueKind.h"
+#include "printer/ServiceSettings.h"
 #include "printer/cups/LpOptionsFile.h"
 
 namespace qvset {
 namespace {
 
+// A deadline as the user sets it (QVSET_SPOOLER_DEADLINE is in seconds): "10 s", "0.5 s".
+std::string DeadlineSeconds(std::chrono::milliseconds deadline) {
+    const auto whole = deadline.count() / 1000;
+    const auto rest = deadline.count() % 1000;
+    std::string text = std::to_string(whole);
+    if (rest != 0) {
+        std::string fraction = std::to_string(1000 + rest).substr(1);
+        while (fraction.back() == '0') fraction.pop_back();
+        text += "." + fraction;
+    }
+    return text + " s";
+}
+
 constexpr int kDefaultIppPort = 631;
 constexpr std::string_view kMsgNoFileLeft =
     "this program has too many files open (EMFILE) to reach the print server; nothing was sent";
 constexpr const char* kRawFormat = "application/vnd.cups-raw";
+// Where a printer application keeps its system object and its printers.
+constexpr const char* kSystemPath = "/ipp/system";
+constexpr const char* kAppPrinterPath = "/ipp/print/";
+constexpr std::string_view kAppKindText = "QV6 printer application";
 // The variables CUPS reads before lpoptions, in its order.
 constexpr const char* kDestinationVariables[] = {"LPDEST", "PRINTER"};
 
@@ -53,6 +71,23 @@ class DestList {
 std::string AttributeText(ipp_attribute_t* attr) {
     const char* text = attr != nullptr ? ippGetString(attr, 0, nullptr) : nullptr;
     return text != nullptr ? text : "";
+}
+
+std::string SystemUri(int port) {
+    char uri[1024];
+    httpAssembleURI(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
+                    port > 0 ? port : ippPort(), kSystemPath);
+    return uri;
+}
+
+std::string JobReasons(ipp_attribute_t* attr) {
+    std::string reasons;
+    for (int i = 0; attr != nullptr && i < ippGetCount(attr); ++i) {
+        const char* reason = ippGetString(attr, i, nullptr);
+        if (reason == nullptr || std::string_view(reason) == "none") continue;
+        reasons += (reasons.empty() ? "" : ", ") + std::string(reason);
+    }
+    return reasons;
 }
 
 }  // namespace
@@ -186,8 +221,43 @@ void CupsSpooler::SetDeadline(std::chrono::milliseconds deadline) {
 std::string CupsSpooler::PrinterUri(const std::string& queue) const {
     char uri[1024];
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
-                     m_port > 0 ? m_port : ippPort(), "/printers/%s", queue.c_str());
+                     m_port > 0 ? m_port : ippPort(), "%s", PrinterResource(queue).c_str());
     return uri;
+}
+
+std::string CupsSpooler::ServerText() const {
+    const std::string host = m_host.empty() ? cupsServer() : m_host;
+    if (host.front() == '/') return host;
+    return (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
+           std::to_string(m_port > 0 ? m_port : ippPort());
+}
+
+std::string CupsSpooler::PrinterResource(const std::string& queue) const {
+    return (m_kind == ServerKind::PrinterApp ? kAppPrinterPath : "/printers/") + queue;
+}
+
+bool CupsSpooler::IsPrinterApplication() {
+    const ArmedRequest armed(*this);
+    return armed.http != nullptr && m_kind == ServerKind::PrinterApp;
+}
+
+bool CupsSpooler::LearnServerKind(http_t* http) {
+    // Get-System-Attributes is the IPP system service's: CUPS 2.4 refuses it (operation-not-supported,
+    // or an HTTP error for the path), every PAPPL printer application answers it. Asked once: the
+    // server's kind does not change while this process runs.
+    ipp_t* request = ippNewRequest(IPP_OP_GET_SYSTEM_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "system-uri", nullptr, SystemUri(m_port).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "system-state");
+    IppPtr response(cupsDoRequest(http, request, kSystemPath));
+    if (!response && LostServer(http)) {
+        NoteNoAnswer();
+        return false;
+    }
+    m_kind = response && ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE
+                 ? ServerKind::PrinterApp
+                 : ServerKind::Cups;
+    return true;
 }
 
 int CupsSpooler::KeepWaiting(http_t*, void* self) {
@@ -223,6 +293,7 @@ http_t* CupsSpooler::Connection() {
     }
     if (!m_watch) m_watch = std::make_unique<RequestWatch>(m_timedOut);
     m_watch->Arm(httpGetFd(m_http.get()), started + m_deadline);
+    if (m_kind == ServerKind::NotAsked && !LearnServerKind(m_http.get())) return nullptr;
     return m_http.get();
 }
 
@@ -250,6 +321,10 @@ std::vector<PrinterInfo> CupsSpooler::ListPrinters() {
     const ArmedRequest armed(*this);
     http_t* http = armed.http;
     if (http == nullptr) return printers;
+    if (m_kind == ServerKind::PrinterApp) {
+        for (auto& [id, info] : AppPrinters(http)) printers.push_back(std::move(info));
+        return printers;
+    }
     static const char* const kAttributes[] = {"printer-name", "printer-make-and-model", "device-uri",
                                               "printer-uuid"};
     ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
@@ -332,7 +407,70 @@ std::string CupsSpooler::AskPrinterName(http_t* http, ipp_t* request) {
 
 std::string CupsSpooler::ServerDefault(http_t* http) {
     // Asked every time: another program may change the server's default between two documents.
-    return AskPrinterName(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT));
+    if (m_kind != ServerKind::PrinterApp) return AskPrinterName(http, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT));
+    // A printer application names its default printer by its printer-id.
+    ipp_t* request = ippNewRequest(IPP_OP_GET_SYSTEM_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "system-uri", nullptr, SystemUri(m_port).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "default-printer-id");
+    IppPtr response(cupsDoRequest(http, request, kSystemPath));
+    if (!response) {
+        if (LostServer(http)) NoteNoAnswer();
+        return {};
+    }
+    const int id = ippGetInteger(ippFindAttribute(response.get(), "default-printer-id", IPP_TAG_INTEGER), 0);
+    if (id <= 0) return {};
+    for (const auto& [printerId, info] : AppPrinters(http)) {
+        if (printerId == id) return info.deviceName;
+    }
+    return {};
+}
+
+std::vector<std::pair<int, PrinterInfo>> CupsSpooler::AppPrinters(http_t* http) {
+    std::vector<std::pair<int, PrinterInfo>> printers;
+    static const char* const kAttributes[] = {"printer-id", "printer-name", "printer-make-and-model",
+                                              "printer-uuid"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTERS);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "system-uri", nullptr, SystemUri(m_port).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+    IppPtr response(cupsDoRequest(http, request, kSystemPath));
+    if (!response) {
+        NoteNoAnswer();
+        return printers;
+    }
+    const std::string host = m_host.empty() ? cupsServer() : m_host;
+    std::pair<int, PrinterInfo> current;
+    const auto keep = [&] {
+        if (!current.second.deviceName.empty()) {
+            char uri[1024];
+            // The printer as another program would reach it: a domain socket has no URI of its own.
+            httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr,
+                             host.front() == '/' ? "localhost" : host.c_str(),
+                             m_port > 0 ? m_port : ippPort(), "%s%s", kAppPrinterPath,
+                             current.second.deviceName.c_str());
+            current.second.port = uri;
+            current.second.kind = std::string(kAppKindText);
+            printers.push_back(std::move(current));
+        }
+        current = {};
+    };
+    for (ipp_attribute_t* attr = ippFirstAttribute(response.get()); attr != nullptr;
+         attr = ippNextAttribute(response.get())) {
+        const char* name = ippGetName(attr);
+        if (name == nullptr || ippGetGroupTag(attr) != IPP_TAG_PRINTER) {
+            keep();
+            continue;
+        }
+        const std::string_view key = name;
+        if (key == "printer-id") current.first = ippGetInteger(attr, 0);
+        if (key == "printer-name") current.second.deviceName = AttributeText(attr);
+        if (key == "printer-make-and-model") current.second.driverName = AttributeText(attr);
+        if (key == "printer-uuid") current.second.identity = AttributeText(attr);
+    }
+    keep();
+    return printers;
 }
 
 bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
@@ -346,6 +484,13 @@ bool CupsSpooler::ApplyPrinterChoice(const std::string& entry) {
     const ArmedRequest armed(*this);
     http_t* http = armed.http;
     if (http == nullptr) return false;
+    if (m_kind == ServerKind::PrinterApp) {
+        // lpoptions names queues of the CUPS server; a printer application keeps no user's default.
+        m_problem = "the printer application at " + ServerText() +
+                    " keeps no default printer for a user: name its printer with --printer " + device +
+                    " (this run sends to it)";
+        return false;
+    }
     cups_dest_t* raw = nullptr;
     const int count = cupsGetDests2(http, &raw);
     DestList dests(count, raw);
@@ -374,14 +519,16 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
     }
     if (m_fault != SpoolerFault::None) return false;
     const std::string uri = PrinterUri(deviceName);
-    const std::string resource = "/printers/" + deviceName;
+    const std::string resource = PrinterResource(deviceName);
     const std::string title(documentName);
+    const bool app = m_kind == ServerKind::PrinterApp;
 
     ipp_t* request = ippNewRequest(IPP_OP_PRINT_JOB);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr, kRawFormat);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                 app ? kPrinterAppFormat : kRawFormat);
 
     http_status_t status = cupsSendRequest(http, request, resource.c_str(), CUPS_LENGTH_VARIABLE);
     if (status == HTTP_STATUS_ERROR || status == HTTP_STATUS_SERVICE_UNAVAILABLE) {
@@ -422,7 +569,16 @@ bool CupsSpooler::WriteRawDocument(const std::string& deviceName, std::string_vi
     // Unknown queue, refused access or a queue that accepts no jobs: nothing was printed.
     if (ippGetStatusCode(response.get()) <= IPP_STATUS_OK_EVENTS_COMPLETE) {
         m_receipt.job = ippGetInteger(ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER), 0);
-        return true;
+        // A printer application's successful-ok means the job was made, not that it was printed.
+        return !app || FollowAppJob(http, deviceName, m_receipt.job);
+    }
+    if (app && ippGetStatusCode(response.get()) == IPP_STATUS_ERROR_DOCUMENT_FORMAT_NOT_SUPPORTED) {
+        m_problem = "printer " + deviceName + " of the printer application does not take " +
+                    kPrinterAppFormat + " (is it a QV6 printer?): nothing was sent";
+    }
+    if (app && ippGetStatusCode(response.get()) == IPP_STATUS_ERROR_NOT_FOUND) {
+        m_problem = "the printer application at " + ServerText() + " has no printer " + deviceName +
+                    " (qvctl --server " + ServerText() + " printers lists its printers): nothing was sent";
     }
     m_knownQueues.clear();
     m_queueFacts.clear();
@@ -479,7 +635,10 @@ const CupsSpooler::QueueFacts& CupsSpooler::FactsOf(http_t* http, const std::str
     const std::string makeAndModel =
         AttributeText(ippFindAttribute(response.get(), "printer-make-and-model", IPP_TAG_TEXT));
     const std::string deviceUri = AttributeText(ippFindAttribute(response.get(), "device-uri", IPP_TAG_URI));
-    facts.takesRaw = CupsQueueTakesRaw(CupsQueueKind(makeAndModel, deviceUri), makeAndModel);
+    // A printer application's printer is sent the QV6 format, which it refuses at once if it does not take
+    // it.
+    facts.takesRaw = m_kind == ServerKind::PrinterApp ||
+                     CupsQueueTakesRaw(CupsQueueKind(makeAndModel, deviceUri), makeAndModel);
     facts.identity.identity = AttributeText(ippFindAttribute(response.get(), "printer-uuid", IPP_TAG_URI));
     facts.identity.name = AttributeText(ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME));
     m_queueFacts.push_back(std::move(facts));
@@ -525,7 +684,55 @@ JobState CupsSpooler::AskJobState(const std::string& deviceName, int job) {
     const ArmedRequest armed(*this);
     http_t* http = armed.http;
     if (http == nullptr || deviceName.empty() || job <= 0) return JobState::Unknown;
-    static const char* const kAttributes[] = {"job-state"};
+    return StateOfJobOn(http, deviceName, job, nullptr);
+}
+
+bool CupsSpooler::FollowAppJob(http_t* http, const std::string& queue, int job) {
+    // The whole wait for the job's end is bounded by the deadline, each answer within it.
+    const auto until = std::chrono::steady_clock::now() + m_deadline;
+    m_watch->Arm(httpGetFd(http), until);
+    const std::string printed = "job " + std::to_string(job) + " on printer " + queue;
+    for (;;) {
+        std::string reasons;
+        const JobState state = StateOfJobOn(http, queue, job, &reasons);
+        const std::string why = reasons.empty() ? std::string() : " (" + reasons + ")";
+        if (m_fault != SpoolerFault::None) {
+            // The server stopped answering once it had the document.
+            m_receipt.mayHavePrinted = true;
+            return false;
+        }
+        switch (state) {
+            case JobState::Completed:
+                return true;
+            case JobState::Canceled:
+                m_problem =
+                    printed + " was canceled by the printer application" + why + ": it may not have printed";
+                return false;
+            case JobState::Aborted:
+                m_receipt.mayHavePrinted = true;
+                m_problem = printed + " was aborted by the printer application" + why +
+                            ": part of it may have reached the printer";
+                return false;
+            case JobState::Unknown:
+                m_receipt.mayHavePrinted = true;
+                m_problem = "the printer application no longer knows " + printed + ": it may have printed";
+                return false;
+            case JobState::Active:
+                break;
+        }
+        if (std::chrono::steady_clock::now() + kJobPollInterval >= until) {
+            m_receipt.mayHavePrinted = true;
+            m_problem = printed + " had not ended when the deadline of " + DeadlineSeconds(m_deadline) +
+                        " passed" + why + ": it may yet print";
+            return false;
+        }
+        std::this_thread::sleep_for(kJobPollInterval);
+    }
+}
+
+JobState CupsSpooler::StateOfJobOn(http_t* http, const std::string& deviceName, int job,
+                                   std::string* reasons) {
+    static const char* const kAttributes[] = {"job-state", "job-state-reasons"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
                  PrinterUri(deviceName).c_str());
@@ -539,6 +746,8 @@ JobState CupsSpooler::AskJobState(const std::string& deviceName, int job) {
         return JobState::Unknown;
     }
     if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return JobState::Unknown;
+    if (reasons != nullptr)
+        *reasons = JobReasons(ippFindAttribute(response.get(), "job-state-reasons", IPP_TAG_KEYWORD));
     return StateOfJob(ippGetInteger(ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM), 0));
 }
 
@@ -546,13 +755,18 @@ std::optional<std::vector<ServerJob>> CupsSpooler::JobsOf(const std::string& dev
     const ArmedRequest armed(*this);
     http_t* http = armed.http;
     if (http == nullptr || deviceName.empty()) return std::nullopt;
+    return AskJobs(http, deviceName, "all");
+}
+
+std::optional<std::vector<ServerJob>> CupsSpooler::AskJobs(http_t* http, const std::string& deviceName,
+                                                           const char* which) {
     static const char* const kAttributes[] = {
         "job-id",          "job-state", "job-name", "job-originating-user-name", "job-originating-host-name",
         "time-at-creation"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOBS);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
                  PrinterUri(deviceName).c_str());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, "all");
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "which-jobs", nullptr, which);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
@@ -594,6 +808,10 @@ int CupsSpooler::WaitingDocuments(const std::string& deviceName) {
     const ArmedRequest armed(*this);
     http_t* http = armed.http;
     if (http == nullptr || deviceName.empty()) return 0;
+    if (m_kind == ServerKind::PrinterApp) {
+        const auto jobs = AskJobs(http, deviceName, "not-completed");
+        return jobs ? static_cast<int>(jobs->size()) : 0;
+    }
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(http, &jobs, deviceName.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
     if (jobs != nullptr) cupsFreeJobs(count, jobs);
@@ -605,10 +823,8 @@ std::optional<QueueStatus> CupsSpooler::StatusOfQueue(const std::string& deviceN
     http_t* http = Connection();
     if (http == nullptr || deviceName.empty()) return std::nullopt;
     ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
-                     deviceName.c_str());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(deviceName).c_str());
     static const char* const kWanted[] = {"printer-state", "printer-is-accepting-jobs",
                                           "printer-state-message"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
@@ -632,6 +848,16 @@ std::optional<QueueStatus> CupsSpooler::StatusOfQueue(const std::string& deviceN
         if (const char* text = ippGetString(message, 0, nullptr)) status.message = text;
     }
     ippDelete(response);
+    if (m_kind == ServerKind::PrinterApp) {
+        const auto active = AskJobs(http, deviceName, "not-completed");
+        if (!active) return m_fault == SpoolerFault::None ? std::optional<QueueStatus>(status) : std::nullopt;
+        for (const auto& job : *active) {
+            if (job.createdAt > 0 && (status.oldestJob == 0 || job.createdAt < status.oldestJob))
+                status.oldestJob = job.createdAt;
+        }
+        status.waiting = static_cast<int>(active->size());
+        return status;
+    }
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(http, &jobs, deviceName.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
     for (int i = 0; i < count; ++i) {
@@ -646,6 +872,45 @@ std::optional<QueueStatus> CupsSpooler::StatusOfQueue(const std::string& deviceN
     }
     status.waiting = count > 0 ? count : 0;
     return status;
+}
+
+std::optional<std::vector<ServiceSetting>> CupsSpooler::ServiceSettingsOf(const std::string& deviceName) {
+    const ArmedRequest armed(*this);
+    http_t* http = armed.http;
+    if (http == nullptr || deviceName.empty() || m_kind != ServerKind::PrinterApp) return std::nullopt;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 PrinterUri(deviceName).c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    // The settings' names come from the printer application's catalogue, which this room does not know.
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+    IppPtr response(cupsDoRequest(http, request, "/"));
+    if (!response) {
+        if (LostServer(http)) NoteNoAnswer();
+        return std::nullopt;
+    }
+    if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_EVENTS_COMPLETE) return std::nullopt;
+    std::vector<ServiceSetting> defaults;
+    std::vector<std::string> sent;
+    constexpr std::string_view kPrefix = "qvset-";
+    constexpr std::string_view kDefault = "-default";
+    for (ipp_attribute_t* attr = ippFirstAttribute(response.get()); attr != nullptr;
+         attr = ippNextAttribute(response.get())) {
+        const char* name = ippGetName(attr);
+        if (name == nullptr || ippGetGroupTag(attr) != IPP_TAG_PRINTER) continue;
+        const std::string_view key = name;
+        if (key == kSettingsSentAttribute) {
+            for (int i = 0; i < ippGetCount(attr); ++i) {
+                if (const char* text = ippGetString(attr, i, nullptr)) sent.emplace_back(text);
+            }
+            continue;
+        }
+        if (!key.starts_with(kPrefix) || !key.ends_with(kDefault)) continue;
+        char value[256] = "";
+        ippAttributeString(attr, value, sizeof value);
+        defaults.push_back({std::string(key.substr(0, key.size() - kDefault.size())), value});
+    }
+    return JoinServiceSettings(std::move(defaults), sent);
 }
 
 }  // namespace qvset

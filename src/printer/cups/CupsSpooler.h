@@ -25,6 +25,12 @@ namespace qvset {
 // let the deadline pass is not waited for again for kServerRetryInterval: the requests in that time fail at
 // once as Unreachable, so that a command of many documents to a frozen server fails in one deadline rather
 // than one per document.
+//
+// The server may be a printer application (PAPPL's IPP system service: the QV6 printer application) in
+// place of CUPS: asked once per process with Get-System-Attributes, which CUPS 2.4 does not implement
+// and every printer application answers. Its printers are then ipp://HOST:PORT/ipp/print/NAME, listed
+// with Get-Printers, sent the QV6 format (kPrinterAppFormat), and each document is followed until its
+// job ends; ServiceSettingsOf gives what the printer application says each printer holds.
 class CupsSpooler final : public Spooler {
   public:
     // The server libcups resolves.
@@ -72,6 +78,16 @@ class CupsSpooler final : public Spooler {
     std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) override;
     void KnowPrinters(const std::vector<PrinterInfo>& printers) override;
 
+    // A printer application's qvset-*-default and qvset-settings-sent of the printer; nullopt from CUPS.
+    std::optional<std::vector<ServiceSetting>> ServiceSettingsOf(const std::string& deviceName) override;
+    // Whether the server is a printer application (asked on the first request that needs to know).
+    bool IsPrinterApplication();
+
+    // The document format of a printer application's QV6 printers: the bytes go to the device unchanged.
+    static constexpr const char* kPrinterAppFormat = "application/vnd.qvset.qv6";
+    // How often a printer application's job is asked after while it has not ended.
+    static constexpr std::chrono::milliseconds kJobPollInterval{50};
+
     static constexpr std::chrono::seconds kServerRetryInterval{30};
 
   private:
@@ -85,8 +101,24 @@ class CupsSpooler final : public Spooler {
     // deadline passed, holds further requests back.
     void NoteNoAnswer();
     static int KeepWaiting(http_t* http, void* self);
-    // ipp://localhost[:port]/printers/QUEUE, as the server expects a printer to be named.
+    // ipp://localhost[:port]/printers/QUEUE, as the server expects a printer to be named (a printer
+    // application: /ipp/print/QUEUE); PrinterResource is its path.
     std::string PrinterUri(const std::string& queue) const;
+    std::string PrinterResource(const std::string& queue) const;
+    // The server as messages name it: "HOST:PORT", or the socket's path.
+    std::string ServerText() const;
+    // Asks Get-System-Attributes once per process; false (with the fault Unreachable) when the server
+    // did not answer.
+    bool LearnServerKind(http_t* http);
+    // A printer application's printers (Get-Printers on /ipp/system), with their printer-id.
+    std::vector<std::pair<int, PrinterInfo>> AppPrinters(http_t* http);
+    // A printer application's job until it ends or the deadline passes: false, with LastProblem saying
+    // what became of it, unless it completed.
+    bool FollowAppJob(http_t* http, const std::string& queue, int job);
+    // Get-Jobs of a queue, `which` ("all", "not-completed"), oldest first; nullopt when not said.
+    std::optional<std::vector<ServerJob>> AskJobs(http_t* http, const std::string& queue, const char* which);
+    // Get-Job-Attributes: the job's state and its job-state-reasons; Unknown when not said.
+    JobState StateOfJobOn(http_t* http, const std::string& queue, int job, std::string* reasons);
     // The server's own spelling of a queue named by LPDEST, PRINTER or lpoptions; empty when the server
     // has no such queue or did not answer.
     std::string KnownQueue(http_t* http, const std::string& name);
@@ -130,6 +162,8 @@ class CupsSpooler final : public Spooler {
     std::vector<PrinterInfo> m_listed;
     DocumentReceipt m_receipt;
     std::string m_problem;
+    enum class ServerKind { NotAsked, Cups, PrinterApp };
+    ServerKind m_kind = ServerKind::NotAsked;
     std::string m_host;  // empty: cupsServer()
     int m_port = 0;      // 0: ippPort()
 };

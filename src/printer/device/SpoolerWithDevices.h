@@ -38,6 +38,9 @@ class SpoolerWithDevices final : public ForwardingSpooler {
     std::optional<std::vector<ServerJob>> JobsOf(const std::string& deviceName) override {
         return m_devices.Has(deviceName) ? std::nullopt : Inner().JobsOf(deviceName);
     }
+    std::optional<std::vector<ServiceSetting>> ServiceSettingsOf(const std::string& deviceName) override {
+        return m_devices.Has(deviceName) ? std::nullopt : Inner().ServiceSettingsOf(deviceName);
+    }
 
     DeviceSpooler& Devices() { return m_devices; }
 

@@ -226,7 +226,7 @@ std::string CupsSpooler::PrinterUri(const std::string& queue) const {
 }
 
 std::string CupsSpooler::ServerText() const {
-    const std::string host = m_host.empty() ? cupsServer() : m_host;
+    std::string host = m_host.empty() ? cupsServer() : m_host;
     if (host.front() == '/') return host;
     return (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
            std::to_string(m_port > 0 ? m_port : ippPort());

@@ -116,9 +116,10 @@ class CupsSpooler final : public Spooler {
     // what became of it, unless it completed.
     bool FollowAppJob(http_t* http, const std::string& queue, int job);
     // Get-Jobs of a queue, `which` ("all", "not-completed"), oldest first; nullopt when not said.
-    std::optional<std::vector<ServerJob>> AskJobs(http_t* http, const std::string& queue, const char* which);
+    std::optional<std::vector<ServerJob>> AskJobs(http_t* http, const std::string& deviceName,
+                                                  const char* which);
     // Get-Job-Attributes: the job's state and its job-state-reasons; Unknown when not said.
-    JobState StateOfJobOn(http_t* http, const std::string& queue, int job, std::string* reasons);
+    JobState StateOfJobOn(http_t* http, const std::string& deviceName, int job, std::string* reasons);
     // The server's own spelling of a queue named by LPDEST, PRINTER or lpoptions; empty when the server
     // has no such queue or did not answer.
     std::string KnownQueue(http_t* http, const std::string& name);

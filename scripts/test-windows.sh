@@ -114,6 +114,13 @@ tests/win/qvctl-exe-devices-test.sh build/win/src/cli/qvctl.exe "$work/listen" "
 kill "$listen_pid" "$socat_pid"
 listen_pid=
 socat_pid=
+# And through the printer application in front of a printer: its raw port, open to allowed clients only.
+app=
+for candidate in build/release/src/service/qvset-printer-app build/dev/src/service/qvset-printer-app; do
+  [ -n "$app" ] || [ ! -x "$candidate" ] || app=$candidate
+done
+[ -n "$app" ] || { echo "test-windows: qvset-printer-app is not built (build/release or build/dev)" >&2; exit 1; }
+tests/win/qvctl-exe-printer-app-test.sh build/win/src/cli/qvctl.exe "$app"
 
 # The Windows installer: built with wixl, its tables checked, then installed, run and uninstalled in
 # this stage's Wine prefix.

@@ -288,6 +288,7 @@ bool WriteJob(pappl_job_t* job, pappl_printer_t* printer, pappl_device_t* device
     }
     std::vector<char> buffer(kCopyChunk);
     std::uint64_t total = 0;
+    const std::size_t takenBefore = DeviceBytesTaken(device);
     for (;;) {
         const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR) continue;
@@ -307,8 +308,8 @@ bool WriteJob(pappl_job_t* job, pappl_printer_t* printer, pappl_device_t* device
     }
     const char* name = papplJobGetName(job) ? papplJobGetName(job) : "";
     std::string problem;
-    if (!FinishDeviceJob(device, papplPrinterGetDeviceURI(printer), name, problem)) {
-        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The job could not be stored: %s", problem.c_str());
+    if (!FinishDeviceJob(device, papplPrinterGetDeviceURI(printer), name, takenBefore, total, problem)) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The job did not end on the device: %s", problem.c_str());
         ::close(fd);
         return false;
     }
@@ -459,14 +460,16 @@ bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_devic
     pappl_printer_t* printer = papplJobGetPrinter(job);
     const DeviceTurn turn(printer, papplJobGetID(job));
     const auto& document = raster->ticket.Document();
+    const std::size_t takenBefore = DeviceBytesTaken(device);
     if (papplDeviceWrite(device, document.data(), document.size()) < 0) {
         papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The device did not take the document.");
         return false;
     }
     const char* name = papplJobGetName(job) ? papplJobGetName(job) : "";
     std::string problem;
-    if (!FinishDeviceJob(device, papplPrinterGetDeviceURI(printer), name, problem)) {
-        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The job could not be stored: %s", problem.c_str());
+    if (!FinishDeviceJob(device, papplPrinterGetDeviceURI(printer), name, takenBefore, document.size(),
+                         problem)) {
+        papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The job did not end on the device: %s", problem.c_str());
         return false;
     }
     std::vector<DecodedCommand> entries;
@@ -502,9 +505,11 @@ bool SendSettingDocument(pappl_printer_t* printer, const std::vector<std::uint8_
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    const std::size_t takenBefore = DeviceBytesTaken(device);
     bool sent = papplDeviceWrite(device, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     if (sent)
-        sent = FinishDeviceJob(device, papplPrinterGetDeviceURI(printer), title, problem);
+        sent = FinishDeviceJob(device, papplPrinterGetDeviceURI(printer), title, takenBefore, bytes.size(),
+                               problem);
     else
         problem = "the device did not take the document";
     papplPrinterCloseDevice(printer);

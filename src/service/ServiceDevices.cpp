@@ -213,9 +213,21 @@ void AddServiceDeviceSchemes() {
                          CloseSerial, ReadNothing, WriteSerial, NoStatus, nullptr);
 }
 
+std::size_t DeviceBytesTaken(pappl_device_t* device) {
+    pappl_devmetrics_t metrics{};
+    papplDeviceGetMetrics(device, &metrics);
+    return metrics.write_bytes;
+}
+
 bool FinishDeviceJob(pappl_device_t* device, std::string_view deviceUri, std::string_view title,
-                     std::string& problem) {
+                     std::size_t takenBefore, std::size_t bytes, std::string& problem) {
     papplDeviceFlush(device);
+    const std::size_t taken = DeviceBytesTaken(device) - takenBefore;
+    if (taken < bytes) {
+        problem =
+            "the device took " + std::to_string(taken) + " of the job's " + std::to_string(bytes) + " bytes";
+        return false;
+    }
     if (!VirtualPrinterFolder(deviceUri)) return true;
     auto* data = static_cast<VirtualDevice*>(papplDeviceGetData(device));
     if (data == nullptr) return true;

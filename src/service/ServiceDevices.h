@@ -2,6 +2,7 @@
 
 #include <pappl/pappl.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,11 +17,17 @@ namespace qvset {
 // Added once, before the framework's main loop.
 void AddServiceDeviceSchemes();
 
-// Ends the current job on a device at a job's end: on a virtual printer the bytes written since the
-// last job's end become one job of the folder, titled `title`; on every other device it only flushes.
-// False, with the reason, when the job could not be stored.
+// The bytes a device has taken so far, as the framework counts what each of its writes took. A job's
+// count at its start goes to FinishDeviceJob.
+std::size_t DeviceBytesTaken(pappl_device_t* device);
+
+// Ends the current job on a device at a job's end: the framework's buffer is flushed, and the job's
+// `bytes` must all have been taken since the count was `takenBefore` (the framework's flush says
+// nothing of a failed write: a full disk or a closed socket is only seen in the count). Then on a
+// virtual printer the bytes written since the last job's end become one job of the folder, titled
+// `title`. False, with the reason, when the device did not take the job or it could not be stored.
 bool FinishDeviceJob(pappl_device_t* device, std::string_view deviceUri, std::string_view title,
-                     std::string& problem);
+                     std::size_t takenBefore, std::size_t bytes, std::string& problem);
 
 inline constexpr std::string_view kVirtualPrinterScheme = "qvprinter";
 inline constexpr std::string_view kSerialScheme = "serial";

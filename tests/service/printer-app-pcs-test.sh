@@ -47,4 +47,17 @@ for who in pc1 pc2; do
   pc "$who" ticket apply --changed-only "$work/pcs/ticket" || fail "$who's second --changed-only"
 done
 [ "$(prns)" -eq 4 ] || fail "a --changed-only with nothing changed sent a document"
-echo "two PCs and a third client: every test passed"
+
+# A device that takes nothing (a full disk): the job is aborted, not completed, so qvctl fails it, and
+# the printer's state keeps none of it.
+"$app" add -d full -m qv640 -v file:///dev/full || fail "add the printer on /dev/full"
+status=0
+HOME="$work/pcs/pc1" XDG_STATE_HOME="$work/pcs/pc1/state" "$qvctl" --server "localhost:$port" --printer full \
+  set black-mark on 2>"$work/pcs/full.err" || status=$?
+[ "$status" = 1 ] || fail "a document the device did not take gave exit $status: $(cat "$work/pcs/full.err")"
+grep -q "was aborted by the printer application" "$work/pcs/full.err" ||
+  fail "qvctl does not say the job was aborted: $(cat "$work/pcs/full.err")"
+state=$(HOME="$work/pcs/pc1" XDG_STATE_HOME="$work/pcs/pc1/state" "$qvctl" --server "localhost:$port" --printer full \
+  printer-state 2>&1) || true
+if grep -q "black-mark.*on\|黑标设置.*打开" <<<"$state"; then fail "the state holds the black mark the device did not take: $state"; fi
+echo "two PCs and a third client, a device that takes nothing: every test passed"

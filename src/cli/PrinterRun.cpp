@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/RunInputs.h"
 #include "cli/TerminalText.h"
 #include "printer/PrinterOverrideSpooler.h"
 #include "record/RecordingSpooler.h"
@@ -36,6 +37,7 @@ PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::
     Spooler& target = override ? *override : recorded;
 
     PrintChannel channel(target, setting.dialogs, printFileFolders);
+    RunInputs ownInputs;
     CliContext context{.command = command,
                        .spooler = target,
                        .dialogs = setting.dialogs,
@@ -50,6 +52,7 @@ PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::
                        .json = setting.json,
                        .devices = setting.devices,
                        .progress = setting.progress,
+                       .inputs = setting.inputs != nullptr ? *setting.inputs : ownInputs,
                        .operandsFrom = operandsFrom};
     PrinterRunResult result;
     result.status = command.run(context, args);

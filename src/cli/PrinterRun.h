@@ -20,11 +20,13 @@ struct PrinterSetting {
     std::istream& in;
     RecordBook* record = nullptr;  // the server's records (read by history, printer-state, plans)
     bool recordDocuments = false;  // whether the documents sent are added to `record`
-    std::string printer;           // empty: the server's current printer, read afresh for each document
-    std::string server;            // the server as the record names it
+    std::string printer = {};      // empty: the server's current printer, read afresh for each document
+    std::string server = {};       // the server as the record names it
     bool json = false;
     const DeviceSetup* devices = nullptr;
     bool progress = false;  // a long command shows its progress line
+    // What the command line has read for every printer it serves; nullptr: this run reads its own.
+    RunInputs* inputs = nullptr;
 };
 
 struct PrinterRunResult {

@@ -17,6 +17,7 @@
 #include "cli/FleetReport.h"
 #include "cli/PrinterRun.h"
 #include "cli/ProgressLine.h"
+#include "cli/RunInputs.h"
 #include "cli/TerminalText.h"
 #include "fleet/FleetRun.h"
 #include "fleet/FleetTargets.h"
@@ -63,16 +64,16 @@ struct Listing {
 };
 
 // Each server's printer list, asked of `inFlight` servers at once (a frozen server costs one deadline,
-// not one per server). The spooler that asked is kept for the server's first worker: its connection and
-// what it learnt of the queues serve that worker's printers.
-std::vector<Listing> ListServers(CliEnvironment& environment, const std::vector<std::string>& servers,
-                                 bool askCurrent, std::size_t inFlight) {
-    std::vector<Listing> listings(servers.size());
+// not one per server), each of its own spooler in `spoolers`. The spooler that asked is kept for the
+// server's first worker: its connection and what it learnt of the queues serve that worker's printers.
+std::vector<Listing> ListServers(std::vector<std::unique_ptr<Spooler>> spoolers, bool askCurrent,
+                                 std::size_t inFlight) {
+    std::vector<Listing> listings(spoolers.size());
+    for (std::size_t s = 0; s < spoolers.size(); ++s) listings[s].spooler = std::move(spoolers[s]);
     std::atomic<std::size_t> next{0};
     const auto ask = [&] {
-        for (std::size_t s = next++; s < servers.size(); s = next++) {
+        for (std::size_t s = next++; s < listings.size(); s = next++) {
             Listing& listing = listings[s];
-            listing.spooler = environment.serverSpooler(servers[s]);
             Spooler& spooler = *listing.spooler;
             listing.infos = spooler.ListPrinters();
             listing.printers.reached = spooler.LastFault() != SpoolerFault::Unreachable;
@@ -84,7 +85,7 @@ std::vector<Listing> ListServers(CliEnvironment& environment, const std::vector<
         }
     };
     std::vector<std::thread> askers;
-    for (std::size_t t = 1; t < std::min(inFlight, servers.size()); ++t) askers.emplace_back(ask);
+    for (std::size_t t = 1; t < std::min(inFlight, listings.size()); ++t) askers.emplace_back(ask);
     ask();
     for (auto& asker : askers) asker.join();
     return listings;
@@ -182,13 +183,16 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     // The same server named twice is one server.
     std::vector<std::string> servers;
     std::vector<std::string> names;
+    // Each server's spooler, made once: it asks for the printer list and then serves the first worker.
+    std::vector<std::unique_ptr<Spooler>> spoolers;
     // Devices alone ask no print server.
     const bool devicesAlone = !choice.devices.empty() && choice.servers.empty() && choice.printers.empty();
     const std::vector<std::string> chosenServers = !choice.servers.empty() ? choice.servers
                                                    : devicesAlone          ? std::vector<std::string>{}
                                                                            : std::vector<std::string>{""};
     for (const std::string& server : chosenServers) {
-        if (!environment.serverSpooler(server)) {
+        std::unique_ptr<Spooler> spooler = environment.serverSpooler(server);
+        if (!spooler) {
             err << "qvctl: not a print server: " << TerminalSafe(server) << "\nsee: qvctl --help\n";
             return kExitRefused;
         }
@@ -196,11 +200,14 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         if (std::find(names.begin(), names.end(), name) != names.end()) continue;
         servers.push_back(server);
         names.push_back(name);
+        spoolers.push_back(std::move(spooler));
     }
     const std::vector<std::filesystem::path> folders =
         environment.printFileFolders.empty() ? std::vector<std::filesystem::path>{environment.programFolder}
                                              : environment.printFileFolders;
 
+    // The files the command reads are read once, for the trial and every printer.
+    RunInputs inputs;
     // Input the command refuses is refused once, before any printer is sent anything: the command
     // first runs on a spooler of its own that keeps nothing.
     if (command.sendsDocuments) {
@@ -212,9 +219,15 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
         std::ostringstream out;
         std::ostringstream trialErr;
         std::istringstream noInput;
-        const PrinterRunResult tried = RunOnPrinter(
-            command, args, operandsFrom,
-            {trial, noPause, dialogs, out, trialErr, noInput, nullptr, false, {}, {}, false}, folders);
+        const PrinterRunResult tried = RunOnPrinter(command, args, operandsFrom,
+                                                    {.spooler = trial,
+                                                     .pause = noPause,
+                                                     .dialogs = dialogs,
+                                                     .out = out,
+                                                     .err = trialErr,
+                                                     .in = noInput,
+                                                     .inputs = &inputs},
+                                                    folders);
         if (tried.status == kExitRefused) {
             err << trialErr.str();
             for (const auto& message : dialogs.messages) environment.dialogs.Message(message);
@@ -227,7 +240,7 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
                              std::min(asked.total, JobsTheFilesAllow(environment.openFiles))};
     const auto started = std::chrono::steady_clock::now();
     std::vector<Listing> listings = ListServers(
-        environment, servers, choice.printers.empty() || command.scope == FleetScope::Server, limits.total);
+        std::move(spoolers), choice.printers.empty() || command.scope == FleetScope::Server, limits.total);
     // A dry run sends nothing and so needs no print server: one that was not reached offers the printers
     // named (a pattern matches none of them) and, when none is named, the dry run's own printer.
     if (choice.dryRun && command.scope != FleetScope::Server) {
@@ -370,11 +383,21 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
             Spooler& base = dry ? dry->GetSpooler() : *spooler;
             Pause& pause = dry ? static_cast<Pause&>(*dry) : environment.pause;
             try {
-                const PrinterRunResult result =
-                    RunOnPrinter(command, args, operandsFrom,
-                                 {base, pause, dialogs, out, rowErr, rowIn, books[s].get(), recordDocuments,
-                                  row.printer, serverName, choice.json, &environment.devices},
-                                 folders);
+                const PrinterRunResult result = RunOnPrinter(command, args, operandsFrom,
+                                                             {.spooler = base,
+                                                              .pause = pause,
+                                                              .dialogs = dialogs,
+                                                              .out = out,
+                                                              .err = rowErr,
+                                                              .in = rowIn,
+                                                              .record = books[s].get(),
+                                                              .recordDocuments = recordDocuments,
+                                                              .printer = row.printer,
+                                                              .server = serverName,
+                                                              .json = choice.json,
+                                                              .devices = &environment.devices,
+                                                              .inputs = &inputs},
+                                                             folders);
                 row.status = result.status;
                 row.documents = result.documents;
                 row.unchanged = result.unchanged;

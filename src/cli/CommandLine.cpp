@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "Version.h"
@@ -14,9 +15,6 @@
 #include "cli/FleetCommandLine.h"
 #include "cli/PrinterRun.h"
 #include "cli/TerminalText.h"
-#include "printer/SpoolerDeadline.h"
-#include "printer/device/DeviceSpooler.h"
-#include "record/BaudFollowing.h"
 
 namespace qvset::cli {
 namespace {
@@ -89,14 +87,22 @@ void PrintGroupHelp(const std::string& group, const std::vector<const CliCommand
     out << "'" << kProgram << ' ' << members.front()->name << " --help' explains one of them.\n";
 }
 
-}  // namespace
-
-int RunCommandLine(const CommandRegistry& registry, const std::vector<std::string>& args,
-                   CliEnvironment& environment) {
-    std::ostream& out = environment.out;
-    std::ostream& err = environment.err;
-    std::size_t next = 0;
+// What the command line asks for: the command, its arguments (joined options split, qvctl's --json
+// given to it) and the printers, servers and devices chosen.
+struct CommandRequest {
+    const CliCommand* command = nullptr;
+    std::vector<std::string> args;
+    std::size_t operandsFrom = static_cast<std::size_t>(-1);
     FleetChoice choice;
+};
+
+// Each step below either leaves the request to the next one (nullopt) or ends the command line with
+// an exit status, having said why.
+using Finished = std::optional<int>;
+
+// qvctl's own options before the command, from args[next] on; `next` ends on the command's first word.
+Finished ReadOwnOptions(const CommandRegistry& registry, const std::vector<std::string>& args,
+                        std::size_t& next, FleetChoice& choice, std::ostream& out, std::ostream& err) {
     for (; next < args.size() && IsOption(args[next]); ++next) {
         const std::string& arg = args[next];
         if (arg == kEndOfOptions) {
@@ -129,9 +135,32 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         }
     }
     if (next == args.size()) return ReportUsage(err, {}, "no command given");
+    return std::nullopt;
+}
 
+// A word that names no command: a group's help ("ticket --help"), or the usage error.
+int NoCommandNamed(const CommandRegistry& registry, const std::vector<std::string>& args, std::size_t next,
+                   bool helpFirst, std::ostream& out, std::ostream& err) {
+    const auto members = CommandsOfGroup(registry, args[next]);
+    if (members.empty()) return ReportUsage(err, {}, "unknown command " + args[next]);
+    const bool groupHelp = helpFirst || (next + 1 < args.size() && IsHelp(args[next + 1]));
+    if (groupHelp) {
+        PrintGroupHelp(args[next], members, out);
+        return kExitOk;
+    }
+    const std::string problem = next + 1 < args.size()
+                                    ? "unknown command " + args[next] + ' ' + args[next + 1]
+                                    : args[next] + " needs one of its commands";
+    return ReportUsage(err, {}, problem, args[next]);
+}
+
+// The command named at args[next] ("help COMMAND" shows its help), with what follows its name in
+// `rest`, and whether its help was asked for first.
+Finished FindNamedCommand(const CommandRegistry& registry, const std::vector<std::string>& args,
+                          std::size_t next, CommandRequest& request, std::vector<std::string>& rest,
+                          bool& helpFirst, std::ostream& out, std::ostream& err) {
     // "help" alone is the overview; "help COMMAND" is that command's --help.
-    bool helpFirst = false;
+    helpFirst = false;
     if (args[next] == "help") {
         if (next + 1 == args.size()) {
             PrintOverview(registry, out);
@@ -140,171 +169,215 @@ int RunCommandLine(const CommandRegistry& registry, const std::vector<std::strin
         helpFirst = true;
         ++next;
     }
-
     std::size_t words = 0;
-    const CliCommand* found = FindCommand(registry, args, next, words);
-    if (found == nullptr) {
-        const auto members = CommandsOfGroup(registry, args[next]);
-        if (members.empty()) return ReportUsage(err, {}, "unknown command " + args[next]);
-        const bool groupHelp = helpFirst || (next + 1 < args.size() && IsHelp(args[next + 1]));
-        if (groupHelp) {
-            PrintGroupHelp(args[next], members, out);
-            return kExitOk;
-        }
-        const std::string problem = next + 1 < args.size()
-                                        ? "unknown command " + args[next] + ' ' + args[next + 1]
-                                        : args[next] + " needs one of its commands";
-        return ReportUsage(err, {}, problem, args[next]);
+    request.command = FindCommand(registry, args, next, words);
+    if (request.command == nullptr) return NoCommandNamed(registry, args, next, helpFirst, out, err);
+    rest.assign(args.begin() + static_cast<std::ptrdiff_t>(next + words), args.end());
+    return std::nullopt;
+}
+
+// The options that choose printers and servers, read where they follow the name of a command that
+// only reads (a printer's record, a plan, the printer lists): "qvctl history --printer QV640".
+Finished TakeChoiceOptions(const CliCommand& command, std::vector<std::string>& rest, FleetChoice& choice,
+                           std::ostream& err) {
+    if (command.sendsDocuments || command.scope == FleetScope::Once ||
+        command.scope == FleetScope::OnePrinter)
+        return std::nullopt;
+    std::string problem;
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (ReadChoiceOption(rest, i, choice, problem)) continue;
+        if (!problem.empty()) return ReportUsage(err, command.name, problem);
+        kept.push_back(rest[i]);
     }
-    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next + words), args.end());
+    rest = std::move(kept);
+    return std::nullopt;
+}
+
+// The command's arguments as it reads them: its help shown when asked for, the printers chosen after
+// its name taken, joined options split, qvctl's --json given to it, and its operands counted.
+Finished ReadCommandArguments(std::vector<std::string> rest, bool helpFirst, CommandRequest& request,
+                              std::ostream& out, std::ostream& err) {
+    const CliCommand& command = *request.command;
     // After "--" nothing is an option: neither --help nor a joined "--x=y".
     const auto end = std::find(rest.begin(), rest.end(), kEndOfOptions);
     const bool ended = end != rest.end();
     std::vector<std::string> operands(ended ? end + 1 : end, rest.end());
     rest.erase(end, rest.end());
     if (helpFirst || std::any_of(rest.begin(), rest.end(), IsHelp)) {
-        PrintCommandHelp(*found, out);
+        PrintCommandHelp(command, out);
         return kExitOk;
     }
+    if (const Finished taken = TakeChoiceOptions(command, rest, request.choice, err)) return taken;
     std::string problem;
-    const std::vector<UsageOption> options = OptionsOfUsage(found->usage);
-    // The commands that only read (a printer's record, a plan, the printer lists) also take the options
-    // that choose printers and servers after their name: "qvctl history --printer QV640".
-    if (!found->sendsDocuments && found->scope != FleetScope::Once &&
-        found->scope != FleetScope::OnePrinter) {
-        std::vector<std::string> kept;
-        for (std::size_t i = 0; i < rest.size(); ++i) {
-            if (ReadChoiceOption(rest, i, choice, problem)) continue;
-            if (!problem.empty()) return ReportUsage(err, found->name, problem);
-            kept.push_back(rest[i]);
-        }
-        rest = std::move(kept);
-    }
-    if (!SplitJoinedOptions(options, rest, problem)) {
-        return ReportUsage(err, found->name, problem);
-    }
+    const std::vector<UsageOption> options = OptionsOfUsage(command.usage);
+    if (!SplitJoinedOptions(options, rest, problem)) return ReportUsage(err, command.name, problem);
     // qvctl's own --json is the command's, for a command that has one.
-    if (choice.json &&
+    if (request.choice.json &&
         std::any_of(options.begin(), options.end(),
                     [](const UsageOption& o) { return o.name == kJsonOption; }) &&
         std::find(rest.begin(), rest.end(), kJsonOption) == rest.end()) {
         rest.insert(rest.begin(), kJsonOption);
     }
-    const std::size_t operandsFrom = ended ? rest.size() : static_cast<std::size_t>(-1);
+    request.operandsFrom = ended ? rest.size() : static_cast<std::size_t>(-1);
     rest.insert(rest.end(), operands.begin(), operands.end());
+    request.args = std::move(rest);
 
-    if (choice.dryRun && !found->sendsDocuments) {
-        return ReportUsage(err, {}, std::string(kDryRunOption) + ": " + found->name + " sends no documents");
+    if (request.choice.dryRun && !command.sendsDocuments) {
+        return ReportUsage(err, {}, std::string(kDryRunOption) + ": " + command.name + " sends no documents");
     }
-
-    if (const auto operandPlaces = FindOperands(options, rest, operandsFrom)) {
-        if (const std::string countProblem = OperandCountProblem(*found, rest, *operandPlaces);
+    if (const auto operandPlaces = FindOperands(options, request.args, request.operandsFrom)) {
+        if (const std::string countProblem = OperandCountProblem(command, request.args, *operandPlaces);
             !countProblem.empty())
-            return ReportUsage(err, found->name, countProblem);
+            return ReportUsage(err, command.name, countProblem);
     }
+    return std::nullopt;
+}
 
-    if (!environment.serverSpooler && !choice.servers.empty()) {
-        return ReportUsage(err, {}, "print servers cannot be chosen here");
+// The devices chosen, each as its URI (a name of the devices file resolved) and each once; refused for
+// a command that works on no printer of its own or lists the devices itself.
+Finished ResolveDevices(const CliCommand& command, const CliEnvironment& environment, FleetChoice& choice) {
+    std::ostream& err = environment.err;
+    if (command.scope == FleetScope::Once) choice.devices.clear();
+    if (choice.devices.empty()) return std::nullopt;
+    if (!environment.devices.open) return ReportUsage(err, {}, "devices cannot be chosen here");
+    if (command.scope == FleetScope::OnePrinter) {
+        return ReportUsage(
+            err, {},
+            command.name + " works on the spooler's printers; a device is never the default printer");
     }
-    if (found->scope == FleetScope::Once) choice.devices.clear();
-    if (!choice.devices.empty()) {
-        if (!environment.devices.open) return ReportUsage(err, {}, "devices cannot be chosen here");
-        if (found->scope == FleetScope::OnePrinter) {
-            return ReportUsage(
-                err, {},
-                found->name + " works on the spooler's printers; a device is never the default printer");
-        }
-        if (found->scope == FleetScope::Server) {
-            return ReportUsage(err, {}, found->name + " lists the devices itself; --device is not for it");
-        }
-        for (std::string& device : choice.devices) {
-            const auto uri = ResolveDevice(environment.devices, device, problem);
-            if (!uri) return ReportUsage(err, {}, std::string(kDeviceOption) + ": " + problem);
-            device = *uri;
-        }
+    if (command.scope == FleetScope::Server) {
+        return ReportUsage(err, {}, command.name + " lists the devices itself; --device is not for it");
+    }
+    std::string problem;
+    std::vector<std::string> distinct;
+    for (const std::string& device : choice.devices) {
+        const auto uri = ResolveDevice(environment.devices, device, problem);
+        if (!uri) return ReportUsage(err, {}, std::string(kDeviceOption) + ": " + problem);
         // The same device named twice is one device.
-        std::vector<std::string> distinct;
-        for (const auto& device : choice.devices) {
-            if (std::find(distinct.begin(), distinct.end(), device) == distinct.end())
-                distinct.push_back(device);
-        }
-        choice.devices = std::move(distinct);
+        if (std::find(distinct.begin(), distinct.end(), *uri) == distinct.end()) distinct.push_back(*uri);
     }
-    if (IsFleetRun(*found, choice)) return RunFleet(*found, rest, operandsFrom, environment, choice);
-    if (found->scope == FleetScope::Once) choice.servers.clear();
-    if (choice.printers.size() > 1 || choice.servers.size() > 1) {
-        return ReportUsage(err, {}, found->name + " works on one printer of one print server");
-    }
+    choice.devices = std::move(distinct);
+    return std::nullopt;
+}
 
-    // One named server replaces the default one, for the documents and for the record.
+// Where a command on one printer sends and records: the platform's spooler and record, a named
+// server's, or one device's own spooler with its baud rate followed.
+struct OnePrinterPlace {
     std::unique_ptr<Spooler> serverSpooler;
     std::unique_ptr<RecordBook> serverBook;
-    Spooler* platform = &environment.spooler;
-    RecordBook* book = environment.record;
-    // One device alone: its own spooler, its record kept under its URI, its baud rate followed.
-    std::unique_ptr<DeviceSpooler> deviceSpooler;
-    std::unique_ptr<BaudFollowingSpooler> following;
+    std::unique_ptr<DeviceSpooling> device;
+    Spooler* spooler = nullptr;
+    RecordBook* book = nullptr;
+};
+
+Finished ChoosePlace(CliEnvironment& environment, FleetChoice& choice, OnePrinterPlace& place) {
+    // One named server replaces the default one, for the documents and for the record.
+    place.spooler = &environment.spooler;
+    place.book = environment.record;
     if (!choice.devices.empty()) {
-        deviceSpooler = std::make_unique<DeviceSpooler>(std::vector<NamedDevice>{}, environment.devices.open);
-        deviceSpooler->SetDeadline(SpoolerDeadlineFromEnvironment());
-        following = std::make_unique<BaudFollowingSpooler>(*deviceSpooler);
-        platform = following.get();
+        // One device alone: its own spooler, its record kept under its URI, its baud rate followed.
+        place.device = std::make_unique<DeviceSpooling>(environment.devices.open);
+        place.spooler = &place.device->Followed();
         choice.printers = {choice.devices.front()};
-        if (book != nullptr) {
-            serverBook = book->ForServer("");
-            book = serverBook.get();
+        if (place.book != nullptr) {
+            place.serverBook = place.book->ForServer("");
+            place.book = place.serverBook.get();
         }
     } else if (!choice.servers.empty()) {
-        serverSpooler = environment.serverSpooler(choice.servers.front());
-        if (!serverSpooler) {
-            return ReportUsage(err, {}, "not a print server: " + choice.servers.front());
+        place.serverSpooler = environment.serverSpooler(choice.servers.front());
+        if (!place.serverSpooler) {
+            return ReportUsage(environment.err, {}, "not a print server: " + choice.servers.front());
         }
-        platform = serverSpooler.get();
-        if (book != nullptr) {
-            serverBook = book->ForServer(environment.serverRecordName(choice.servers.front()));
-            book = serverBook.get();
-        }
-    }
-    // A command that only reads (a printer's record, a plan) would read a misspelt printer's empty record
-    // as "nothing recorded yet": a printer that the print server does not have is said and fails.
-    if (!found->sendsDocuments && found->scope == FleetScope::Printer && choice.devices.empty() &&
-        !choice.printers.empty()) {
-        const std::string& printer = choice.printers.front();
-        const std::vector<PrinterInfo> printers = platform->ListPrinters();
-        if (platform->LastFault() != SpoolerFault::Unreachable &&
-            std::none_of(printers.begin(), printers.end(),
-                         [&](const PrinterInfo& info) { return info.deviceName == printer; })) {
-            const std::string server =
-                book != nullptr && !book->Server().empty() ? book->Server() : std::string("the print server");
-            err << kProgram << ": " << found->name << ": " << TerminalSafe(server) << " has no printer "
-                << TerminalSafe(printer) << '\n';
-            return kExitPrinterFailed;
+        place.spooler = place.serverSpooler.get();
+        if (place.book != nullptr) {
+            place.serverBook = place.book->ForServer(environment.serverRecordName(choice.servers.front()));
+            place.book = place.serverBook.get();
         }
     }
+    return std::nullopt;
+}
+
+// A command that only reads (a printer's record, a plan) would read a misspelt printer's empty record
+// as "nothing recorded yet": a printer that the print server does not have is said and fails.
+Finished RefuseMissingPrinter(const CommandRequest& request, const OnePrinterPlace& place,
+                              std::ostream& err) {
+    const CliCommand& command = *request.command;
+    if (command.sendsDocuments || command.scope != FleetScope::Printer || !request.choice.devices.empty() ||
+        request.choice.printers.empty())
+        return std::nullopt;
+    const std::string& printer = request.choice.printers.front();
+    const std::vector<PrinterInfo> printers = place.spooler->ListPrinters();
+    if (place.spooler->LastFault() == SpoolerFault::Unreachable ||
+        std::any_of(printers.begin(), printers.end(),
+                    [&](const PrinterInfo& info) { return info.deviceName == printer; }))
+        return std::nullopt;
+    const std::string server = place.book != nullptr && !place.book->Server().empty()
+                                   ? place.book->Server()
+                                   : std::string("the print server");
+    err << kProgram << ": " << command.name << ": " << TerminalSafe(server) << " has no printer "
+        << TerminalSafe(printer) << '\n';
+    return kExitPrinterFailed;
+}
+
+// The command on one printer of one server, or on one device.
+int RunOnOnePrinter(CommandRequest& request, CliEnvironment& environment) {
+    FleetChoice& choice = request.choice;
+    OnePrinterPlace place;
+    if (const Finished refused = ChoosePlace(environment, choice, place)) return *refused;
+    if (const Finished missing = RefuseMissingPrinter(request, place, environment.err)) return *missing;
     // Under --dry-run nothing reaches the platform's spooler and nothing is waited for.
-    std::unique_ptr<DryRun> dry = choice.dryRun ? std::make_unique<DryRun>(out) : nullptr;
-    const PrinterSetting setting{.spooler = dry ? dry->GetSpooler() : *platform,
+    std::unique_ptr<DryRun> dry = choice.dryRun ? std::make_unique<DryRun>(environment.out) : nullptr;
+    const PrinterSetting setting{.spooler = dry ? dry->GetSpooler() : *place.spooler,
                                  .pause = dry ? static_cast<Pause&>(*dry) : environment.pause,
                                  .dialogs = environment.dialogs,
-                                 .out = out,
-                                 .err = err,
+                                 .out = environment.out,
+                                 .err = environment.err,
                                  .in = environment.in != nullptr ? *environment.in : std::cin,
-                                 .record = book,
+                                 .record = place.book,
                                  .recordDocuments = !dry && !RecordTurnedOff(),
                                  .printer = choice.printers.empty() ? std::string() : choice.printers.front(),
-                                 .server = book != nullptr ? book->Server() : std::string(),
+                                 .server = place.book != nullptr ? place.book->Server() : std::string(),
                                  .json = choice.json,
                                  .devices = &environment.devices,
                                  .progress = environment.progress && !choice.json && !dry};
-    const int status = RunOnPrinter(*found, rest, operandsFrom, setting,
-                                    environment.printFileFolders.empty()
-                                        ? std::vector<std::filesystem::path>{environment.programFolder}
-                                        : environment.printFileFolders)
+    const int status = RunOnPrinter(*request.command, request.args, request.operandsFrom, setting,
+                                    PrintFileFoldersOf(environment))
                            .status;
-    if (!following) return status;
-    const int followed = FollowBaudChanges(following->TakeChanges(), &environment.devices, choice.followBaud,
-                                           environment.dialogs);
+    if (!place.device) return status;
+    const int followed =
+        place.device->FollowChanges(&environment.devices, choice.followBaud, environment.dialogs);
     return status == kExitOk ? followed : status;
+}
+
+}  // namespace
+
+int RunCommandLine(const CommandRegistry& registry, const std::vector<std::string>& args,
+                   CliEnvironment& environment) {
+    std::ostream& out = environment.out;
+    std::ostream& err = environment.err;
+    CommandRequest request;
+    std::size_t next = 0;
+    if (const Finished done = ReadOwnOptions(registry, args, next, request.choice, out, err)) return *done;
+    std::vector<std::string> rest;
+    bool helpFirst = false;
+    if (const Finished done = FindNamedCommand(registry, args, next, request, rest, helpFirst, out, err))
+        return *done;
+    if (const Finished done = ReadCommandArguments(std::move(rest), helpFirst, request, out, err))
+        return *done;
+    const CliCommand& command = *request.command;
+    FleetChoice& choice = request.choice;
+    if (!environment.serverSpooler && !choice.servers.empty()) {
+        return ReportUsage(err, {}, "print servers cannot be chosen here");
+    }
+    if (const Finished refused = ResolveDevices(command, environment, choice)) return *refused;
+    if (IsFleetRun(command, choice))
+        return RunFleet(command, request.args, request.operandsFrom, environment, choice);
+    if (command.scope == FleetScope::Once) choice.servers.clear();
+    if (choice.printers.size() > 1 || choice.servers.size() > 1) {
+        return ReportUsage(err, {}, command.name + " works on one printer of one print server");
+    }
+    return RunOnOnePrinter(request, environment);
 }
 
 }  // namespace qvset::cli

@@ -21,6 +21,7 @@
 namespace qvset::cli {
 
 struct CliCommand;
+class RunInputs;
 
 // The printers reached without a spooler: the user's devices file and how a device is opened and the
 // USB printers listed on this platform. Without an opener --device is refused.
@@ -62,6 +63,8 @@ struct CliContext {
     const DeviceSetup* devices = nullptr;
     // Whether a long command shows its progress line (standard error is a terminal, no --json).
     bool progress = false;
+    // What the command line reads once for every printer it serves (the description files).
+    RunInputs& inputs;
     // The arguments from this index on followed "--": they are arguments even where they begin with
     // "-" (a file named "-x.prn"). The "--" itself is not among them.
     std::size_t operandsFrom = static_cast<std::size_t>(-1);

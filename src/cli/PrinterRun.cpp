@@ -4,11 +4,29 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/DeviceCommands.h"
+#include "cli/RunInputs.h"
 #include "cli/TerminalText.h"
 #include "printer/PrinterOverrideSpooler.h"
+#include "printer/SpoolerDeadline.h"
 #include "record/RecordingSpooler.h"
 
 namespace qvset::cli {
+
+std::vector<std::filesystem::path> PrintFileFoldersOf(const CliEnvironment& environment) {
+    return environment.printFileFolders.empty()
+               ? std::vector<std::filesystem::path>{environment.programFolder}
+               : environment.printFileFolders;
+}
+
+DeviceSpooling::DeviceSpooling(const DeviceOpener& open)
+    : m_device(std::vector<NamedDevice>{}, open), m_following(m_device) {
+    m_device.SetDeadline(SpoolerDeadlineFromEnvironment());
+}
+
+int DeviceSpooling::FollowChanges(const DeviceSetup* setup, bool follow, Dialogs& dialogs) {
+    return FollowBaudChanges(m_following.TakeChanges(), setup, follow, dialogs);
+}
 
 bool RefusedName(std::ostream& err, const std::string& commandName, std::string_view what,
                  const std::string& name) {
@@ -36,6 +54,7 @@ PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::
     Spooler& target = override ? *override : recorded;
 
     PrintChannel channel(target, setting.dialogs, printFileFolders);
+    RunInputs ownInputs;
     CliContext context{.command = command,
                        .spooler = target,
                        .dialogs = setting.dialogs,
@@ -50,6 +69,7 @@ PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::
                        .json = setting.json,
                        .devices = setting.devices,
                        .progress = setting.progress,
+                       .inputs = setting.inputs != nullptr ? *setting.inputs : ownInputs,
                        .operandsFrom = operandsFrom};
     PrinterRunResult result;
     result.status = command.run(context, args);

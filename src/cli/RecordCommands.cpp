@@ -114,61 +114,48 @@ std::string Summary(const RecordEntry& entry) {
     return named.empty() ? text : text + " (" + named + ")";
 }
 
-int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
-    bool json = false;
-    for (const auto& arg : args) {
-        if (arg != kJsonOption) return UsageError(context, "unknown argument " + arg);
-        json = true;
-    }
-    int status = kExitOk;
-    const OpenedRecord opened = OpenRecord(context, "history", status);
-    if (!opened.record) return status;
+void PrintHistoryJson(CliContext& context, const OpenedRecord& opened) {
     const Record& record = *opened.record;
-
-    if (json) {
-        Json documents = Json::array();
-        for (std::size_t i = 0; i < record.entries.size(); ++i) {
-            const RecordEntry& entry = record.entries[i];
-            Json document = {{"number", record.NumberOf(i)},
-                             {"time", entry.time},
-                             {"command", entry.command},
-                             {"taken", entry.taken},
-                             {"fate", RecordFateWord(entry.fate)},
-                             {"job", entry.job > 0 ? Json(entry.job) : Json(nullptr)},
-                             {"bytes", EncodeHex(entry.bytes)}};
-            if (entry.fate == RecordFate::Gap) document["missed"] = entry.missed;
-            if (!entry.digest.empty()) {
-                document["size"] = entry.size;
-                document["digest"] = entry.digest;
-            }
-            documents.push_back(std::move(document));
+    Json documents = Json::array();
+    for (std::size_t i = 0; i < record.entries.size(); ++i) {
+        const RecordEntry& entry = record.entries[i];
+        Json document = {
+            {"number", record.NumberOf(i)},       {"time", entry.time},
+            {"command", entry.command},           {"taken", entry.taken},
+            {"fate", RecordFateWord(entry.fate)}, {"job", entry.job > 0 ? Json(entry.job) : Json(nullptr)},
+            {"bytes", EncodeHex(entry.bytes)}};
+        if (entry.fate == RecordFate::Gap) document["missed"] = entry.missed;
+        if (!entry.digest.empty()) {
+            document["size"] = entry.size;
+            document["digest"] = entry.digest;
         }
-        const Json shape = {{"server", context.record->Server()},
-                            {"printer", opened.printer},
-                            {"file", PathText(context.record->FileOf(opened.printer, opened.queue))},
-                            {"folded", record.folded},
-                            {"documents", std::move(documents)}};
-        context.out << shape.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
-        return kExitOk;
+        documents.push_back(std::move(document));
     }
+    const Json shape = {{"server", context.record->Server()},
+                        {"printer", opened.printer},
+                        {"file", PathText(context.record->FileOf(opened.printer, opened.queue))},
+                        {"folded", record.folded},
+                        {"documents", std::move(documents)}};
+    context.out << shape.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+}
 
-    context.out << Heading(context, opened);
-    if (opened.service) {
-        // Every client's documents, as the printer application saw them, before this PC's own.
-        context.out << "settings the printer application holds for " << TerminalSafe(opened.printer)
-                    << " (from every client's documents):\n";
-        if (opened.service->empty()) context.out << "  (none yet)\n";
-        for (const auto& setting : *opened.service) {
-            context.out << "  " << TerminalSafe(setting.name) << " " << TerminalSafe(setting.value) << "  "
-                        << (setting.job.empty()
-                                ? std::string("(no document: the model's default)")
-                                : TerminalSafe(setting.job +
-                                               (setting.when.empty() ? "" : " at " + setting.when) +
-                                               (setting.sender.empty() ? "" : " from " + setting.sender)))
-                        << '\n';
-        }
-        context.out << "documents this PC sent:\n";
+// Every client's documents, as the printer application saw them, before this PC's own.
+void PrintServiceSettings(CliContext& context, const OpenedRecord& opened) {
+    context.out << "settings the printer application holds for " << TerminalSafe(opened.printer)
+                << " (from every client's documents):\n";
+    if (opened.service->empty()) context.out << "  (none yet)\n";
+    for (const auto& setting : *opened.service) {
+        context.out << "  " << TerminalSafe(setting.name) << " " << TerminalSafe(setting.value) << "  "
+                    << (setting.job.empty()
+                            ? std::string("(no document: the model's default)")
+                            : TerminalSafe(setting.job + (setting.when.empty() ? "" : " at " + setting.when) +
+                                           (setting.sender.empty() ? "" : " from " + setting.sender)))
+                    << '\n';
     }
+    context.out << "documents this PC sent:\n";
+}
+
+void PrintHistoryLines(CliContext& context, const Record& record) {
     if (record.folded > 0) {
         context.out << "(" << record.folded << " earlier documents folded into the printer's state)\n";
     }
@@ -187,6 +174,24 @@ int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
         }
         context.out << "  " << TerminalSafe(entry.command) << "  " << TerminalSafe(Summary(entry)) << '\n';
     }
+}
+
+int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
+    bool json = false;
+    for (const auto& arg : args) {
+        if (arg != kJsonOption) return UsageError(context, "unknown argument " + arg);
+        json = true;
+    }
+    int status = kExitOk;
+    const OpenedRecord opened = OpenRecord(context, "history", status);
+    if (!opened.record) return status;
+    if (json) {
+        PrintHistoryJson(context, opened);
+        return kExitOk;
+    }
+    context.out << Heading(context, opened);
+    if (opened.service) PrintServiceSettings(context, opened);
+    PrintHistoryLines(context, *opened.record);
     return kExitOk;
 }
 

@@ -61,88 +61,117 @@ std::vector<std::string> Problems(const QueueStatus& queue, std::int64_t now) {
     return problems;
 }
 
+// What status says of one printer: its queue, its problems, and what its record implies.
+struct PrinterStatus {
+    std::string printer;
+    QueueStatus queue;
+    std::int64_t now = 0;
+    std::vector<std::string> problems;
+    std::optional<Record> record;
+    std::optional<std::string> paper;
+    std::optional<std::string> length;
+    std::optional<std::string> mark;
+
+    const RecordEntry* LastDocument() const {
+        return record && !record->entries.empty() ? &record->entries.back() : nullptr;
+    }
+};
+
+// The record read beside the server's jobs, as printer-state reads it: an item another sender or a
+// document of unknown fate could have changed is not shown as known.
+void ReadRecordInto(CliContext& context, PrinterStatus& status) {
+    RecordedState recorded;
+    if (context.record != nullptr) {
+        if (auto checked = ReadRecordWithServer(*context.record, context.spooler, status.printer, nullptr)) {
+            status.record = std::move(checked->record);
+            recorded = std::move(checked->state);
+        }
+    }
+    const auto implied = [&recorded](int item) {
+        return recorded.unknown.contains(item) ? std::nullopt : Implied(recorded.state, item);
+    };
+    status.paper = implied(kItemPaperWidth);
+    status.length = implied(kItemTicketLength);
+    status.mark = implied(kItemBlackMark);
+}
+
+Json StatusJson(const CliContext& context, const PrinterStatus& status) {
+    const auto orNull = [](const std::optional<std::string>& text) { return text ? Json(*text) : Json(); };
+    const QueueStatus& queue = status.queue;
+    Json lastJson;
+    if (const RecordEntry* last = status.LastDocument()) {
+        lastJson = {{"number", status.record->NumberOf(status.record->entries.size() - 1)},
+                    {"time", last->time},
+                    {"command", last->command},
+                    {"taken", last->taken}};
+    }
+    return {{"server", context.server},
+            {"printer", status.printer},
+            {"queue",
+             {{"state", StateWord(queue.state)},
+              {"accepting", queue.accepting},
+              {"waiting", queue.waiting},
+              {"held", queue.held},
+              {"oldestSeconds", queue.oldestJob > 0 ? Json(status.now - queue.oldestJob) : Json()},
+              {"message", queue.message}}},
+            {"lastDocument", lastJson},
+            {"paper", orNull(status.paper)},
+            {"length", orNull(status.length)},
+            {"blackMark", orNull(status.mark)},
+            {"problems", status.problems}};
+}
+
+std::string StatusRow(const PrinterStatus& status) {
+    const QueueStatus& queue = status.queue;
+    const std::string stateWord =
+        std::string(StateWord(queue.state)) + (queue.accepting ? "" : ", rejecting");
+    std::string row = (status.problems.empty() ? "  " : "! ") + TerminalSafe(status.printer) + "  " +
+                      stateWord + "  " + std::to_string(queue.waiting) + " waiting";
+    if (queue.oldestJob > 0)
+        row += " (oldest " + AgeText(std::max<std::int64_t>(0, status.now - queue.oldestJob)) + ")";
+    const RecordEntry* last = status.LastDocument();
+    row += last == nullptr ? "  nothing sent yet"
+                           : "  last sent " + TerminalSafe(last->time) + " (" + TerminalSafe(last->command) +
+                                 (last->taken ? "" : ", not taken") + ")";
+    row += "  " + status.paper.value_or("paper unknown") + ", " +
+           status.length.value_or("ticket length unknown") + ", " +
+           status.mark.value_or("black mark unknown");
+    for (const std::string& problem : status.problems) row += "  << " + problem;
+    return row;
+}
+
 int Status(CliContext& context, const std::vector<std::string>& args) {
     const bool json = context.json || !args.empty();  // the usage's one option is --json
-    const std::string printer = context.spooler.CurrentPrinter();
-    if (printer.empty()) {
+    PrinterStatus status;
+    status.printer = context.spooler.CurrentPrinter();
+    if (status.printer.empty()) {
         context.err << "qvctl: status: no current printer; name one with --printer NAME\n";
         return kExitPrinterFailed;
     }
-    const auto queue = context.spooler.StatusOfQueue(printer);
+    const auto queue = context.spooler.StatusOfQueue(status.printer);
     if (!queue) {
-        context.err << "qvctl: status: " << TerminalSafe(printer)
+        context.err << "qvctl: status: " << TerminalSafe(status.printer)
                     << (context.spooler.LastFault() == SpoolerFault::Unreachable
                             ? ": the print server could not be asked"
                             : ": the spooler gives no state for this queue")
                     << '\n';
         return kExitPrinterFailed;
     }
-    const std::int64_t now = std::time(nullptr);
-    const std::vector<std::string> problems = Problems(*queue, now);
-    // The record read beside the server's jobs, as printer-state reads it: an item another sender or
-    // a document of unknown fate could have changed is not shown as known.
-    std::optional<Record> record;
-    RecordedState recorded;
-    if (context.record != nullptr) {
-        if (auto checked = ReadRecordWithServer(*context.record, context.spooler, printer, nullptr)) {
-            record = std::move(checked->record);
-            recorded = std::move(checked->state);
-        }
-    }
-    const RecordEntry* last = record && !record->entries.empty() ? &record->entries.back() : nullptr;
-    const auto implied = [&recorded](int item) {
-        return recorded.unknown.contains(item) ? std::nullopt : Implied(recorded.state, item);
-    };
-    const auto paper = implied(kItemPaperWidth);
-    const auto length = implied(kItemTicketLength);
-    const auto mark = implied(kItemBlackMark);
-    const std::string stateWord =
-        std::string(StateWord(queue->state)) + (queue->accepting ? "" : ", rejecting");
-
+    status.queue = *queue;
+    status.now = std::time(nullptr);
+    status.problems = Problems(status.queue, status.now);
+    ReadRecordInto(context, status);
     if (json) {
-        const auto orNull = [](const std::optional<std::string>& text) {
-            return text ? Json(*text) : Json();
-        };
-        Json lastJson;
-        if (last != nullptr) {
-            lastJson = {{"number", record->NumberOf(record->entries.size() - 1)},
-                        {"time", last->time},
-                        {"command", last->command},
-                        {"taken", last->taken}};
-        }
-        const Json status = {
-            {"server", context.server},
-            {"printer", printer},
-            {"queue",
-             {{"state", StateWord(queue->state)},
-              {"accepting", queue->accepting},
-              {"waiting", queue->waiting},
-              {"held", queue->held},
-              {"oldestSeconds", queue->oldestJob > 0 ? Json(now - queue->oldestJob) : Json()},
-              {"message", queue->message}}},
-            {"lastDocument", lastJson},
-            {"paper", orNull(paper)},
-            {"length", orNull(length)},
-            {"blackMark", orNull(mark)},
-            {"problems", problems}};
-        context.out << TerminalSafeJson(status.dump(2, ' ', false, Json::error_handler_t::replace)) << '\n';
+        context.out << TerminalSafeJson(
+                           StatusJson(context, status).dump(2, ' ', false, Json::error_handler_t::replace))
+                    << '\n';
     } else {
-        std::string row = (problems.empty() ? "  " : "! ") + TerminalSafe(printer) + "  " + stateWord + "  " +
-                          std::to_string(queue->waiting) + " waiting";
-        if (queue->oldestJob > 0)
-            row += " (oldest " + AgeText(std::max<std::int64_t>(0, now - queue->oldestJob)) + ")";
-        row += last == nullptr ? "  nothing sent yet"
-                               : "  last sent " + TerminalSafe(last->time) + " (" +
-                                     TerminalSafe(last->command) + (last->taken ? "" : ", not taken") + ")";
-        row += "  " + paper.value_or("paper unknown") + ", " + length.value_or("ticket length unknown") +
-               ", " + mark.value_or("black mark unknown");
-        for (const std::string& problem : problems) row += "  << " + problem;
-        context.out << row << '\n';
+        context.out << StatusRow(status) << '\n';
     }
     // A broken queue fails, so that it stands out in a fleet's report and in a script's status.
-    for (const std::string& problem : problems)
-        context.err << "qvctl: status: " << TerminalSafe(printer) << ": " << problem << '\n';
-    return problems.empty() ? kExitOk : kExitPrinterFailed;
+    for (const std::string& problem : status.problems)
+        context.err << "qvctl: status: " << TerminalSafe(status.printer) << ": " << problem << '\n';
+    return status.problems.empty() ? kExitOk : kExitPrinterFailed;
 }
 
 }  // namespace

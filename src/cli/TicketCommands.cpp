@@ -6,12 +6,14 @@
 #include "cli/ArgumentParsing.h"
 #include "cli/ArgumentValues.h"
 #include "cli/CommandRegistry.h"
+#include "cli/RunInputs.h"
 #include "cli/TerminalText.h"
 #include "printer/HexCodec.h"
 #include "record/RecordFile.h"
 #include "record/RecordWithServer.h"
 #include "record/TicketPlan.h"
 #include "settings/BatchSend.h"
+#include "settings/SwitchCommands.h"
 #include "ticket/DistanceCommands.h"
 #include "ticket/TicketFiles.h"
 #include "ticket/TicketGeometry.h"
@@ -22,9 +24,12 @@ namespace {
 constexpr std::string_view kNotRecorded = "未设置";
 constexpr std::string_view kUnknownCode = "无效代码";
 
-// Reads a description as "打开票样" does; a refused or unreadable file prints its message.
+// Reads a description as "打开票样" does, once for all the printers the command line serves; a refused
+// or unreadable file prints its message.
 bool ReadDescription(CliContext& context, const std::string& fileName, TicketDescription& description) {
-    switch (ReadTicketFile(PathFromUtf8(fileName), description)) {
+    DescriptionRead read = context.inputs.Description(fileName);
+    description = std::move(read.description);
+    switch (read.outcome) {
         case TicketFileRead::Complete:
         case TicketFileRead::Ended:
             return true;
@@ -141,13 +146,18 @@ int ApplyTicket(CliContext& context, const std::vector<std::string>& args) {
                                  state ? state->unknown : std::map<int, std::string>{});
     if (!plan) return ShowOutcome(context, SendTicket(context.channel, description));
     if (!state) return kExitPrinterFailed;
-    TicketDescription changed = ChangedItems(description, *plan);
-    if (changed.RecordedCount() == 0 && !plan->empty()) {
+    // Only codes that build nothing: there is nothing to set.
+    if (plan->empty()) return ShowOutcome(context, Refusal(kMsgNothingToSet));
+    // The document is the plan's, as planned: nothing is built again.
+    const PlannedBatch batch = BatchOfPlan(*plan);
+    if (batch.bytes.empty()) {
         context.unchanged = true;
         context.err << "nothing sent: every item is as last sent to " << TerminalSafe(printer) << '\n';
         return kExitOk;
     }
-    return ShowOutcome(context, SendTicket(context.channel, changed));
+    if (batch.baudNotice) context.channel.GetDialogs().Message(kMsgBaudRateSet);
+    context.channel.SendBytes(batch.bytes);
+    return ShowOutcome(context, SendOutcome{1, {}, {}});
 }
 
 int PlanTicketCommand(CliContext& context, const std::vector<std::string>& args) {
@@ -162,8 +172,8 @@ int PlanTicketCommand(CliContext& context, const std::vector<std::string>& args)
         context.dialogs.Message(kMsgValueOutOfRange);
         return kExitRefused;
     }
-    // Items left out build nothing: a plan of items all the same sends the empty batch.
-    const std::string sends = BuildBatchCommand(ChangedItems(description, *plan)).value_or(std::string());
+    // What ticket apply --changed-only sends: a plan of items all the same sends nothing.
+    const std::string sends = EncodeHex(BatchOfPlan(*plan).bytes);
     if (read.json) {
         Json items = Json::array();
         for (const ItemPlan& entry : *plan) {

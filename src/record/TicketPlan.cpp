@@ -61,4 +61,14 @@ TicketDescription ChangedItems(const TicketDescription& description, const std::
     return changed;
 }
 
+PlannedBatch BatchOfPlan(const std::vector<ItemPlan>& plan) {
+    PlannedBatch batch;
+    for (const ItemPlan& entry : plan) {
+        if (entry.reason == ItemPlanReason::Same) continue;
+        batch.bytes.insert(batch.bytes.end(), entry.wanted.begin(), entry.wanted.end());
+        if (entry.item == kItemBaudRate) batch.baudNotice = true;
+    }
+    return batch;
+}
+
 }  // namespace qvset

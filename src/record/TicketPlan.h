@@ -43,4 +43,13 @@ std::optional<std::vector<ItemPlan>> PlanTicket(const TicketDescription& descrip
 // The description with only the items the plan sends (every other item not recorded).
 TicketDescription ChangedItems(const TicketDescription& description, const std::vector<ItemPlan>& plan);
 
+// What a plan sends: the commands of its items that are not the same, in item order, as one document
+// (empty: nothing to send), and whether the baud rate is among them, when the notice that the baud rate
+// was set is shown before the document goes.
+struct PlannedBatch {
+    std::vector<std::uint8_t> bytes;
+    bool baudNotice = false;
+};
+PlannedBatch BatchOfPlan(const std::vector<ItemPlan>& plan);
+
 }  // namespace qvset

@@ -578,22 +578,14 @@ DescriptionPlan PlanDescription(std::string_view file, const PrinterState& state
         return plan;
     }
     plan.items = *items;
-    TicketDescription changed = ChangedItems(description, plan.items);
-    if (changed.RecordedCount() == 0) {
+    // The document is the plan's own: the items not the same, as sending the description builds them.
+    const PlannedBatch batch = BatchOfPlan(plan.items);
+    if (batch.bytes.empty()) {
         plan.problem = kNothingDiffersMark;
         return plan;
     }
-    MemorySpooler spooler({PrinterInfo{"description", {}, {}}});
-    spooler.SetCurrentPrinter("description");
-    RecordingDialogs dialogs;
-    PrintChannel channel(spooler, dialogs, std::filesystem::path());
-    const SendOutcome outcome = SendTicket(channel, changed);
-    if (outcome.Refused() || spooler.Documents().empty()) {
-        plan.problem = outcome.Refused() ? std::string(outcome.refusal) : std::string(kMsgNothingToSet);
-        return plan;
-    }
-    plan.document = spooler.Documents().front().bytes;
-    plan.baudRate = dialogs.shown.find(kMsgBaudRateSet) != std::string::npos;
+    plan.document = batch.bytes;
+    plan.baudRate = batch.baudNotice;
     return plan;
 }
 

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <ctime>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -18,6 +21,7 @@
 #include "fleet/FleetTargets.h"
 #include "printer/ForwardingSpooler.h"
 #include "printer/HexCodec.h"
+#include "record/RecordBook.h"
 #include "support/QvctlFixture.h"
 #include "support/SequenceLog.h"
 
@@ -173,6 +177,61 @@ class LockedSpooler final : public ForwardingSpooler {
     std::mutex& m_lock;
 };
 
+// What each thread sent and waited, in its order: the printers of a fleet run are served by several
+// threads at once, and each printer's whole run by one of them.
+class ThreadLogs {
+  public:
+    void Note(const std::string& entry) {
+        const std::lock_guard hold(m_lock);
+        m_entries[std::this_thread::get_id()].push_back(entry);
+        m_noted.notify_all();
+    }
+    // Each printer's sequence: a document names its server and printer ("a:631 QV640_A 1B40"); a pause
+    // is the printer's whose document its thread sent last.
+    std::map<std::string, Names> ByPrinter() const {
+        const std::lock_guard hold(m_lock);
+        std::map<std::string, Names> printers;
+        for (const auto& [thread, entries] : m_entries) {
+            std::string target = "(no document yet)";
+            for (const std::string& entry : entries) {
+                if (entry.rfind("wait", 0) != 0) target = entry.substr(0, entry.rfind(' '));
+                printers[target].push_back(entry);
+            }
+        }
+        return printers;
+    }
+    std::size_t Threads() const {
+        const std::lock_guard hold(m_lock);
+        return m_entries.size();
+    }
+    // Holds the calling thread until `count` threads have noted something (at most a few seconds).
+    void AwaitThreads(std::size_t count) {
+        std::unique_lock hold(m_lock);
+        m_noted.wait_for(hold, std::chrono::seconds(5), [&] { return m_entries.size() >= count; });
+    }
+
+  private:
+    mutable std::mutex m_lock;
+    std::condition_variable m_noted;
+    std::map<std::thread::id, Names> m_entries;
+};
+
+// Pauses not waited but noted on the thread that asked for them. The first pause of each thread holds
+// it until `together` threads have sent or waited something, so that their printers are in flight at
+// once however fast the first of them is.
+class ThreadNotedPause final : public Pause {
+  public:
+    ThreadNotedPause(ThreadLogs& logs, std::size_t together) : m_logs(logs), m_together(together) {}
+    void Wait(int milliseconds) override {
+        m_logs.Note(testing::SequenceLog::Wait(milliseconds));
+        m_logs.AwaitThreads(m_together);
+    }
+
+  private:
+    ThreadLogs& m_logs;
+    std::size_t m_together;
+};
+
 class FleetTest : public testing::QvctlFixture {
   protected:
     FleetTest() {
@@ -190,7 +249,10 @@ class FleetTest : public testing::QvctlFixture {
         }
         auto server = std::make_unique<MemorySpooler>(infos);
         server->OnDocument([this, name](const MemorySpooler::Document& document) {
-            log.push_back(name + " " + document.printer + " " + EncodeHex(document.bytes));
+            const std::string entry = name + " " + document.printer + " " + EncodeHex(document.bytes);
+            log.push_back(entry);
+            threads.Note(entry);
+            if (afterDocument) afterDocument();
         });
         servers[name] = std::move(server);
     }
@@ -200,7 +262,9 @@ class FleetTest : public testing::QvctlFixture {
         out.str("");
         err.str("");
         cli::ConsoleDialogs dialogs(err);
-        cli::CliEnvironment environment{spooler, dialogs, pause, folder, out, err};
+        cli::CliEnvironment environment{spooler, dialogs, fleetPause != nullptr ? *fleetPause : pause,
+                                        folder,  out,     err};
+        environment.record = record;
         environment.total = total;
         environment.perServer = perServer;
         environment.progress = terminal;
@@ -209,6 +273,10 @@ class FleetTest : public testing::QvctlFixture {
             if (const auto alias = aliases.find(name); alias != aliases.end()) name = alias->second;
             const auto found = servers.find(name);
             if (found == servers.end()) return nullptr;
+            {
+                const std::lock_guard hold(madeLock);
+                ++made[name];
+            }
             return std::make_unique<LockedSpooler>(*found->second, lock);
         };
         environment.serverRecordName = [](const std::string& server) {
@@ -222,6 +290,16 @@ class FleetTest : public testing::QvctlFixture {
     std::map<std::string, std::string> aliases;
     std::mutex lock;
     Names log;
+    // Each thread's documents and pauses, in the order that thread sent and waited them.
+    ThreadLogs threads;
+    // The spoolers made of each server.
+    std::mutex madeLock;
+    std::map<std::string, int> made;
+    // Called after each document a server takes (under the servers' lock).
+    std::function<void()> afterDocument;
+    // The pause and record of a fleet run; unset: `pause` (one thread at a time only) and no record.
+    Pause* fleetPause = nullptr;
+    RecordBook* record = nullptr;
 };
 
 TEST_F(FleetTest, EachPrinterGetsTheDocumentsAndPausesOfItsOwnRunInOrder) {
@@ -258,6 +336,87 @@ TEST_F(FleetTest, EachPrinterGetsTheDocumentsAndPausesOfItsOwnRunInOrder) {
         return std::find(log.begin(), log.end(), target + " " + alone.Entries().front()) - log.begin();
     };
     EXPECT_LT(at("a:631 QV640_A"), at("a:631 QV650_A"));
+}
+
+TEST_F(FleetTest, ManyPrintersServedAtOnceEachGetTheirWholeSequenceInOrder) {
+    testing::SequenceLog alone(spooler, pause);
+    ASSERT_EQ(RunQvctl({"--printer", "QV640_A", "factory-restore"}), cli::kExitOk);
+    // The run begins with a document, so each pause is the printer's its thread sent to last.
+    ASSERT_FALSE(alone.Entries().empty());
+    ASSERT_NE(alone.Entries().front().rfind("wait", 0), 0u);
+    ASSERT_NE(std::find_if(alone.Entries().begin(), alone.Entries().end(),
+                           [](const std::string& e) { return e.rfind("wait", 0) == 0; }),
+              alone.Entries().end());
+
+    AddServer("c:631", {"QV640_C1", "QV640_C2", "Laser", "QV650_C3", "QV650_C4", "QV650_C5"});
+    AddServer("d:631", {"QV640_D1", "QV650_D2", "QV650_D3"});
+    ThreadNotedPause noted(threads, 4);
+    fleetPause = &noted;
+    ASSERT_EQ(RunFleet({"--jobs", "8", "--server", "a", "--server", "b", "--server", "c", "--server", "d",
+                        "--printer", "QV6*", "factory-restore"}),
+              cli::kExitOk)
+        << out.str() << err.str();
+    EXPECT_GE(threads.Threads(), 4u);
+    const auto printers = threads.ByPrinter();
+    Names targets;
+    for (const auto& [target, sequence] : printers) targets.push_back(target);
+    EXPECT_EQ(targets, (Names{"a:631 QV640_A", "a:631 QV650_A", "b:631 QV640_B", "c:631 QV640_C1",
+                              "c:631 QV640_C2", "c:631 QV650_C3", "c:631 QV650_C4", "c:631 QV650_C5",
+                              "d:631 QV640_D1", "d:631 QV650_D2", "d:631 QV650_D3"}));
+    for (const auto& [target, sequence] : printers) {
+        Names expected;
+        for (const std::string& entry : alone.Entries())
+            expected.push_back(entry.rfind("wait", 0) == 0 ? entry : target + " " + entry);
+        EXPECT_EQ(sequence, expected) << target;
+    }
+}
+
+TEST_F(FleetTest, ADescriptionIsReadOnceForTheRunAndEachPrinterGetsWhatItsPlanSends) {
+    const std::string file = (folder / "ticket.txt").string();
+    const std::string later = (folder / "later.txt").string();
+    ASSERT_EQ(RunQvctl({"ticket", "new", file, "--black-mark", "on", "--paper", "58"}), cli::kExitOk);
+    ASSERT_EQ(RunQvctl({"ticket", "new", later, "--black-mark", "off", "--paper", "76"}), cli::kExitOk);
+    RecordBook book(folder / "records", "localhost:631", [](const std::string&) {});
+    record = &book;
+    ASSERT_EQ(RunFleet({"--server", "a", "--printer", "QV640_A", "set", "black-mark", "on"}), cli::kExitOk);
+    log.clear();
+    // The file changed once the first printer has its document changes nothing of the run.
+    bool changed = false;
+    afterDocument = [&] {
+        if (changed) return;
+        std::filesystem::copy_file(later, file, std::filesystem::copy_options::overwrite_existing);
+        changed = true;
+    };
+    ASSERT_EQ(RunFleet({"--server", "a", "--server", "b", "--printer", "QV6*", "ticket", "apply",
+                        "--changed-only", file},
+                       1, 1),
+              cli::kExitOk)
+        << out.str() << err.str();
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(log,
+              (Names{"a:631 QV640_A 1B4205", "a:631 QV650_A 1B42021B4205", "b:631 QV640_B 1B42021B4205"}));
+
+    // The next run reads the file as it now is.
+    log.clear();
+    ASSERT_EQ(
+        RunFleet({"--server", "a", "--server", "b", "--printer", "QV6*", "ticket", "apply", file}, 1, 1),
+        cli::kExitOk);
+    EXPECT_EQ(log, (Names{"a:631 QV640_A 1B42031B4204", "a:631 QV650_A 1B42031B4204",
+                          "b:631 QV640_B 1B42031B4204"}));
+}
+
+TEST_F(FleetTest, EachServersSpoolerIsMadeOnceForItsWorker) {
+    ASSERT_EQ(RunFleet({"--server", "a", "--server", "b", "--printer", "QV6*", "hex", "1B40"}, 16, 1),
+              cli::kExitOk);
+    EXPECT_EQ(made, (std::map<std::string, int>{{"a:631", 1}, {"b:631", 1}}));
+    EXPECT_EQ(log.size(), 3u);
+    // Two workers may serve a's two printers: no more spoolers than workers.
+    made.clear();
+    ASSERT_EQ(RunFleet({"--server", "a", "--server", "b", "--printer", "QV6*", "hex", "1B40"}, 16, 4),
+              cli::kExitOk);
+    EXPECT_GE(made["a:631"], 1);
+    EXPECT_LE(made["a:631"], 2);
+    EXPECT_EQ(made["b:631"], 1);
 }
 
 TEST_F(FleetTest, OnATerminalARunOfMoreThanAFewPrintersCountsThemOnOneLineThatIsClearedAtTheEnd) {

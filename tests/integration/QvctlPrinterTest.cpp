@@ -165,8 +165,13 @@ TEST_F(QvctlPrinterTest, TextIsSentInGbk) {
 
 TEST_F(QvctlPrinterTest, PrinterOptionDoesNotChangeTheDefault) {
     ASSERT_EQ(Sandbox::RunQvctl("use Office_Laser").status, 0);
+    const auto before = Sandbox::CapturedJobs("QV640_Virtual").size();
     EXPECT_EQ(Sandbox::RunQvctl("--printer QV640_Virtual hex 0A").status, 0);
     EXPECT_EQ(Default(), "Office_Laser");
+    // The document went to the named printer, and is in before the next test counts that printer's jobs.
+    const auto jobs = Sandbox::WaitForJobs("QV640_Virtual", before + 1);
+    ASSERT_EQ(jobs.size(), before + 1);
+    EXPECT_EQ(EncodeHex(jobs.back().bytes), "0A");
 }
 
 TEST_F(QvctlPrinterTest, MissingPrinterGivesTheMessageAndExitStatusOne) {

@@ -206,7 +206,7 @@ class Responder:
                 writer.write(b"HTTP/1.1 200 OK\r\nConnection: Keep-Alive\r\nContent-Type: application/ipp\r\n"
                              b"Content-Length: %d\r\n\r\n" % len(ipp) + ipp)
                 await writer.drain()
-        except (ConnectionError, asyncio.IncompleteReadError, ValueError):
+        except (ConnectionError, asyncio.IncompleteReadError, ValueError, asyncio.CancelledError):
             pass
         finally:
             writer.close()

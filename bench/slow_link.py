@@ -26,6 +26,9 @@ class Link:
     def __init__(self, delay):
         self.delay = delay
         self.connections = 0
+        # The connections' tasks, held here: asyncio keeps only a weak reference to a task, and the
+        # stream drops its own once the client has gone while the server's side still runs.
+        self.tasks = set()
 
     async def pump(self, reader, writer):
         """Copies reader to writer, each chunk written `delay` after it was read; EOF likewise."""
@@ -77,8 +80,12 @@ class Link:
             self.connections -= 1
 
     async def listen(self, upstream_port):
-        server = await asyncio.start_server(
-            lambda r, w: self.serve(upstream_port, r, w), "127.0.0.1", 0, backlog=1024)
+        def connected(reader, writer):
+            task = asyncio.create_task(self.serve(upstream_port, reader, writer))
+            self.tasks.add(task)
+            task.add_done_callback(self.tasks.discard)
+
+        server = await asyncio.start_server(connected, "127.0.0.1", 0, backlog=1024)
         return server, server.sockets[0].getsockname()[1]
 
 

@@ -5,7 +5,7 @@ applied to every printer by one qvctl run; the same is applied to each server's 
 slowest one is the run's floor: no run can take less than its slowest server); the runs are repeated.
 
     bench/run-slow-fleet-bench.py BUILD_DIR [--servers 24] [--queues 4] [--rtt-ms 50] [--runs 3]
-                                  [--with cupsd|responder] [--alone K] [--jobs N]
+                                  [--with cupsd|responder] [--alone K] [--jobs N] [--open-files N]
 
 --with cupsd starts private CUPS servers (scripts/cups-sandbox, queues held with cupsdisable);
 --with responder serves them all from one process (bench/ipp_responder.py), which answers the requests
@@ -21,6 +21,7 @@ child), and its peak open descriptors and threads (/proc/PID/fd and /proc/PID/st
 import argparse
 import json
 import os
+import resource
 import shutil
 import subprocess
 import sys
@@ -58,12 +59,17 @@ def machine_seconds():
     return sum(int(fields[i]) for i in (1, 3, 6, 7)) / os.sysconf("SC_CLK_TCK")
 
 
-def measure(command, env, out_path):
-    """Runs command; its wall time, exit status, rusage and peak descriptors and threads."""
+def measure(command, env, out_path, open_files=None):
+    """Runs command (with at most open_files descriptors, if given); its wall time, exit status,
+    rusage and peak descriptors and threads."""
+    def limit():
+        if open_files:
+            resource.setrlimit(resource.RLIMIT_NOFILE, (open_files, open_files))
+
     with open(out_path, "wb") as out:
         started = time.monotonic()
         busy = machine_seconds()
-        child = subprocess.Popen(command, env=env, stdout=out, stderr=subprocess.PIPE)
+        child = subprocess.Popen(command, env=env, stdout=out, stderr=subprocess.PIPE, preexec_fn=limit)
         peak_fds = peak_threads = 0
         while True:
             pid, status, usage = os.wait4(child.pid, os.WNOHANG)
@@ -153,6 +159,7 @@ def main():
     parser.add_argument("--with", dest="kind", choices=["cupsd", "responder"])
     parser.add_argument("--alone", type=int, help="how many servers to time alone")
     parser.add_argument("--jobs", type=int, help="qvctl --jobs N (default: qvctl's own)")
+    parser.add_argument("--open-files", type=int, help="the fleet run's ulimit -n (default: as it is)")
     parser.add_argument("--keep-log", help="with the responder: copy its request log here")
     args = parser.parse_args()
     kind = args.kind or ("cupsd" if args.servers <= 32 else "responder")
@@ -203,7 +210,8 @@ def main():
                 failures += check_report(report, args.queues, f"run {run}, {server} alone")
             log_start = os.path.getsize(log_path) if os.path.exists(log_path) else 0
             helper_cpu = sum(process_seconds(h.pid) for h in helpers)
-            fleet = measure([qvctl, *jobs, *[a for s in servers for a in ("--server", s)], *apply], env, report)
+            fleet = measure([qvctl, *jobs, *[a for s in servers for a in ("--server", s)], *apply], env, report,
+                            args.open_files)
             fleet["helpers_cpu"] = sum(process_seconds(h.pid) for h in helpers) - helper_cpu
             fleet["slowest"] = slowest
             fleet["slowest_busy"] = slowest_busy
@@ -235,7 +243,8 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
 
     print(f"fleet of {printers} printers on {args.servers} servers ({kind}), {args.rtt_ms:g} ms round trip "
-          f"to each, qvctl --jobs {args.jobs or 'default'}, {args.runs} runs:")
+          f"to each, qvctl --jobs {args.jobs or 'default'}"
+          + (f", ulimit -n {args.open_files}" if args.open_files else "") + f", {args.runs} runs:")
     for run, r in enumerate(results, 1):
         print(f"  run {run}: all servers {r['seconds']:.2f} s, the slowest of {alone_count} servers alone "
               f"{r['slowest']:.2f} s, {r['seconds'] / r['slowest']:.2f} x; {r['ok']} of {printers} ok; "

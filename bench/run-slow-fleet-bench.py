@@ -246,16 +246,15 @@ def main():
           f"to each, qvctl --jobs {args.jobs or 'default'}"
           + (f", ulimit -n {args.open_files}" if args.open_files else "") + f", {args.runs} runs:")
     for run, r in enumerate(results, 1):
-        print(f"  run {run}: all servers {r['seconds']:.2f} s, the slowest of {alone_count} servers alone "
-              f"{r['slowest']:.2f} s, {r['seconds'] / r['slowest']:.2f} x; {r['ok']} of {printers} ok; "
-              f"{r['machine']:.2f} s of processor time not niced ({r['slowest_busy']:.2f} s alone), "
-              f"qvctl {r['cpu']:.2f} s of processor time, {r['maxrss_mb']:.1f} MB peak resident, "
-              f"{r['fds']} descriptors and {r['threads']} threads at most")
-    if results and "requests" in results[0]:
-        print("  requests of the last fleet run: " +
+        print(f"  run {run}: all servers {r['seconds']:.2f} s, the slowest of {alone_count} alone {r['slowest']:.2f} s "
+              f"({r['seconds'] / r['slowest']:.2f} x), {r['ok']} of {printers} ok; qvctl {r['cpu']:.2f} s of "
+              f"processor time, {r['maxrss_mb']:.0f} MB, {r['fds']} descriptors, {r['threads']} threads at most")
+    if results and "requests" in results[-1]:
+        print("  the last run asked " +
               ", ".join(f"{n} {op}" for op, n in sorted(results[-1]["requests"].items())))
-    print(f"  (the links and servers' own processor time in the last fleet run: {results[-1]['helpers_cpu']:.2f} s)"
-          if results else "")
+    if results:
+        print(f"  the links' and servers' processor time in the last run: {results[-1]['helpers_cpu']:.2f} s; "
+              f"every process not niced, the machine's other work too: {results[-1]['machine']:.2f} s")
     for failure in failures:
         print("FAILED " + failure, file=sys.stderr)
     return 1 if failures else 0

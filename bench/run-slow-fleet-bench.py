@@ -192,6 +192,12 @@ def main():
         through = dict(zip(map(int, pairs[0::2]), map(int, pairs[1::2])))
         servers = [f"127.0.0.1:{through[u]}" for u in upstreams]
 
+        # The links and the servers, whose processor time in the fleet run is reported.
+        helper_pids = [h.pid for h in helpers]
+        if use_cupsd:
+            for s in range(1, args.servers + 1):
+                with open(os.path.join(work, f"s{s}", "cupsd.pid")) as f:
+                    helper_pids.append(int(f.read()))
         env = client_env(work, use_cupsd)
         ticket = os.path.join(work, "ticket.txt")
         subprocess.run([qvctl, "ticket", "new", ticket, "--black-mark", "on", "--paper", "58", "--length", "100"],
@@ -209,10 +215,10 @@ def main():
                     slowest, slowest_busy = alone["seconds"], alone["machine"]
                 failures += check_report(report, args.queues, f"run {run}, {server} alone")
             log_start = os.path.getsize(log_path) if os.path.exists(log_path) else 0
-            helper_cpu = sum(process_seconds(h.pid) for h in helpers)
+            helper_cpu = sum(process_seconds(pid) for pid in helper_pids)
             fleet = measure([qvctl, *jobs, *[a for s in servers for a in ("--server", s)], *apply], env, report,
                             args.open_files)
-            fleet["helpers_cpu"] = sum(process_seconds(h.pid) for h in helpers) - helper_cpu
+            fleet["helpers_cpu"] = sum(process_seconds(pid) for pid in helper_pids) - helper_cpu
             fleet["slowest"] = slowest
             fleet["slowest_busy"] = slowest_busy
             failures += check_report(report, printers, f"run {run}, the fleet")

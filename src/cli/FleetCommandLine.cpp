@@ -83,6 +83,9 @@ std::vector<Listing> ListServers(std::vector<std::unique_ptr<Spooler>> spoolers,
                 listing.printers.current = spooler.CurrentPrinter();
                 listing.printers.reached = spooler.LastFault() != SpoolerFault::Unreachable;
             }
+            // Only the servers whose first worker starts at once keep the connection: the others'
+            // would stay open for nothing, one per server, however few the run serves at once.
+            if (s >= inFlight) listing.spooler.reset();
         }
     };
     std::vector<std::thread> askers;
@@ -527,8 +530,6 @@ int RunFleet(const CliCommand& command, const std::vector<std::string>& args, st
     }
     const auto met = ServeEachServerOnce(chosen, listings);
     FleetWork work = PlanWork(chosen, listings, choice, environment.record);
-    // Only the servers whose first worker starts at once keep their listing's connection open for it.
-    for (std::size_t s = limits.total; s < listings.size(); ++s) listings[s].spooler.reset();
     if (PrintersInFlight(work.tasksOfServer, limits) < PrintersInFlight(work.tasksOfServer, asked)) {
         environment.err << "qvctl: at most " << limits.total << " printers at once: ulimit -n allows "
                         << environment.openFiles << " open files\n";

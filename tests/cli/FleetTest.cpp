@@ -3,6 +3,7 @@
 // what each one took, whatever the others did.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <ctime>
@@ -151,20 +152,39 @@ TEST(JobsOptionTest, TakesAWholeNumberOfPrintersFromOneToTheMost) {
     }
 }
 
+// How many spoolers have a connection open at once (as a real one has from its first request until it
+// is gone), and the most there were.
+struct OpenConnections {
+    std::mutex lock;
+    std::size_t open = 0;
+    std::size_t most = 0;
+};
+
 // Calls from several workers to one in-memory server, one at a time.
 class LockedSpooler final : public ForwardingSpooler {
   public:
-    LockedSpooler(Spooler& inner, std::mutex& lock) : ForwardingSpooler(inner), m_lock(lock) {}
+    LockedSpooler(Spooler& inner, std::mutex& lock, OpenConnections& connections)
+        : ForwardingSpooler(inner), m_lock(lock), m_connections(connections) {}
+    ~LockedSpooler() override {
+        if (!m_connected) return;
+        const std::lock_guard hold(m_connections.lock);
+        --m_connections.open;
+    }
+    LockedSpooler(const LockedSpooler&) = delete;
+    LockedSpooler& operator=(const LockedSpooler&) = delete;
     std::vector<PrinterInfo> ListPrinters() override {
+        Connect();
         const std::lock_guard hold(m_lock);
         return Inner().ListPrinters();
     }
     std::string CurrentPrinter() override {
+        Connect();
         const std::lock_guard hold(m_lock);
         return Inner().CurrentPrinter();
     }
     bool WriteRawDocument(const std::string& device, std::string_view name,
                           std::span<const std::uint8_t> payload) override {
+        Connect();
         const std::lock_guard hold(m_lock);
         return Inner().WriteRawDocument(device, name, payload);
     }
@@ -174,7 +194,16 @@ class LockedSpooler final : public ForwardingSpooler {
     }
 
   private:
+    void Connect() {
+        if (m_connected) return;
+        m_connected = true;
+        const std::lock_guard hold(m_connections.lock);
+        m_connections.most = std::max(m_connections.most, ++m_connections.open);
+    }
+
     std::mutex& m_lock;
+    OpenConnections& m_connections;
+    bool m_connected = false;  // a spooler is used by one thread at a time
 };
 
 // What each thread sent and waited, in its order: the printers of a fleet run are served by several
@@ -277,7 +306,7 @@ class FleetTest : public testing::QvctlFixture {
                 const std::lock_guard hold(madeLock);
                 ++made[name];
             }
-            return std::make_unique<LockedSpooler>(*found->second, lock);
+            return std::make_unique<LockedSpooler>(*found->second, lock, connections);
         };
         environment.serverRecordName = [](const std::string& server) {
             return server.find(':') == std::string::npos ? server + ":631" : server;
@@ -289,6 +318,7 @@ class FleetTest : public testing::QvctlFixture {
     // Other spellings of a server: the same server answers them.
     std::map<std::string, std::string> aliases;
     std::mutex lock;
+    OpenConnections connections;
     Names log;
     // Each thread's documents and pauses, in the order that thread sent and waited them.
     ThreadLogs threads;
@@ -417,6 +447,27 @@ TEST_F(FleetTest, EachServersSpoolerIsMadeOnceForItsWorker) {
     EXPECT_GE(made["a:631"], 1);
     EXPECT_LE(made["a:631"], 2);
     EXPECT_EQ(made["b:631"], 1);
+}
+
+TEST_F(FleetTest, ManyMoreServersThanJobsKeepNoMoreConnectionsOpenThanTwiceTheJobs) {
+    // Each server's listing keeps its connection for the server's first worker only when that worker
+    // starts at once: with 2 jobs, 2 listings in flight and 2 kept, whatever the number of servers.
+    Names args{"--json"};
+    Names expected;
+    for (int s = 1; s <= 12; ++s) {
+        const std::string name = "many" + std::to_string(s);
+        AddServer(name + ":631", {"QV640_M" + std::to_string(s)});
+        args.insert(args.end(), {"--server", name});
+        expected.push_back(name + ":631 QV640_M" + std::to_string(s) + " 1B40");
+    }
+    args.insert(args.end(), {"--printer", "QV6*", "hex", "1B40"});
+    ASSERT_EQ(RunFleet(args, 2), cli::kExitOk) << err.str();
+    std::sort(log.begin(), log.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(log, expected);
+    EXPECT_GE(connections.most, 2U);
+    EXPECT_LE(connections.most, 4U);
+    EXPECT_EQ(connections.open, 0U);
 }
 
 TEST_F(FleetTest, OnATerminalARunOfMoreThanAFewPrintersCountsThemOnOneLineThatIsClearedAtTheEnd) {

@@ -414,7 +414,9 @@ TEST_F(FleetTest, ADescriptionIsReadOnceForTheRunAndEachPrinterGetsWhatItsPlanSe
     bool changed = false;
     afterDocument = [&] {
         if (changed) return;
-        std::filesystem::copy_file(later, file, std::filesystem::copy_options::overwrite_existing);
+        // Removed, then copied: MinGW's copy_file refuses to overwrite, whatever the options say.
+        std::filesystem::remove(file);
+        std::filesystem::copy_file(later, file);
         changed = true;
     };
     ASSERT_EQ(RunFleet({"--server", "a", "--server", "b", "--printer", "QV6*", "ticket", "apply",

@@ -279,6 +279,32 @@ class DeviceTurn {
     int m_printer;
 };
 
+// The device a job writes to in its turn. PAPPL 1.3.1 closes a file: printer's one device at the end
+// of every job, also while a job started beside it (see DeviceTurn) still holds that device and waits
+// for its turn, which would then write through a closed device: on a file: printer each job writes
+// through a device of its own, opened in its turn. Get() is nullptr when that device cannot be opened.
+class JobDevice {
+  public:
+    JobDevice(pappl_job_t* job, pappl_printer_t* printer, pappl_device_t* shared) : m_device(shared) {
+        const char* uri = papplPrinterGetDeviceURI(printer);
+        if (uri == nullptr || std::strncmp(uri, "file:", 5) != 0) return;
+        const char* name = papplJobGetName(job) != nullptr ? papplJobGetName(job) : "job";
+        m_own = papplDeviceOpen(uri, name, papplLogDevice, papplPrinterGetSystem(printer));
+        m_device = m_own;
+        if (m_own == nullptr) papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Cannot open the device %s.", uri);
+    }
+    JobDevice(const JobDevice&) = delete;
+    JobDevice& operator=(const JobDevice&) = delete;
+    ~JobDevice() {
+        if (m_own != nullptr) papplDeviceClose(m_own);
+    }
+    pappl_device_t* Get() const { return m_device; }
+
+  private:
+    pappl_device_t* m_device = nullptr;
+    pappl_device_t* m_own = nullptr;
+};
+
 // Writes a job's file to the device unchanged, then folds what reached the device into the state.
 bool WriteJob(pappl_job_t* job, pappl_printer_t* printer, pappl_device_t* device) {
     const int fd = ::open(papplJobGetFilename(job), O_RDONLY | O_CLOEXEC);
@@ -390,19 +416,21 @@ bool PrintRawJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_device
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    const JobDevice jobDevice(job, printer, device);
+    if (jobDevice.Get() == nullptr) return false;
     for (pappl_job_t* earlier : EarlierPendingJobs(printer, id)) {
         {
             std::lock_guard lock(TheApp().printMutex);
             if (!Take(printerId, papplJobGetID(earlier))) continue;
         }
-        if (!WriteJob(earlier, printer, device)) {
+        if (!WriteJob(earlier, printer, jobDevice.Get())) {
             std::lock_guard lock(TheApp().printMutex);
             TheApp().taken[printerId].erase(
                 papplJobGetID(earlier));  // left to its own turn, which reports it
             break;
         }
     }
-    return WriteJob(job, printer, device);
+    return WriteJob(job, printer, jobDevice.Get());
 }
 
 // A raster job's picture (PWG or Apple raster, and the JPEG and PNG documents the framework turns into
@@ -459,6 +487,9 @@ bool EndRasterJob(pappl_job_t* job, pappl_pr_options_t* /*options*/, pappl_devic
     if (raster->skip) return true;
     pappl_printer_t* printer = papplJobGetPrinter(job);
     const DeviceTurn turn(printer, papplJobGetID(job));
+    const JobDevice jobDevice(job, printer, device);
+    if (jobDevice.Get() == nullptr) return false;
+    device = jobDevice.Get();
     const auto& document = raster->ticket.Document();
     const std::size_t takenBefore = DeviceBytesTaken(device);
     if (papplDeviceWrite(device, document.data(), document.size()) < 0) {

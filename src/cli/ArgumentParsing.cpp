@@ -131,27 +131,70 @@ OperandCount OperandsOfUsage(const std::string& usage) {
     return count;
 }
 
+ParsedArguments ParseArguments(const std::vector<UsageOption>& options, const std::vector<std::string>& args,
+                               std::size_t operandsFrom) {
+    ParsedArguments parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        ParsedArgument argument{.text = args[i], .index = i};
+        const auto option = std::find_if(options.begin(), options.end(),
+                                         [&](const UsageOption& o) { return o.name == args[i]; });
+        if (i >= operandsFrom) {
+            argument.afterEnd = true;
+        } else if (args[i].rfind("--", 0) == 0 && !options.empty()) {
+            // Without options of its own, a command takes "--x" as an operand like any other word.
+            argument.option = true;
+            argument.declared = option != options.end();
+            if (argument.declared && option->takesValue && i + 1 < args.size()) argument.value = args[++i];
+        }
+        parsed.inOrder.push_back(std::move(argument));
+    }
+    return parsed;
+}
+
+bool ParsedArguments::Has(std::string_view name) const {
+    return std::any_of(inOrder.begin(), inOrder.end(),
+                       [&](const ParsedArgument& a) { return a.declared && a.text == name; });
+}
+
+std::optional<std::string> ParsedArguments::Value(std::string_view name) const {
+    const std::vector<std::string> values = Values(name);
+    if (values.empty()) return std::nullopt;
+    return values.back();
+}
+
+std::vector<std::string> ParsedArguments::Values(std::string_view name) const {
+    std::vector<std::string> values;
+    for (const ParsedArgument& argument : inOrder) {
+        if (argument.declared && argument.text == name && argument.value) values.push_back(*argument.value);
+    }
+    return values;
+}
+
+std::vector<std::string> ParsedArguments::Operands() const {
+    std::vector<std::string> operands;
+    for (const ParsedArgument& argument : inOrder) {
+        if (!argument.option) operands.push_back(argument.text);
+    }
+    return operands;
+}
+
+const ParsedArgument* ParsedArguments::FirstUndeclared() const {
+    const auto found = std::find_if(inOrder.begin(), inOrder.end(),
+                                    [](const ParsedArgument& a) { return a.option && !a.declared; });
+    return found == inOrder.end() ? nullptr : &*found;
+}
+
 // Where the operands stand among a command's arguments (every one from `operandsFrom` on followed
 // "--"), or nullopt when an argument is an option that a usage with options does not declare (the
 // command itself says what is wrong with it).
 std::optional<std::vector<std::size_t>> FindOperands(const std::vector<UsageOption>& options,
                                                      const std::vector<std::string>& args,
                                                      std::size_t operandsFrom) {
+    const ParsedArguments parsed = ParseArguments(options, args, operandsFrom);
+    if (parsed.FirstUndeclared() != nullptr) return std::nullopt;
     std::vector<std::size_t> operands;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (i >= operandsFrom || args[i].rfind("--", 0) != 0) {
-            operands.push_back(i);
-            continue;
-        }
-        const auto option = std::find_if(options.begin(), options.end(),
-                                         [&](const UsageOption& o) { return o.name == args[i]; });
-        // Without options of its own, a command takes "--x" as an operand like any other word.
-        if (option == options.end() && options.empty()) {
-            operands.push_back(i);
-            continue;
-        }
-        if (option == options.end()) return std::nullopt;
-        if (option->takesValue) ++i;
+    for (const ParsedArgument& argument : parsed.inOrder) {
+        if (!argument.option) operands.push_back(argument.index);
     }
     return operands;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/CommandRegistry.h"
+#include "cli/ParsedArguments.h"
 
 namespace qvset::cli {
 
@@ -72,6 +73,13 @@ OperandCount OperandsOfUsage(const std::string& usage);
 // the two forms alike. Returns false with the problem for "--no-watch=..." (a switch given a value).
 bool SplitJoinedOptions(const std::vector<UsageOption>& options, std::vector<std::string>& args,
                         std::string& problem);
+
+// A command's arguments read against its options, every one from `operandsFrom` on an operand (it
+// followed "--"). Before that a word beginning "--" is an option: a declared one that takes a value
+// takes the next word, whatever it is (none at the end); one the usage does not declare is kept as
+// given, to be refused by the command; a command without options takes every word as an operand.
+ParsedArguments ParseArguments(const std::vector<UsageOption>& options, const std::vector<std::string>& args,
+                               std::size_t operandsFrom);
 
 // Where the operands stand among a command's arguments (every one from `operandsFrom` on followed
 // "--"), or nullopt when an argument is an option that a usage with options does not declare (the

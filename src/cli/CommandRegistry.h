@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/ExitStatus.h"
+#include "cli/ParsedArguments.h"
 #include "printer/PrintChannel.h"
 #include "printer/SendOutcome.h"
 #include "printer/Spooler.h"
@@ -71,6 +72,9 @@ struct CliContext {
 
     // True when args[index] came after "--" and so is never an option.
     bool IsOperand(std::size_t index) const { return index >= operandsFrom; }
+
+    // The arguments read once against the command's usage: its options and operands in order.
+    ParsedArguments parsed = {};
 };
 
 struct CliCommand {

@@ -22,17 +22,17 @@ CliCommand FixedCommand(std::string name, std::string summary, void (*send)(Prin
             }};
 }
 
-int Console(CliContext& context, const std::vector<std::string>& args) {
+int Console(CliContext& context, const std::vector<std::string>& /*args*/) {
     bool table = false;
     std::string text;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!context.IsOperand(i) && arg == "--table") {
+    // Every word but --table is text, an option it does not know as well (refused as no hex digit).
+    for (const ParsedArgument& argument : context.parsed.inOrder) {
+        if (argument.declared && argument.text == "--table") {
             table = true;
             continue;
         }
         if (!text.empty()) text.push_back(' ');
-        text += arg;
+        text += argument.text;
     }
     // Unlike the text box, a command line does not edit what was typed: a wrong character refuses all.
     if (FirstDisallowedCharacter(text)) {

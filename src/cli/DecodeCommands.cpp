@@ -31,15 +31,14 @@ constexpr std::string_view kEmptyDocument = "(no bytes)\n";
 
 // Splits the arguments into --json and the rest ("-" is standard input, no option; after "--" nothing
 // is an option); the problem with an unknown option.
-std::optional<std::string> ReadJsonOption(const CliContext& context, const std::vector<std::string>& args,
-                                          bool& json, std::vector<std::string>& rest) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (context.IsOperand(i)) {
-            rest.push_back(arg);
-        } else if (arg == kJsonOption) {
+std::optional<std::string> ReadJsonOption(const CliContext& context, bool& json,
+                                          std::vector<std::string>& rest) {
+    for (const ParsedArgument& argument : context.parsed.inOrder) {
+        const std::string& arg = argument.text;
+        if (argument.declared && arg == kJsonOption) {
             json = true;
-        } else if (arg.size() > 1 && arg.front() == '-') {
+        } else if (!argument.afterEnd && arg.size() > 1 && arg.front() == '-') {
+            // "--x" that the usage does not declare, and "-x" too.
             return "unknown option " + arg + " (a file of that name: -- " + arg + ")";
         } else {
             rest.push_back(arg);
@@ -120,11 +119,10 @@ std::optional<int> StreamListing(CliContext& context, const std::string& name, b
     return kExitOk;
 }
 
-int Decode(CliContext& context, const std::vector<std::string>& args) {
+int Decode(CliContext& context, const std::vector<std::string>& /*args*/) {
     bool json = false;
     std::vector<std::string> inputs;
-    if (const auto problem = ReadJsonOption(context, args, json, inputs))
-        return UsageError(context, *problem);
+    if (const auto problem = ReadJsonOption(context, json, inputs)) return UsageError(context, *problem);
     if (inputs.empty()) return UsageError(context, "a file (or - for standard input) is needed");
 
     const bool several = inputs.size() > 1;
@@ -194,11 +192,10 @@ std::optional<StateFolder> DefaultStateFolder(Spooler& spooler) {
         ".", "the current folder: the print server has no virtual printer (device URI qvprinter:/...)"};
 }
 
-int ShowPrinterState(CliContext& context, const std::vector<std::string>& args) {
+int ShowPrinterState(CliContext& context, const std::vector<std::string>& /*args*/) {
     bool json = false;
     std::vector<std::string> folders;
-    if (const auto problem = ReadJsonOption(context, args, json, folders))
-        return UsageError(context, *problem);
+    if (const auto problem = ReadJsonOption(context, json, folders)) return UsageError(context, *problem);
     if (folders.size() > 1) return UsageError(context, "at most one folder");
     if (folders.empty() && ShowsRecordedState(context)) return ShowRecordedState(context, json);
     const std::optional<StateFolder> found = folders.empty()

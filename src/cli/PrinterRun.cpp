@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "cli/ArgumentParsing.h"
 #include "cli/DeviceCommands.h"
 #include "cli/RunInputs.h"
 #include "cli/TerminalText.h"
@@ -70,7 +71,8 @@ PrinterRunResult RunOnPrinter(const CliCommand& command, const std::vector<std::
                        .devices = setting.devices,
                        .progress = setting.progress,
                        .inputs = setting.inputs != nullptr ? *setting.inputs : ownInputs,
-                       .operandsFrom = operandsFrom};
+                       .operandsFrom = operandsFrom,
+                       .parsed = ParseArguments(OptionsOfUsage(command.usage), args, operandsFrom)};
     PrinterRunResult result;
     result.status = command.run(context, args);
     result.documents = channel.SentDocuments();

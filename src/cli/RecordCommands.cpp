@@ -176,10 +176,10 @@ void PrintHistoryLines(CliContext& context, const Record& record) {
     }
 }
 
-int ShowHistory(CliContext& context, const std::vector<std::string>& args) {
+int ShowHistory(CliContext& context, const std::vector<std::string>& /*args*/) {
     bool json = false;
-    for (const auto& arg : args) {
-        if (arg != kJsonOption) return UsageError(context, "unknown argument " + arg);
+    for (const ParsedArgument& argument : context.parsed.inOrder) {
+        if (!argument.declared) return UsageError(context, "unknown argument " + argument.text);
         json = true;
     }
     int status = kExitOk;

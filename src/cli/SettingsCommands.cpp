@@ -54,18 +54,17 @@ int SendDistanceItem(CliContext& context, const std::vector<std::string>& args,
     return ShowOutcome(context, SendDistance(context.channel, description, distance.item));
 }
 
-int FormatSet(CliContext& context, const std::vector<std::string>& args) {
+int FormatSet(CliContext& context, const std::vector<std::string>& /*args*/) {
     int style = 2;
     std::vector<std::string> values;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (!context.IsOperand(i) && args[i] == "--style") {
-            if (i + 1 == args.size() || (args[i + 1] != "1" && args[i + 1] != "2")) {
+    // The last --style counts, but each one given must be 1 or 2; any other word is a value.
+    for (const ParsedArgument& argument : context.parsed.inOrder) {
+        if (argument.declared && argument.text == "--style") {
+            if (argument.value != "1" && argument.value != "2")
                 return UsageError(context, "--style takes 1 or 2");
-            }
-            style = args[i + 1] == "1" ? 1 : 2;
-            ++i;
+            style = argument.value == "1" ? 1 : 2;
         } else {
-            values.push_back(args[i]);
+            values.push_back(argument.text);
         }
     }
     if (values.size() != 3) return UsageError(context, context.command.countProblem);

@@ -70,16 +70,18 @@ struct FileArguments {
     bool changedOnly = false;
 };
 
-FileArguments ReadFileArguments(const CliContext& context, const std::vector<std::string>& args) {
+// Both options are read by name whether the command declares them or not: "ticket apply --json FILE"
+// has always run as "ticket apply FILE".
+FileArguments ReadFileArguments(const CliContext& context) {
     FileArguments read;
     read.json = context.json;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (!context.IsOperand(i) && args[i] == kJsonOption) {
+    for (const ParsedArgument& argument : context.parsed.inOrder) {
+        if (argument.option && argument.text == kJsonOption) {
             read.json = true;
-        } else if (!context.IsOperand(i) && args[i] == kChangedOnlyOption) {
+        } else if (argument.option && argument.text == kChangedOnlyOption) {
             read.changedOnly = true;
         } else {
-            read.file = args[i];
+            read.file = argument.text;
         }
     }
     return read;
@@ -89,8 +91,8 @@ void PrintJson(CliContext& context, const Json& json) {
     context.out << TerminalSafeJson(json.dump(2, ' ', false, Json::error_handler_t::replace)) << '\n';
 }
 
-int ShowTicket(CliContext& context, const std::vector<std::string>& args) {
-    const FileArguments read = ReadFileArguments(context, args);
+int ShowTicket(CliContext& context, const std::vector<std::string>& /*args*/) {
+    const FileArguments read = ReadFileArguments(context);
     TicketDescription description;
     if (!ReadDescription(context, read.file, description)) return kExitRefused;
     Json items = Json::array();
@@ -132,8 +134,8 @@ std::optional<RecordedState> StateOfRecord(CliContext& context, std::string& pri
     return std::move(checked->state);
 }
 
-int ApplyTicket(CliContext& context, const std::vector<std::string>& args) {
-    const FileArguments read = ReadFileArguments(context, args);
+int ApplyTicket(CliContext& context, const std::vector<std::string>& /*args*/) {
+    const FileArguments read = ReadFileArguments(context);
     TicketDescription description;
     if (!ReadDescription(context, read.file, description)) return kExitRefused;
     if (!read.changedOnly) return ShowOutcome(context, SendTicket(context.channel, description));
@@ -160,8 +162,8 @@ int ApplyTicket(CliContext& context, const std::vector<std::string>& args) {
     return ShowOutcome(context, SendOutcome{1, {}, {}});
 }
 
-int PlanTicketCommand(CliContext& context, const std::vector<std::string>& args) {
-    const FileArguments read = ReadFileArguments(context, args);
+int PlanTicketCommand(CliContext& context, const std::vector<std::string>& /*args*/) {
+    const FileArguments read = ReadFileArguments(context);
     TicketDescription description;
     if (!ReadDescription(context, read.file, description)) return kExitRefused;
     std::string printer;
@@ -214,12 +216,13 @@ int PlanTicketCommand(CliContext& context, const std::vector<std::string>& args)
     return kExitOk;
 }
 
-int NewTicket(CliContext& context, const std::vector<std::string>& args) {
+int NewTicket(CliContext& context, const std::vector<std::string>& /*args*/) {
     TicketDescription description;
     std::string out;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (context.IsOperand(i) || arg.rfind("--", 0) != 0) {
+    const std::vector<ParsedArgument>& given = context.parsed.inOrder;
+    for (const ParsedArgument& argument : given) {
+        const std::string& arg = argument.text;
+        if (!argument.option) {
             if (!out.empty()) return UsageError(context, "more than one output file");
             out = arg;
             continue;
@@ -229,8 +232,11 @@ int NewTicket(CliContext& context, const std::vector<std::string>& args) {
             description.SetCode(kItemThreshold, kCodeFirst);
             continue;
         }
-        if (i + 1 == args.size()) return UsageError(context, arg + " needs a value");
-        const std::string& value = args[++i];
+        // An unknown option is taken to want a value, as every option but --threshold does.
+        if (!argument.declared && &argument != &given.back())
+            return UsageError(context, "unknown option " + arg);
+        if (!argument.value) return UsageError(context, arg + " needs a value");
+        const std::string& value = *argument.value;
         if (const TicketDistance* distance = FindDistanceByWord(option)) {
             std::string problem;
             if (!ReadNumberArgument(arg, value, kMillimetreRange, problem))

@@ -25,17 +25,19 @@ struct TuneOptions {
     bool watch = true;
 };
 
-// Reads "single|all" and the options; returns the problem, or an empty text when all is well.
-std::string ParseTuneOptions(const std::vector<std::string>& args, TuneOptions& options) {
-    if (args.empty()) return "single or all is needed";
-    if (args[0] == "all") {
+// Reads "single|all" first and then the options in the order given (the last of a repeated one counts);
+// returns the first problem, or an empty text when all is well.
+std::string ParseTuneOptions(const ParsedArguments& parsed, TuneOptions& options) {
+    const std::vector<ParsedArgument>& given = parsed.inOrder;
+    if (given.empty()) return "single or all is needed";
+    if (given[0].text == "all") {
         options.allModes = true;
-    } else if (args[0] != "single") {
-        return "unknown run " + args[0] + " (single or all)";
+    } else if (given[0].text != "single") {
+        return "unknown run " + given[0].text + " (single or all)";
     }
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option == "--no-watch") {
+    for (std::size_t i = 1; i < given.size(); ++i) {
+        const std::string& option = given[i].text;
+        if (given[i].declared && option == "--no-watch") {
             options.watch = false;
             continue;
         }
@@ -44,25 +46,25 @@ std::string ParseTuneOptions(const std::vector<std::string>& args, TuneOptions& 
         if (option == "--standard") target = &options.captions.standard;
         if (option == "--fine") target = &options.captions.fine;
         if (option == "--pause") target = &options.pause;
-        if (target == nullptr) return "unknown option " + option;
-        if (i + 1 >= args.size()) return option + " needs a value";
+        if (!given[i].declared || target == nullptr) return "unknown option " + option;
+        if (!given[i].value) return option + " needs a value";
         // A value that is not a whole number of its range would store or wait for something else.
         std::string problem;
-        const auto value = ReadNumberArgument(option, args[i + 1],
+        const auto value = ReadNumberArgument(option, *given[i].value,
                                               option == "--pause" ? kPauseRange : kModeValueRange, problem);
         if (!value) return problem;
         *target = std::to_string(static_cast<long>(*value));
-        ++i;
     }
     return {};
 }
 
 int Tune(CliContext& context, const std::vector<std::string>& args) {
     TuneOptions options;
+    // Any word after "--" but the run itself is refused, even one an option took as its value.
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (context.IsOperand(i)) return UsageError(context, "unexpected argument " + args[i]);
     }
-    const std::string problem = ParseTuneOptions(args, options);
+    const std::string problem = ParseTuneOptions(context.parsed, options);
     if (!problem.empty()) return UsageError(context, problem);
 
     const double watchSeconds = options.allModes ? kAllWatchSeconds : kSingleWatchSeconds;

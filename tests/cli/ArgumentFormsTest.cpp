@@ -415,6 +415,84 @@ TEST_F(QvctlArguments, AfterADoubleDashEveryWordIsAnArgument) {
     EXPECT_FALSE(fs::exists(outFile));
 }
 
+TEST_F(QvctlArguments, TheFirstWrongWordInTheOrderGivenIsTheOneRefused) {
+    const std::string outFile = (folder / "out.txt").string();
+    const std::vector<EndOfOptionsRow> rows = {
+        {{"format", "--style", "3", "--style", "1", "152", "20", "27"},
+         2,
+         {},
+         "qvctl: format: --style takes 1 or 2\nsee: qvctl format --help\n"},
+        {{"tune", "single", "--high", "50", "--bogus"},
+         2,
+         {},
+         "qvctl: tune: --high \"50\" is out of range (a mode value from 1 to 40)\nsee: qvctl tune --help\n"},
+        {{"tune", "single", "--bogus", "--high", "50"},
+         2,
+         {},
+         "qvctl: tune: unknown option --bogus\nsee: qvctl tune --help\n"},
+        {{"tune", "single", "foo", "--bogus"},
+         2,
+         {},
+         "qvctl: tune: unknown option foo\nsee: qvctl tune --help\n"},
+        {{"tune", "--high", "5", "single"},
+         2,
+         {},
+         "qvctl: tune: unknown run --high (single or all)\nsee: qvctl tune --help\n"},
+        {{"tune", "single", "--high", "--", "5"},
+         2,
+         {},
+         "qvctl: tune: unexpected argument 5\nsee: qvctl tune --help\n"},
+        {{"ticket", "new", outFile, "--frob"},
+         2,
+         {},
+         "qvctl: ticket new: --frob needs a value\nsee: qvctl ticket new --help\n"},
+        {{"ticket", "new", "--frob", "x", outFile},
+         2,
+         {},
+         "qvctl: ticket new: unknown option --frob\nsee: qvctl ticket new --help\n"},
+        {{"ticket", "new", outFile, "--paper", "58", "--paper"},
+         2,
+         {},
+         "qvctl: ticket new: --paper needs a value\nsee: qvctl ticket new --help\n"},
+        {{"console", "--table", "--x", "0A"}, 2, {}, "请输入的数据是16进制的范围\n"},
+    };
+    for (const auto& row : rows) {
+        std::string shown;
+        for (const auto& arg : row.args) shown += arg + ' ';
+        const Outcome outcome = Run(row.args);
+        EXPECT_EQ(outcome.status, row.status) << shown;
+        EXPECT_EQ(outcome.err, row.err) << shown;
+        EXPECT_TRUE(outcome.documents.empty()) << shown;
+    }
+    EXPECT_FALSE(fs::exists(outFile));
+}
+
+TEST_F(QvctlArguments, ARepeatedOptionCountsItsLastValue) {
+    const Outcome two = Run({"format", "--style", "2", "152", "20", "27"});
+    const Outcome oneThenTwo = Run({"format", "--style", "1", "--style", "2", "152", "20", "27"});
+    const Outcome twoThenOne = Run({"format", "--style", "2", "--style", "1", "152", "20", "27"});
+    const Outcome one = Run({"format", "--style", "1", "152", "20", "27"});
+    ASSERT_EQ(two.status, 0) << two.err;
+    EXPECT_NE(two.documents, one.documents);
+    EXPECT_EQ(oneThenTwo.documents, two.documents);
+    EXPECT_EQ(twoThenOne.documents, one.documents);
+    const Outcome highTwice = Run({"tune", "single", "--no-watch", "--high", "3", "--high", "7"});
+    const Outcome highOnce = Run({"tune", "single", "--no-watch", "--high", "7"});
+    ASSERT_EQ(highOnce.status, 0) << highOnce.err;
+    EXPECT_EQ(highTwice.documents, highOnce.documents);
+}
+
+TEST_F(QvctlArguments, TicketApplyTakesQvctlsJsonWordAndSendsAsWithout) {
+    const std::string file = (folder / "ticket.txt").string();
+    ASSERT_EQ(Run({"ticket", "new", file, "--paper", "58", "--length", "152"}).status, 0);
+    const Outcome plain = Run({"ticket", "apply", file});
+    const Outcome json = Run({"ticket", "apply", "--json", file});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_FALSE(plain.documents.empty());
+    EXPECT_EQ(json.documents, plain.documents);
+}
+
 struct UsageRow {
     std::string usage;
     std::vector<std::pair<std::string, bool>> options;

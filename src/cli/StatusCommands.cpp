@@ -140,8 +140,12 @@ std::string StatusRow(const PrinterStatus& status) {
     return row;
 }
 
-int Status(CliContext& context, const std::vector<std::string>& args) {
-    const bool json = context.json || !args.empty();  // the usage's one option is --json
+int Status(CliContext& context, const std::vector<std::string>& /*args*/) {
+    bool json = context.json;
+    for (const ParsedArgument& argument : context.parsed.inOrder) {
+        if (!argument.declared) return UsageError(context, "unknown argument " + argument.text);
+        json = true;  // the usage's one option is --json
+    }
     PrinterStatus status;
     status.printer = context.spooler.CurrentPrinter();
     if (status.printer.empty()) {

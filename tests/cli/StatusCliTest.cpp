@@ -99,5 +99,16 @@ TEST_F(StatusCliTest, JsonHoldsTheSameFacts) {
     EXPECT_EQ(json["problems"], nlohmann::json::array({"a job has waited 2 min"}));
 }
 
+TEST_F(StatusCliTest, StatusAndHistoryTakeJsonAfterTheirNameAndRefuseAnyOtherOption) {
+    for (const std::string command : {"status", "history"}) {
+        EXPECT_EQ(Run({command, "--json"}), 0) << command << ": " << err.str();
+        EXPECT_TRUE(nlohmann::json::accept(out.str())) << command << ": " << out.str();
+        EXPECT_EQ(Run({command, "--bogus"}), 2) << command;
+        EXPECT_EQ(out.str(), "") << command;
+        EXPECT_EQ(err.str(),
+                  "qvctl: " + command + ": unknown argument --bogus\nsee: qvctl " + command + " --help\n");
+    }
+}
+
 }  // namespace
 }  // namespace qvset

@@ -144,7 +144,7 @@ tidy_pid=
 cat build/tidy.log
 [ "$tidy_status" = 0 ] || exit 1
 
-fuzz_seconds=${QVSET_FUZZ_SECONDS:-5}
+fuzz_seconds=${QVSET_FUZZ_SECONDS:-3}
 stage "Fuzzing: the libFuzzer targets built (clang, ASan and UBSan; built at low priority beside the stages above)"
 wait_for_background "$fuzz_build_pid" build/fuzz-build.log "the fuzz build"
 fuzz_build_pid=

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/CliEnvironment.h"
+#include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
 #include "cli/ConsoleDialogs.h"
 #include "printer/MemorySpooler.h"
